@@ -1,0 +1,23 @@
+#include "frmdorvi.h"
+#include "qtwindowservices.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    QTranslator qtTranslation;
+    if (qtTranslation.load(QLocale(QLocale::Italian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&qtTranslation);
+
+    QtWindowServices services;
+    Frmdorvi window(services);
+    services.setWindow(&window);
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,93 @@
+// A connection owns one SQLite handle to the catalogue file. It lives as long as
+// the result sets that run on it hold it; it is never reused for another file.
+//
+// Durability: the file keeps SQLite's rollback journal and every connection writes
+// with synchronous=FULL, so a change whose write has returned survives a killed
+// program or a power cut, and a write cut short is rolled back when the file is
+// next opened.
+#include "connection.h"
+
+#include "engineerror.h"
+#include "statement.h"
+
+#include <algorithm>
+#include <cctype>
+#include <sys/stat.h>
+
+namespace catalogue {
+
+namespace {
+
+constexpr int busyTimeoutMs = 3000;
+
+bool equalsIgnoringCase(const std::string& a, const std::string& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
+        return std::tolower(x) == std::tolower(y);
+    });
+}
+
+std::string quoted(const std::string& text) { return "«" + text + "»"; }
+
+// Refuses what SQLite would open as an empty database or would not open at all,
+// and tells whether the file is write-protected.
+bool checkFile(const std::string& path)
+{
+    struct stat info{};
+    if (::stat(path.c_str(), &info) != 0) {
+        throw Error(ErrorNumber::FileNotFound,
+                    "Impossibile trovare il catalogo " + quoted(path) + ".");
+    }
+    if (S_ISDIR(info.st_mode)) {
+        throw Error(ErrorNumber::NotADatabase,
+                    quoted(path) + " è una cartella, non un file di catalogo.");
+    }
+    if (info.st_size == 0) {
+        throw Error(ErrorNumber::NotADatabase,
+                    "Il file " + quoted(path) + " è vuoto (0 byte): non contiene un catalogo.");
+    }
+    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+} // namespace
+
+void Connection::open()
+{
+    if (!equalsIgnoringCase(m_provider, catalogueProvider)) {
+        throw Error(ErrorNumber::UnknownProvider,
+                    "Provider sconosciuto: " + quoted(m_provider) + ".");
+    }
+    const std::string& path = m_connectionString;
+    // The write bits are honoured even for the superuser, whom the system itself
+    // would let write: a file marked read-only stays unchanged.
+    const bool writeProtected = checkFile(path);
+    const int flags = (writeProtected ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
+    DatabaseHandle db(raw);
+    if (rc != SQLITE_OK)
+        throw engineError(db.get(), rc, path);
+    sqlite3_extended_result_codes(db.get(), 1);
+    sqlite3_busy_timeout(db.get(), busyTimeoutMs);
+    // Reading the schema here makes a file that is not a catalogue fail now, with
+    // its own message, rather than at the first statement.
+    execute(db.get(), "PRAGMA schema_version");
+    if (!writeProtected)
+        execute(db.get(), "PRAGMA synchronous=FULL");
+    m_db = std::move(db);
+}
+
+bool Connection::isReadOnly() const
+{
+    return sqlite3_db_readonly(handle(), "main") == 1;
+}
+
+sqlite3* Connection::handle() const
+{
+    if (!m_db)
+        throw Error(ErrorNumber::NotOpen, "La connessione al catalogo non è aperta.");
+    return m_db.get();
+}
+
+} // namespace catalogue

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "sqlitehandles.h"
+
+#include <string>
+
+namespace catalogue {
+
+// A connection to one catalogue file, in the shape the query runner drives: set the
+// provider and the connection string (the file's path), then open.
+class Connection {
+public:
+    static constexpr const char* catalogueProvider = "microsoft.jet.oledb.4.0";
+
+    void setProvider(std::string provider) { m_provider = std::move(provider); }
+    const std::string& provider() const { return m_provider; }
+    void setConnectionString(std::string path) { m_connectionString = std::move(path); }
+    const std::string& connectionString() const { return m_connectionString; }
+
+    // Opens the file for reading and writing, or for reading only when it is
+    // write-protected. Never creates a file. Throws Error when the provider is not
+    // the catalogue's, the file is missing, is not a catalogue, or is locked.
+    void open();
+    bool isOpen() const { return m_db != nullptr; }
+    bool isReadOnly() const;
+    // The open database; throws Error when the connection is not open.
+    sqlite3* handle() const;
+
+private:
+    std::string m_provider;
+    std::string m_connectionString;
+    DatabaseHandle m_db;
+};
+
+} // namespace catalogue

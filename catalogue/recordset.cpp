@@ -1,0 +1,224 @@
+// The result set of one statement. It keeps its connection alive as long as it
+// lives; it is open once `open` has fetched every row, and then holds them all in a
+// RowStore. The file is touched again only by the three write operations, each in
+// a transaction of its own that ends before the operation returns: no lock stays
+// on the file between two of the user's actions.
+#include "recordset.h"
+
+#include "engineerror.h"
+#include "statement.h"
+#include "transaction.h"
+#include "writeback.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace catalogue {
+
+namespace {
+
+// SQLite's own rules for a column's affinity from its declared type.
+Affinity affinityOf(const char* declaredType)
+{
+    std::string type = declaredType ? declaredType : "";
+    std::transform(type.begin(), type.end(), type.begin(), [](unsigned char c) { return std::toupper(c); });
+    const auto has = [&](const char* part) { return type.find(part) != std::string::npos; };
+    if (has("INT"))
+        return Affinity::Integer;
+    if (has("CHAR") || has("CLOB") || has("TEXT"))
+        return Affinity::Text;
+    if (type.empty() || has("BLOB"))
+        return Affinity::Blob;
+    if (has("REAL") || has("FLOA") || has("DOUB"))
+        return Affinity::Real;
+    return Affinity::Numeric;
+}
+
+// True when only white space, semicolons or comments follow the first statement.
+bool isOneStatement(sqlite3* db, const char* tail)
+{
+    sqlite3_stmt* next = nullptr;
+    const int rc = sqlite3_prepare_v2(db, tail, -1, &next, nullptr);
+    StatementHandle owned(next);
+    return rc == SQLITE_OK && next == nullptr;
+}
+
+} // namespace
+
+Recordset::Recordset() = default;
+Recordset::~Recordset() = default;
+
+void Recordset::open()
+{
+    if (!m_connection || !m_connection->isOpen())
+        throw Error(ErrorNumber::NotOpen, "Il risultato non ha una connessione aperta al catalogo.");
+    sqlite3* db = m_connection->handle();
+
+    sqlite3_stmt* raw = nullptr;
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v2(db, m_source.c_str(), static_cast<int>(m_source.size()) + 1, &raw, &tail);
+    StatementHandle query(raw);
+    if (rc != SQLITE_OK)
+        throw engineError(db, rc);
+    if (!query || !isOneStatement(db, tail)) {
+        throw Error(ErrorNumber::StatementRefused,
+                    "L'istruzione deve essere un solo comando select: «" + m_source + "».");
+    }
+    if (!sqlite3_stmt_readonly(query.get())) {
+        throw Error(ErrorNumber::StatementRefused,
+                    "Si possono eseguire solo istruzioni che leggono il catalogo: «" + m_source + "».");
+    }
+
+    const int columns = sqlite3_column_count(query.get());
+    std::vector<std::string> names;
+    std::vector<Affinity> affinities;
+    for (int c = 0; c < columns; ++c) {
+        names.emplace_back(sqlite3_column_name(query.get(), c));
+        affinities.push_back(affinityOf(sqlite3_column_decltype(query.get(), c)));
+    }
+    std::string reason;
+    std::unique_ptr<WriteBack> writeBack;
+    if (m_lockType == LockType::ReadOnly || m_lockType == LockType::Unspecified)
+        reason = "il risultato è stato aperto in sola lettura";
+    else
+        writeBack = WriteBack::plan(db, query.get(), reason);
+
+    auto rows = std::make_unique<RowStore>(columns);
+    for (int step = sqlite3_step(query.get()); step != SQLITE_DONE; step = sqlite3_step(query.get())) {
+        if (step != SQLITE_ROW)
+            throw engineError(db, step);
+        rows->append(query.get());
+    }
+
+    m_columnNames = std::move(names);
+    m_affinities = std::move(affinities);
+    m_writeBack = std::move(writeBack);
+    m_notUpdatableReason = std::move(reason);
+    m_rows = std::move(rows);
+}
+
+bool Recordset::eof() const
+{
+    return rowCount() == 0;
+}
+
+std::size_t Recordset::rowCount() const
+{
+    if (!m_rows)
+        throw Error(ErrorNumber::NotOpen, "Il risultato non è aperto.");
+    return m_rows->size();
+}
+
+int Recordset::columnCount() const
+{
+    return static_cast<int>(m_columnNames.size());
+}
+
+Value Recordset::value(std::size_t row, int column) const
+{
+    return m_rows->value(row, column);
+}
+
+std::vector<Value> Recordset::rowValues(std::size_t row) const
+{
+    std::vector<Value> values;
+    values.reserve(m_columnNames.size());
+    for (int c = 0; c < columnCount(); ++c)
+        values.push_back(m_rows->value(row, c));
+    return values;
+}
+
+std::size_t Recordset::bytesHeld() const
+{
+    return m_rows ? m_rows->bytesHeld() : 0;
+}
+
+sqlite3* Recordset::writableDatabase() const
+{
+    if (!m_writeBack) {
+        throw Error(ErrorNumber::NotUpdatable,
+                    "Questo risultato non si può modificare: " + m_notUpdatableReason + ".");
+    }
+    sqlite3* db = m_connection->handle();
+    if (m_connection->isReadOnly()) {
+        throw Error(ErrorNumber::ReadOnlyFile,
+                    "Il catalogo «" + m_connection->connectionString() +
+                        "» è protetto da scrittura: la modifica non è stata scritta.");
+    }
+    return db;
+}
+
+void Recordset::update(std::size_t row, int column, const Value& value)
+{
+    sqlite3* db = writableDatabase();
+    const std::vector<Value> read = rowValues(row);
+    Transaction transaction(db);
+    Statement statement = m_writeBack->update(db, column, value, read);
+    if (!statement.step())
+        reloadAfterConflict(db, row, read);
+    const RowStore::Packed written = m_rows->pack(statement.handle());
+    statement.step();
+    transaction.commit();
+    m_rows->replace(row, written);
+    if (m_observer)
+        m_observer->rowChanged(row);
+}
+
+std::size_t Recordset::addNew(int column, const Value& value)
+{
+    sqlite3* db = writableDatabase();
+    Transaction transaction(db);
+    Statement statement = m_writeBack->insert(db, column, value);
+    statement.step();
+    const RowStore::Packed written = m_rows->pack(statement.handle());
+    statement.step();
+    transaction.commit();
+    const std::size_t row = m_rows->size();
+    if (m_observer)
+        m_observer->rowAboutToBeAppended(row);
+    m_rows->append(written);
+    if (m_observer)
+        m_observer->rowAppended(row);
+    return row;
+}
+
+void Recordset::remove(std::size_t row)
+{
+    sqlite3* db = writableDatabase();
+    const std::vector<Value> read = rowValues(row);
+    Transaction transaction(db);
+    Statement statement = m_writeBack->remove(db, read);
+    if (!statement.step())
+        reloadAfterConflict(db, row, read);
+    statement.step();
+    transaction.commit();
+    if (m_observer)
+        m_observer->rowAboutToBeRemoved(row);
+    m_rows->erase(row);
+    if (m_observer)
+        m_observer->rowRemoved(row);
+}
+
+// The row in the file is not the row read: show what the file holds now and say so.
+void Recordset::reloadAfterConflict(sqlite3* db, std::size_t row, const std::vector<Value>& read)
+{
+    Statement current = m_writeBack->reload(db, read);
+    if (current.step()) {
+        m_rows->replace(row, m_rows->pack(current.handle()));
+        if (m_observer)
+            m_observer->rowChanged(row);
+        throw Error(ErrorNumber::RowChanged,
+                    "Un altro programma ha modificato questo libro dopo che era stato letto: la modifica "
+                    "non è stata scritta. La riga mostra ora ciò che il catalogo contiene.");
+    }
+    if (m_observer)
+        m_observer->rowAboutToBeRemoved(row);
+    m_rows->erase(row);
+    if (m_observer)
+        m_observer->rowRemoved(row);
+    throw Error(ErrorNumber::RowGone,
+                "Un altro programma ha eliminato questo libro dopo che era stato letto: la modifica "
+                "non è stata scritta e la riga è stata tolta dalla griglia.");
+}
+
+} // namespace catalogue

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "connection.h"
+#include "rowstore.h"
+#include "value.h"
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace catalogue {
+
+class WriteBack;
+
+enum class LockType { Unspecified = -1, ReadOnly = 1, Pessimistic = 2, Optimistic = 3, BatchOptimistic = 4 };
+enum class CursorLocation { Server = 2, Client = 3 };
+enum class Affinity { Text, Numeric, Integer, Real, Blob };
+
+// Told of every change a write makes to the rows held, so a view stays in step.
+class RecordsetObserver {
+public:
+    virtual ~RecordsetObserver() = default;
+    virtual void rowChanged(std::size_t row) = 0;
+    virtual void rowAboutToBeAppended(std::size_t row) = 0;
+    virtual void rowAppended(std::size_t row) = 0;
+    virtual void rowAboutToBeRemoved(std::size_t row) = 0;
+    virtual void rowRemoved(std::size_t row) = 0;
+};
+
+// A client-side result set: the whole result of one statement, held in memory, and
+// written back to its table one change at a time with an optimistic check.
+class Recordset {
+public:
+    Recordset();
+    ~Recordset();
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+
+    void setLockType(LockType lockType) { m_lockType = lockType; }
+    void setCursorLocation(CursorLocation location) { m_cursorLocation = location; }
+    void setSource(std::string source) { m_source = std::move(source); }
+    const std::string& source() const { return m_source; }
+    void setActiveConnection(std::shared_ptr<Connection> connection) { m_connection = std::move(connection); }
+
+    // Runs the source on the active connection and fetches every row; no statement
+    // stays open on the file afterwards. Throws Error when the connection is not
+    // open, or the engine refuses the statement or fails while reading.
+    void open();
+    bool isOpen() const { return m_rows != nullptr; }
+    // True exactly when the result has no rows. Throws Error when not open.
+    bool eof() const;
+
+    std::size_t rowCount() const;
+    int columnCount() const;
+    const std::string& columnName(int column) const { return m_columnNames.at(static_cast<std::size_t>(column)); }
+    Affinity columnAffinity(int column) const { return m_affinities.at(static_cast<std::size_t>(column)); }
+    Value value(std::size_t row, int column) const;
+    std::vector<Value> rowValues(std::size_t row) const;
+    std::size_t bytesHeld() const;
+
+    // Whether rows can be changed at all; the reason in words when not.
+    bool isUpdatable() const { return m_writeBack != nullptr; }
+    const std::string& notUpdatableReason() const { return m_notUpdatableReason; }
+
+    // Each change is written in its own short transaction, and the row held takes
+    // the values the file holds afterwards. Each throws Error when the result or
+    // the file cannot be changed, when the engine refuses the value, or when the
+    // row in the file is no longer the row read: then nothing is written, the row
+    // is reloaded (or, if gone, dropped) and the observer is told.
+    void update(std::size_t row, int column, const Value& value);
+    std::size_t addNew(int column, const Value& value); ///< returns the new row's index
+    void remove(std::size_t row);
+
+    void setObserver(RecordsetObserver* observer) { m_observer = observer; }
+
+private:
+    sqlite3* writableDatabase() const;
+    [[noreturn]] void reloadAfterConflict(sqlite3* db, std::size_t row, const std::vector<Value>& read);
+
+    LockType m_lockType = LockType::Unspecified;
+    CursorLocation m_cursorLocation = CursorLocation::Server;
+    std::string m_source;
+    std::shared_ptr<Connection> m_connection;
+    std::unique_ptr<RowStore> m_rows; ///< null until open
+    std::vector<std::string> m_columnNames;
+    std::vector<Affinity> m_affinities;
+    std::unique_ptr<WriteBack> m_writeBack; ///< null when the result is read-only
+    std::string m_notUpdatableReason;
+    RecordsetObserver* m_observer = nullptr;
+};
+
+} // namespace catalogue

@@ -1,0 +1,224 @@
+// Packed rows of a result set. The store lives inside its result set. Invariants:
+// every entry of m_rows points at m_columnCount packed cells inside one block of
+// m_blocks; blocks are never moved or freed before the store, so a row pointer
+// stays valid however many rows are added after it.
+//
+// A cell is a header, an unsigned LEB128 number (length << 3 | type), followed by
+// `length` bytes: nothing for NULL, the shortest little-endian two's complement for
+// an integer, 8 bytes for a real, the bytes themselves for text and blobs.
+#include "rowstore.h"
+
+#include <algorithm>
+#include <cstring>
+#include <sqlite3.h>
+
+namespace catalogue {
+
+namespace {
+
+enum CellType : unsigned { Null = 0, Integer = 1, Real = 2, Text = 3, BlobType = 4 };
+
+constexpr std::size_t maxBlockBytes = 8 * 1024 * 1024;
+
+std::size_t headerSize(std::uint64_t header)
+{
+    std::size_t size = 1;
+    while (header >= 0x80) {
+        header >>= 7;
+        ++size;
+    }
+    return size;
+}
+
+char* writeHeader(char* out, std::uint64_t header)
+{
+    while (header >= 0x80) {
+        *out++ = static_cast<char>((header & 0x7f) | 0x80);
+        header >>= 7;
+    }
+    *out++ = static_cast<char>(header);
+    return out;
+}
+
+const char* readHeader(const char* in, std::uint64_t& header)
+{
+    header = 0;
+    int shift = 0;
+    unsigned char byte = 0;
+    do {
+        byte = static_cast<unsigned char>(*in++);
+        header |= std::uint64_t(byte & 0x7f) << shift;
+        shift += 7;
+    } while (byte & 0x80);
+    return in;
+}
+
+// Shortest length that sign-extends back to the same value.
+std::size_t packedIntegerBytes(std::int64_t value)
+{
+    if (value == 0)
+        return 0;
+    for (std::size_t n = 1; n < 8; ++n) {
+        const std::int64_t lo = -(std::int64_t(1) << (8 * n - 1));
+        const std::int64_t hi = (std::int64_t(1) << (8 * n - 1)) - 1;
+        if (value >= lo && value <= hi)
+            return n;
+    }
+    return 8;
+}
+
+std::int64_t unpackInteger(const char* in, std::size_t n)
+{
+    if (n == 0)
+        return 0;
+    std::uint64_t bits = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        bits |= std::uint64_t(static_cast<unsigned char>(in[i])) << (8 * i);
+    if (n < 8 && (bits >> (8 * n - 1)) & 1)
+        bits |= ~std::uint64_t(0) << (8 * n);
+    return static_cast<std::int64_t>(bits);
+}
+
+struct Cell {
+    unsigned type = Null;
+    const void* bytes = nullptr;
+    std::size_t length = 0;
+    std::int64_t integer = 0;
+    double real = 0;
+};
+
+Cell readCell(sqlite3_stmt* stmt, int column)
+{
+    Cell cell;
+    switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_INTEGER:
+        cell.type = Integer;
+        cell.integer = sqlite3_column_int64(stmt, column);
+        cell.length = packedIntegerBytes(cell.integer);
+        break;
+    case SQLITE_FLOAT:
+        cell.type = Real;
+        cell.real = sqlite3_column_double(stmt, column);
+        cell.length = sizeof(double);
+        break;
+    case SQLITE_TEXT:
+        cell.type = Text;
+        cell.bytes = sqlite3_column_text(stmt, column);
+        cell.length = static_cast<std::size_t>(sqlite3_column_bytes(stmt, column));
+        break;
+    case SQLITE_BLOB:
+        cell.type = BlobType;
+        cell.bytes = sqlite3_column_blob(stmt, column);
+        cell.length = static_cast<std::size_t>(sqlite3_column_bytes(stmt, column));
+        break;
+    default:
+        break;
+    }
+    return cell;
+}
+
+char* writeCell(char* out, const Cell& cell)
+{
+    out = writeHeader(out, (std::uint64_t(cell.length) << 3) | cell.type);
+    switch (cell.type) {
+    case Integer:
+        for (std::size_t i = 0; i < cell.length; ++i)
+            *out++ = static_cast<char>(std::uint64_t(cell.integer) >> (8 * i));
+        break;
+    case Real:
+        std::memcpy(out, &cell.real, sizeof(double));
+        out += sizeof(double);
+        break;
+    case Text:
+    case BlobType:
+        if (cell.length)
+            std::memcpy(out, cell.bytes, cell.length);
+        out += cell.length;
+        break;
+    default:
+        break;
+    }
+    return out;
+}
+
+} // namespace
+
+Value RowStore::value(std::size_t row, int column) const
+{
+    const char* in = m_rows[row];
+    std::uint64_t header = 0;
+    for (int c = 0; c < column; ++c) {
+        in = readHeader(in, header);
+        in += header >> 3;
+    }
+    in = readHeader(in, header);
+    const std::size_t length = header >> 3;
+    switch (header & 7) {
+    case Integer:
+        return unpackInteger(in, length);
+    case Real: {
+        double real = 0;
+        std::memcpy(&real, in, sizeof(double));
+        return real;
+    }
+    case Text:
+        return std::string(in, length);
+    case BlobType:
+        return Blob{std::string(in, length)};
+    default:
+        return std::monostate{};
+    }
+}
+
+RowStore::Packed RowStore::pack(sqlite3_stmt* stmt)
+{
+    // Small results are the common case: keep their cells on the stack.
+    constexpr int stackCells = 16;
+    Cell stackBuffer[stackCells];
+    std::vector<Cell> heapBuffer;
+    Cell* cells = stackBuffer;
+    if (m_columnCount > stackCells) {
+        heapBuffer.resize(static_cast<std::size_t>(m_columnCount));
+        cells = heapBuffer.data();
+    }
+
+    std::size_t bytes = 0;
+    for (int c = 0; c < m_columnCount; ++c) {
+        cells[c] = readCell(stmt, c);
+        bytes += headerSize((std::uint64_t(cells[c].length) << 3) | cells[c].type) + cells[c].length;
+    }
+    char* start = allocate(bytes);
+    char* out = start;
+    for (int c = 0; c < m_columnCount; ++c)
+        out = writeCell(out, cells[c]);
+    return Packed{start};
+}
+
+char* RowStore::allocate(std::size_t bytes)
+{
+    if (bytes > m_freeBytes) {
+        const std::size_t blockBytes = std::max(bytes, m_nextBlockBytes);
+        m_blocks.push_back(std::make_unique_for_overwrite<char[]>(blockBytes));
+        m_blockBytesHeld += blockBytes;
+        m_free = m_blocks.back().get();
+        m_freeBytes = blockBytes;
+        m_nextBlockBytes = std::min(m_nextBlockBytes * 2, maxBlockBytes);
+    }
+    char* start = m_free;
+    m_free += bytes;
+    m_freeBytes -= bytes;
+    return start;
+}
+
+void RowStore::erase(std::size_t row)
+{
+    m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(row));
+}
+
+std::size_t RowStore::bytesHeld() const
+{
+    return m_blockBytesHeld + m_rows.capacity() * sizeof(const char*) +
+           m_blocks.capacity() * sizeof(m_blocks[0]);
+}
+
+} // namespace catalogue

@@ -1,0 +1,23 @@
+#include "sqltext.h"
+
+#include "error.h"
+
+namespace catalogue {
+
+std::string quotedTextBody(std::string_view text)
+{
+    std::string body;
+    body.reserve(text.size() + 2);
+    for (char c : text) {
+        if (c == '\0') {
+            throw Error(ErrorNumber::InputError,
+                        "Il testo cercato contiene un carattere nullo, che non si può cercare.");
+        }
+        body += c;
+        if (c == '\'')
+            body += '\'';
+    }
+    return body;
+}
+
+} // namespace catalogue

@@ -1,0 +1,59 @@
+// A prepared statement with its handle owned, values always bound as parameters,
+// and every engine failure turned into the program's Error on the spot.
+#include "statement.h"
+
+#include "engineerror.h"
+
+#include <type_traits>
+
+namespace catalogue {
+
+Statement::Statement(sqlite3* db, std::string_view sql) : m_db(db)
+{
+    sqlite3_stmt* raw = nullptr;
+    const int rc = sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &raw, nullptr);
+    m_stmt.reset(raw);
+    if (rc != SQLITE_OK)
+        throw engineError(db, rc);
+}
+
+void Statement::bind(int index, const Value& value)
+{
+    sqlite3_stmt* stmt = m_stmt.get();
+    const int rc = std::visit(
+        [&](const auto& v) {
+            using T = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<T, std::monostate>)
+                return sqlite3_bind_null(stmt, index);
+            else if constexpr (std::is_same_v<T, std::int64_t>)
+                return sqlite3_bind_int64(stmt, index, v);
+            else if constexpr (std::is_same_v<T, double>)
+                return sqlite3_bind_double(stmt, index, v);
+            else if constexpr (std::is_same_v<T, std::string>)
+                return sqlite3_bind_text64(stmt, index, v.data(), v.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+            else
+                return sqlite3_bind_blob64(stmt, index, v.bytes.data(), v.bytes.size(), SQLITE_TRANSIENT);
+        },
+        value);
+    if (rc != SQLITE_OK)
+        throw engineError(m_db, rc);
+}
+
+bool Statement::step()
+{
+    const int rc = sqlite3_step(m_stmt.get());
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    throw engineError(m_db, rc);
+}
+
+void execute(sqlite3* db, const char* sql)
+{
+    Statement statement(db, sql);
+    while (statement.step()) {
+    }
+}
+
+} // namespace catalogue

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "sqlitehandles.h"
+#include "value.h"
+
+#include <string_view>
+
+namespace catalogue {
+
+// One prepared statement on an open database. It lives only as long as the
+// operation that made it and dies before its connection.
+class Statement {
+public:
+    // Throws Error when the engine refuses the text.
+    Statement(sqlite3* db, std::string_view sql);
+
+    void bind(int index, const Value& value);
+    // True while a row is ready, false once the statement has run to its end.
+    // Throws Error on any engine failure.
+    bool step();
+    sqlite3_stmt* handle() const { return m_stmt.get(); }
+
+private:
+    sqlite3* m_db;
+    StatementHandle m_stmt;
+};
+
+// Runs statements that return no rows (BEGIN, COMMIT, PRAGMA settings).
+// Throws Error on failure.
+void execute(sqlite3* db, const char* sql);
+
+} // namespace catalogue

@@ -1,0 +1,166 @@
+// Builds the write-back statements of one updatable result. Values are always bound
+// parameters; only identifiers read from the file's own schema are put in the text,
+// and those are quoted. Comparisons with the values read use IS (NULL equals NULL)
+// and BINARY collation, so a change of letter case by someone else counts as a change.
+#include "writeback.h"
+
+#include "engineerror.h"
+
+#include <numeric>
+#include <sqlite3.h>
+
+namespace catalogue {
+
+namespace {
+
+std::string quoteIdentifier(const std::string& name)
+{
+    std::string quoted = "\"";
+    for (char c : name) {
+        quoted += c;
+        if (c == '"')
+            quoted += '"';
+    }
+    return quoted + "\"";
+}
+
+std::vector<std::string> primaryKey(sqlite3* db, const std::string& table)
+{
+    Statement statement(db, "SELECT name FROM pragma_table_info(?1) WHERE pk > 0 ORDER BY pk");
+    statement.bind(1, table);
+    std::vector<std::string> key;
+    while (statement.step())
+        key.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement.handle(), 0)));
+    return key;
+}
+
+std::string parameter(int index) { return "?" + std::to_string(index); }
+
+} // namespace
+
+std::unique_ptr<WriteBack> WriteBack::plan(sqlite3* db, sqlite3_stmt* query, std::string& reason)
+{
+    const int count = sqlite3_column_count(query);
+    std::string table;
+    std::vector<std::string> origins;
+    for (int c = 0; c < count; ++c) {
+        const char* database = sqlite3_column_database_name(query, c);
+        const char* columnTable = sqlite3_column_table_name(query, c);
+        const char* origin = sqlite3_column_origin_name(query, c);
+        if (!database || !columnTable || !origin || std::string(database) != "main") {
+            reason = "la colonna «" + std::string(sqlite3_column_name(query, c)) +
+                     "» è calcolata e non viene da una tabella";
+            return nullptr;
+        }
+        if (c > 0 && table != columnTable) {
+            reason = "le colonne vengono da più di una tabella";
+            return nullptr;
+        }
+        table = columnTable;
+        origins.emplace_back(origin);
+    }
+    if (count == 0) {
+        reason = "il risultato non ha colonne";
+        return nullptr;
+    }
+
+    std::vector<int> keyColumns;
+    for (const std::string& keyName : primaryKey(db, table)) {
+        int found = -1;
+        for (int c = 0; c < count && found < 0; ++c) {
+            if (sqlite3_stricmp(origins[c].c_str(), keyName.c_str()) == 0)
+                found = c;
+        }
+        if (found < 0) {
+            reason = "manca la colonna chiave «" + keyName + "» della tabella";
+            return nullptr;
+        }
+        keyColumns.push_back(found);
+    }
+
+    std::vector<std::string> quoted;
+    for (const std::string& origin : origins)
+        quoted.push_back(quoteIdentifier(origin));
+    return std::unique_ptr<WriteBack>(
+        new WriteBack(quoteIdentifier(table), std::move(quoted), std::move(keyColumns)));
+}
+
+WriteBack::WriteBack(std::string table, std::vector<std::string> columns, std::vector<int> keyColumns)
+    : m_table(std::move(table)), m_columns(std::move(columns)), m_keyColumns(std::move(keyColumns))
+{
+    for (std::size_t c = 0; c < m_columns.size(); ++c)
+        m_columnList += (c ? ", " : "") + m_columns[c];
+}
+
+std::string WriteBack::unchangedClause(const std::vector<int>& columns, int firstParameter) const
+{
+    std::string clause;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        clause += (i ? " AND " : "") + m_columns[columns[i]] + " IS " +
+                  parameter(firstParameter + static_cast<int>(i)) + " COLLATE BINARY";
+    }
+    return clause;
+}
+
+// Finds the row read: by its key, or, in a table without one, the first row that
+// still holds every value read (identical rows cannot be told apart anyway).
+std::string WriteBack::matchClause(int firstParameter) const
+{
+    if (!m_keyColumns.empty())
+        return unchangedClause(m_keyColumns, firstParameter);
+    std::vector<int> all(m_columns.size());
+    std::iota(all.begin(), all.end(), 0);
+    return "rowid = (SELECT rowid FROM " + m_table + " WHERE " + unchangedClause(all, firstParameter) +
+           " LIMIT 1)";
+}
+
+void WriteBack::bindMatch(Statement& statement, int firstParameter, const std::vector<Value>& row) const
+{
+    if (!m_keyColumns.empty()) {
+        for (std::size_t i = 0; i < m_keyColumns.size(); ++i)
+            statement.bind(firstParameter + static_cast<int>(i), row[m_keyColumns[i]]);
+        return;
+    }
+    for (std::size_t c = 0; c < row.size(); ++c)
+        statement.bind(firstParameter + static_cast<int>(c), row[c]);
+}
+
+Statement WriteBack::update(sqlite3* db, int column, const Value& value, const std::vector<Value>& row) const
+{
+    const int checkParameter = 2 + static_cast<int>(m_keyColumns.empty() ? row.size() : m_keyColumns.size());
+    Statement statement(db, "UPDATE " + m_table + " SET " + m_columns[column] + " = ?1 WHERE " +
+                                matchClause(2) + " AND " + unchangedClause({column}, checkParameter) +
+                                " RETURNING " + m_columnList);
+    statement.bind(1, value);
+    bindMatch(statement, 2, row);
+    statement.bind(checkParameter, row[column]);
+    return statement;
+}
+
+Statement WriteBack::insert(sqlite3* db, int column, const Value& value) const
+{
+    Statement statement(db, "INSERT INTO " + m_table + " (" + m_columns[column] + ") VALUES (?1) RETURNING " +
+                                m_columnList);
+    statement.bind(1, value);
+    return statement;
+}
+
+Statement WriteBack::remove(sqlite3* db, const std::vector<Value>& row) const
+{
+    std::vector<int> all(m_columns.size());
+    std::iota(all.begin(), all.end(), 0);
+    const std::string where = m_keyColumns.empty() ? matchClause(1) : unchangedClause(all, 1);
+    Statement statement(db, "DELETE FROM " + m_table + " WHERE " + where + " RETURNING 1");
+    for (std::size_t c = 0; c < row.size(); ++c)
+        statement.bind(1 + static_cast<int>(c), row[c]);
+    return statement;
+}
+
+Statement WriteBack::reload(sqlite3* db, const std::vector<Value>& row) const
+{
+    Statement statement(db, "SELECT " + m_columnList + " FROM " + m_table + " WHERE " + matchClause(1));
+    bindMatch(statement, 1, row);
+    return statement;
+}
+
+} // namespace catalogue

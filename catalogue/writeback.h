@@ -1,0 +1,41 @@
+#pragma once
+
+#include "statement.h"
+#include "value.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace catalogue {
+
+// How the rows of one result are written back to the one table they come from.
+// Rows are found by the table's primary key; a table without one is matched on
+// every column read. Each statement returns the row as the file then holds it.
+class WriteBack {
+public:
+    // Reads the column origins of `query` (prepared, not yet stepped). Returns null,
+    // with `reason` in words for the user, when the result cannot be written back.
+    static std::unique_ptr<WriteBack> plan(sqlite3* db, sqlite3_stmt* query, std::string& reason);
+
+    // Each binds its values and is ready to step; a step that yields no row means
+    // the row in the file is no longer the row that was read.
+    Statement update(sqlite3* db, int column, const Value& value, const std::vector<Value>& row) const;
+    Statement insert(sqlite3* db, int column, const Value& value) const;
+    Statement remove(sqlite3* db, const std::vector<Value>& row) const;
+    Statement reload(sqlite3* db, const std::vector<Value>& row) const;
+
+private:
+    WriteBack(std::string table, std::vector<std::string> columns, std::vector<int> keyColumns);
+
+    std::string matchClause(int firstParameter) const;
+    std::string unchangedClause(const std::vector<int>& columns, int firstParameter) const;
+    void bindMatch(Statement& statement, int firstParameter, const std::vector<Value>& row) const;
+
+    std::string m_table;                ///< quoted table name
+    std::vector<std::string> m_columns; ///< quoted origin column of each result column
+    std::vector<int> m_keyColumns;      ///< result columns of the primary key; empty: none
+    std::string m_columnList;           ///< the result's columns, comma-separated
+};
+
+} // namespace catalogue

@@ -1,0 +1,60 @@
+// dorvi-makecatalogue SQLFILE TARGET
+// Builds a catalogue file from a SQL script, unless TARGET already exists: an
+// existing catalogue is never touched. The script runs into a temporary file that
+// is renamed into place only when complete, so nothing half-made is left behind.
+#include "sqlitehandles.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int fail(const std::string& message)
+{
+    std::cerr << "dorvi-makecatalogue: " << message << '\n';
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (argc != 3)
+        return fail("uso: dorvi-makecatalogue FILE.sql CATALOGO");
+    const fs::path script = argv[1];
+    const fs::path target = argv[2];
+    if (fs::exists(target))
+        return 0;
+
+    std::ifstream in(script);
+    if (!in)
+        return fail("impossibile leggere " + script.string());
+    std::stringstream sql;
+    sql << in.rdbuf();
+
+    const fs::path temporary = target.string() + ".new";
+    fs::remove(temporary);
+    {
+        sqlite3* raw = nullptr;
+        const int rc = sqlite3_open_v2(temporary.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        catalogue::DatabaseHandle db(raw);
+        if (rc != SQLITE_OK)
+            return fail("impossibile creare " + temporary.string());
+        char* error = nullptr;
+        const std::string wrapped = "BEGIN;\n" + sql.str() + "\nCOMMIT;";
+        if (sqlite3_exec(db.get(), wrapped.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+            const std::string message = error ? error : "errore sconosciuto";
+            sqlite3_free(error);
+            db.reset();
+            fs::remove(temporary);
+            return fail(script.string() + ": " + message);
+        }
+    }
+    fs::rename(temporary, target);
+    return 0;
+}

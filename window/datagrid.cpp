@@ -1,0 +1,248 @@
+// The grid widget. It owns its model, and through it the bound result set; binding
+// another result set replaces both. Errors raised while the view commits an edit
+// are held until the commit has unwound and then shown, so no dialog opens while
+// the editor is still closing (which would commit it a second time).
+#include "datagrid.h"
+
+#include "recordsetmodel.h"
+#include "windowservices.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+QColor colorFromBgr(std::uint32_t bgr)
+{
+    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
+                  static_cast<int>((bgr >> 16) & 0xFF));
+}
+
+QFont gridFont(qreal pointSize, bool bold)
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace
+
+DataGrid::DataGrid(WindowServices& services, QWidget* parent) : QTableView(parent), m_services(services)
+{
+    setObjectName(QStringLiteral("DataGrid1"));
+    setFont(gridFont(8.25, false));
+    horizontalHeader()->setFont(gridFont(9.75, true));
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    setEditTriggers(DoubleClicked | EditKeyPressed | AnyKeyPressed);
+    setSelectionMode(ExtendedSelection);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+}
+
+DataGrid::~DataGrid() = default;
+
+RecordsetModel* DataGrid::recordsetModel() const
+{
+    return qobject_cast<RecordsetModel*>(model());
+}
+
+void DataGrid::setDataSource(std::shared_ptr<catalogue::Recordset> source)
+{
+    commitPendingEdit();
+    auto* model = new RecordsetModel(std::move(source), [this](const catalogue::Error& e) { reportError(e); }, this);
+    model->setAllowAddNew(m_allowAddNew);
+    model->setAllowUpdate(m_allowUpdate);
+    connect(model, &RecordsetModel::rowWritten, this, [this] {
+        if (m_notifications.afterUpdate)
+            m_notifications.afterUpdate();
+    });
+    QAbstractItemModel* oldModel = QTableView::model();
+    QItemSelectionModel* oldSelection = selectionModel();
+    setModel(model);
+    delete oldSelection;
+    delete oldModel;
+}
+
+void DataGrid::setAllowAddNew(bool allow)
+{
+    if (!allow)
+        commitPendingEdit();
+    m_allowAddNew = allow;
+    if (auto* model = recordsetModel())
+        model->setAllowAddNew(allow);
+}
+
+void DataGrid::setAllowDelete(bool allow)
+{
+    m_allowDelete = allow;
+}
+
+void DataGrid::setAllowUpdate(bool allow)
+{
+    if (!allow)
+        commitPendingEdit();
+    m_allowUpdate = allow;
+    if (auto* model = recordsetModel())
+        model->setAllowUpdate(allow);
+}
+
+void DataGrid::setBackColor(std::uint32_t color)
+{
+    m_backColor = color;
+    QPalette colors = palette();
+    colors.setColor(QPalette::Base, colorFromBgr(color));
+    setPalette(colors);
+}
+
+void DataGrid::setNotifications(Notifications notifications)
+{
+    m_notifications = std::move(notifications);
+}
+
+void DataGrid::commitPendingEdit()
+{
+    if (state() == EditingState) {
+        if (QWidget* editor = indexWidget(currentIndex())) {
+            commitData(editor);
+            closeEditor(editor, QAbstractItemDelegate::NoHint);
+        }
+    }
+    showPendingErrors();
+}
+
+void DataGrid::reportError(const catalogue::Error& error)
+{
+    m_pendingErrors.push_back(error);
+    QTimer::singleShot(0, this, &DataGrid::showPendingErrors);
+}
+
+void DataGrid::showPendingErrors()
+{
+    const std::vector<catalogue::Error> errors = std::exchange(m_pendingErrors, {});
+    for (const catalogue::Error& error : errors)
+        m_services.showError(error);
+}
+
+bool DataGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    const bool wasEditing = state() == EditingState;
+    const bool editing = QTableView::edit(index, trigger, event);
+    auto* model = recordsetModel();
+    if (editing && !wasEditing && model && model->isNewRowLine(index.row()) && m_notifications.onAddNew)
+        m_notifications.onAddNew();
+    return editing;
+}
+
+std::vector<int> DataGrid::selectedRecordRows() const
+{
+    std::vector<int> rows;
+    auto* model = recordsetModel();
+    if (!model)
+        return rows;
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row) {
+            if (!model->isNewRowLine(row))
+                rows.push_back(row);
+        }
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+void DataGrid::deleteSelectedRows()
+{
+    auto* model = recordsetModel();
+    if (!m_allowDelete || !model)
+        return;
+    commitPendingEdit();
+    const std::vector<int> rows = selectedRecordRows();
+    if (rows.empty())
+        return;
+    const QString question = rows.size() == 1
+        ? QStringLiteral("Eliminare dal catalogo il libro selezionato?")
+        : QStringLiteral("Eliminare dal catalogo i %1 libri selezionati?").arg(rows.size());
+    if (!m_services.confirm(question, QStringLiteral("Elimina libri")))
+        return;
+    // From the bottom up, so the rows still to delete keep their numbers.
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        if (!model->deleteRow(*row))
+            break;
+    }
+    showPendingErrors();
+}
+
+QString DataGrid::selectedText() const
+{
+    auto* model = recordsetModel();
+    if (!model)
+        return {};
+    const std::vector<int> rows = selectedRecordRows();
+    std::vector<int> columns;
+    bool wholeRows = true;
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        for (int column = range.left(); column <= range.right(); ++column)
+            columns.push_back(column);
+        wholeRows = wholeRows && range.left() == 0 && range.right() == model->columnCount() - 1;
+    }
+    std::sort(columns.begin(), columns.end());
+    columns.erase(std::unique(columns.begin(), columns.end()), columns.end());
+    if (rows.empty() || columns.empty())
+        return {};
+
+    QStringList lines;
+    const auto line = [&](auto cell) {
+        QStringList cells;
+        for (int column : columns)
+            cells << cell(column);
+        lines << cells.join(QLatin1Char('\t'));
+    };
+    if (wholeRows)
+        line([&](int column) { return model->headerData(column, Qt::Horizontal).toString(); });
+    const QItemSelectionModel* selection = selectionModel();
+    for (int row : rows) {
+        line([&](int column) {
+            const QModelIndex index = model->index(row, column);
+            return selection->isSelected(index) ? model->data(index, Qt::EditRole).toString() : QString();
+        });
+    }
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+void DataGrid::copySelection() const
+{
+    QApplication::clipboard()->setText(selectedText());
+}
+
+void DataGrid::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Copy)) {
+        copySelection();
+        return;
+    }
+    if (event->matches(QKeySequence::Delete) && state() != EditingState) {
+        deleteSelectedRows();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void DataGrid::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!recordsetModel())
+        return;
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("Copia"), this, &DataGrid::copySelection);
+    QAction* remove = menu.addAction(QStringLiteral("Elimina righe"), this, &DataGrid::deleteSelectedRows);
+    remove->setEnabled(m_allowDelete);
+    menu.exec(event->globalPos());
+}

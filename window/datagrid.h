@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QTableView>
+
+#include <vector>
+
+#include "error.h"
+#include "grid.h"
+
+class RecordsetModel;
+class WindowServices;
+
+// The window's data grid: a table view over the bound result set, with the three
+// permissions of the old data grid, a new-row line, deletion with confirmation,
+// copying as tab-separated text, and its two notifications.
+class DataGrid : public QTableView, public Grid {
+    Q_OBJECT
+public:
+    explicit DataGrid(WindowServices& services, QWidget* parent = nullptr);
+    ~DataGrid() override;
+
+    void setDataSource(std::shared_ptr<catalogue::Recordset> source) override;
+    void setAllowAddNew(bool allow) override;
+    void setAllowDelete(bool allow) override;
+    void setAllowUpdate(bool allow) override;
+    void setBackColor(std::uint32_t color) override;
+    void setNotifications(Notifications notifications) override;
+    void commitPendingEdit() override;
+
+    bool allowAddNew() const { return m_allowAddNew; }
+    bool allowDelete() const { return m_allowDelete; }
+    bool allowUpdate() const { return m_allowUpdate; }
+    std::uint32_t backColor() const { return m_backColor; }
+
+    // Deletes the books on the selected rows after the user confirms.
+    void deleteSelectedRows();
+    // The selected cells as tab-separated lines, headed by the column names when
+    // whole rows are selected.
+    QString selectedText() const;
+    void copySelection() const;
+
+protected:
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    RecordsetModel* recordsetModel() const;
+    void reportError(const catalogue::Error& error);
+    void showPendingErrors();
+    std::vector<int> selectedRecordRows() const;
+
+    WindowServices& m_services;
+    bool m_allowAddNew = false;
+    bool m_allowDelete = false;
+    bool m_allowUpdate = false;
+    std::uint32_t m_backColor = 0xFFFFFF;
+    Notifications m_notifications;
+    std::vector<catalogue::Error> m_pendingErrors; ///< shown once the edit that raised them has unwound
+};

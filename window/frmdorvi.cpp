@@ -1,0 +1,216 @@
+// The one window of the program. It owns `str`, `rs` and the grid; nothing runs at
+// load, so the grid stays empty until the first data command. Every data command
+// stores its statement in `str` and runs it through `query`; all but "Gestione"
+// then make the grid read-only with `init`.
+#include "frmdorvi.h"
+
+#include "datagrid.h"
+#include "error.h"
+#include "recordset.h"
+#include "sqltext.h"
+#include "windowservices.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QMenuBar>
+
+using catalogue::Connection;
+using catalogue::CursorLocation;
+using catalogue::LockType;
+using catalogue::Recordset;
+
+namespace {
+
+constexpr QRgb green = 0x00FF00;  // 0x00BBGGRR
+constexpr QRgb yellow = 0x00FFFF; // 0x00BBGGRR: red and green full
+
+constexpr int clientWidth = 704;
+constexpr int clientHeight = 517;
+const QRect gridGeometry(8, 8, 681, 393);
+
+} // namespace
+
+struct Frmdorvi::Search {
+    const char* title;
+    const char* text;
+    const char* prefix;
+};
+
+Frmdorvi::Frmdorvi(WindowServices& services, QWidget* parent)
+    : Frmdorvi(services, *new DataGrid(services), parent)
+{
+}
+
+Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
+    : QMainWindow(parent), m_services(services), DataGrid1(grid)
+{
+    setObjectName(QStringLiteral("Frmdorvi"));
+    setWindowTitle(QStringLiteral("Gestione Dorvi"));
+    setCentralWidget(new QWidget(this));
+    placeGrid();
+    keepDataControl();
+    buildMenus();
+    resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
+    DataGrid1.setNotifications({[this] { DataGrid1_AfterUpdate(); }, [this] { DataGrid1_OnAddNew(); }});
+}
+
+Frmdorvi::~Frmdorvi() = default;
+
+// The grid sits at a fixed place and size: resizing the window moves nothing.
+void Frmdorvi::placeGrid()
+{
+    if (auto* widget = dynamic_cast<QWidget*>(&DataGrid1)) {
+        widget->setParent(centralWidget());
+        widget->setGeometry(gridGeometry);
+    }
+}
+
+// The old window carried a data control that no command uses; its settings are
+// kept, unused and unseen.
+void Frmdorvi::keepDataControl()
+{
+    auto* Adodc1 = new QObject(this);
+    Adodc1->setObjectName(QStringLiteral("Adodc1"));
+    Adodc1->setProperty("ConnectionString",
+                        QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\dorvi\\dorvi.mdb;"
+                                       "Persist Security Info=False"));
+    Adodc1->setProperty("RecordSource", QStringLiteral("dorvi"));
+    Adodc1->setProperty("Caption", QStringLiteral("Adodc1"));
+}
+
+void Frmdorvi::buildMenus()
+{
+    const auto item = [this](QMenu* menu, const char* name, const QString& caption, void (Frmdorvi::*command)()) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, [this, command] { dispatch(command); });
+    };
+    QMenu* mnufile = menuBar()->addMenu(QStringLiteral("&Gestione/Esci"));
+    mnufile->setObjectName(QStringLiteral("mnufile"));
+    item(mnufile, "mnuop", QStringLiteral("Gestione"), &Frmdorvi::mnuop_Click);
+    item(mnufile, "mnuesci", QStringLiteral("Esci"), &Frmdorvi::mnuesci_Click);
+
+    QMenu* mnuquery = menuBar()->addMenu(QStringLiteral("&Interroga"));
+    mnuquery->setObjectName(QStringLiteral("mnuquery"));
+    item(mnuquery, "mnuaut", QStringLiteral("Dorvi autore"), &Frmdorvi::mnuaut_Click);
+    item(mnuquery, "mnutit", QStringLiteral("Titolo"), &Frmdorvi::mnutit_Click);
+    item(mnuquery, "mnugen", QStringLiteral("genere"), &Frmdorvi::mnugen_Click);
+    item(mnuquery, "mnuall", QStringLiteral("Visualizza tutto"), &Frmdorvi::mnuall_Click);
+    item(mnuquery, "mnutot", QStringLiteral("Totale dorvi"), &Frmdorvi::mnutot_Click);
+}
+
+// The one place where an error that no command handled is caught: it is shown,
+// and the program goes on with whatever the command had done before it failed.
+void Frmdorvi::dispatch(void (Frmdorvi::*command)())
+{
+    try {
+        (this->*command)();
+    } catch (const catalogue::Error& error) {
+        m_services.showError(error);
+    } catch (const std::exception& error) {
+        m_services.showError(catalogue::Error(catalogue::ErrorNumber::Generic, error.what()));
+    }
+}
+
+void Frmdorvi::closeEvent(QCloseEvent* event)
+{
+    DataGrid1.commitPendingEdit();
+    event->accept();
+}
+
+void Frmdorvi::init()
+{
+    DataGrid1.setAllowAddNew(false);
+    DataGrid1.setAllowDelete(false);
+    DataGrid1.setAllowUpdate(false);
+}
+
+// Runs one statement on a fresh connection to the catalogue beside the program and
+// shows its rows; an empty result leaves the grid on the rows it had.
+void Frmdorvi::query(const QString& sql)
+{
+    auto cn = std::make_shared<Connection>();
+    rs = std::make_shared<Recordset>();
+    cn->setProvider("microsoft.jet.oledb.4.0");
+    const QString path = QDir(m_services.programFolder()).filePath(QStringLiteral("dorvi.mdb"));
+    cn->setConnectionString(QFile::encodeName(path).toStdString());
+    cn->open();
+    rs->setLockType(LockType::Optimistic);
+    rs->setCursorLocation(CursorLocation::Client);
+    rs->setSource(sql.toStdString());
+    rs->setActiveConnection(cn);
+    rs->open();
+    if (rs->eof())
+        m_services.information(QStringLiteral("Nessun record trovato"), QStringLiteral("Ricerca fallita"));
+    else
+        DataGrid1.setDataSource(rs);
+}
+
+void Frmdorvi::mnuall_Click()
+{
+    str = QStringLiteral("select * from dorvi;");
+    query(str);
+    init();
+}
+
+void Frmdorvi::mnutot_Click()
+{
+    str = QStringLiteral("select count(iddorvo)as Totale_dorvi from dorvi;");
+    query(str);
+    init();
+}
+
+void Frmdorvi::mnuop_Click()
+{
+    DataGrid1.setAllowAddNew(true);
+    DataGrid1.setAllowDelete(true);
+    DataGrid1.setAllowUpdate(true);
+    str = QStringLiteral("select * from dorvi;");
+    query(str);
+}
+
+void Frmdorvi::mnuesci_Click()
+{
+    m_services.end();
+}
+
+void Frmdorvi::search(const Search& search)
+{
+    const QString answer = m_services.prompt(QString::fromUtf8(search.text), QString::fromUtf8(search.title));
+    if (answer.isEmpty()) {
+        m_services.information(QStringLiteral("Input errato!"), QStringLiteral("Input errato"));
+        return;
+    }
+    // Quotes inside the answer are doubled, so the statement compares the column
+    // with the text exactly as typed and can never become another statement.
+    str = QString::fromUtf8(search.prefix) +
+          QString::fromStdString(catalogue::quotedTextBody(answer.toStdString())) + QStringLiteral("';");
+    query(str);
+    init();
+}
+
+void Frmdorvi::mnuaut_Click()
+{
+    search({"Inserisci autore", "inserisci autore", "select * from dorvi where autore='"});
+}
+
+void Frmdorvi::mnutit_Click()
+{
+    search({"Inserisci titolo dorvo", "inserisci titolo dorvo", "select * from dorvi where titolo='"});
+}
+
+void Frmdorvi::mnugen_Click()
+{
+    search({"Inserisci genere", "inserisci genere", "select * from dorvi where genere='"});
+}
+
+void Frmdorvi::DataGrid1_AfterUpdate()
+{
+    DataGrid1.setBackColor(green);
+}
+
+void Frmdorvi::DataGrid1_OnAddNew()
+{
+    DataGrid1.setBackColor(yellow);
+}

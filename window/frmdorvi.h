@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <memory>
+
+class Grid;
+class WindowServices;
+
+namespace catalogue {
+class Recordset;
+}
+
+// The catalogue window: the grid, the menu bar and every command of the program.
+// Commands raise errors and do not catch them; the window catches each once where
+// it dispatches a menu command, and shows it.
+class Frmdorvi : public QMainWindow {
+    Q_OBJECT
+public:
+    // The window with its own data grid.
+    explicit Frmdorvi(WindowServices& services, QWidget* parent = nullptr);
+    // The window driving a grid of the caller's, which it does not show.
+    Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent = nullptr);
+    ~Frmdorvi() override;
+
+    QString str; ///< the statement the last data command started
+
+    const std::shared_ptr<catalogue::Recordset>& recordset() const { return rs; }
+
+    void mnuop_Click();
+    void mnuesci_Click();
+    void mnuaut_Click();
+    void mnutit_Click();
+    void mnugen_Click();
+    void mnuall_Click();
+    void mnutot_Click();
+    void DataGrid1_AfterUpdate();
+    void DataGrid1_OnAddNew();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    struct Search;
+
+    void init();
+    void query(const QString& sql);
+    void search(const Search& search);
+    void dispatch(void (Frmdorvi::*command)());
+    void buildMenus();
+    void placeGrid();
+    void keepDataControl();
+
+    WindowServices& m_services;
+    Grid& DataGrid1;
+    std::shared_ptr<catalogue::Recordset> rs;
+};

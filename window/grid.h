@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace catalogue {
+class Recordset;
+}
+
+// What the window asks of its data grid. The real one is DataGrid; tests use fakes.
+class Grid {
+public:
+    // The two notifications the window listens to; neither carries arguments.
+    struct Notifications {
+        std::function<void()> afterUpdate; ///< a changed or new row has just been written to the file
+        std::function<void()> onAddNew;    ///< the user has begun typing a new row
+    };
+
+    virtual ~Grid() = default;
+
+    // Shows every column and row of `source` and keeps it alive until bound anew.
+    // Any cell edit still open is written first.
+    virtual void setDataSource(std::shared_ptr<catalogue::Recordset> source) = 0;
+    // The permissions stay as set across bindings and apply at once to the rows shown.
+    virtual void setAllowAddNew(bool allow) = 0;
+    virtual void setAllowDelete(bool allow) = 0;
+    virtual void setAllowUpdate(bool allow) = 0;
+    // 0x00BBGGRR: red in the low byte, then green, then blue.
+    virtual void setBackColor(std::uint32_t color) = 0;
+    virtual void setNotifications(Notifications notifications) = 0;
+    // Writes a cell edit still open; a failure is reported to the user before it returns.
+    virtual void commitPendingEdit() = 0;
+};

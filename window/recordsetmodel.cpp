@@ -1,0 +1,215 @@
+// Adapts a Recordset to Qt's item views. The model lives as long as its grid keeps
+// it bound and holds the result set alive meanwhile. Edits arrive from the view's
+// delegate through setData; each is written at once, and errors never leave the
+// model as exceptions: they go to the error handler and setData returns false.
+#include "recordsetmodel.h"
+
+#include "celltext.h"
+#include "error.h"
+
+#include <variant>
+
+
+using catalogue::Affinity;
+using catalogue::Error;
+using catalogue::Value;
+
+RecordsetModel::RecordsetModel(std::shared_ptr<catalogue::Recordset> recordset, ErrorHandler onError,
+                               QObject* parent)
+    : QAbstractTableModel(parent), m_recordset(std::move(recordset)), m_onError(std::move(onError))
+{
+    m_recordset->setObserver(this);
+}
+
+RecordsetModel::~RecordsetModel()
+{
+    m_recordset->setObserver(nullptr);
+}
+
+int RecordsetModel::recordCount() const
+{
+    return static_cast<int>(m_recordset->rowCount());
+}
+
+bool RecordsetModel::isNewRowLine(int row) const
+{
+    return m_allowAddNew && row >= recordCount();
+}
+
+void RecordsetModel::setAllowAddNew(bool allow)
+{
+    if (allow == m_allowAddNew)
+        return;
+    const int line = recordCount();
+    if (allow) {
+        beginInsertRows({}, line, line);
+        m_allowAddNew = true;
+        endInsertRows();
+    } else {
+        beginRemoveRows({}, line, line);
+        m_allowAddNew = false;
+        endRemoveRows();
+    }
+}
+
+int RecordsetModel::rowCount(const QModelIndex& parent) const
+{
+    if (parent.isValid())
+        return 0;
+    return recordCount() + (m_allowAddNew ? 1 : 0) + (m_lineBecomingRow ? 1 : 0);
+}
+
+int RecordsetModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_recordset->columnCount();
+}
+
+QVariant RecordsetModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= recordCount())
+        return {};
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
+        return {};
+    const Value value = m_recordset->value(static_cast<std::size_t>(index.row()), index.column());
+    if (role == Qt::DisplayRole && catalogue::isNull(value))
+        return {};
+    return cellText(value);
+}
+
+QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Horizontal)
+        return QString::fromStdString(m_recordset->columnName(section));
+    return isNewRowLine(section) ? QStringLiteral("*") : QString();
+}
+
+Qt::ItemFlags RecordsetModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+    const bool newLine = isNewRowLine(index.row());
+    const bool allowed = newLine ? m_allowAddNew : m_allowUpdate;
+    // Bytes cannot be typed back, so a cell holding a blob is never edited as text.
+    const bool holdsBytes =
+        !newLine && std::holds_alternative<catalogue::Blob>(m_recordset->value(index.row(), index.column()));
+    if (allowed && !holdsBytes)
+        flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+// An empty field means NULL except in a text column, where it is the empty text.
+Value RecordsetModel::valueFromEdit(const QVariant& edit, int column) const
+{
+    if (!edit.isValid() || edit.isNull())
+        return std::monostate{};
+    const QString text = edit.toString();
+    if (text.isEmpty() && m_recordset->columnAffinity(column) != Affinity::Text)
+        return std::monostate{};
+    return text.toStdString();
+}
+
+// The editor shows NULL as an empty field; leaving it empty changes nothing.
+bool RecordsetModel::isUnchanged(const Value& before, const Value& after) const
+{
+    if (catalogue::isNull(before))
+        return catalogue::isNull(after) || after == Value(std::string());
+    if (catalogue::isNull(after))
+        return false;
+    return cellText(before) == cellText(after);
+}
+
+bool RecordsetModel::setData(const QModelIndex& index, const QVariant& edit, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
+        return false;
+    const Value value = valueFromEdit(edit, index.column());
+    if (isNewRowLine(index.row())) {
+        if (catalogue::isNull(value) || value == Value(std::string()))
+            return false; // nothing typed: no book yet
+        return addRowFromNewLine(index.column(), value);
+    }
+    const Value before = m_recordset->value(static_cast<std::size_t>(index.row()), index.column());
+    if (isUnchanged(before, value))
+        return true;
+    return writeCell(index.row(), index.column(), value);
+}
+
+bool RecordsetModel::writeCell(int row, int column, const Value& value)
+{
+    try {
+        m_recordset->update(static_cast<std::size_t>(row), column, value);
+    } catch (const Error& error) {
+        m_onError(error);
+        return false;
+    }
+    emit rowWritten();
+    return true;
+}
+
+// The line being typed becomes the new book and a fresh line opens below it, so
+// the cursor stays on the book being typed.
+bool RecordsetModel::addRowFromNewLine(int column, const Value& value)
+{
+    const int line = recordCount();
+    beginInsertRows({}, line + 1, line + 1);
+    m_lineBecomingRow = true;
+    endInsertRows();
+    try {
+        m_recordset->addNew(column, value);
+    } catch (const Error& error) {
+        beginRemoveRows({}, line + 1, line + 1);
+        m_lineBecomingRow = false;
+        endRemoveRows();
+        m_onError(error);
+        return false;
+    }
+    emit headerDataChanged(Qt::Vertical, line, line + 1);
+    emit rowWritten();
+    return true;
+}
+
+bool RecordsetModel::deleteRow(int row)
+{
+    try {
+        m_recordset->remove(static_cast<std::size_t>(row));
+    } catch (const Error& error) {
+        m_onError(error);
+        return false;
+    }
+    return true;
+}
+
+void RecordsetModel::rowChanged(std::size_t row)
+{
+    const int r = static_cast<int>(row);
+    emit dataChanged(index(r, 0), index(r, columnCount() - 1), {Qt::DisplayRole, Qt::EditRole});
+}
+
+void RecordsetModel::rowAboutToBeAppended(std::size_t row)
+{
+    if (!m_lineBecomingRow)
+        beginInsertRows({}, static_cast<int>(row), static_cast<int>(row));
+}
+
+void RecordsetModel::rowAppended(std::size_t row)
+{
+    if (m_lineBecomingRow) {
+        m_lineBecomingRow = false;
+        rowChanged(row);
+        return;
+    }
+    endInsertRows();
+}
+
+void RecordsetModel::rowAboutToBeRemoved(std::size_t row)
+{
+    beginRemoveRows({}, static_cast<int>(row), static_cast<int>(row));
+}
+
+void RecordsetModel::rowRemoved(std::size_t)
+{
+    endRemoveRows();
+}

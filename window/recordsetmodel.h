@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QAbstractTableModel>
+
+#include <functional>
+#include <memory>
+
+#include "recordset.h"
+
+namespace catalogue {
+class Error;
+}
+
+// The grid's view of one bound result set. Rows are the result's rows, plus, while
+// new rows are allowed, a last empty line marked "*" where a new book is typed.
+// Every accepted edit is written to the file before the model shows it; an edit the
+// file refuses is handed to the error handler and the cell keeps what the file holds.
+class RecordsetModel : public QAbstractTableModel, private catalogue::RecordsetObserver {
+    Q_OBJECT
+public:
+    using ErrorHandler = std::function<void(const catalogue::Error&)>;
+
+    RecordsetModel(std::shared_ptr<catalogue::Recordset> recordset, ErrorHandler onError,
+                   QObject* parent = nullptr);
+    ~RecordsetModel() override;
+
+    void setAllowAddNew(bool allow);
+    void setAllowUpdate(bool allow) { m_allowUpdate = allow; }
+    bool isNewRowLine(int row) const;
+    const std::shared_ptr<catalogue::Recordset>& recordset() const { return m_recordset; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+    // Deletes one book from the file; false (and the error reported) when refused.
+    bool deleteRow(int row);
+
+signals:
+    void rowWritten();
+
+private:
+    bool writeCell(int row, int column, const catalogue::Value& value);
+    bool addRowFromNewLine(int column, const catalogue::Value& value);
+    catalogue::Value valueFromEdit(const QVariant& edit, int column) const;
+    bool isUnchanged(const catalogue::Value& before, const catalogue::Value& after) const;
+    int recordCount() const;
+
+    void rowChanged(std::size_t row) override;
+    void rowAboutToBeAppended(std::size_t row) override;
+    void rowAppended(std::size_t row) override;
+    void rowAboutToBeRemoved(std::size_t row) override;
+    void rowRemoved(std::size_t row) override;
+
+    std::shared_ptr<catalogue::Recordset> m_recordset;
+    ErrorHandler m_onError;
+    bool m_allowAddNew = false;
+    bool m_allowUpdate = false;
+    bool m_lineBecomingRow = false; ///< the new-row line is being written as a real row
+};
