@@ -1,0 +1,318 @@
+// The data layer against real catalogue files: fetching, the read-only cases, the
+// three kinds of write-back and what happens when another program got there first.
+#include "recordset.h"
+#include "error.h"
+#include "testcatalogue.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace catalogue;
+
+namespace {
+
+std::shared_ptr<Connection> openConnection(const std::string& path)
+{
+    auto connection = std::make_shared<Connection>();
+    connection->setProvider("microsoft.jet.oledb.4.0");
+    connection->setConnectionString(path);
+    connection->open();
+    return connection;
+}
+
+std::shared_ptr<Recordset> openRecordset(const std::string& path, const std::string& sql,
+                                         LockType lock = LockType::Optimistic)
+{
+    auto recordset = std::make_shared<Recordset>();
+    recordset->setLockType(lock);
+    recordset->setCursorLocation(CursorLocation::Client);
+    recordset->setSource(sql);
+    recordset->setActiveConnection(openConnection(path));
+    recordset->open();
+    return recordset;
+}
+
+ErrorNumber errorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const Error& error) {
+        return error.number();
+    }
+    return ErrorNumber::Generic;
+}
+
+std::string text(const Value& value)
+{
+    return std::get<std::string>(value);
+}
+
+// Records what the observer is told, as a view would see it.
+struct RecordingObserver : RecordsetObserver {
+    std::vector<std::string> events;
+    void rowChanged(std::size_t r) override { events.push_back("changed " + std::to_string(r)); }
+    void rowAboutToBeAppended(std::size_t r) override { events.push_back("appending " + std::to_string(r)); }
+    void rowAppended(std::size_t r) override { events.push_back("appended " + std::to_string(r)); }
+    void rowAboutToBeRemoved(std::size_t r) override { events.push_back("removing " + std::to_string(r)); }
+    void rowRemoved(std::size_t r) override { events.push_back("removed " + std::to_string(r)); }
+};
+
+} // namespace
+
+TEST(Recordset, FetchesEveryRowAndColumnInTableOrder)
+{
+    TestCatalogue catalogue;
+    auto rs = openRecordset(catalogue.path(), "select * from dorvi;");
+    EXPECT_FALSE(rs->eof());
+    ASSERT_EQ(rs->rowCount(), TestCatalogue::sampleBooks.size());
+    ASSERT_EQ(rs->columnCount(), 4);
+    EXPECT_EQ(rs->columnName(0), "iddorvo");
+    EXPECT_EQ(rs->columnName(3), "genere");
+    EXPECT_EQ(std::get<std::int64_t>(rs->value(1, 0)), 2);
+    EXPECT_EQ(text(rs->value(1, 1)), "Gabriele D'Annunzio");
+    EXPECT_EQ(text(rs->value(4, 2)), "Alcyone");
+    EXPECT_TRUE(rs->isUpdatable());
+}
+
+TEST(Recordset, EmptyResultIsEof)
+{
+    TestCatalogue catalogue;
+    auto rs = openRecordset(catalogue.path(), "select * from dorvi where autore='Nessuno';");
+    EXPECT_TRUE(rs->eof());
+    EXPECT_EQ(rs->columnCount(), 4);
+}
+
+TEST(Recordset, CountOfEmptyTableIsOneReadOnlyRowHoldingZero)
+{
+    TestCatalogue catalogue(TestCatalogue::Books{});
+    auto rs = openRecordset(catalogue.path(), "select count(iddorvo)as Totale_dorvi from dorvi;");
+    EXPECT_FALSE(rs->eof());
+    ASSERT_EQ(rs->rowCount(), 1u);
+    EXPECT_EQ(rs->columnName(0), "Totale_dorvi");
+    EXPECT_EQ(std::get<std::int64_t>(rs->value(0, 0)), 0);
+    EXPECT_FALSE(rs->isUpdatable());
+    EXPECT_EQ(errorOf([&] { rs->update(0, 0, std::int64_t(5)); }), ErrorNumber::NotUpdatable);
+    EXPECT_EQ(errorOf([&] { rs->addNew(0, std::int64_t(5)); }), ErrorNumber::NotUpdatable);
+}
+
+TEST(Recordset, JoinAndReadOnlyLockAreNotUpdatable)
+{
+    TestCatalogue catalogue;
+    catalogue.exec("CREATE TABLE prestiti (iddorvo INTEGER, a TEXT)");
+    auto join = openRecordset(catalogue.path(), "select d.titolo, p.a from dorvi d join prestiti p using (iddorvo);");
+    EXPECT_FALSE(join->isUpdatable());
+    auto withoutKey = openRecordset(catalogue.path(), "select autore from dorvi;");
+    EXPECT_FALSE(withoutKey->isUpdatable());
+    auto readOnly = openRecordset(catalogue.path(), "select * from dorvi;", LockType::ReadOnly);
+    EXPECT_EQ(errorOf([&] { readOnly->update(0, 1, std::string("x")); }), ErrorNumber::NotUpdatable);
+}
+
+TEST(Recordset, KeepsEveryKindOfValueExactly)
+{
+    TestCatalogue catalogue;
+    catalogue.exec("CREATE TABLE valori (k INTEGER PRIMARY KEY, v)");
+    catalogue.exec("INSERT INTO valori (v) VALUES (NULL), (''), (0), (-1), (127), (128), (-129), "
+                   "(9223372036854775807), (-9223372036854775808), (0.1), (-2.5e300), (x'00ff10'), "
+                   "('l''albero è già lì 📚'), (printf('%.*c', 5000, 'x'))");
+    auto rs = openRecordset(catalogue.path(), "select v from valori order by k;");
+    const std::vector<Value> expected = {
+        std::monostate{}, std::string(), std::int64_t(0), std::int64_t(-1), std::int64_t(127),
+        std::int64_t(128), std::int64_t(-129), std::int64_t(INT64_MAX), std::int64_t(INT64_MIN), 0.1, -2.5e300,
+        Blob{std::string("\x00\xff\x10", 3)}, std::string("l'albero è già lì 📚"), std::string(5000, 'x'),
+    };
+    ASSERT_EQ(rs->rowCount(), expected.size());
+    for (std::size_t r = 0; r < expected.size(); ++r)
+        EXPECT_EQ(rs->value(r, 0), expected[r]) << "row " << r;
+}
+
+TEST(Recordset, ManyRowsSpanSeveralBlocks)
+{
+    TestCatalogue catalogue(TestCatalogue::Books{});
+    catalogue.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 30000) "
+                   "INSERT INTO dorvi (autore, titolo, genere) SELECT 'Autore ' || i, printf('%.*c', i % 70, 't'), "
+                   "NULL FROM n");
+    auto rs = openRecordset(catalogue.path(), "select * from dorvi;");
+    ASSERT_EQ(rs->rowCount(), 30000u);
+    for (std::size_t r : {std::size_t(0), std::size_t(12345), std::size_t(29999)}) {
+        EXPECT_EQ(std::get<std::int64_t>(rs->value(r, 0)), std::int64_t(r + 1));
+        EXPECT_EQ(text(rs->value(r, 1)), "Autore " + std::to_string(r + 1));
+        EXPECT_EQ(text(rs->value(r, 2)).size(), (r + 1) % 70);
+        EXPECT_TRUE(isNull(rs->value(r, 3)));
+    }
+}
+
+TEST(Recordset, RefusesAnythingButOneReadingStatement)
+{
+    TestCatalogue catalogue;
+    EXPECT_EQ(errorOf([&] { openRecordset(catalogue.path(), "delete from dorvi;"); }), ErrorNumber::StatementRefused);
+    EXPECT_EQ(errorOf([&] { openRecordset(catalogue.path(), "select * from dorvi; delete from dorvi;"); }),
+              ErrorNumber::StatementRefused);
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "5");
+    EXPECT_NO_THROW(openRecordset(catalogue.path(), "select * from dorvi; ;  -- fine\n"));
+}
+
+TEST(Connection, ErrorsNameTheFileAndTheProblem)
+{
+    TestCatalogue catalogue;
+    const std::string missing = catalogue.folder().toStdString() + "/nessuno/dorvi.mdb";
+    try {
+        openConnection(missing);
+        FAIL() << "a missing file opened";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.number(), ErrorNumber::FileNotFound);
+        EXPECT_NE(error.description().find(missing), std::string::npos) << error.description();
+    }
+    EXPECT_FALSE(std::filesystem::exists(missing)) << "opening must never create a file";
+
+    auto connection = std::make_shared<Connection>();
+    connection->setProvider("SQLOLEDB");
+    connection->setConnectionString(catalogue.path());
+    EXPECT_EQ(errorOf([&] { connection->open(); }), ErrorNumber::UnknownProvider);
+    connection->setProvider("Microsoft.Jet.OLEDB.4.0");
+    EXPECT_NO_THROW(connection->open());
+
+    EXPECT_EQ(errorOf([&] { openRecordset(catalogue.path(), "select * from libri;"); }), ErrorNumber::TableMissing);
+    EXPECT_EQ(errorOf([&] { openRecordset(catalogue.path(), "select * from dorvi where editore='x';"); }),
+              ErrorNumber::ColumnMissing);
+    EXPECT_EQ(errorOf([&] { openRecordset(catalogue.path(), "select * from dorvi where autore='x;"); }),
+              ErrorNumber::StatementRefused);
+}
+
+class WriteBackTest : public ::testing::Test {
+protected:
+    TestCatalogue catalogue;
+    std::shared_ptr<Recordset> rs = openRecordset(catalogue.path(), "select * from dorvi;");
+    RecordingObserver observer;
+    void SetUp() override { rs->setObserver(&observer); }
+};
+
+TEST_F(WriteBackTest, ChangedCellIsInTheFileAtOnce)
+{
+    rs->update(2, 2, std::string("Uno, nessuno e centomila"));
+    EXPECT_EQ(catalogue.scalar("select titolo from dorvi where iddorvo=3"), "Uno, nessuno e centomila");
+    EXPECT_EQ(text(rs->value(2, 2)), "Uno, nessuno e centomila");
+    EXPECT_EQ(observer.events, std::vector<std::string>{"changed 2"});
+}
+
+TEST_F(WriteBackTest, CellTakesWhatTheFileStores)
+{
+    rs->update(0, 0, std::string("42")); // the key column converts typed digits to a number
+    EXPECT_EQ(rs->value(0, 0), Value(std::int64_t(42)));
+    EXPECT_EQ(catalogue.scalar("select autore from dorvi where iddorvo=42"), "Alessandro Manzoni");
+    EXPECT_EQ(errorOf([&] { rs->update(0, 0, std::string("abc")); }), ErrorNumber::ValueRefused);
+    EXPECT_EQ(errorOf([&] { rs->update(0, 0, std::int64_t(2)); }), ErrorNumber::DuplicateKey);
+    EXPECT_EQ(rs->value(0, 0), Value(std::int64_t(42)));
+}
+
+TEST_F(WriteBackTest, NullAndEmptyTextStayApart)
+{
+    rs->update(1, 3, std::monostate{});
+    rs->update(2, 3, std::string());
+    EXPECT_EQ(catalogue.scalar("select quote(genere) from dorvi where iddorvo=2"), "NULL");
+    EXPECT_EQ(catalogue.scalar("select quote(genere) from dorvi where iddorvo=3"), "''");
+}
+
+TEST_F(WriteBackTest, NewRowGetsItsKeyFromTheDatabase)
+{
+    const std::size_t row = rs->addNew(2, std::string("Il Gattopardo"));
+    EXPECT_EQ(row, 5u);
+    EXPECT_EQ(rs->rowCount(), 6u);
+    EXPECT_EQ(rs->value(row, 0), Value(std::int64_t(6)));
+    EXPECT_TRUE(isNull(rs->value(row, 1)));
+    EXPECT_EQ(catalogue.scalar("select titolo from dorvi where iddorvo=6"), "Il Gattopardo");
+    rs->update(row, 1, std::string("Giuseppe Tomasi di Lampedusa"));
+    EXPECT_EQ(catalogue.scalar("select autore from dorvi where iddorvo=6"), "Giuseppe Tomasi di Lampedusa");
+    EXPECT_EQ(observer.events, (std::vector<std::string>{"appending 5", "appended 5", "changed 5"}));
+}
+
+TEST_F(WriteBackTest, DeletedRowLeavesFileAndResult)
+{
+    rs->remove(1);
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi where iddorvo=2"), "0");
+    EXPECT_EQ(rs->rowCount(), 4u);
+    EXPECT_EQ(text(rs->value(1, 2)), "Il fu Mattia Pascal");
+    EXPECT_EQ(observer.events, (std::vector<std::string>{"removing 1", "removed 1"}));
+}
+
+TEST_F(WriteBackTest, ChangeByAnotherProgramIsNeverOverwritten)
+{
+    catalogue.exec("UPDATE dorvi SET titolo='Il piacere (ed. 1889)' WHERE iddorvo=2");
+    EXPECT_EQ(errorOf([&] { rs->update(1, 2, std::string("Il Piacere")); }), ErrorNumber::RowChanged);
+    EXPECT_EQ(catalogue.scalar("select titolo from dorvi where iddorvo=2"), "Il piacere (ed. 1889)");
+    EXPECT_EQ(text(rs->value(1, 2)), "Il piacere (ed. 1889)") << "the row shows what the file holds";
+    EXPECT_EQ(observer.events, std::vector<std::string>{"changed 1"});
+
+    rs->update(1, 2, std::string("Il Piacere")); // after the reload the same edit goes through
+    EXPECT_EQ(catalogue.scalar("select titolo from dorvi where iddorvo=2"), "Il Piacere");
+}
+
+TEST_F(WriteBackTest, LetterCaseChangedElsewhereCountsAsAChange)
+{
+    catalogue.exec("UPDATE dorvi SET autore='LUIGI PIRANDELLO' WHERE iddorvo=3");
+    EXPECT_EQ(errorOf([&] { rs->update(2, 1, std::string("L. Pirandello")); }), ErrorNumber::RowChanged);
+    EXPECT_EQ(catalogue.scalar("select autore from dorvi where iddorvo=3"), "LUIGI PIRANDELLO");
+}
+
+TEST_F(WriteBackTest, OtherColumnChangedElsewhereDoesNotConflict)
+{
+    catalogue.exec("UPDATE dorvi SET genere='Classico' WHERE iddorvo=1");
+    rs->update(0, 2, std::string("I Promessi Sposi"));
+    EXPECT_EQ(catalogue.rows("select titolo, genere from dorvi where iddorvo=1"),
+              (std::vector<std::vector<std::string>>{{"I Promessi Sposi", "Classico"}}));
+    EXPECT_EQ(text(rs->value(0, 3)), "Classico");
+}
+
+TEST_F(WriteBackTest, RowGoneElsewhereIsDroppedNotRecreated)
+{
+    catalogue.exec("DELETE FROM dorvi WHERE iddorvo=4");
+    EXPECT_EQ(errorOf([&] { rs->update(3, 1, std::string("Dante")); }), ErrorNumber::RowGone);
+    EXPECT_EQ(rs->rowCount(), 4u);
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "4");
+    EXPECT_EQ(observer.events, (std::vector<std::string>{"removing 3", "removed 3"}));
+}
+
+TEST_F(WriteBackTest, DeleteOfRowChangedElsewhereIsRefused)
+{
+    catalogue.exec("UPDATE dorvi SET genere='Poesia lirica' WHERE iddorvo=5");
+    EXPECT_EQ(errorOf([&] { rs->remove(4); }), ErrorNumber::RowChanged);
+    EXPECT_EQ(catalogue.scalar("select genere from dorvi where iddorvo=5"), "Poesia lirica");
+    EXPECT_EQ(rs->rowCount(), 5u);
+}
+
+TEST_F(WriteBackTest, NoTransactionStaysOpenBetweenWrites)
+{
+    rs->update(0, 3, std::string("Romanzo"));
+    // Another writer gets the file at once: nothing of ours holds a lock.
+    catalogue.exec("BEGIN EXCLUSIVE; UPDATE dorvi SET genere='x' WHERE iddorvo=2; COMMIT;");
+    EXPECT_EQ(catalogue.scalar("select genere from dorvi where iddorvo=2"), "x");
+}
+
+TEST(WriteBackKeyless, RowsWithoutKeyAreMatchedOnEveryValue)
+{
+    TestCatalogue catalogue(TestCatalogue::Books{});
+    catalogue.exec("CREATE TABLE note (testo TEXT, n INTEGER); INSERT INTO note VALUES ('a', 1), ('a', 1), ('b', 2)");
+    auto rs = openRecordset(catalogue.path(), "select * from note;");
+    ASSERT_TRUE(rs->isUpdatable());
+    rs->update(1, 0, std::string("c"));
+    // Which of two identical rows changes cannot matter; that exactly one does, does.
+    EXPECT_EQ(catalogue.rows("select testo, n from note order by testo"),
+              (std::vector<std::vector<std::string>>{{"a", "1"}, {"b", "2"}, {"c", "1"}}));
+    rs->remove(2);
+    EXPECT_EQ(catalogue.scalar("select count(*) from note"), "2");
+    catalogue.exec("UPDATE note SET n=9 WHERE testo='a'");
+    EXPECT_EQ(errorOf([&] { rs->update(0, 0, std::string("z")); }), ErrorNumber::RowGone);
+}
+
+TEST(WriteProtected, ReadsButRefusesEveryWrite)
+{
+    TestCatalogue catalogue;
+    ASSERT_EQ(::chmod(catalogue.path().c_str(), 0444), 0);
+    auto rs = openRecordset(catalogue.path(), "select * from dorvi;");
+    EXPECT_EQ(rs->rowCount(), 5u);
+    EXPECT_EQ(errorOf([&] { rs->update(0, 1, std::string("x")); }), ErrorNumber::ReadOnlyFile);
+    EXPECT_EQ(errorOf([&] { rs->addNew(1, std::string("x")); }), ErrorNumber::ReadOnlyFile);
+    EXPECT_EQ(errorOf([&] { rs->remove(0); }), ErrorNumber::ReadOnlyFile);
+    EXPECT_EQ(text(rs->value(0, 1)), "Alessandro Manzoni");
+    ::chmod(catalogue.path().c_str(), 0644);
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi where autore='Alessandro Manzoni'"), "1");
+}

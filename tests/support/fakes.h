@@ -1,0 +1,57 @@
+#pragma once
+
+#include "error.h"
+#include "grid.h"
+#include "windowservices.h"
+
+#include <QStringList>
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Window services that record every call and answer from a script.
+class FakeWindowServices : public WindowServices {
+public:
+    struct Message {
+        QString text, title;
+    };
+
+    explicit FakeWindowServices(QString folder = {}) : folder(std::move(folder)) {}
+
+    void information(const QString& text, const QString& title) override;
+    QString prompt(const QString& text, const QString& title) override;
+    bool confirm(const QString& text, const QString& title) override;
+    void showError(const catalogue::Error& error) override;
+    QString programFolder() const override { return folder; }
+    void end() override { ++ends; }
+
+    QString folder;
+    std::deque<QString> promptAnswers;   ///< answered in order; an empty queue answers Cancel
+    std::deque<bool> confirmAnswers;     ///< answered in order; an empty queue answers No
+    std::vector<Message> informations;
+    std::vector<Message> prompts;
+    std::vector<Message> confirmations;
+    std::vector<catalogue::Error> errors;
+    int ends = 0;
+};
+
+// A grid that records what the window writes to it, in order.
+class FakeGrid : public Grid {
+public:
+    void setDataSource(std::shared_ptr<catalogue::Recordset> source) override;
+    void setAllowAddNew(bool allow) override;
+    void setAllowDelete(bool allow) override;
+    void setAllowUpdate(bool allow) override;
+    void setBackColor(std::uint32_t color) override;
+    void setNotifications(Notifications n) override { notifications = std::move(n); }
+    void commitPendingEdit() override { ++commits; }
+
+    std::shared_ptr<catalogue::Recordset> dataSource;
+    bool allowAddNew = false, allowDelete = false, allowUpdate = false;
+    std::uint32_t backColor = 0xFFFFFF;
+    QStringList calls; ///< e.g. "DataSource", "AllowAddNew=true", "BackColor=65280"
+    Notifications notifications;
+    int commits = 0;
+};

@@ -1,0 +1,94 @@
+#include "testcatalogue.h"
+
+#include "sqlitehandles.h"
+
+#include <stdexcept>
+
+const std::vector<TestCatalogue::Book> TestCatalogue::sampleBooks = {
+    {"Alessandro Manzoni", "I promessi sposi", "Romanzo storico"},
+    {"Gabriele D'Annunzio", "Il piacere", "Romanzo"},
+    {"Luigi Pirandello", "Il fu Mattia Pascal", "Romanzo"},
+    {"Dante Alighieri", "La Divina Commedia", "Poema"},
+    {"Gabriele D'Annunzio", "Alcyone", "Poesia"},
+};
+
+namespace {
+
+catalogue::DatabaseHandle openDatabase(const std::string& path)
+{
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    catalogue::DatabaseHandle db(raw);
+    if (rc != SQLITE_OK)
+        throw std::runtime_error("cannot open " + path);
+    sqlite3_busy_timeout(db.get(), 5000);
+    return db;
+}
+
+} // namespace
+
+TestCatalogue::TestCatalogue(NoFile) {}
+
+TestCatalogue::TestCatalogue(const std::vector<Book>& books)
+{
+    exec("CREATE TABLE dorvi (iddorvo INTEGER PRIMARY KEY, autore TEXT COLLATE NOCASE, "
+         "titolo TEXT COLLATE NOCASE, genere TEXT COLLATE NOCASE);"
+         "CREATE INDEX dorvi_autore ON dorvi (autore);"
+         "CREATE INDEX dorvi_titolo ON dorvi (titolo);"
+         "CREATE INDEX dorvi_genere ON dorvi (genere);");
+    auto db = openDatabase(path());
+    sqlite3_stmt* raw = nullptr;
+    sqlite3_prepare_v2(db.get(), "INSERT INTO dorvi (autore, titolo, genere) VALUES (?, ?, ?)", -1, &raw, nullptr);
+    catalogue::StatementHandle insert(raw);
+    for (const Book& book : books) {
+        sqlite3_bind_text(raw, 1, book.autore.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(raw, 2, book.titolo.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(raw, 3, book.genere.c_str(), -1, SQLITE_TRANSIENT);
+        if (sqlite3_step(raw) != SQLITE_DONE)
+            throw std::runtime_error("cannot insert a test book");
+        sqlite3_reset(raw);
+    }
+}
+
+std::string TestCatalogue::path() const
+{
+    return (m_dir.path() + QStringLiteral("/dorvi.mdb")).toStdString();
+}
+
+void TestCatalogue::exec(const std::string& sql) const
+{
+    auto db = openDatabase(path());
+    char* error = nullptr;
+    if (sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+        const std::string message = error ? error : "?";
+        sqlite3_free(error);
+        throw std::runtime_error(sql + ": " + message);
+    }
+}
+
+std::vector<std::vector<std::string>> TestCatalogue::rows(const std::string& sql) const
+{
+    auto db = openDatabase(path());
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db.get(), sql.c_str(), -1, &raw, nullptr) != SQLITE_OK)
+        throw std::runtime_error(sql + ": " + sqlite3_errmsg(db.get()));
+    catalogue::StatementHandle statement(raw);
+    std::vector<std::vector<std::string>> result;
+    while (sqlite3_step(raw) == SQLITE_ROW) {
+        std::vector<std::string> row;
+        for (int c = 0; c < sqlite3_column_count(raw); ++c) {
+            const auto* text = sqlite3_column_text(raw, c);
+            row.emplace_back(text ? reinterpret_cast<const char*>(text) : "NULL");
+        }
+        result.push_back(std::move(row));
+    }
+    return result;
+}
+
+std::string TestCatalogue::scalar(const std::string& sql) const
+{
+    const auto result = rows(sql);
+    if (result.empty() || result.front().empty())
+        throw std::runtime_error(sql + ": no value");
+    return result.front().front();
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include <string>
+#include <vector>
+
+// A catalogue file in a temporary folder of its own, so tests can run in parallel.
+// It is read and written behind the program's back through plain SQLite, as
+// another program would.
+class TestCatalogue {
+public:
+    struct Book {
+        std::string autore, titolo, genere;
+    };
+    using Books = std::vector<Book>;
+    static const Books sampleBooks;
+
+    // The table `dorvi` as the program's catalogues have it, holding `books`.
+    explicit TestCatalogue(const std::vector<Book>& books = sampleBooks);
+    // An empty folder: the test makes the file itself.
+    struct NoFile {
+        explicit NoFile() = default;
+    };
+    explicit TestCatalogue(NoFile);
+
+    QString folder() const { return m_dir.path(); }
+    std::string path() const;
+
+    void exec(const std::string& sql) const;
+    // Every row of `sql`, each cell as text, "NULL" for NULL.
+    std::vector<std::vector<std::string>> rows(const std::string& sql) const;
+    std::string scalar(const std::string& sql) const;
+
+private:
+    QTemporaryDir m_dir;
+};
