@@ -1,0 +1,290 @@
+// The real grid on Qt's offscreen platform: the three permissions, editing through
+// the view's own editors, the new-row line, deletion, copying, and errors.
+#include "datagrid.h"
+#include "fakes.h"
+#include "qtwindowservices.h"
+#include "recordset.h"
+#include "recordsetmodel.h"
+#include "testcatalogue.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using catalogue::ErrorNumber;
+
+namespace {
+
+std::shared_ptr<catalogue::Recordset> openAll(const std::string& path, const std::string& sql = "select * from dorvi;")
+{
+    auto connection = std::make_shared<catalogue::Connection>();
+    connection->setProvider("microsoft.jet.oledb.4.0");
+    connection->setConnectionString(path);
+    connection->open();
+    auto rs = std::make_shared<catalogue::Recordset>();
+    rs->setLockType(catalogue::LockType::Optimistic);
+    rs->setCursorLocation(catalogue::CursorLocation::Client);
+    rs->setSource(sql);
+    rs->setActiveConnection(connection);
+    rs->open();
+    return rs;
+}
+
+class GridTest : public ::testing::Test {
+protected:
+    TestCatalogue catalogue;
+    FakeWindowServices services{catalogue.folder()};
+    DataGrid grid{services};
+    std::unique_ptr<QAbstractItemModelTester> tester;
+    int afterUpdates = 0;
+    int addNews = 0;
+
+    void SetUp() override
+    {
+        grid.setNotifications({[this] { ++afterUpdates; }, [this] { ++addNews; }});
+        grid.resize(681, 393);
+        grid.show();
+        grid.activateWindow();
+        grid.setFocus();
+    }
+
+    void bind(const std::string& sql = "select * from dorvi;")
+    {
+        grid.setDataSource(openAll(catalogue.path(), sql));
+        tester = std::make_unique<QAbstractItemModelTester>(grid.model(),
+                                                            QAbstractItemModelTester::FailureReportingMode::Fatal);
+    }
+    void setAll(bool allow)
+    {
+        grid.setAllowAddNew(allow);
+        grid.setAllowDelete(allow);
+        grid.setAllowUpdate(allow);
+    }
+    QString shown(int row, int column) const { return grid.model()->index(row, column).data().toString(); }
+
+    // Types into a cell the way a user does: select it, type, finish with `key`.
+    // The first key opens the editor; the rest go to the editor, as focus would send them.
+    void type(int row, int column, const QString& text, Qt::Key key = Qt::Key_Return)
+    {
+        grid.setCurrentIndex(grid.model()->index(row, column));
+        QTest::keyClicks(&grid, text.left(1));
+        if (auto* editor = openEditor()) {
+            QTest::keyClicks(editor, text.mid(1));
+            QTest::keyClick(editor, key);
+        }
+        settle();
+    }
+    // The editor commits on a queued call, and errors are shown on a further one.
+    static void settle()
+    {
+        for (int pass = 0; pass < 3; ++pass)
+            QCoreApplication::processEvents();
+    }
+    QLineEdit* openEditor() const
+    {
+        for (auto* editor : grid.findChildren<QLineEdit*>()) {
+            if (editor->isVisible())
+                return editor;
+        }
+        return nullptr;
+    }
+};
+
+} // namespace
+
+TEST_F(GridTest, ShowsEveryColumnByNameAndEveryRow)
+{
+    bind();
+    EXPECT_EQ(grid.model()->rowCount(), 5);
+    EXPECT_EQ(grid.model()->headerData(1, Qt::Horizontal).toString(), "autore");
+    EXPECT_EQ(shown(1, 1), "Gabriele D'Annunzio");
+    EXPECT_EQ(shown(1, 0), "2");
+}
+
+TEST_F(GridTest, ReadOnlyModeAcceptsNoEditNoNewRowNoDeletion)
+{
+    bind();
+    setAll(false);
+    EXPECT_EQ(grid.model()->rowCount(), 5) << "no new-row line";
+    EXPECT_FALSE(grid.model()->flags(grid.model()->index(0, 1)) & Qt::ItemIsEditable);
+    type(0, 1, "Sostituito");
+    EXPECT_FALSE(grid.model()->setData(grid.model()->index(0, 1), "Sostituito"));
+
+    services.confirmAnswers = {true};
+    grid.selectRow(2);
+    QTest::keyClick(&grid, Qt::Key_Delete);
+    EXPECT_TRUE(services.confirmations.empty());
+    EXPECT_EQ(catalogue.rows("select autore from dorvi order by iddorvo").front().front(), "Alessandro Manzoni");
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "5");
+}
+
+TEST_F(GridTest, TypedCellIsWrittenAtOnce)
+{
+    setAll(true);
+    bind();
+    type(2, 2, "Uno, nessuno e centomila");
+    EXPECT_EQ(catalogue.scalar("select titolo from dorvi where iddorvo=3"), "Uno, nessuno e centomila");
+    EXPECT_EQ(shown(2, 2), "Uno, nessuno e centomila");
+    EXPECT_EQ(afterUpdates, 1);
+    EXPECT_TRUE(services.errors.empty());
+}
+
+TEST_F(GridTest, UnchangedCellIsNotWritten)
+{
+    setAll(true);
+    bind();
+    QSignalSpy changed(grid.model(), &QAbstractItemModel::dataChanged);
+    EXPECT_TRUE(grid.model()->setData(grid.model()->index(0, 1), "Alessandro Manzoni"));
+    EXPECT_EQ(changed.count(), 0);
+    EXPECT_EQ(afterUpdates, 0);
+    EXPECT_TRUE(grid.model()->setData(grid.model()->index(0, 3), QVariant()));
+    EXPECT_EQ(catalogue.scalar("select quote(genere) from dorvi where iddorvo=1"), "NULL");
+    EXPECT_EQ(changed.count(), 1) << "one row changed, no reset";
+}
+
+TEST_F(GridTest, NewRowLineBecomesTheBookBeingTyped)
+{
+    setAll(true);
+    bind();
+    ASSERT_EQ(grid.model()->rowCount(), 6);
+    EXPECT_EQ(grid.model()->headerData(5, Qt::Vertical).toString(), "*");
+
+    type(5, 1, "Italo Calvino", Qt::Key_Tab);
+    EXPECT_EQ(addNews, 1);
+    EXPECT_EQ(catalogue.scalar("select autore from dorvi where iddorvo=6"), "Italo Calvino");
+    EXPECT_EQ(shown(5, 0), "6") << "the key the database gave is shown";
+    EXPECT_EQ(grid.model()->rowCount(), 7);
+    EXPECT_EQ(grid.model()->headerData(6, Qt::Vertical).toString(), "*");
+
+    // Tab went on to the title of the same book, not to a second new line.
+    ASSERT_NE(openEditor(), nullptr);
+    EXPECT_EQ(grid.currentIndex(), grid.model()->index(5, 2));
+    QTest::keyClicks(openEditor(), "Il barone rampante");
+    QTest::keyClick(openEditor(), Qt::Key_Return);
+    settle();
+    EXPECT_EQ(catalogue.rows("select autore, titolo from dorvi where iddorvo >= 6"),
+              (std::vector<std::vector<std::string>>{{"Italo Calvino", "Il barone rampante"}}));
+}
+
+TEST_F(GridTest, DeleteAsksFirstAndNoKeepsTheBook)
+{
+    setAll(true);
+    bind();
+    grid.selectRow(1);
+    QTest::keyClick(&grid, Qt::Key_Delete); // no scripted answer: the user says No
+    ASSERT_EQ(services.confirmations.size(), 1u);
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "5");
+
+    services.confirmAnswers = {true};
+    grid.setSelectionMode(QAbstractItemView::MultiSelection);
+    grid.selectRow(3);
+    QTest::keyClick(&grid, Qt::Key_Delete);
+    EXPECT_EQ(catalogue.rows("select iddorvo from dorvi order by iddorvo"),
+              (std::vector<std::vector<std::string>>{{"1"}, {"3"}, {"5"}}));
+    EXPECT_EQ(grid.model()->rowCount(), 4) << "three books and the new-row line";
+    EXPECT_EQ(shown(1, 2), "Il fu Mattia Pascal");
+}
+
+TEST_F(GridTest, QuestionBeforeDeletingDefaultsToNo)
+{
+    QtWindowServices real;
+    QTimer::singleShot(0, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    EXPECT_FALSE(real.confirm("Eliminare?", "Elimina libri"));
+}
+
+TEST_F(GridTest, PermissionsApplyToRowsShownAndSurviveRebinding)
+{
+    bind();
+    setAll(true);
+    EXPECT_TRUE(grid.model()->flags(grid.model()->index(0, 1)) & Qt::ItemIsEditable);
+    EXPECT_EQ(grid.model()->rowCount(), 6);
+    bind("select * from dorvi where genere='Romanzo';");
+    EXPECT_EQ(grid.model()->rowCount(), 3);
+    EXPECT_TRUE(grid.model()->flags(grid.model()->index(0, 1)) & Qt::ItemIsEditable);
+    setAll(false);
+    EXPECT_EQ(grid.model()->rowCount(), 2);
+    EXPECT_FALSE(grid.model()->flags(grid.model()->index(0, 1)) & Qt::ItemIsEditable);
+}
+
+TEST_F(GridTest, OpenEditIsWrittenBeforeRebinding)
+{
+    setAll(true);
+    bind();
+    grid.setCurrentIndex(grid.model()->index(0, 3));
+    QTest::keyClicks(&grid, "C");
+    ASSERT_NE(openEditor(), nullptr);
+    QTest::keyClicks(openEditor(), "lassico");
+    bind();
+    EXPECT_EQ(catalogue.scalar("select genere from dorvi where iddorvo=1"), "Classico");
+    EXPECT_EQ(openEditor(), nullptr);
+}
+
+TEST_F(GridTest, RefusedWriteIsShownAndCellKeepsTheFileValue)
+{
+    setAll(true);
+    bind();
+    ASSERT_EQ(::chmod(catalogue.path().c_str(), 0444), 0);
+    bind();
+    type(0, 1, "Manzoni");
+    ASSERT_EQ(services.errors.size(), 1u);
+    EXPECT_EQ(services.errors[0].number(), ErrorNumber::ReadOnlyFile);
+    EXPECT_EQ(shown(0, 1), "Alessandro Manzoni");
+    EXPECT_EQ(afterUpdates, 0);
+}
+
+TEST_F(GridTest, ConflictIsShownAndTheRowReloaded)
+{
+    setAll(true);
+    bind();
+    catalogue.exec("UPDATE dorvi SET titolo='Il Piacere' WHERE iddorvo=2");
+    type(1, 2, "Il piacere (1889)");
+    ASSERT_EQ(services.errors.size(), 1u);
+    EXPECT_EQ(services.errors[0].number(), ErrorNumber::RowChanged);
+    EXPECT_EQ(shown(1, 2), "Il Piacere");
+    EXPECT_EQ(catalogue.scalar("select titolo from dorvi where iddorvo=2"), "Il Piacere");
+}
+
+TEST_F(GridTest, CopiesSelectionAsTabSeparatedText)
+{
+    bind();
+    QTest::keyClick(&grid, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&grid, Qt::Key_C, Qt::ControlModifier);
+    const QStringList lines = QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 6);
+    EXPECT_EQ(lines[0], "iddorvo\tautore\ttitolo\tgenere");
+    EXPECT_EQ(lines[2], "2\tGabriele D'Annunzio\tIl piacere\tRomanzo");
+
+    grid.clearSelection();
+    grid.selectionModel()->select(grid.model()->index(3, 2), QItemSelectionModel::Select);
+    EXPECT_EQ(grid.selectedText(), "La Divina Commedia\n") << "cells alone carry no heading";
+}
+
+TEST_F(GridTest, BackColorIsReadAsBlueGreenRed)
+{
+    grid.setBackColor(0x00FFFF);
+    EXPECT_EQ(grid.palette().color(QPalette::Base), QColor(255, 255, 0)) << "yellow";
+    grid.setBackColor(0xFF0000);
+    EXPECT_EQ(grid.palette().color(QPalette::Base), QColor(0, 0, 255));
+}
+
+TEST_F(GridTest, CountResultIsReadOnlyEvenInEditingMode)
+{
+    setAll(true);
+    bind("select count(iddorvo)as Totale_dorvi from dorvi;");
+    EXPECT_FALSE(grid.model()->setData(grid.model()->index(0, 0), "7"));
+    settle();
+    ASSERT_EQ(services.errors.size(), 1u);
+    EXPECT_EQ(services.errors[0].number(), ErrorNumber::NotUpdatable);
+}

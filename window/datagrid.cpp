@@ -14,7 +14,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -122,7 +121,7 @@ void DataGrid::commitPendingEdit()
 void DataGrid::reportError(const catalogue::Error& error)
 {
     m_pendingErrors.push_back(error);
-    QTimer::singleShot(0, this, &DataGrid::showPendingErrors);
+    QMetaObject::invokeMethod(this, &DataGrid::showPendingErrors, Qt::QueuedConnection);
 }
 
 void DataGrid::showPendingErrors()

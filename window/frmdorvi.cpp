@@ -104,6 +104,8 @@ void Frmdorvi::buildMenus()
 // and the program goes on with whatever the command had done before it failed.
 void Frmdorvi::dispatch(void (Frmdorvi::*command)())
 {
+    // A cell still being edited is written before the command reads the file.
+    DataGrid1.commitPendingEdit();
     try {
         (this->*command)();
     } catch (const catalogue::Error& error) {
