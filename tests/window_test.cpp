@@ -1,0 +1,192 @@
+// The window with its real grid, offscreen: layout, menus, colour cues, the end of
+// the program, and what the user reads when a command fails.
+#include "datagrid.h"
+#include "error.h"
+#include "fakes.h"
+#include "frmdorvi.h"
+#include "qtwindowservices.h"
+#include "testcatalogue.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+class WindowTest : public ::testing::Test {
+protected:
+    TestCatalogue catalogue;
+    FakeWindowServices services{catalogue.folder()};
+    Frmdorvi window{services};
+    DataGrid* grid = window.findChild<DataGrid*>(QStringLiteral("DataGrid1"));
+
+    void SetUp() override
+    {
+        ASSERT_NE(grid, nullptr);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+    void trigger(const char* item) { window.findChild<QAction*>(QString::fromLatin1(item))->trigger(); }
+    QAbstractItemModel* model() const { return grid->model(); }
+    QLineEdit* openEditor() const
+    {
+        for (auto* editor : grid->findChildren<QLineEdit*>()) {
+            if (editor->isVisible())
+                return editor;
+        }
+        return nullptr;
+    }
+    void startTyping(int row, int column, const QString& text)
+    {
+        grid->setFocus();
+        grid->setCurrentIndex(model()->index(row, column));
+        QTest::keyClicks(grid, text.left(1));
+        ASSERT_NE(openEditor(), nullptr);
+        QTest::keyClicks(openEditor(), text.mid(1));
+    }
+};
+
+} // namespace
+
+TEST_F(WindowTest, LayoutIsFixedAndResizingMovesNothing)
+{
+    EXPECT_EQ(window.windowTitle(), "Gestione Dorvi");
+    EXPECT_EQ(window.centralWidget()->size(), QSize(704, 517));
+    EXPECT_EQ(grid->geometry(), QRect(8, 8, 681, 393));
+    window.resize(1000, 800);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(grid->geometry(), QRect(8, 8, 681, 393));
+    EXPECT_EQ(grid->model(), nullptr) << "no rows until the first data command";
+}
+
+TEST_F(WindowTest, MenuTreeInDisplayOrder)
+{
+    QStringList tree;
+    for (QAction* top : window.menuBar()->actions()) {
+        tree << top->menu()->objectName() + ":" + top->text();
+        for (QAction* item : top->menu()->actions()) {
+            tree << "  " + item->objectName() + ":" + item->text();
+            EXPECT_TRUE(item->shortcut().isEmpty());
+        }
+    }
+    EXPECT_EQ(tree, (QStringList{"mnufile:&Gestione/Esci", "  mnuop:Gestione", "  mnuesci:Esci",
+                                 "mnuquery:&Interroga", "  mnuaut:Dorvi autore", "  mnutit:Titolo",
+                                 "  mnugen:genere", "  mnuall:Visualizza tutto", "  mnutot:Totale dorvi"}));
+}
+
+TEST_F(WindowTest, FontsAndUnusedDataControl)
+{
+    EXPECT_DOUBLE_EQ(grid->font().pointSizeF(), 8.25);
+    EXPECT_FALSE(grid->font().bold());
+    EXPECT_DOUBLE_EQ(grid->horizontalHeader()->font().pointSizeF(), 9.75);
+    EXPECT_TRUE(grid->horizontalHeader()->font().bold());
+
+    QObject* data = window.findChild<QObject*>(QStringLiteral("Adodc1"));
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->property("RecordSource").toString(), "dorvi");
+    EXPECT_EQ(data->property("Caption").toString(), "Adodc1");
+    EXPECT_TRUE(data->property("ConnectionString").toString().contains("Data Source=C:\\dorvi\\dorvi.mdb"));
+    EXPECT_EQ(qobject_cast<QWidget*>(data), nullptr) << "nothing of it is shown";
+}
+
+TEST_F(WindowTest, MenuCommandsDriveTheRealGrid)
+{
+    trigger("mnuall");
+    EXPECT_EQ(model()->rowCount(), 5);
+    EXPECT_FALSE(grid->allowAddNew() || grid->allowDelete() || grid->allowUpdate());
+    trigger("mnuop");
+    EXPECT_EQ(model()->rowCount(), 6) << "five books and the new-row line";
+    trigger("mnutot");
+    EXPECT_EQ(model()->rowCount(), 1);
+    EXPECT_EQ(model()->index(0, 0).data().toString(), "5");
+}
+
+TEST_F(WindowTest, ColourCuesFollowWritesAndNewRows)
+{
+    trigger("mnuop");
+    const QColor before = grid->palette().color(QPalette::Base);
+    startTyping(5, 1, "Primo Levi");
+    EXPECT_EQ(grid->palette().color(QPalette::Base), QColor(255, 255, 0)) << "a new row begun: yellow";
+    QTest::keyClick(openEditor(), Qt::Key_Return);
+    for (int pass = 0; pass < 3; ++pass)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(grid->palette().color(QPalette::Base), QColor(0, 255, 0)) << "a row written: green";
+    EXPECT_NE(before, QColor(0, 255, 0));
+    EXPECT_EQ(window.str, "select * from dorvi;");
+    EXPECT_TRUE(grid->allowUpdate());
+}
+
+TEST_F(WindowTest, OpenEditIsWrittenBeforeTheNextCommandReadsTheFile)
+{
+    trigger("mnuop");
+    startTyping(0, 3, "Classico");
+    trigger("mnuall");
+    EXPECT_EQ(catalogue.scalar("select genere from dorvi where iddorvo=1"), "Classico");
+    EXPECT_EQ(model()->index(0, 3).data().toString(), "Classico") << "the new listing shows it";
+}
+
+TEST_F(WindowTest, ClosingTheWindowWritesTheOpenEdit)
+{
+    trigger("mnuop");
+    startTyping(1, 2, "Il Piacere");
+    window.close();
+    EXPECT_EQ(catalogue.scalar("select titolo from dorvi where iddorvo=2"), "Il Piacere");
+    EXPECT_TRUE(services.errors.empty());
+}
+
+TEST_F(WindowTest, EditThatCannotBeWrittenOnClosingIsReported)
+{
+    trigger("mnuop");
+    startTyping(0, 0, "abc"); // text into the integer key
+    window.close();
+    ASSERT_EQ(services.errors.size(), 1u) << "shown before the program ends";
+    EXPECT_EQ(services.errors[0].number(), catalogue::ErrorNumber::ValueRefused);
+}
+
+TEST(ErrorMessage, ReadsNumberAndDescriptionInACriticalBox)
+{
+    const catalogue::Error error(catalogue::ErrorNumber::FileNotFound, "Impossibile trovare il catalogo «/x/dorvi.mdb».",
+                                 14, "unable to open database file");
+    EXPECT_EQ(errorText(error), "Errore 3024: Impossibile trovare il catalogo «/x/dorvi.mdb».");
+
+    QtWindowServices services;
+    QString title, text, details;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        text = box->text();
+        details = box->informativeText();
+        icon = box->icon();
+        box->accept();
+    });
+    services.showError(error);
+    EXPECT_EQ(title, "Errore di run-time");
+    EXPECT_EQ(text, errorText(error));
+    EXPECT_TRUE(details.contains("unable to open database file"));
+    EXPECT_EQ(icon, QMessageBox::Critical);
+}
+
+TEST(Prompt, CancelAndEmptyOkBothAnswerTheEmptyText)
+{
+    QtWindowServices services;
+    for (const bool cancel : {true, false}) {
+        QString title, label;
+        QTimer::singleShot(0, [&, cancel] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            title = dialog->windowTitle();
+            QTest::keyClick(dialog, cancel ? Qt::Key_Escape : Qt::Key_Return);
+        });
+        EXPECT_EQ(services.prompt("inserisci autore", "Inserisci autore"), QString());
+        EXPECT_EQ(title, "Inserisci autore");
+    }
+}
