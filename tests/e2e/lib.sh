@@ -1,0 +1,62 @@
+# Shared steps of the whole-program tests: the real `dorvi` binary, copied with a
+# catalogue made for the test into a folder of its own, driven with xdotool on the
+# X display that xvfb-run gives the test.
+set -eu
+
+program=$1
+for tool in xdotool xclip sqlite3; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+
+folder=$(mktemp -d)
+pid=""
+cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+    rm -rf "$folder"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# make_catalogue SQL: the table as the program's catalogues have it, plus SQL.
+make_catalogue() {
+    sqlite3 "$folder/dorvi.mdb" "CREATE TABLE dorvi (iddorvo INTEGER PRIMARY KEY, autore TEXT COLLATE NOCASE,
+        titolo TEXT COLLATE NOCASE, genere TEXT COLLATE NOCASE); $1"
+}
+
+start_program() {
+    cp "$program" "$folder/dorvi"
+    "$folder/dorvi" 2>"$folder/stderr" &
+    pid=$!
+    window=$(timeout 20 xdotool search --sync --name '^Gestione Dorvi$' | head -n 1) ||
+        fail "the window did not appear"
+    xdotool windowfocus --sync "$window"
+    sleep 0.3
+}
+
+refocus() {
+    xdotool windowfocus --sync "$window"
+    sleep 0.2
+}
+
+keys() {
+    xdotool key --clearmodifiers --delay 60 "$@"
+    sleep 0.4
+}
+
+type_text() {
+    xdotool type --delay 30 "$1"
+    sleep 0.2
+}
+
+# Waits up to ten seconds for the program to end by itself.
+wait_for_end() {
+    for _ in $(seq 100); do
+        kill -0 "$pid" 2>/dev/null || { pid=""; return 0; }
+        sleep 0.1
+    done
+    fail "the program did not end"
+}
