@@ -42,6 +42,8 @@ DataGrid::DataGrid(WindowServices& services, QWidget* parent) : QTableView(paren
     horizontalHeader()->setFont(gridFont(9.75, true));
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    // Wide enough for the "*" of the new-row line, so the grid does not shift when it appears.
+    verticalHeader()->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('*')) + 12);
     setEditTriggers(DoubleClicked | EditKeyPressed | AnyKeyPressed);
     setSelectionMode(ExtendedSelection);
     setContextMenuPolicy(Qt::DefaultContextMenu);
@@ -69,6 +71,8 @@ void DataGrid::setDataSource(std::shared_ptr<catalogue::Recordset> source)
     setModel(model);
     delete oldSelection;
     delete oldModel;
+    // Sized from a sample of rows, so binding costs the same at any size of result.
+    resizeColumnsToContents();
 }
 
 void DataGrid::setAllowAddNew(bool allow)
