@@ -40,6 +40,7 @@ struct Frmdorvi::Search {
 Frmdorvi::Frmdorvi(WindowServices& services, QWidget* parent)
     : Frmdorvi(services, *new DataGrid(services), parent)
 {
+    placeGrid(static_cast<DataGrid*>(&DataGrid1));
 }
 
 Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
@@ -48,7 +49,6 @@ Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
     setObjectName(QStringLiteral("Frmdorvi"));
     setWindowTitle(QStringLiteral("Gestione Dorvi"));
     setCentralWidget(new QWidget(this));
-    placeGrid();
     keepDataControl();
     buildMenus();
     resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
@@ -57,13 +57,12 @@ Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
 
 Frmdorvi::~Frmdorvi() = default;
 
-// The grid sits at a fixed place and size: resizing the window moves nothing.
-void Frmdorvi::placeGrid()
+// The window takes its own grid as a child, at a fixed place and size: resizing
+// the window moves nothing.
+void Frmdorvi::placeGrid(QWidget* grid)
 {
-    if (auto* widget = dynamic_cast<QWidget*>(&DataGrid1)) {
-        widget->setParent(centralWidget());
-        widget->setGeometry(gridGeometry);
-    }
+    grid->setParent(centralWidget());
+    grid->setGeometry(gridGeometry);
 }
 
 // The old window carried a data control that no command uses; its settings are

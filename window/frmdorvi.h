@@ -19,7 +19,7 @@ class Frmdorvi : public QMainWindow {
 public:
     // The window with its own data grid.
     explicit Frmdorvi(WindowServices& services, QWidget* parent = nullptr);
-    // The window driving a grid of the caller's, which it does not show.
+    // The window driving a grid of the caller's, which it neither shows nor owns.
     Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent = nullptr);
     ~Frmdorvi() override;
 
@@ -48,7 +48,7 @@ private:
     void search(const Search& search);
     void dispatch(void (Frmdorvi::*command)());
     void buildMenus();
-    void placeGrid();
+    void placeGrid(QWidget* grid);
     void keepDataControl();
 
     WindowServices& m_services;

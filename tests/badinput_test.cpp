@@ -1,0 +1,357 @@
+// Trying to break the program: catalogue files that are not what they should be,
+// search answers that try to be more than a value, values the file refuses, and a
+// second program writing the same file. Nothing may crash, nothing may be lost,
+// and the user is always told what happened in words that name the file.
+#include "datagrid.h"
+#include "fakes.h"
+#include "frmdorvi.h"
+#include "recordset.h"
+#include "testcatalogue.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <random>
+
+using catalogue::ErrorNumber;
+namespace fs = std::filesystem;
+
+namespace {
+
+QByteArray fileDigest(const std::string& path)
+{
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+void writeFile(const std::string& path, const QByteArray& bytes)
+{
+    QFile file(QString::fromStdString(path));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+QByteArray readFile(const std::string& path)
+{
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+const fs::path jetSamples = fs::path(DORVI_SOURCE_DIR) / ".." / "shared" / "testdata" / "jet";
+
+struct BadFile {
+    const char* name;
+    std::function<void(const TestCatalogue&)> spoil;
+    ErrorNumber expected;
+};
+
+// Each spoils the catalogue of a working folder in its own way.
+std::vector<BadFile> badFiles()
+{
+    return {
+        {"missing", [](const TestCatalogue& c) { fs::remove(c.path()); }, ErrorNumber::FileNotFound},
+        {"empty", [](const TestCatalogue& c) { writeFile(c.path(), {}); }, ErrorNumber::NotADatabase},
+        {"random_bytes",
+         [](const TestCatalogue& c) {
+             std::mt19937 random(7);
+             QByteArray bytes(65536, '\0');
+             for (char& byte : bytes)
+                 byte = static_cast<char>(random());
+             writeFile(c.path(), bytes);
+         },
+         ErrorNumber::NotADatabase},
+        {"text_file", [](const TestCatalogue& c) { writeFile(c.path(), "autore;titolo\nManzoni;I promessi sposi\n"); },
+         ErrorNumber::NotADatabase},
+        {"directory",
+         [](const TestCatalogue& c) {
+             fs::remove(c.path());
+             fs::create_directory(c.path());
+         },
+         ErrorNumber::NotADatabase},
+        {"no_table_dorvi", [](const TestCatalogue& c) { c.exec("ALTER TABLE dorvi RENAME TO libri"); },
+         ErrorNumber::TableMissing},
+        {"truncated",
+         [](const TestCatalogue& c) {
+             c.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 4000) "
+                    "INSERT INTO dorvi (autore, titolo) SELECT 'Autore ' || i, 'Titolo ' || i FROM n");
+             writeFile(c.path(), readFile(c.path()).left(60000));
+         },
+         ErrorNumber::Corrupt},
+        {"access_file",
+         [](const TestCatalogue& c) {
+             fs::copy_file(jetSamples / "testV1997.mdb", c.path(), fs::copy_options::overwrite_existing);
+         },
+         ErrorNumber::AccessFile},
+    };
+}
+
+class BadCatalogue : public ::testing::TestWithParam<BadFile> {
+protected:
+    TestCatalogue catalogue;
+    FakeWindowServices services{catalogue.folder()};
+    FakeGrid grid;
+    Frmdorvi window{services, grid};
+    void trigger(const char* item) { window.findChild<QAction*>(QString::fromLatin1(item))->trigger(); }
+};
+
+} // namespace
+
+TEST_P(BadCatalogue, IsReportedWithItsPathAndMendedWithoutRestart)
+{
+    const BadFile bad = GetParam();
+    if (std::string(bad.name) == "access_file" && !fs::exists(jetSamples / "testV1997.mdb"))
+        GTEST_SKIP() << "the Access sample files are not beside the project";
+    const QByteArray good = readFile(catalogue.path());
+    bad.spoil(catalogue);
+    const QByteArray before = fileDigest(catalogue.path());
+
+    for (const char* item : {"mnuall", "mnutot", "mnuop"}) {
+        trigger(item);
+        ASSERT_EQ(services.errors.size(), 1u) << item;
+        const catalogue::Error error = services.errors.front();
+        EXPECT_EQ(error.number(), bad.expected) << error.description();
+        EXPECT_NE(error.description().find(catalogue.path()), std::string::npos) << error.description();
+        services.errors.clear();
+    }
+    EXPECT_EQ(fileDigest(catalogue.path()), before) << "the bad file is left as it was";
+    if (bad.expected == ErrorNumber::FileNotFound)
+        EXPECT_FALSE(fs::exists(catalogue.path())) << "no catalogue is ever created";
+    EXPECT_EQ(grid.dataSource, nullptr);
+
+    // Put right, the same running program works again.
+    fs::remove_all(catalogue.path());
+    writeFile(catalogue.path(), good);
+    trigger("mnuall");
+    EXPECT_TRUE(services.errors.empty());
+    ASSERT_NE(grid.dataSource, nullptr);
+    EXPECT_EQ(grid.dataSource->rowCount(), 5u);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachKind, BadCatalogue, ::testing::ValuesIn(badFiles()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(BadCatalogueMessages, AccessFileNamesTheImporter)
+{
+    TestCatalogue catalogue;
+    if (!fs::exists(jetSamples / "testAccess2_2000.mdb"))
+        GTEST_SKIP() << "the Access sample files are not beside the project";
+    fs::copy_file(jetSamples / "testAccess2_2000.mdb", catalogue.path(), fs::copy_options::overwrite_existing);
+    FakeWindowServices services{catalogue.folder()};
+    FakeGrid grid;
+    Frmdorvi window{services, grid};
+    try {
+        window.mnuall_Click();
+        FAIL() << "an Access file opened";
+    } catch (const catalogue::Error& error) {
+        EXPECT_EQ(error.number(), ErrorNumber::AccessFile);
+        EXPECT_NE(error.description().find("Access"), std::string::npos);
+        EXPECT_NE(error.description().find("dorvi-import " + catalogue.path()), std::string::npos);
+    }
+}
+
+TEST(BadCatalogueMessages, MissingSearchedColumnIsNamed)
+{
+    TestCatalogue catalogue(TestCatalogue::NoFile{});
+    writeFile(catalogue.path(), {});
+    fs::remove(catalogue.path());
+    catalogue.exec("CREATE TABLE dorvi (iddorvo INTEGER PRIMARY KEY, autore TEXT, titolo TEXT);"
+                   "INSERT INTO dorvi (autore, titolo) VALUES ('Dante Alighieri', 'La Divina Commedia')");
+    FakeWindowServices services{catalogue.folder()};
+    FakeGrid grid;
+    Frmdorvi window{services, grid};
+    services.promptAnswers = {"Poema", "Dante Alighieri"};
+    window.findChild<QAction*>("mnugen")->trigger();
+    ASSERT_EQ(services.errors.size(), 1u);
+    EXPECT_EQ(services.errors[0].number(), ErrorNumber::ColumnMissing);
+    EXPECT_NE(services.errors[0].description().find("«genere»"), std::string::npos);
+    window.findChild<QAction*>("mnuaut")->trigger();
+    EXPECT_EQ(services.errors.size(), 1u) << "the other searches still work";
+    EXPECT_EQ(grid.dataSource->rowCount(), 1u);
+}
+
+TEST(BadCatalogueMessages, LockedFileIsReportedAfterTheWait)
+{
+    TestCatalogue catalogue;
+    FakeWindowServices services{catalogue.folder()};
+    FakeGrid grid;
+    Frmdorvi window{services, grid};
+
+    // Another program holds the file locked for writing past our wait.
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(catalogue.path().c_str(), &raw), SQLITE_OK);
+    catalogue::DatabaseHandle other(raw);
+    ASSERT_EQ(sqlite3_exec(other.get(), "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    window.findChild<QAction*>("mnuall")->trigger();
+    ASSERT_EQ(services.errors.size(), 1u);
+    EXPECT_EQ(services.errors[0].number(), ErrorNumber::Locked);
+    EXPECT_NE(services.errors[0].description().find(catalogue.path()), std::string::npos);
+
+    sqlite3_exec(other.get(), "COMMIT", nullptr, nullptr, nullptr);
+    window.findChild<QAction*>("mnuall")->trigger();
+    EXPECT_EQ(services.errors.size(), 1u);
+    EXPECT_EQ(grid.dataSource->rowCount(), 5u);
+}
+
+// Search answers that look like SQL, or are merely unusual, are values and nothing else.
+class HostileAnswer : public ::testing::TestWithParam<std::pair<const char*, std::string>> {};
+
+TEST_P(HostileAnswer, FindsExactlyTheEqualRowsAndChangesNothing)
+{
+    const std::string answer = GetParam().second;
+    TestCatalogue catalogue({{answer, "Il bersaglio", "Prova"},
+                             {answer + "x", "Quasi", "Prova"},
+                             {"x" + answer, "Quasi", "Prova"},
+                             {"Altro autore", "Altro", "Prova"}});
+    const QByteArray before = fileDigest(catalogue.path());
+    FakeWindowServices services{catalogue.folder()};
+    FakeGrid grid;
+    Frmdorvi window{services, grid};
+    services.promptAnswers = {QString::fromStdString(answer)};
+    window.findChild<QAction*>("mnuaut")->trigger();
+
+    ASSERT_TRUE(services.errors.empty()) << services.errors[0].description();
+    ASSERT_NE(grid.dataSource, nullptr);
+    ASSERT_EQ(grid.dataSource->rowCount(), 1u);
+    EXPECT_EQ(std::get<std::string>(grid.dataSource->value(0, 1)), answer);
+    EXPECT_EQ(std::get<std::string>(grid.dataSource->value(0, 2)), "Il bersaglio");
+    EXPECT_EQ(fileDigest(catalogue.path()), before);
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "4");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, HostileAnswer,
+    ::testing::Values(std::pair{"apostrophe", std::string("Gabriele D'Annunzio")},
+                      std::pair{"quotes_only", std::string("''")},
+                      std::pair{"closing_the_literal", std::string("x' OR '1'='1")},
+                      std::pair{"second_statement", std::string("x'; DELETE FROM dorvi; --")},
+                      std::pair{"double_quotes", std::string("\"Il \"\"vate\"\"\"")},
+                      std::pair{"semicolons", std::string(";;;")},
+                      std::pair{"comment", std::string("-- /* */")},
+                      std::pair{"like_wildcards", std::string("%_%")},
+                      std::pair{"backslashes", std::string("C:\\dorvi\\'\\")},
+                      std::pair{"control_characters", std::string("a\tb\nc\x01\x1f")},
+                      std::pair{"emoji_and_accents", std::string("Èlite ça già 📚👍🏽")},
+                      std::pair{"spaces", std::string("   ")},
+                      std::pair{"very_long", std::string(100000, 'a') + "'" + std::string(10, 'z')}),
+    [](const auto& info) { return std::string(info.param.first); });
+
+TEST(HostileAnswers, NulCharacterIsRefusedClearly)
+{
+    TestCatalogue catalogue;
+    FakeWindowServices services{catalogue.folder()};
+    FakeGrid grid;
+    Frmdorvi window{services, grid};
+    services.promptAnswers = {QString::fromUtf8("Dante\0' OR 1=1 --", 17)};
+    window.findChild<QAction*>("mnuaut")->trigger();
+    ASSERT_EQ(services.errors.size(), 1u);
+    EXPECT_EQ(services.errors[0].number(), ErrorNumber::InputError);
+    EXPECT_EQ(grid.dataSource, nullptr);
+}
+
+// Values the file refuses while editing: the user is told, and the grid shows what
+// the file really holds.
+class RefusedEdits : public ::testing::Test {
+protected:
+    TestCatalogue catalogue;
+    FakeWindowServices services{catalogue.folder()};
+    Frmdorvi window{services};
+    DataGrid& grid = *window.findChild<DataGrid*>(QStringLiteral("DataGrid1"));
+
+    void SetUp() override
+    {
+        catalogue.exec("CREATE TABLE vincoli AS SELECT 1;"
+                       "CREATE UNIQUE INDEX titolo_unico ON dorvi (titolo);"
+                       "CREATE TRIGGER genere_valido BEFORE UPDATE OF genere ON dorvi WHEN NEW.genere = 'Vietato' "
+                       "BEGIN SELECT RAISE(ABORT, 'genere non ammesso'); END;");
+        window.mnuop_Click();
+    }
+    QAbstractItemModel* model() const { return grid.model(); }
+    bool edit(int row, int column, const QString& value)
+    {
+        const bool written = model()->setData(model()->index(row, column), value);
+        for (int pass = 0; pass < 3; ++pass)
+            QCoreApplication::processEvents();
+        return written;
+    }
+};
+
+TEST_F(RefusedEdits, EachIsShownAndNothingHalfWrittenStays)
+{
+    const QByteArray before = fileDigest(catalogue.path());
+    EXPECT_FALSE(edit(0, 0, "centouno")) << "text into the integer key";
+    EXPECT_FALSE(edit(0, 0, "2")) << "a key another book has";
+    EXPECT_FALSE(edit(0, 2, "Alcyone")) << "a title the unique index refuses";
+    EXPECT_FALSE(edit(0, 3, "Vietato")) << "a value a rule of the file refuses";
+    EXPECT_FALSE(edit(5, 2, "Il piacere")) << "a new book the unique index refuses";
+    ASSERT_EQ(services.errors.size(), 5u);
+    EXPECT_EQ(services.errors[0].number(), ErrorNumber::ValueRefused);
+    EXPECT_EQ(services.errors[1].number(), ErrorNumber::DuplicateKey);
+    EXPECT_EQ(services.errors[2].number(), ErrorNumber::DuplicateKey);
+    EXPECT_EQ(services.errors[3].number(), ErrorNumber::ValueRefused);
+    EXPECT_EQ(fileDigest(catalogue.path()), before);
+    EXPECT_EQ(model()->rowCount(), 6) << "no half-made book";
+    EXPECT_EQ(model()->index(0, 0).data().toString(), "1");
+    EXPECT_EQ(model()->index(0, 2).data().toString(), "I promessi sposi");
+    EXPECT_EQ(model()->index(0, 3).data().toString(), "Romanzo storico");
+}
+
+TEST_F(RefusedEdits, VeryLongValueIsKeptWhole)
+{
+    const QString longTitle = QString(1000000, QLatin1Char('t')) + QStringLiteral("è'fine");
+    EXPECT_TRUE(edit(1, 2, longTitle));
+    EXPECT_EQ(QString::fromStdString(catalogue.scalar("select titolo from dorvi where iddorvo=2")), longTitle);
+    EXPECT_EQ(model()->index(1, 2).data().toString(), longTitle);
+}
+
+// The sqlite3 shell stands in for a second program on the same catalogue.
+class TwoPrograms : public RefusedEdits {
+protected:
+    // Runs `sql` in the shell, which gives up after 200 ms if the file is locked.
+    bool otherProgram(const std::string& sql)
+    {
+        QProcess shell;
+        shell.start(QStringLiteral("sqlite3"),
+                    {QStringLiteral("-cmd"), QStringLiteral(".timeout 200"), QString::fromStdString(catalogue.path()),
+                     QString::fromStdString(sql)});
+        return shell.waitForFinished(10000) && shell.exitStatus() == QProcess::NormalExit && shell.exitCode() == 0 &&
+               shell.readAllStandardError().isEmpty();
+    }
+    void SetUp() override
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("sqlite3")).isEmpty())
+            GTEST_SKIP() << "the sqlite3 shell is not installed";
+        RefusedEdits::SetUp();
+    }
+};
+
+TEST_F(TwoPrograms, NeitherOverwritesTheOther)
+{
+    // While this program shows the rows for editing, the other writes at once.
+    ASSERT_TRUE(otherProgram("UPDATE dorvi SET titolo='Il Piacere' WHERE iddorvo=2"));
+    ASSERT_TRUE(otherProgram("DELETE FROM dorvi WHERE iddorvo=3"));
+
+    EXPECT_FALSE(edit(1, 2, "Il piacere (1889)"));
+    EXPECT_FALSE(edit(2, 3, "Romanzo psicologico"));
+    ASSERT_EQ(services.errors.size(), 2u);
+    EXPECT_EQ(services.errors[0].number(), ErrorNumber::RowChanged);
+    EXPECT_EQ(services.errors[1].number(), ErrorNumber::RowGone);
+    EXPECT_EQ(catalogue.scalar("select titolo from dorvi where iddorvo=2"), "Il Piacere");
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi where iddorvo=3"), "0") << "not brought back";
+    EXPECT_EQ(model()->index(1, 2).data().toString(), "Il Piacere") << "the row is reloaded";
+    EXPECT_EQ(model()->rowCount(), 5) << "four books and the new-row line";
+
+    // Our own writes in turn leave no lock behind.
+    EXPECT_TRUE(edit(0, 3, "Classico"));
+    ASSERT_TRUE(otherProgram("UPDATE dorvi SET genere='Romanzo' WHERE iddorvo=1"));
+    EXPECT_EQ(catalogue.scalar("select genere from dorvi where iddorvo=1"), "Romanzo");
+}
