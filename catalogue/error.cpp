@@ -1,5 +1,6 @@
 #include "error.h"
 
+#include <new>
 #include <utility>
 
 namespace catalogue {
@@ -12,6 +13,13 @@ Error::Error(ErrorNumber number, std::string description, int engineCode,
       m_engineCode(engineCode),
       m_engineMessage(std::move(engineMessage))
 {
+}
+
+Error unexpectedError(const std::exception& failure)
+{
+    if (dynamic_cast<const std::bad_alloc*>(&failure))
+        return Error(ErrorNumber::OutOfMemory, "Memoria insufficiente per completare l'operazione.");
+    return Error(ErrorNumber::Generic, std::string("Errore imprevisto: ") + failure.what());
 }
 
 } // namespace catalogue

@@ -26,7 +26,8 @@ enum class ErrorNumber : int {
     UnknownProvider = 3706,
     NotOpen = 3704,
     DiskFull = 3035,
-    InputError = 3000 + 421, ///< text that cannot be placed in a statement
+    InputError = 3421,      ///< text that cannot be placed in a statement
+    OutOfMemory = 7,
 };
 
 // The one error type of the program: a number and an Italian description for the
@@ -48,5 +49,8 @@ private:
     int m_engineCode;
     std::string m_engineMessage;
 };
+
+// Any other failure, in the same form, so that the top level shows it like the rest.
+Error unexpectedError(const std::exception& failure);
 
 } // namespace catalogue

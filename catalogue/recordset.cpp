@@ -169,7 +169,8 @@ std::size_t Recordset::addNew(int column, const Value& value)
     sqlite3* db = writableDatabase();
     Transaction transaction(db);
     Statement statement = m_writeBack->insert(db, column, value);
-    statement.step();
+    if (!statement.step())
+        throw Error(ErrorNumber::Generic, "Il catalogo non ha restituito il libro appena aggiunto.");
     const RowStore::Packed written = m_rows->pack(statement.handle());
     statement.step();
     transaction.commit();

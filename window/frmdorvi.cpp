@@ -110,7 +110,7 @@ void Frmdorvi::dispatch(void (Frmdorvi::*command)())
     } catch (const catalogue::Error& error) {
         m_services.showError(error);
     } catch (const std::exception& error) {
-        m_services.showError(catalogue::Error(catalogue::ErrorNumber::Generic, error.what()));
+        m_services.showError(catalogue::unexpectedError(error));
     }
 }
 

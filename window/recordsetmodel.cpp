@@ -137,14 +137,25 @@ bool RecordsetModel::setData(const QModelIndex& index, const QVariant& edit, int
     return writeCell(index.row(), index.column(), value);
 }
 
-bool RecordsetModel::writeCell(int row, int column, const Value& value)
+// Runs one write; a failure of any kind goes to the error handler, never further.
+template <typename Write>
+bool RecordsetModel::attempt(Write write)
 {
     try {
-        m_recordset->update(static_cast<std::size_t>(row), column, value);
+        write();
+        return true;
     } catch (const Error& error) {
         m_onError(error);
-        return false;
+    } catch (const std::exception& failure) {
+        m_onError(catalogue::unexpectedError(failure));
     }
+    return false;
+}
+
+bool RecordsetModel::writeCell(int row, int column, const Value& value)
+{
+    if (!attempt([&] { m_recordset->update(static_cast<std::size_t>(row), column, value); }))
+        return false;
     emit rowWritten();
     return true;
 }
@@ -157,13 +168,10 @@ bool RecordsetModel::addRowFromNewLine(int column, const Value& value)
     beginInsertRows({}, line + 1, line + 1);
     m_lineBecomingRow = true;
     endInsertRows();
-    try {
-        m_recordset->addNew(column, value);
-    } catch (const Error& error) {
+    if (!attempt([&] { m_recordset->addNew(column, value); })) {
         beginRemoveRows({}, line + 1, line + 1);
         m_lineBecomingRow = false;
         endRemoveRows();
-        m_onError(error);
         return false;
     }
     emit headerDataChanged(Qt::Vertical, line, line + 1);
@@ -173,13 +181,7 @@ bool RecordsetModel::addRowFromNewLine(int column, const Value& value)
 
 bool RecordsetModel::deleteRow(int row)
 {
-    try {
-        m_recordset->remove(static_cast<std::size_t>(row));
-    } catch (const Error& error) {
-        m_onError(error);
-        return false;
-    }
-    return true;
+    return attempt([&] { m_recordset->remove(static_cast<std::size_t>(row)); });
 }
 
 void RecordsetModel::rowChanged(std::size_t row)

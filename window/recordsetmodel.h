@@ -43,6 +43,8 @@ signals:
     void rowWritten();
 
 private:
+    template <typename Write>
+    bool attempt(Write write);
     bool writeCell(int row, int column, const catalogue::Value& value);
     bool addRowFromNewLine(int column, const catalogue::Value& value);
     catalogue::Value valueFromEdit(const QVariant& edit, int column) const;
