@@ -3,7 +3,7 @@
 // second program writing the same file. Nothing may crash, nothing may be lost,
 // and the user is always told what happened in words that name the file.
 #include "datagrid.h"
-#include "fakes.h"
+#include "windowonfakes.h"
 #include "frmdorvi.h"
 #include "recordset.h"
 #include "testcatalogue.h"
@@ -95,14 +95,7 @@ std::vector<BadFile> badFiles()
     };
 }
 
-class BadCatalogue : public ::testing::TestWithParam<BadFile> {
-protected:
-    TestCatalogue catalogue;
-    FakeWindowServices services{catalogue.folder()};
-    FakeGrid grid;
-    Frmdorvi window{services, grid};
-    void trigger(const char* item) { window.findChild<QAction*>(QString::fromLatin1(item))->trigger(); }
-};
+class BadCatalogue : public ::testing::TestWithParam<BadFile>, public WindowOnFakes {};
 
 } // namespace
 
@@ -142,64 +135,51 @@ INSTANTIATE_TEST_SUITE_P(EachKind, BadCatalogue, ::testing::ValuesIn(badFiles())
 
 TEST(BadCatalogueMessages, AccessFileNamesTheImporter)
 {
-    TestCatalogue catalogue;
     if (!fs::exists(jetSamples / "testAccess2_2000.mdb"))
         GTEST_SKIP() << "the Access sample files are not beside the project";
-    fs::copy_file(jetSamples / "testAccess2_2000.mdb", catalogue.path(), fs::copy_options::overwrite_existing);
-    FakeWindowServices services{catalogue.folder()};
-    FakeGrid grid;
-    Frmdorvi window{services, grid};
+    WindowOnFakes w;
+    fs::copy_file(jetSamples / "testAccess2_2000.mdb", w.catalogue.path(), fs::copy_options::overwrite_existing);
     try {
-        window.mnuall_Click();
+        w.window.mnuall_Click();
         FAIL() << "an Access file opened";
     } catch (const catalogue::Error& error) {
         EXPECT_EQ(error.number(), ErrorNumber::AccessFile);
         EXPECT_NE(error.description().find("Access"), std::string::npos);
-        EXPECT_NE(error.description().find("dorvi-import " + catalogue.path()), std::string::npos);
+        EXPECT_NE(error.description().find("dorvi-import " + w.catalogue.path()), std::string::npos);
     }
 }
 
 TEST(BadCatalogueMessages, MissingSearchedColumnIsNamed)
 {
-    TestCatalogue catalogue(TestCatalogue::NoFile{});
-    writeFile(catalogue.path(), {});
-    fs::remove(catalogue.path());
-    catalogue.exec("CREATE TABLE dorvi (iddorvo INTEGER PRIMARY KEY, autore TEXT, titolo TEXT);"
-                   "INSERT INTO dorvi (autore, titolo) VALUES ('Dante Alighieri', 'La Divina Commedia')");
-    FakeWindowServices services{catalogue.folder()};
-    FakeGrid grid;
-    Frmdorvi window{services, grid};
-    services.promptAnswers = {"Poema", "Dante Alighieri"};
-    window.findChild<QAction*>("mnugen")->trigger();
-    ASSERT_EQ(services.errors.size(), 1u);
-    EXPECT_EQ(services.errors[0].number(), ErrorNumber::ColumnMissing);
-    EXPECT_NE(services.errors[0].description().find("«genere»"), std::string::npos);
-    window.findChild<QAction*>("mnuaut")->trigger();
-    EXPECT_EQ(services.errors.size(), 1u) << "the other searches still work";
-    EXPECT_EQ(grid.dataSource->rowCount(), 1u);
+    WindowOnFakes w;
+    w.catalogue.exec("DROP INDEX dorvi_genere; ALTER TABLE dorvi DROP COLUMN genere");
+    w.services.promptAnswers = {"Poema", "Dante Alighieri"};
+    w.trigger("mnugen");
+    ASSERT_EQ(w.services.errors.size(), 1u);
+    EXPECT_EQ(w.services.errors[0].number(), ErrorNumber::ColumnMissing);
+    EXPECT_NE(w.services.errors[0].description().find("«genere»"), std::string::npos);
+    w.trigger("mnuaut");
+    EXPECT_EQ(w.services.errors.size(), 1u) << "the other searches still work";
+    EXPECT_EQ(w.grid.dataSource->rowCount(), 1u);
 }
 
 TEST(BadCatalogueMessages, LockedFileIsReportedAfterTheWait)
 {
-    TestCatalogue catalogue;
-    FakeWindowServices services{catalogue.folder()};
-    FakeGrid grid;
-    Frmdorvi window{services, grid};
-
+    WindowOnFakes w;
     // Another program holds the file locked for writing past our wait.
     sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(catalogue.path().c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_open(w.catalogue.path().c_str(), &raw), SQLITE_OK);
     catalogue::DatabaseHandle other(raw);
     ASSERT_EQ(sqlite3_exec(other.get(), "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-    window.findChild<QAction*>("mnuall")->trigger();
-    ASSERT_EQ(services.errors.size(), 1u);
-    EXPECT_EQ(services.errors[0].number(), ErrorNumber::Locked);
-    EXPECT_NE(services.errors[0].description().find(catalogue.path()), std::string::npos);
+    w.trigger("mnuall");
+    ASSERT_EQ(w.services.errors.size(), 1u);
+    EXPECT_EQ(w.services.errors[0].number(), ErrorNumber::Locked);
+    EXPECT_NE(w.services.errors[0].description().find(w.catalogue.path()), std::string::npos);
 
     sqlite3_exec(other.get(), "COMMIT", nullptr, nullptr, nullptr);
-    window.findChild<QAction*>("mnuall")->trigger();
-    EXPECT_EQ(services.errors.size(), 1u);
-    EXPECT_EQ(grid.dataSource->rowCount(), 5u);
+    w.trigger("mnuall");
+    EXPECT_EQ(w.services.errors.size(), 1u);
+    EXPECT_EQ(w.grid.dataSource->rowCount(), 5u);
 }
 
 // Search answers that look like SQL, or are merely unusual, are values and nothing else.
@@ -208,24 +188,21 @@ class HostileAnswer : public ::testing::TestWithParam<std::pair<const char*, std
 TEST_P(HostileAnswer, FindsExactlyTheEqualRowsAndChangesNothing)
 {
     const std::string answer = GetParam().second;
-    TestCatalogue catalogue({{answer, "Il bersaglio", "Prova"},
-                             {answer + "x", "Quasi", "Prova"},
-                             {"x" + answer, "Quasi", "Prova"},
-                             {"Altro autore", "Altro", "Prova"}});
-    const QByteArray before = fileDigest(catalogue.path());
-    FakeWindowServices services{catalogue.folder()};
-    FakeGrid grid;
-    Frmdorvi window{services, grid};
-    services.promptAnswers = {QString::fromStdString(answer)};
-    window.findChild<QAction*>("mnuaut")->trigger();
+    WindowOnFakes w({{answer, "Il bersaglio", "Prova"},
+                     {answer + "x", "Quasi", "Prova"},
+                     {"x" + answer, "Quasi", "Prova"},
+                     {"Altro autore", "Altro", "Prova"}});
+    const QByteArray before = fileDigest(w.catalogue.path());
+    w.services.promptAnswers = {QString::fromStdString(answer)};
+    w.trigger("mnuaut");
 
-    ASSERT_TRUE(services.errors.empty()) << services.errors[0].description();
-    ASSERT_NE(grid.dataSource, nullptr);
-    ASSERT_EQ(grid.dataSource->rowCount(), 1u);
-    EXPECT_EQ(std::get<std::string>(grid.dataSource->value(0, 1)), answer);
-    EXPECT_EQ(std::get<std::string>(grid.dataSource->value(0, 2)), "Il bersaglio");
-    EXPECT_EQ(fileDigest(catalogue.path()), before);
-    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "4");
+    ASSERT_TRUE(w.services.errors.empty()) << w.services.errors[0].description();
+    ASSERT_NE(w.grid.dataSource, nullptr);
+    ASSERT_EQ(w.grid.dataSource->rowCount(), 1u);
+    EXPECT_EQ(std::get<std::string>(w.grid.dataSource->value(0, 1)), answer);
+    EXPECT_EQ(std::get<std::string>(w.grid.dataSource->value(0, 2)), "Il bersaglio");
+    EXPECT_EQ(fileDigest(w.catalogue.path()), before);
+    EXPECT_EQ(w.catalogue.scalar("select count(*) from dorvi"), "4");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -247,15 +224,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(HostileAnswers, NulCharacterIsRefusedClearly)
 {
-    TestCatalogue catalogue;
-    FakeWindowServices services{catalogue.folder()};
-    FakeGrid grid;
-    Frmdorvi window{services, grid};
-    services.promptAnswers = {QString::fromUtf8("Dante\0' OR 1=1 --", 17)};
-    window.findChild<QAction*>("mnuaut")->trigger();
-    ASSERT_EQ(services.errors.size(), 1u);
-    EXPECT_EQ(services.errors[0].number(), ErrorNumber::InputError);
-    EXPECT_EQ(grid.dataSource, nullptr);
+    WindowOnFakes w;
+    w.services.promptAnswers = {QString::fromUtf8("Dante\0' OR 1=1 --", 17)};
+    w.trigger("mnuaut");
+    ASSERT_EQ(w.services.errors.size(), 1u);
+    EXPECT_EQ(w.services.errors[0].number(), ErrorNumber::InputError);
+    EXPECT_EQ(w.grid.dataSource, nullptr);
 }
 
 // Values the file refuses while editing: the user is told, and the grid shows what

@@ -1,10 +1,8 @@
 // The window's commands against a scripted grid and scripted window services, on a
 // real catalogue file: what each command stores in `str`, what it writes to the
 // grid and in which order, and what the user is told.
-#include "fakes.h"
-#include "frmdorvi.h"
 #include "recordset.h"
-#include "testcatalogue.h"
+#include "windowonfakes.h"
 
 #include <QAction>
 #include <QFile>
@@ -17,14 +15,8 @@ namespace {
 const QStringList readOnly = {"AllowAddNew=false", "AllowDelete=false", "AllowUpdate=false"};
 const QStringList editing = {"AllowAddNew=true", "AllowDelete=true", "AllowUpdate=true"};
 
-class Commands : public ::testing::Test {
+class Commands : public ::testing::Test, public WindowOnFakes {
 protected:
-    TestCatalogue catalogue;
-    FakeWindowServices services{catalogue.folder()};
-    FakeGrid grid;
-    Frmdorvi window{services, grid};
-
-    void trigger(const char* item) { window.findChild<QAction*>(QString::fromLatin1(item))->trigger(); }
     std::size_t rowsShown() const { return grid.dataSource ? grid.dataSource->rowCount() : 0; }
     std::string cell(std::size_t row, int column) const
     {

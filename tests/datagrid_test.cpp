@@ -23,21 +23,6 @@ using catalogue::ErrorNumber;
 
 namespace {
 
-std::shared_ptr<catalogue::Recordset> openAll(const std::string& path, const std::string& sql = "select * from dorvi;")
-{
-    auto connection = std::make_shared<catalogue::Connection>();
-    connection->setProvider("microsoft.jet.oledb.4.0");
-    connection->setConnectionString(path);
-    connection->open();
-    auto rs = std::make_shared<catalogue::Recordset>();
-    rs->setLockType(catalogue::LockType::Optimistic);
-    rs->setCursorLocation(catalogue::CursorLocation::Client);
-    rs->setSource(sql);
-    rs->setActiveConnection(connection);
-    rs->open();
-    return rs;
-}
-
 class GridTest : public ::testing::Test {
 protected:
     TestCatalogue catalogue;
@@ -58,7 +43,7 @@ protected:
 
     void bind(const std::string& sql = "select * from dorvi;")
     {
-        grid.setDataSource(openAll(catalogue.path(), sql));
+        grid.setDataSource(openRecordset(catalogue.path(), sql));
         tester = std::make_unique<QAbstractItemModelTester>(grid.model(),
                                                             QAbstractItemModelTester::FailureReportingMode::Fatal);
     }

@@ -20,18 +20,6 @@ std::shared_ptr<Connection> openConnection(const std::string& path)
     return connection;
 }
 
-std::shared_ptr<Recordset> openRecordset(const std::string& path, const std::string& sql,
-                                         LockType lock = LockType::Optimistic)
-{
-    auto recordset = std::make_shared<Recordset>();
-    recordset->setLockType(lock);
-    recordset->setCursorLocation(CursorLocation::Client);
-    recordset->setSource(sql);
-    recordset->setActiveConnection(openConnection(path));
-    recordset->open();
-    return recordset;
-}
-
 ErrorNumber errorOf(const std::function<void()>& action)
 {
     try {

@@ -27,6 +27,22 @@ catalogue::DatabaseHandle openDatabase(const std::string& path)
 
 } // namespace
 
+std::shared_ptr<catalogue::Recordset> openRecordset(const std::string& path, const std::string& sql,
+                                                    catalogue::LockType lock)
+{
+    auto connection = std::make_shared<catalogue::Connection>();
+    connection->setProvider("microsoft.jet.oledb.4.0");
+    connection->setConnectionString(path);
+    connection->open();
+    auto recordset = std::make_shared<catalogue::Recordset>();
+    recordset->setLockType(lock);
+    recordset->setCursorLocation(catalogue::CursorLocation::Client);
+    recordset->setSource(sql);
+    recordset->setActiveConnection(connection);
+    recordset->open();
+    return recordset;
+}
+
 TestCatalogue::TestCatalogue(NoFile) {}
 
 TestCatalogue::TestCatalogue(const std::vector<Book>& books)

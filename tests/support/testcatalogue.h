@@ -1,10 +1,17 @@
 #pragma once
 
+#include "recordset.h"
+
 #include <QString>
 #include <QTemporaryDir>
 
+#include <memory>
 #include <string>
 #include <vector>
+
+// Opens `sql` on the catalogue at `path` the way the window does.
+std::shared_ptr<catalogue::Recordset> openRecordset(const std::string& path, const std::string& sql,
+                                                    catalogue::LockType lock = catalogue::LockType::Optimistic);
 
 // A catalogue file in a temporary folder of its own, so tests can run in parallel.
 // It is read and written behind the program's back through plain SQLite, as
