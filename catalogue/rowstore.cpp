@@ -79,17 +79,19 @@ std::int64_t unpackInteger(const char* in, std::size_t n)
     return static_cast<std::int64_t>(bits);
 }
 
+// No member initialisers: pack keeps a stack array of these for every row, and
+// initialising all of it each time showed in the fetch. readCell zeroes the one it fills.
 struct Cell {
-    unsigned type = Null;
-    const void* bytes = nullptr;
-    std::size_t length = 0;
-    std::int64_t integer = 0;
-    double real = 0;
+    unsigned type;
+    const void* bytes;
+    std::size_t length;
+    std::int64_t integer;
+    double real;
 };
 
 Cell readCell(sqlite3_stmt* stmt, int column)
 {
-    Cell cell;
+    Cell cell{};
     switch (sqlite3_column_type(stmt, column)) {
     case SQLITE_INTEGER:
         cell.type = Integer;
