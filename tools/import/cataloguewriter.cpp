@@ -1,0 +1,107 @@
+#include "cataloguewriter.h"
+
+#include "importerror.h"
+
+namespace jetimport {
+
+namespace {
+
+// Failures that belong to one table or row; anything else means the file cannot
+// be written.
+bool isRefusal(int resultCode)
+{
+    switch (resultCode & 0xFF) {
+    case SQLITE_ERROR:
+    case SQLITE_CONSTRAINT:
+    case SQLITE_MISMATCH:
+    case SQLITE_TOOBIG:
+        return true;
+    default:
+        return false;
+    }
+}
+
+int bind(sqlite3_stmt* statement, int index, const catalogue::Value& value)
+{
+    if (const auto* number = std::get_if<std::int64_t>(&value))
+        return sqlite3_bind_int64(statement, index, *number);
+    if (const auto* real = std::get_if<double>(&value))
+        return sqlite3_bind_double(statement, index, *real);
+    if (const auto* text = std::get_if<std::string>(&value))
+        return sqlite3_bind_text64(statement, index, text->data(), text->size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+    if (const auto* blob = std::get_if<catalogue::Blob>(&value))
+        return sqlite3_bind_blob64(statement, index, blob->bytes.data(), blob->bytes.size(), SQLITE_TRANSIENT);
+    return sqlite3_bind_null(statement, index);
+}
+
+} // namespace
+
+CatalogueWriter::CatalogueWriter(const std::string& path)
+    : m_path(path)
+{
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    m_db.reset(raw);
+    if (rc != SQLITE_OK)
+        fail(rc);
+    sqlite3_extended_result_codes(m_db.get(), 1);
+    execute("BEGIN");
+}
+
+void CatalogueWriter::addTable(const TableSchema& schema)
+{
+    m_insert.reset();
+    execute(createTableStatement(schema));
+    sqlite3_stmt* raw = nullptr;
+    const int rc = sqlite3_prepare_v2(m_db.get(), insertStatement(schema).c_str(), -1, &raw, nullptr);
+    m_insert.reset(raw);
+    if (rc != SQLITE_OK)
+        fail(rc);
+}
+
+void CatalogueWriter::insert(const std::vector<catalogue::Value>& values)
+{
+    sqlite3_stmt* statement = m_insert.get();
+    sqlite3_reset(statement);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (const int rc = bind(statement, static_cast<int>(i + 1), values[i]); rc != SQLITE_OK)
+            fail(rc);
+    }
+    if (const int rc = sqlite3_step(statement); rc != SQLITE_DONE)
+        fail(rc);
+}
+
+void CatalogueWriter::addIndexes(const TableSchema& schema)
+{
+    for (const std::string& sql : createIndexStatements(schema))
+        execute(sql);
+}
+
+void CatalogueWriter::commit()
+{
+    m_insert.reset();
+    execute("COMMIT");
+    const int rc = sqlite3_close_v2(m_db.release());
+    if (rc != SQLITE_OK)
+        throw ImportError(ExitCode::TargetUnwritable, "Impossibile chiudere il catalogo " + quoted(m_path) + ".");
+}
+
+void CatalogueWriter::execute(const std::string& sql)
+{
+    char* message = nullptr;
+    const int rc = sqlite3_exec(m_db.get(), sql.c_str(), nullptr, nullptr, &message);
+    sqlite3_free(message);
+    if (rc != SQLITE_OK)
+        fail(rc);
+}
+
+void CatalogueWriter::fail(int resultCode) const
+{
+    const std::string detail = m_db ? sqlite3_errmsg(m_db.get()) : sqlite3_errstr(resultCode);
+    if (m_db && isRefusal(resultCode))
+        throw Refused(detail);
+    throw ImportError(ExitCode::TargetUnwritable,
+                      "Impossibile scrivere il catalogo " + quoted(m_path) + ": " + detail + ".");
+}
+
+} // namespace jetimport

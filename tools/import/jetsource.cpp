@@ -1,0 +1,75 @@
+#include "jetsource.h"
+
+#include "importerror.h"
+
+#include <cstdlib>
+#include <optional>
+
+namespace jetimport {
+
+namespace {
+
+// libmdb reads its settings from the environment when it opens a file: the code
+// page of Jet 3 names (MDB_JET3_CHARSET) and debugging switches (MDBOPTS) that
+// would change what it prints and reads. Both are set for the open only.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value)
+        : m_name(name)
+    {
+        if (const char* previous = std::getenv(name))
+            m_previous = previous;
+        if (value)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
+    }
+    ~ScopedVariable()
+    {
+        if (m_previous)
+            ::setenv(m_name, m_previous->c_str(), 1);
+        else
+            ::unsetenv(m_name);
+    }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_previous;
+};
+
+MdbFileHandle openReadOnly(const std::string& path, const std::string& codePage)
+{
+    const ScopedVariable names("MDB_JET3_CHARSET", codePage.c_str());
+    const ScopedVariable options("MDBOPTS", nullptr);
+    return MdbFileHandle(mdb_open(path.c_str(), MDB_NOFLAGS));
+}
+
+} // namespace
+
+JetSource::JetSource(const std::string& path, const JetHeader& header, const std::string& codePage)
+    : m_path(path)
+    , m_mdb(openReadOnly(path, codePage))
+{
+    if (!m_mdb)
+        throw ImportError(ExitCode::SourceUnreadable, "Impossibile aprire il catalogo di Access " + quoted(path) + ".");
+    if (header.version == JetVersion::Jet3)
+        m_codePage = std::make_unique<CodePage>(codePage);
+    if (!mdb_read_catalog(m_mdb.get(), MDB_TABLE)) {
+        throw ImportError(ExitCode::SourceUnreadable,
+                          "Impossibile leggere l'elenco delle tabelle di " + quoted(path) + ": il file è danneggiato.");
+    }
+    for (unsigned i = 0; i < m_mdb->num_catalog; ++i) {
+        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(m_mdb->catalog, i));
+        if (mdb_is_user_table(entry))
+            m_tables.push_back(entry);
+    }
+}
+
+std::unique_ptr<JetTable> JetSource::openTable(std::size_t index)
+{
+    return std::make_unique<JetTable>(m_tables.at(index), m_codePage.get());
+}
+
+} // namespace jetimport

@@ -1,0 +1,156 @@
+#include "schema.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <mdbtools.h>
+
+namespace jetimport {
+
+namespace {
+
+constexpr const char* booksTable = "dorvi";
+constexpr std::array<const char*, 3> searchedColumns = {"autore", "titolo", "genere"};
+
+bool equalsIgnoringCase(const std::string& a, const std::string& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
+        return std::tolower(x) == std::tolower(y);
+    });
+}
+
+bool isIntegerType(int jetType)
+{
+    return jetType == MDB_BYTE || jetType == MDB_INT || jetType == MDB_LONGINT;
+}
+
+std::vector<std::size_t> keyOf(const std::vector<JetColumn>& columns, const std::vector<std::size_t>& primaryKey)
+{
+    if (!primaryKey.empty())
+        return primaryKey;
+    std::vector<std::size_t> autoNumbers;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (columns[i].autoNumber)
+            autoNumbers.push_back(i);
+    }
+    return autoNumbers.size() == 1 ? autoNumbers : std::vector<std::size_t>{};
+}
+
+void markSearchedColumns(TableSchema& schema)
+{
+    for (const char* searched : searchedColumns) {
+        for (std::size_t i = 0; i < schema.columns.size(); ++i) {
+            if (equalsIgnoringCase(schema.columns[i].name, searched)) {
+                schema.columns[i].noCase = true;
+                schema.indexed.push_back(i);
+            }
+        }
+    }
+}
+
+std::string columnDefinition(const TableSchema& schema, std::size_t i)
+{
+    const SchemaColumn& column = schema.columns[i];
+    std::string definition = quoteIdentifier(column.name) + " " + column.declaredType;
+    if (schema.rowidKey && schema.primaryKey.front() == i)
+        definition += " PRIMARY KEY";
+    if (column.noCase)
+        definition += " COLLATE NOCASE";
+    return definition;
+}
+
+std::string lowered(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+} // namespace
+
+std::string declaredType(int jetType)
+{
+    switch (jetType) {
+    case MDB_BOOL:
+    case MDB_BYTE:
+    case MDB_INT:
+    case MDB_LONGINT:
+    case MDB_COMPLEX:
+        return "INTEGER";
+    case MDB_FLOAT:
+    case MDB_DOUBLE:
+        return "REAL";
+    case MDB_DATETIME:
+        return "DATETIME";
+    case MDB_MONEY:
+    case MDB_NUMERIC:
+    case MDB_TEXT:
+    case MDB_MEMO:
+    case MDB_REPID:
+        return "TEXT";
+    default:
+        return "BLOB";
+    }
+}
+
+TableSchema tableSchema(const std::string& name, const std::vector<JetColumn>& columns,
+                        const std::vector<std::size_t>& primaryKey)
+{
+    TableSchema schema;
+    schema.name = name;
+    for (const JetColumn& column : columns)
+        schema.columns.push_back({column.name, declaredType(column.type)});
+    schema.primaryKey = keyOf(columns, primaryKey);
+    schema.rowidKey = schema.primaryKey.size() == 1 && isIntegerType(columns[schema.primaryKey.front()].type);
+    if (equalsIgnoringCase(name, booksTable))
+        markSearchedColumns(schema);
+    return schema;
+}
+
+std::string createTableStatement(const TableSchema& schema)
+{
+    std::string sql = "CREATE TABLE " + quoteIdentifier(schema.name) + " (";
+    for (std::size_t i = 0; i < schema.columns.size(); ++i)
+        sql += (i ? ", " : "") + columnDefinition(schema, i);
+    if (!schema.primaryKey.empty() && !schema.rowidKey) {
+        sql += ", PRIMARY KEY (";
+        for (std::size_t k = 0; k < schema.primaryKey.size(); ++k)
+            sql += (k ? ", " : "") + quoteIdentifier(schema.columns[schema.primaryKey[k]].name);
+        sql += ")";
+    }
+    return sql + ")";
+}
+
+std::vector<std::string> createIndexStatements(const TableSchema& schema)
+{
+    std::vector<std::string> statements;
+    for (std::size_t i : schema.indexed) {
+        const std::string& column = schema.columns[i].name;
+        statements.push_back("CREATE INDEX " + quoteIdentifier(lowered(schema.name) + "_" + lowered(column)) +
+                             " ON " + quoteIdentifier(schema.name) + " (" + quoteIdentifier(column) + ")");
+    }
+    return statements;
+}
+
+std::string insertStatement(const TableSchema& schema)
+{
+    std::string names;
+    std::string parameters;
+    for (std::size_t i = 0; i < schema.columns.size(); ++i) {
+        names += (i ? ", " : "") + quoteIdentifier(schema.columns[i].name);
+        parameters += (i ? ", ?" : "?") + std::to_string(i + 1);
+    }
+    return "INSERT INTO " + quoteIdentifier(schema.name) + " (" + names + ") VALUES (" + parameters + ")";
+}
+
+std::string quoteIdentifier(const std::string& name)
+{
+    std::string quoted = "\"";
+    for (char c : name) {
+        quoted += c;
+        if (c == '"')
+            quoted += '"';
+    }
+    return quoted + "\"";
+}
+
+} // namespace jetimport

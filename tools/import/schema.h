@@ -1,0 +1,43 @@
+#pragma once
+
+#include "jettable.h"
+
+#include <string>
+#include <vector>
+
+namespace jetimport {
+
+struct SchemaColumn {
+    std::string name;
+    std::string declaredType;
+    bool noCase = false; ///< compares without regard to letter case
+};
+
+// How one Jet table is laid out in the catalogue.
+struct TableSchema {
+    std::string name;
+    std::vector<SchemaColumn> columns;
+    std::vector<std::size_t> primaryKey; ///< by position
+    bool rowidKey = false; ///< the key is one integer column: INTEGER PRIMARY KEY
+    std::vector<std::size_t> indexed; ///< columns that get an index of their own
+};
+
+// The declared type for a Jet column type (libmdb's MDB_* code). Currency and
+// decimals are text, so no affinity turns them into inexact reals; dates are ISO
+// text in a DATETIME column, whose affinity leaves that text as it is.
+std::string declaredType(int jetType);
+
+// The table's layout: every column in its order, the primary key, and, for the
+// books table "dorvi", autore, titolo and genere without regard to case and
+// indexed, as in the starter catalogue. Without a primary key, a lone AutoNumber
+// column becomes the key.
+TableSchema tableSchema(const std::string& name, const std::vector<JetColumn>& columns,
+                        const std::vector<std::size_t>& primaryKey);
+
+std::string createTableStatement(const TableSchema& schema);
+std::vector<std::string> createIndexStatements(const TableSchema& schema);
+std::string insertStatement(const TableSchema& schema);
+
+std::string quoteIdentifier(const std::string& name);
+
+} // namespace jetimport
