@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+namespace bench {
+
+// Catalogues of realistic books for measuring, made on first use and kept under
+// the build folder. Each lives alone in a folder as dorvi.mdb, because the window
+// always opens the catalogue beside the program.
+//
+// The rows are deterministic: the same count always gives the same file, so runs
+// on different days measure the same data.
+struct Catalogue {
+    std::string folder;
+    std::string path; ///< folder + "/dorvi.mdb"
+    int rows = 0;
+};
+
+// The catalogue of `rows` books, made now if missing or made by an older generator.
+// Throws std::runtime_error when it cannot be made.
+const Catalogue& catalogue(int rows);
+
+// A fresh copy of the catalogue of `rows` books that benchmarks may change; made
+// anew once per run, so writes never leak into the read benchmarks.
+const Catalogue& scratchCatalogue(int rows);
+
+// Values certain to be in every generated catalogue (they are those of its middle
+// row), and values certain not to be. The author holds an apostrophe and an accent.
+struct SearchValues {
+    std::string author, title, genre;
+};
+SearchValues presentValues(int rows);
+SearchValues absentValues();
+
+} // namespace bench

@@ -1,0 +1,112 @@
+// "Totale dorvi" and the three searches, from the menu command to the result bound
+// to the grid, against the same statement through the bare C API. The grid's paint
+// is measured on its own (FirstPaint); here it happens between commands, as it
+// would while the user reads the result. The result set alone, without the window,
+// is measured too, to tell the data layer's share from the grid's.
+#include "catalogues.h"
+#include "fixture.h"
+#include "recordset.h"
+#include "references.h"
+#include "registry.h"
+
+namespace bench {
+
+namespace {
+
+using Command = void (Frmdorvi::*)();
+
+// What the user types and the statement the command should run with it; read only
+// when the benchmark runs, so filtering it out never makes its catalogue.
+struct Asked {
+    std::string answer;
+    std::string statement;
+};
+using Question = std::function<Asked()>;
+
+void runCommand(benchmark::State& state, Command command, const Question& question)
+{
+    const Asked asked = question();
+    const Catalogue& file = catalogue(static_cast<int>(state.range(0)));
+    ShownWindow shown(file.folder);
+    shown.services.setAnswer(asked.answer);
+    for (auto _ : state) {
+        (shown.window.*command)();
+        state.PauseTiming();
+        shown.idle();
+        state.ResumeTiming();
+        if (failedOn(state, shown.services))
+            break;
+    }
+    if (shown.window.str.toStdString() != asked.statement)
+        state.SkipWithError("the window ran another statement than the one measured against");
+    if (const auto& result = shown.window.recordset(); result && result->isOpen())
+        state.counters["rows"] = static_cast<double>(result->rowCount());
+}
+
+// Our data layer alone: what the command does with the file, without the window.
+void runResultSet(benchmark::State& state, const Question& question)
+{
+    const std::string statement = question().statement;
+    const Catalogue& file = catalogue(static_cast<int>(state.range(0)));
+    std::shared_ptr<catalogue::Recordset> result;
+    for (auto _ : state)
+        result = openResult(file.path, statement);
+    state.counters["rows"] = static_cast<double>(result ? result->rowCount() : 0);
+}
+
+// A fresh connection each time, as the command itself opens one.
+void runBare(benchmark::State& state, const Question& question)
+{
+    const std::string statement = question().statement;
+    const Catalogue& file = catalogue(static_cast<int>(state.range(0)));
+    ResultSize size;
+    for (auto _ : state) {
+        const auto db = openBare(file.path);
+        size = stepEveryColumn(db.get(), statement);
+    }
+    state.counters["rows"] = static_cast<double>(size.rows);
+}
+
+void add(const std::string& name, std::function<void(benchmark::State&)> run)
+{
+    benchmark::RegisterBenchmark(name.c_str(), [run](benchmark::State& state) { run(state); })
+        ->Arg(largeRows)
+        ->Unit(benchmark::kMicrosecond)
+        ->UseRealTime();
+}
+
+void addComparison(const std::string& base, Command command, Question question)
+{
+    add(base + "/ours", [=](benchmark::State& state) { runCommand(state, command, question); });
+    add(base + "/ours_result_set", [=](benchmark::State& state) { runResultSet(state, question); });
+    add(base + "/bare", [=](benchmark::State& state) { runBare(state, question); });
+}
+
+Question search(const char* column, std::string SearchValues::*field, bool hit)
+{
+    return [=] {
+        const SearchValues values = hit ? presentValues(largeRows) : absentValues();
+        return Asked{values.*field, searchStatement(column, values.*field)};
+    };
+}
+
+} // namespace
+
+void registerCommands()
+{
+    addComparison("Count", &Frmdorvi::mnutot_Click, [] { return Asked{{}, countStatement()}; });
+    struct Column {
+        const char* name;
+        Command command;
+        std::string SearchValues::*field;
+    };
+    for (const Column& column : {Column{"autore", &Frmdorvi::mnuaut_Click, &SearchValues::author},
+                                 Column{"titolo", &Frmdorvi::mnutit_Click, &SearchValues::title},
+                                 Column{"genere", &Frmdorvi::mnugen_Click, &SearchValues::genre}}) {
+        const std::string base = std::string("Search/") + column.name;
+        addComparison(base + "_hit", column.command, search(column.name, column.field, true));
+        addComparison(base + "_miss", column.command, search(column.name, column.field, false));
+    }
+}
+
+} // namespace bench

@@ -1,0 +1,251 @@
+#include "summary.h"
+
+#include "catalogues.h"
+#include "fixture.h"
+#include "sqlitehandles.h"
+
+#include <QtGlobal>
+
+#include <cstdio>
+#include <fstream>
+#include <iomanip>
+#include <sstream>
+#include <thread>
+
+namespace bench {
+
+namespace {
+
+enum class Measure { Time, BytesPerRow };
+enum class Goal {
+    Inform,        ///< no target: shown for context
+    AtMost,        ///< ours / reference must not exceed the limit
+    SpeedUpAtLeast ///< reference / ours must reach the limit
+};
+
+struct Comparison {
+    std::string what;
+    std::string ours;
+    std::string reference;
+    Measure measure;
+    Goal goal;
+    double limit = 0;
+};
+
+std::string at(const std::string& name, int rows)
+{
+    return name + "/" + std::to_string(rows);
+}
+
+std::vector<Comparison> comparisons()
+{
+    const int big = largeRows;
+    std::vector<Comparison> all{
+        {"Visualizza tutto, end to end / compact floor", at("ShowAll/ours", big), at("ShowAll/compact_floor", big),
+         Measure::Time, Goal::AtMost, 1.15},
+        {"Visualizza tutto, speed-up over QSqlQueryModel", at("ShowAll/ours", big),
+         at("ShowAll/QSqlQueryModel", big), Measure::Time, Goal::SpeedUpAtLeast, 2.5},
+        {"Visualizza tutto, end to end / physical floor", at("ShowAll/ours", big), at("ShowAll/physical_floor", big),
+         Measure::Time, Goal::Inform},
+        {"Visualizza tutto at 100k / compact floor", at("ShowAll/ours", mediumRows),
+         at("ShowAll/compact_floor", mediumRows), Measure::Time, Goal::Inform},
+        {"Result set bytes per row / compact floor", at("Memory/ours", big), at("Memory/compact_floor", big),
+         Measure::BytesPerRow, Goal::AtMost, 1.25},
+        {"Result set bytes per row / QSqlQueryModel", at("Memory/ours", big), at("Memory/QSqlQueryModel", big),
+         Measure::BytesPerRow, Goal::Inform},
+        {"First paint after binding, 1M rows / 10k rows", at("FirstPaint", big), at("FirstPaint", smallRows),
+         Measure::Time, Goal::AtMost, 1.5},
+        {"First paint after binding, 100k rows / 10k rows", at("FirstPaint", mediumRows), at("FirstPaint", smallRows),
+         Measure::Time, Goal::Inform},
+        {"Totale dorvi / bare C API", at("Count/ours", big), at("Count/bare", big), Measure::Time, Goal::AtMost, 1.2},
+        {"Totale dorvi, result set only / bare C API", at("Count/ours_result_set", big), at("Count/bare", big),
+         Measure::Time, Goal::Inform},
+    };
+    for (const char* column : {"autore", "titolo", "genere"}) {
+        for (const char* outcome : {"hit", "miss"}) {
+            const std::string base = std::string("Search/") + column + "_" + outcome;
+            all.push_back({"Search " + std::string(column) + " (" + outcome + ") / bare C API", at(base + "/ours", big),
+                           at(base + "/bare", big), Measure::Time, Goal::AtMost, 1.5});
+            all.push_back({"  result set only / bare C API", at(base + "/ours_result_set", big),
+                           at(base + "/bare", big), Measure::Time, Goal::Inform});
+        }
+    }
+    for (const char* write : {"update", "add", "delete"}) {
+        const std::string base = std::string("Write/") + write;
+        all.push_back({"Write: " + std::string(write) + " one row / bare C API", at(base + "/ours", big),
+                       at(base + "/bare", big), Measure::Time, Goal::Inform});
+    }
+    return all;
+}
+
+std::string formatTime(double seconds)
+{
+    std::ostringstream text;
+    text << std::fixed;
+    if (seconds >= 1)
+        text << std::setprecision(3) << seconds << " s";
+    else if (seconds >= 1e-3)
+        text << std::setprecision(2) << seconds * 1e3 << " ms";
+    else
+        text << std::setprecision(1) << seconds * 1e6 << " us";
+    return text.str();
+}
+
+std::string formatValue(double value, Measure measure)
+{
+    if (measure == Measure::Time)
+        return formatTime(value);
+    std::ostringstream text;
+    text << std::fixed << std::setprecision(1) << value << " B/row";
+    return text.str();
+}
+
+std::string firstLineStartingWith(const char* path, const std::string& prefix)
+{
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind(prefix, 0) == 0)
+            return line.substr(prefix.size());
+    }
+    return {};
+}
+
+std::string trimmed(std::string text)
+{
+    const auto start = text.find_first_not_of(" \t:\"=");
+    const auto end = text.find_last_not_of(" \t\"");
+    return start == std::string::npos ? std::string() : text.substr(start, end - start + 1);
+}
+
+} // namespace
+
+std::string machineLine()
+{
+    std::ostringstream line;
+    const std::string memory = trimmed(firstLineStartingWith("/proc/meminfo", "MemTotal"));
+    line << trimmed(firstLineStartingWith("/proc/cpuinfo", "model name")) << ", "
+         << std::thread::hardware_concurrency() << " cores, " << memory << " memory; "
+         << trimmed(firstLineStartingWith("/etc/os-release", "PRETTY_NAME")) << "; Qt " << qVersion()
+         << ", SQLite " << sqlite3_libversion();
+    return line.str();
+}
+
+bool SummaryReporter::ReportContext(const Context& context)
+{
+    GetOutputStream() << "Machine: " << machineLine() << '\n';
+    return ConsoleReporter::ReportContext(context);
+}
+
+void SummaryReporter::ReportRuns(const std::vector<Run>& runs)
+{
+    for (const Run& run : runs) {
+        const std::string name = run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args);
+        Figure& figure = m_figures[name];
+        if (run.error_occurred) {
+            figure.error = run.error_message;
+            continue;
+        }
+        const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+        if (!median && (run.run_type == Run::RT_Aggregate || figure.isMedian))
+            continue;
+        figure.seconds = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+        figure.isMedian = median;
+        figure.counters.clear();
+        for (const auto& [counter, value] : run.counters)
+            figure.counters[counter] = value.value;
+    }
+    ConsoleReporter::ReportRuns(runs);
+}
+
+const SummaryReporter::Figure* SummaryReporter::find(const std::string& name) const
+{
+    const auto found = m_figures.find(name);
+    return found == m_figures.end() ? nullptr : &found->second;
+}
+
+void SummaryReporter::Finalize()
+{
+    ConsoleReporter::Finalize();
+    std::ostream& out = GetOutputStream();
+    printComparisons(out);
+    printSearchPlans(out);
+    out.flush();
+}
+
+void SummaryReporter::printComparisons(std::ostream& out)
+{
+    out << "\nSummary (medians when repeated; ratio = ours / reference, speed-up = reference / ours)\n"
+        << std::left << std::setw(52) << "comparison" << std::setw(14) << "ours" << std::setw(14) << "reference"
+        << std::setw(10) << "ratio" << std::setw(10) << "target" << "verdict\n";
+    for (const Comparison& comparison : comparisons()) {
+        const Figure* ours = find(comparison.ours);
+        const Figure* reference = find(comparison.reference);
+        if (!ours && !reference)
+            continue; // filtered out of this run
+        out << std::left << std::setw(52) << comparison.what;
+        if (!ours || !reference || !ours->error.empty() || !reference->error.empty()) {
+            const std::string error = ours && !ours->error.empty() ? ours->error
+                                      : reference && !reference->error.empty() ? reference->error
+                                                                               : "not run";
+            out << "-- " << error << '\n';
+            if (comparison.goal != Goal::Inform)
+                m_allMet = false;
+            continue;
+        }
+        const auto value = [&](const Figure& figure) {
+            if (comparison.measure == Measure::Time)
+                return figure.seconds;
+            const auto counter = figure.counters.find("bytes_per_row");
+            return counter == figure.counters.end() ? 0.0 : counter->second;
+        };
+        const double oursValue = value(*ours);
+        const double referenceValue = value(*reference);
+        const bool speedUp = comparison.goal == Goal::SpeedUpAtLeast;
+        const double ratio = speedUp ? referenceValue / oursValue : oursValue / referenceValue;
+        std::ostringstream ratioText, targetText;
+        ratioText << std::fixed << std::setprecision(2) << ratio << "x";
+        targetText << std::fixed << std::setprecision(2);
+        if (comparison.goal == Goal::AtMost)
+            targetText << "<= " << comparison.limit << "x";
+        else if (speedUp)
+            targetText << ">= " << comparison.limit << "x";
+        const bool met = comparison.goal == Goal::Inform ||
+                         (speedUp ? ratio >= comparison.limit : ratio <= comparison.limit);
+        if (!met)
+            m_allMet = false;
+        out << std::setw(14) << formatValue(oursValue, comparison.measure) << std::setw(14)
+            << formatValue(referenceValue, comparison.measure) << std::setw(10) << ratioText.str() << std::setw(10)
+            << targetText.str() << (comparison.goal == Goal::Inform ? "" : met ? "met" : "MISSED") << '\n';
+    }
+}
+
+// The searches are only as fast as the plan the engine picks; show it, so a
+// catalogue whose index does not serve the column is seen at once.
+void SummaryReporter::printSearchPlans(std::ostream& out) const
+{
+    bool searched = false;
+    for (const auto& [name, figure] : m_figures)
+        searched = searched || name.rfind("Search/", 0) == 0;
+    if (!searched)
+        return;
+    const Catalogue& file = catalogue(largeRows);
+    sqlite3* raw = nullptr;
+    sqlite3_open_v2(file.path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    catalogue::DatabaseHandle db(raw);
+    const SearchValues present = presentValues(largeRows);
+    out << "\nQuery plans of the searches on " << file.path << ":\n";
+    for (const auto& [column, value] : {std::pair{"autore", present.author}, std::pair{"titolo", present.title},
+                                        std::pair{"genere", present.genre}}) {
+        const std::string sql = "EXPLAIN QUERY PLAN " + searchStatement(column, value);
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(db.get(), sql.c_str(), -1, &stmt, nullptr);
+        catalogue::StatementHandle owned(stmt);
+        out << "  " << column << ":";
+        while (stmt && sqlite3_step(stmt) == SQLITE_ROW)
+            out << ' ' << reinterpret_cast<const char*>(sqlite3_column_text(stmt, 3));
+        out << '\n';
+    }
+}
+
+} // namespace bench

@@ -1,0 +1,211 @@
+// Writing one change from the grid in "Gestione": a changed cell, a new book, a
+// deletion, each through the grid's model as the view hands it over, against the
+// same change written through the bare C API with the same journal and sync
+// settings. The catalogue is a copy, made once per run, of the 1M-book one, with
+// every book on the grid.
+#include "catalogues.h"
+#include "datagrid.h"
+#include "fixture.h"
+#include "recordset.h"
+#include "recordsetmodel.h"
+#include "references.h"
+#include "registry.h"
+
+#include <QCoreApplication>
+
+namespace bench {
+
+namespace {
+
+class EditingSession {
+public:
+    explicit EditingSession(int rows) : m_file(scratchCatalogue(rows)), shown(m_file.folder)
+    {
+        shown.window.mnuop_Click();
+        shown.paintNow();
+        model = qobject_cast<RecordsetModel*>(shown.grid->model());
+    }
+
+    const Catalogue& file() const { return m_file; }
+    int column(const char* name) const
+    {
+        for (int c = 0; c < model->columnCount(); ++c) {
+            if (model->recordset()->columnName(c) == name)
+                return c;
+        }
+        return -1;
+    }
+    int newBookLine() const { return model->rowCount() - 1; }
+
+    // Types a new book's author on the new-book line, as the user would.
+    bool addBook(const QString& author)
+    {
+        return model->setData(model->index(newBookLine(), column("autore")), author);
+    }
+
+private:
+    const Catalogue& m_file;
+
+public:
+    ShownWindow shown;
+    RecordsetModel* model = nullptr;
+};
+
+EditingSession* session(benchmark::State& state)
+{
+    static EditingSession* editing = nullptr;
+    if (!editing) {
+        editing = new EditingSession(largeRows);
+        keepUntilExit([] {
+            delete editing;
+            editing = nullptr;
+        });
+    }
+    if (!editing->model || !editing->model->isNewRowLine(editing->newBookLine())) {
+        state.SkipWithError("the grid is not in Gestione mode");
+        return nullptr;
+    }
+    return editing;
+}
+
+// A refused write reaches the user through the grid once the event loop runs.
+void refused(benchmark::State& state, EditingSession& editing)
+{
+    QCoreApplication::processEvents();
+    if (!failedOn(state, editing.shown.services))
+        state.SkipWithError("the write was refused");
+}
+
+void settle(benchmark::State& state, EditingSession& editing)
+{
+    state.PauseTiming();
+    editing.shown.paintNow();
+    state.ResumeTiming();
+}
+
+void updateOurs(benchmark::State& state)
+{
+    EditingSession* editing = session(state);
+    if (!editing)
+        return;
+    RecordsetModel& model = *editing->model;
+    const QModelIndex cell = model.index(largeRows / 2, editing->column("titolo"));
+    const QString original = cell.data(Qt::EditRole).toString();
+    const QString values[] = {original + QStringLiteral(" (riveduto)"), original};
+    std::size_t written = 0;
+    for (auto _ : state) {
+        if (!model.setData(cell, values[written++ % 2])) {
+            refused(state, *editing);
+            break;
+        }
+        settle(state, *editing);
+    }
+    if (written % 2)
+        model.setData(cell, original);
+}
+
+void addOurs(benchmark::State& state)
+{
+    EditingSession* editing = session(state);
+    if (!editing)
+        return;
+    for (auto _ : state) {
+        const int line = editing->newBookLine();
+        if (!editing->addBook(QStringLiteral("Nicolò D'Amico"))) {
+            refused(state, *editing);
+            break;
+        }
+        // Keep the catalogue at its size for the next round.
+        state.PauseTiming();
+        editing->shown.paintNow();
+        editing->model->deleteRow(line);
+        editing->shown.paintNow();
+        state.ResumeTiming();
+    }
+}
+
+// A book from the middle: whatever follows it in the result has to move up.
+void deleteOurs(benchmark::State& state)
+{
+    EditingSession* editing = session(state);
+    if (!editing)
+        return;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const bool added = editing->addBook(QStringLiteral("Zoë Brontë"));
+        editing->shown.paintNow();
+        state.ResumeTiming();
+        if (!added || !editing->model->deleteRow(largeRows / 2)) {
+            refused(state, *editing);
+            break;
+        }
+        settle(state, *editing);
+    }
+}
+
+void bindText(sqlite3_stmt* stmt, int index, const std::string& text)
+{
+    sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+// The bare writes work on their own stretch of books, a quarter of the way in, so
+// they never touch the books the grid has changed.
+constexpr std::int64_t bareBook = largeRows / 4;
+
+void updateBare(benchmark::State& state)
+{
+    const auto db = openBareForWriting(scratchCatalogue(largeRows).path);
+    const std::string values[] = {"Il giardino di vetro (riveduto)", "Il giardino di vetro"};
+    std::size_t written = 0;
+    for (auto _ : state) {
+        writeInTransaction(db.get(), "UPDATE dorvi SET titolo = ?1 WHERE iddorvo = ?2", [&](sqlite3_stmt* stmt) {
+            bindText(stmt, 1, values[written++ % 2]);
+            sqlite3_bind_int64(stmt, 2, bareBook);
+        });
+    }
+}
+
+void addBare(benchmark::State& state)
+{
+    const auto db = openBareForWriting(scratchCatalogue(largeRows).path);
+    for (auto _ : state) {
+        writeInTransaction(db.get(), "INSERT INTO dorvi (autore) VALUES (?1)",
+                           [](sqlite3_stmt* stmt) { bindText(stmt, 1, "Nicolò D'Amico"); });
+        state.PauseTiming();
+        const sqlite3_int64 added = sqlite3_last_insert_rowid(db.get());
+        writeInTransaction(db.get(), "DELETE FROM dorvi WHERE iddorvo = ?1",
+                           [added](sqlite3_stmt* stmt) { sqlite3_bind_int64(stmt, 1, added); });
+        state.ResumeTiming();
+    }
+}
+
+void deleteBare(benchmark::State& state)
+{
+    const auto db = openBareForWriting(scratchCatalogue(largeRows).path);
+    // A book still there each time, across repetitions too: deleting one already
+    // gone writes nothing and would measure nothing.
+    static std::int64_t next = bareBook + 1;
+    for (auto _ : state) {
+        state.PauseTiming();
+        writeInTransaction(db.get(), "INSERT INTO dorvi (autore) VALUES (?1)",
+                           [](sqlite3_stmt* stmt) { bindText(stmt, 1, "Zoë Brontë"); });
+        state.ResumeTiming();
+        writeInTransaction(db.get(), "DELETE FROM dorvi WHERE iddorvo = ?1",
+                           [&](sqlite3_stmt* stmt) { sqlite3_bind_int64(stmt, 1, next++); });
+    }
+}
+
+} // namespace
+
+void registerWrites()
+{
+    for (auto* write : {benchmark::RegisterBenchmark("Write/update/ours", updateOurs),
+                        benchmark::RegisterBenchmark("Write/update/bare", updateBare),
+                        benchmark::RegisterBenchmark("Write/add/ours", addOurs),
+                        benchmark::RegisterBenchmark("Write/add/bare", addBare),
+                        benchmark::RegisterBenchmark("Write/delete/ours", deleteOurs),
+                        benchmark::RegisterBenchmark("Write/delete/bare", deleteBare)})
+        write->Arg(largeRows)->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+} // namespace bench
