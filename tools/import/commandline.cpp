@@ -110,8 +110,9 @@ std::string helpText()
         "\n"
         "Codici di uscita:\n"
         "  0  conversione completa\n"
-        "  1  conversione incompleta: righe non scritte (il catalogo non viene scritto) oppure\n"
-        "     valori cambiati (il catalogo viene scritto; i valori sono elencati)\n"
+        "  1  conversione incompleta: righe o valori non letti per intero da un file danneggiato\n"
+        "     (il catalogo non viene scritto), oppure valori scritti in un'altra forma, ad esempio\n"
+        "     una data fuori dagli anni 100-9999 (il catalogo viene scritto). Sono tutti elencati.\n"
         "  2  uso sbagliato del comando\n"
         "  3  origine illeggibile: mancante, non un catalogo di Access, o danneggiata\n"
         "  4  destinazione già esistente o non scrivibile\n";

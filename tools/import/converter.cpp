@@ -78,22 +78,22 @@ private:
     {
         const std::string key = keyText(schema, row);
         for (const ValueProblem& problem : row.problems)
-            note(schema.columns[problem.column].name, key, problem.reason);
+            note(schema.columns[problem.column].name, key, problem.reason, problem.lost);
         if (!row.readable) {
-            note({}, key, "riga illeggibile (file danneggiato): non scritta");
+            note({}, key, "riga illeggibile (file danneggiato): non scritta", true);
             return;
         }
         try {
             m_writer.insert(row.values);
             ++m_report.written;
         } catch (const Refused& refused) {
-            note({}, key, std::string("il catalogo rifiuta la riga (") + refused.what() + "): non scritta");
+            note({}, key, std::string("il catalogo rifiuta la riga (") + refused.what() + "): non scritta", true);
         }
     }
 
-    void note(const std::string& column, const std::string& key, const std::string& reason)
+    void note(const std::string& column, const std::string& key, const std::string& reason, bool lost)
     {
-        m_changes.push_back({m_report.name, column, m_report.read, key, reason});
+        m_changes.push_back({m_report.name, column, m_report.read, key, reason, lost});
     }
 
     JetSource& m_source;

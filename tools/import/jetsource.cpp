@@ -2,6 +2,7 @@
 
 #include "importerror.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 
@@ -39,6 +40,35 @@ private:
     std::optional<std::string> m_previous;
 };
 
+[[noreturn]] void damaged(const std::string& path, const std::string& what)
+{
+    throw ImportError(ExitCode::SourceUnreadable,
+                      "Il catalogo di Access " + quoted(path) + " è danneggiato o troncato: " + what + ".");
+}
+
+// libmdb reads the list of objects until a page fails and says nothing: a copy
+// cut short would seem to hold fewer tables, or none. The list is the system
+// table MSysObjects, whose definition records how many rows it has.
+void checkObjectListComplete(MdbHandle* mdb, const std::string& path)
+{
+    MdbCatalogEntry entry{};
+    entry.mdb = mdb;
+    entry.object_type = MDB_TABLE;
+    entry.table_pg = 2; // where Jet keeps MSysObjects' definition
+    std::snprintf(entry.object_name, sizeof entry.object_name, "MSysObjects");
+    const MdbTableHandle objects(mdb_read_table(&entry));
+    if (!objects || !mdb_read_columns(objects.get()))
+        damaged(path, "manca l'elenco dei suoi oggetti");
+    mdb_rewind_table(objects.get());
+    std::uint64_t rows = 0;
+    while (mdb_fetch_row(objects.get()))
+        ++rows;
+    if (rows != objects->num_rows) {
+        damaged(path, "il suo elenco di oggetti ne dichiara " + std::to_string(objects->num_rows) +
+                          " e se ne leggono " + std::to_string(rows));
+    }
+}
+
 MdbFileHandle openReadOnly(const std::string& path, const std::string& codePage)
 {
     const ScopedVariable names("MDB_JET3_CHARSET", codePage.c_str());
@@ -56,14 +86,17 @@ JetSource::JetSource(const std::string& path, const JetHeader& header, const std
         throw ImportError(ExitCode::SourceUnreadable, "Impossibile aprire il catalogo di Access " + quoted(path) + ".");
     if (header.version == JetVersion::Jet3)
         m_codePage = std::make_unique<CodePage>(codePage);
-    if (!mdb_read_catalog(m_mdb.get(), MDB_TABLE)) {
-        throw ImportError(ExitCode::SourceUnreadable,
-                          "Impossibile leggere l'elenco delle tabelle di " + quoted(path) + ": il file è danneggiato.");
-    }
+    checkObjectListComplete(m_mdb.get(), path);
+    if (!mdb_read_catalog(m_mdb.get(), MDB_TABLE))
+        damaged(path, "non si legge l'elenco delle tabelle");
     for (unsigned i = 0; i < m_mdb->num_catalog; ++i) {
         auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(m_mdb->catalog, i));
         if (mdb_is_user_table(entry))
             m_tables.push_back(entry);
+    }
+    if (m_tables.empty()) {
+        throw ImportError(ExitCode::SourceUnreadable,
+                          "Il catalogo di Access " + quoted(path) + " non contiene tabelle: non c'è nulla da convertire.");
     }
 }
 

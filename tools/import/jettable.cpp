@@ -137,15 +137,15 @@ bool JetTable::next(JetRow& row)
             row.readable = false;
             return true;
         }
-        std::string problem;
+        ValueProblem problem{column, {}, false};
         row.values[column] = decode(m_columns[column], field, problem);
-        if (!problem.empty())
-            row.problems.push_back({column, problem});
+        if (!problem.reason.empty())
+            row.problems.push_back(problem);
     }
     return true;
 }
 
-catalogue::Value JetTable::decode(const JetColumn& column, const MdbField& field, std::string& problem)
+catalogue::Value JetTable::decode(const JetColumn& column, const MdbField& field, ValueProblem& problem)
 {
     // Jet keeps a yes/no value in the row's null mask: there is no NULL yes/no.
     if (column.type == MDB_BOOL)
@@ -153,7 +153,8 @@ catalogue::Value JetTable::decode(const JetColumn& column, const MdbField& field
     if (field.is_null)
         return {};
     if (field.start < 0 || field.siz < 0 || field.start + field.siz > mdb()->fmt->pg_size) {
-        problem = "valore fuori dalla sua pagina (file danneggiato): scritto NULL";
+        problem.reason = "valore fuori dalla sua pagina (file danneggiato): scritto NULL";
+        problem.lost = true;
         return {};
     }
     const Bytes bytes(mdb()->pg_buf + field.start, static_cast<std::size_t>(field.siz));
@@ -162,12 +163,13 @@ catalogue::Value JetTable::decode(const JetColumn& column, const MdbField& field
     return decodeVariable(column, bytes, problem);
 }
 
-catalogue::Value JetTable::decodeFixed(const JetColumn& column, Bytes bytes, std::string& problem)
+catalogue::Value JetTable::decodeFixed(const JetColumn& column, Bytes bytes, ValueProblem& problem)
 {
     const std::size_t size = storedSize(column.type);
     if (bytes.size() < size) {
-        problem = "valore danneggiato (" + std::to_string(bytes.size()) + " byte invece di " +
-                  std::to_string(size) + "): scritto NULL";
+        problem.reason = "valore danneggiato (" + std::to_string(bytes.size()) + " byte invece di " +
+                         std::to_string(size) + "): scritto NULL";
+        problem.lost = true;
         return {};
     }
     switch (column.type) {
@@ -178,7 +180,7 @@ catalogue::Value JetTable::decodeFixed(const JetColumn& column, Bytes bytes, std
     case MDB_LONGINT:
         return std::int64_t{littleEndian32(bytes)};
     case MDB_COMPLEX:
-        problem = "colonna a valori multipli o allegati, che non si converte: scritto il suo numero interno";
+        problem.reason = "colonna a valori multipli o allegati, che non si converte: scritto il suo numero interno";
         return std::int64_t{littleEndian32(bytes)};
     case MDB_MONEY:
         return currencyText(littleEndian64(bytes));
@@ -189,25 +191,26 @@ catalogue::Value JetTable::decodeFixed(const JetColumn& column, Bytes bytes, std
     case MDB_NUMERIC:
         if (auto text = numericText(bytes, column.scale))
             return *text;
-        problem = "numero decimale illeggibile: scritti i byte memorizzati";
+        problem.reason = "numero decimale illeggibile: scritti i byte memorizzati";
         return blobOf(bytes.first(size));
     default:
         break;
     }
     const double number = storedDouble(bytes);
     if (std::isnan(number)) {
-        problem = "valore non numerico (NaN): scritto NULL";
-        return {};
+        // SQLite would store a NaN as NULL; the text says what was there.
+        problem.reason = "valore non numerico (NaN): scritto come testo \"NaN\"";
+        return std::string("NaN");
     }
     if (column.type == MDB_DATETIME) {
         if (auto text = jetDateText(number))
             return *text;
-        problem = "data fuori dagli anni 100-9999 di Access: scritto il numero memorizzato, " + shortest(number);
+        problem.reason = "data fuori dagli anni 100-9999 di Access: scritto il numero memorizzato, " + shortest(number);
     }
     return number;
 }
 
-catalogue::Value JetTable::decodeVariable(const JetColumn& column, Bytes bytes, std::string& problem)
+catalogue::Value JetTable::decodeVariable(const JetColumn& column, Bytes bytes, ValueProblem& problem)
 {
     switch (column.type) {
     case MDB_TEXT:
@@ -217,34 +220,33 @@ catalogue::Value JetTable::decodeVariable(const JetColumn& column, Bytes bytes, 
     case MDB_MEMO:
     case MDB_OLE: {
         const LongValue value = longValue(bytes);
-        if (!value.complete)
-            problem = "valore lungo interrotto (file danneggiato): scritti i " +
-                      std::to_string(value.bytes.size()) + " byte leggibili";
         const Bytes stored(reinterpret_cast<const unsigned char*>(value.bytes.data()), value.bytes.size());
-        if (column.type == MDB_OLE)
-            return blobOf(stored);
-        std::string textProblem;
-        catalogue::Value decoded = text(stored, textProblem);
-        problem = joined(problem, textProblem);
+        catalogue::Value decoded = column.type == MDB_OLE ? catalogue::Value(blobOf(stored)) : text(stored, problem);
+        if (!value.complete) {
+            problem.reason = joined("valore lungo interrotto (file danneggiato): letti solo " +
+                                        std::to_string(value.bytes.size()) + " byte",
+                                    problem.reason);
+            problem.lost = true;
+        }
         return decoded;
     }
     default:
-        problem = "tipo di colonna sconosciuto (" + hexByte(column.type) + "): scritti i byte memorizzati";
+        problem.reason = "tipo di colonna sconosciuto (" + hexByte(column.type) + "): scritti i byte memorizzati";
         return blobOf(bytes);
     }
 }
 
-catalogue::Value JetTable::text(Bytes bytes, std::string& problem)
+catalogue::Value JetTable::text(Bytes bytes, ValueProblem& problem)
 {
     if (!m_codePage) {
         DecodedText decoded = decodeJet4Text(bytes);
         if (decoded.replaced)
-            problem = "testo con caratteri UTF-16 non validi, sostituiti da U+FFFD";
+            problem.reason = "testo con caratteri UTF-16 non validi, sostituiti da U+FFFD";
         return std::move(decoded.utf8);
     }
     DecodedText decoded = m_codePage->decode(bytes);
     if (decoded.replaced)
-        problem = "testo con byte che nel codice " + m_codePage->name() + " non sono caratteri, tenuti come Latin-1";
+        problem.reason = "testo con byte che nel codice " + m_codePage->name() + " non sono caratteri, tenuti come Latin-1";
     return std::move(decoded.utf8);
 }
 

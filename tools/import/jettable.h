@@ -19,9 +19,12 @@ struct JetColumn {
 };
 
 // A value that could not be carried over as stored: its column and what was done.
+// Lost: some of the value is not in the catalogue (the file is damaged there);
+// otherwise the value is all there, in another form than the stored one.
 struct ValueProblem {
     std::size_t column = 0;
     std::string reason;
+    bool lost = false;
 };
 
 struct JetRow {
@@ -50,10 +53,10 @@ public:
 private:
     void readColumns();
     void readPrimaryKey();
-    catalogue::Value decode(const JetColumn& column, const MdbField& field, std::string& problem);
-    catalogue::Value decodeFixed(const JetColumn& column, Bytes bytes, std::string& problem);
-    catalogue::Value decodeVariable(const JetColumn& column, Bytes bytes, std::string& problem);
-    catalogue::Value text(Bytes bytes, std::string& problem);
+    catalogue::Value decode(const JetColumn& column, const MdbField& field, ValueProblem& problem);
+    catalogue::Value decodeFixed(const JetColumn& column, Bytes bytes, ValueProblem& problem);
+    catalogue::Value decodeVariable(const JetColumn& column, Bytes bytes, ValueProblem& problem);
+    catalogue::Value text(Bytes bytes, ValueProblem& problem);
     LongValue longValue(Bytes reference);
     MdbHandle* mdb() const { return m_table->entry->mdb; }
 

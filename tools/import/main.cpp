@@ -30,16 +30,16 @@ int convert(const CommandLine& line)
     if (report.failure)
         return fail(*report.failure);
     if (!report.complete()) {
-        return fail(ImportError(ExitCode::Incomplete, "conversione incompleta: non tutte le righe sono state "
-                                                      "scritte, e il catalogo " + quoted(target.path().string()) +
-                                                      " non è stato scritto."));
+        return fail(ImportError(ExitCode::Incomplete, "conversione incompleta: righe o valori non letti per intero "
+                                                      "(elencati sopra); il catalogo " +
+                                                          quoted(target.path().string()) + " non è stato scritto."));
     }
     target.install();
     std::cout << "Catalogo scritto: " << target.path().string() << '\n';
     if (target.keptOriginal())
         std::cout << "Il catalogo di Access originale è in " << target.keptOriginal()->string() << '\n';
     if (!report.changes.empty())
-        std::cerr << "dorvi-import: alcuni valori sono cambiati nella conversione: sono elencati sopra.\n";
+        std::cerr << "dorvi-import: alcuni valori sono stati scritti in un'altra forma: sono elencati sopra.\n";
     return static_cast<int>(report.exitCode());
 }
 

@@ -1,5 +1,6 @@
 #include "report.h"
 
+#include <algorithm>
 #include <sstream>
 
 namespace jetimport {
@@ -61,7 +62,7 @@ bool ImportReport::complete() const
         if (!table.error.empty() || table.read != table.written || table.read != table.declared)
             return false;
     }
-    return true;
+    return std::none_of(changes.begin(), changes.end(), [](const ValueChange& change) { return change.lost; });
 }
 
 ExitCode ImportReport::exitCode() const
@@ -79,7 +80,8 @@ std::string serialize(const ImportReport& report)
                         std::to_string(table.written), table.error});
     }
     for (const ValueChange& change : report.changes)
-        text += record({"C", change.table, change.column, std::to_string(change.row), change.key, change.reason});
+        text += record({"C", change.table, change.column, std::to_string(change.row), change.key, change.reason,
+                        change.lost ? "1" : "0"});
     if (report.failure)
         text += record({"F", std::to_string(static_cast<int>(report.failure->code())), report.failure->what()});
     return text;
@@ -94,8 +96,8 @@ ImportReport deserialize(const std::string& text)
         const std::vector<std::string> f = fields(line);
         if (f[0] == "T" && f.size() == 6)
             report.tables.push_back({f[1], number(f[2]), number(f[3]), number(f[4]), f[5]});
-        else if (f[0] == "C" && f.size() == 6)
-            report.changes.push_back({f[1], f[2], number(f[3]), f[4], f[5]});
+        else if (f[0] == "C" && f.size() == 7)
+            report.changes.push_back({f[1], f[2], number(f[3]), f[4], f[5], f[6] == "1"});
         else if (f[0] == "F" && f.size() == 3)
             report.failure = ImportError(static_cast<ExitCode>(std::stoi(f[1])), f[2]);
     }

@@ -24,6 +24,7 @@ struct ValueChange {
     std::uint64_t row = 0; ///< counted from 1, in the order the rows were read
     std::string key;       ///< "ID = 17" when the table has a one-column key
     std::string reason;
+    bool lost = false; ///< part of the data is not in the catalogue
 };
 
 // What a conversion did, table by table; or the error that stopped it.
@@ -32,8 +33,9 @@ struct ImportReport {
     std::vector<ValueChange> changes;
     std::optional<ImportError> failure;
 
-    // Every row of every table read and written: the catalogue may take the
-    // target's place, even when some values had to change.
+    // Every row of every table read and written, and no value lost: the
+    // catalogue may take the target's place, even when some values are there in
+    // another form than the stored one.
     bool complete() const;
     ExitCode exitCode() const;
 };
