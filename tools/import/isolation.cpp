@@ -1,9 +1,11 @@
 #include "isolation.h"
 
+#include "importerror.h"
+
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
-#include <stdexcept>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -58,6 +60,12 @@ std::string readAll(int fd)
     }
 }
 
+[[noreturn]] void cannotStart()
+{
+    throw ImportError(ExitCode::TargetUnwritable,
+                      std::string("Impossibile avviare la conversione: ") + std::strerror(errno) + ".");
+}
+
 [[noreturn]] void runChild(int output, const std::function<std::string()>& work, unsigned cpuSeconds,
                            unsigned long long memoryBytes)
 {
@@ -93,13 +101,13 @@ ChildOutcome runInChild(const std::function<std::string()>& work, unsigned cpuSe
 {
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe");
+        cannotStart();
     FileDescriptor readEnd(ends[0]);
     FileDescriptor writeEnd(ends[1]);
 
     const pid_t child = ::fork();
     if (child < 0)
-        throw std::runtime_error("fork");
+        cannotStart();
     if (child == 0) {
         readEnd.reset();
         runChild(writeEnd.get(), work, cpuSeconds, memoryBytes);

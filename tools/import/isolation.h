@@ -17,7 +17,7 @@ struct ChildOutcome {
 // memoryBytes of address space, its standard output and error sent nowhere, and
 // gives back the text it returns. libmdb reads whatever the file says: a damaged
 // file can send it out of bounds or round a loop for ever, and that must end the
-// child, not the tool.
+// child, not the tool. Throws ImportError when no child can be started.
 ChildOutcome runInChild(const std::function<std::string()>& work, unsigned cpuSeconds,
                         unsigned long long memoryBytes);
 
