@@ -117,8 +117,9 @@ TEST_P(BadCatalogue, IsReportedWithItsPathAndMendedWithoutRestart)
         services.errors.clear();
     }
     EXPECT_EQ(fileDigest(catalogue.path()), before) << "the bad file is left as it was";
-    if (bad.expected == ErrorNumber::FileNotFound)
+    if (bad.expected == ErrorNumber::FileNotFound) {
         EXPECT_FALSE(fs::exists(catalogue.path())) << "no catalogue is ever created";
+    }
     EXPECT_EQ(grid.dataSource, nullptr);
 
     // Put right, the same running program works again.
