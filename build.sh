@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 
 packages="cmake ninja-build g++ pkg-config qt6-base-dev qt6-translations-l10n libgl-dev \
 libsqlite3-dev sqlite3 mdbtools-dev libgtest-dev libgmock-dev libbenchmark-dev \
-xvfb xauth xdotool xclip"
+xvfb xauth xdotool xclip valgrind"
 
 missing=""
 for package in $packages; do
