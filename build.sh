@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 
 packages="cmake ninja-build g++ pkg-config qt6-base-dev qt6-translations-l10n libgl-dev \
 libsqlite3-dev sqlite3 mdbtools-dev libgtest-dev libgmock-dev libbenchmark-dev \
-xvfb xauth xdotool xclip valgrind"
+xvfb xauth xdotool xclip clang libclang-rt-14-dev valgrind"
 
 missing=""
 for package in $packages; do
@@ -33,8 +33,32 @@ run)
     exec "$build/app/dorvi"
     ;;
 test)
-    cd "$build"
-    exec ctest --output-on-failure --timeout 600 -j "$(nproc)"
+    (cd "$build" && ctest --output-on-failure --timeout 600 -j "$(nproc)")
+
+    # The whole suite again, built by clang with AddressSanitizer and
+    # UndefinedBehaviorSanitizer, which also builds the fuzz target. A report stops
+    # the program that made it; every report, from any program a test starts (the
+    # whole-program tests run `dorvi` as a child), is written to a folder that must
+    # stay empty.
+    sanitized=${SANITIZE_BUILD_DIR:-build-asan}
+    cmake -S . -B "$sanitized" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+        -DDORVI_SANITIZE=ON -DDORVI_BENCHMARKS=OFF
+    cmake --build "$sanitized"
+    reports="$(cd "$sanitized" && pwd)/sanitizer-reports"
+    rm -rf "$reports"
+    mkdir -p "$reports"
+    export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:log_path=$reports/asan"
+    export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:log_path=$reports/ubsan"
+    export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+    status=0
+    (cd "$sanitized" && ctest --output-on-failure --timeout 600 -j "$(nproc)") || status=$?
+    for report in "$reports"/*; do
+        [ -e "$report" ] || continue
+        echo "=== $report" >&2
+        cat "$report" >&2
+        status=1
+    done
+    exit "$status"
     ;;
 *)
     echo "uso: $0 run|test" >&2
