@@ -6,7 +6,7 @@
 
 #include <QtGlobal>
 
-#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iomanip>
 #include <sstream>
@@ -123,9 +123,10 @@ std::string trimmed(std::string text)
 std::string machineLine()
 {
     std::ostringstream line;
-    const std::string memory = trimmed(firstLineStartingWith("/proc/meminfo", "MemTotal"));
+    const double memoryKiB = std::atof(trimmed(firstLineStartingWith("/proc/meminfo", "MemTotal")).c_str());
     line << trimmed(firstLineStartingWith("/proc/cpuinfo", "model name")) << ", "
-         << std::thread::hardware_concurrency() << " cores, " << memory << " memory; "
+         << std::thread::hardware_concurrency() << " cores, " << std::fixed << std::setprecision(1)
+         << memoryKiB / (1024 * 1024) << " GiB memory; "
          << trimmed(firstLineStartingWith("/etc/os-release", "PRETTY_NAME")) << "; Qt " << qVersion()
          << ", SQLite " << sqlite3_libversion();
     return line.str();
@@ -150,6 +151,7 @@ void SummaryReporter::ReportRuns(const std::vector<Run>& runs)
         if (!median && (run.run_type == Run::RT_Aggregate || figure.isMedian))
             continue;
         figure.seconds = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+        figure.cpuSeconds = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
         figure.isMedian = median;
         figure.counters.clear();
         for (const auto& [counter, value] : run.counters)
@@ -175,9 +177,11 @@ void SummaryReporter::Finalize()
 
 void SummaryReporter::printComparisons(std::ostream& out)
 {
-    out << "\nSummary (medians when repeated; ratio = ours / reference, speed-up = reference / ours)\n"
+    out << "\nSummary (medians when repeated; ratio = ours / reference, speed-up = reference / ours;\n"
+        << "verdicts on wall-clock time; the cpu column is the same ratio on CPU time of the measuring\n"
+        << "thread, steadier when other work shares the machine)\n"
         << std::left << std::setw(52) << "comparison" << std::setw(14) << "ours" << std::setw(14) << "reference"
-        << std::setw(10) << "ratio" << std::setw(10) << "target" << "verdict\n";
+        << std::setw(10) << "ratio" << std::setw(10) << "target" << std::setw(9) << "verdict" << "cpu\n";
     for (const Comparison& comparison : comparisons()) {
         const Figure* ours = find(comparison.ours);
         const Figure* reference = find(comparison.reference);
@@ -193,9 +197,9 @@ void SummaryReporter::printComparisons(std::ostream& out)
                 m_allMet = false;
             continue;
         }
-        const auto value = [&](const Figure& figure) {
+        const auto value = [&](const Figure& figure, bool cpu = false) {
             if (comparison.measure == Measure::Time)
-                return figure.seconds;
+                return cpu ? figure.cpuSeconds : figure.seconds;
             const auto counter = figure.counters.find("bytes_per_row");
             return counter == figure.counters.end() ? 0.0 : counter->second;
         };
@@ -214,9 +218,17 @@ void SummaryReporter::printComparisons(std::ostream& out)
                          (speedUp ? ratio >= comparison.limit : ratio <= comparison.limit);
         if (!met)
             m_allMet = false;
+        std::ostringstream cpuText;
+        if (comparison.measure == Measure::Time) {
+            const double cpuOurs = value(*ours, true);
+            const double cpuReference = value(*reference, true);
+            cpuText << std::fixed << std::setprecision(2) << (speedUp ? cpuReference / cpuOurs : cpuOurs / cpuReference)
+                    << "x";
+        }
         out << std::setw(14) << formatValue(oursValue, comparison.measure) << std::setw(14)
             << formatValue(referenceValue, comparison.measure) << std::setw(10) << ratioText.str() << std::setw(10)
-            << targetText.str() << (comparison.goal == Goal::Inform ? "" : met ? "met" : "MISSED") << '\n';
+            << targetText.str() << std::setw(9) << (comparison.goal == Goal::Inform ? "" : met ? "met" : "MISSED")
+            << cpuText.str() << '\n';
     }
 }
 

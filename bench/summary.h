@@ -24,6 +24,7 @@ public:
 private:
     struct Figure {
         double seconds = 0;
+        double cpuSeconds = 0; ///< of the benchmark's own thread, the GUI thread for ours
         std::map<std::string, double> counters;
         bool isMedian = false;
         std::string error;
