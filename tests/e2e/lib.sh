@@ -52,10 +52,16 @@ type_text() {
     sleep 0.2
 }
 
-# Waits up to ten seconds for the program to end by itself.
+# Waits up to ten seconds for the program to end by itself, and cleanly.
 wait_for_end() {
     for _ in $(seq 100); do
-        kill -0 "$pid" 2>/dev/null || { pid=""; return 0; }
+        if ! kill -0 "$pid" 2>/dev/null; then
+            status=0
+            wait "$pid" || status=$?
+            pid=""
+            [ "$status" -eq 0 ] || fail "the program ended with status $status: $(cat "$folder/stderr")"
+            return 0
+        fi
         sleep 0.1
     done
     fail "the program did not end"
