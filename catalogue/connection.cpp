@@ -70,12 +70,16 @@ void Connection::open()
         throw engineError(db.get(), rc, path);
     sqlite3_extended_result_codes(db.get(), 1);
     sqlite3_busy_timeout(db.get(), busyTimeoutMs);
-    // Reading the schema here makes a file that is not a catalogue fail now, with
-    // its own message, rather than at the first statement.
-    execute(db.get(), "PRAGMA schema_version");
-    if (!writeProtected)
-        execute(db.get(), "PRAGMA synchronous=FULL");
+    // A file that is not a catalogue fails at its first statement, with the same
+    // message it would get here, so opening reads nothing yet.
     m_db = std::move(db);
+}
+
+void Connection::prepareForWriting()
+{
+    if (!m_preparedForWriting)
+        execute(handle(), "PRAGMA synchronous=FULL");
+    m_preparedForWriting = true;
 }
 
 bool Connection::isReadOnly() const

@@ -23,6 +23,8 @@ public:
     void open();
     bool isOpen() const { return m_db != nullptr; }
     bool isReadOnly() const;
+    // Makes every write reach the disk before it returns. Throws Error.
+    void prepareForWriting();
     // The open database; throws Error when the connection is not open.
     sqlite3* handle() const;
 
@@ -30,6 +32,7 @@ private:
     std::string m_provider;
     std::string m_connectionString;
     DatabaseHandle m_db;
+    bool m_preparedForWriting = false;
 };
 
 } // namespace catalogue

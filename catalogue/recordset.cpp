@@ -76,12 +76,9 @@ void Recordset::open()
         names.emplace_back(sqlite3_column_name(query.get(), c));
         affinities.push_back(affinityOf(sqlite3_column_decltype(query.get(), c)));
     }
-    std::string reason;
-    std::unique_ptr<WriteBack> writeBack;
+    WriteBack::Origins origins = WriteBack::originsOf(query.get());
     if (m_lockType == LockType::ReadOnly || m_lockType == LockType::Unspecified)
-        reason = "il risultato è stato aperto in sola lettura";
-    else
-        writeBack = WriteBack::plan(db, query.get(), reason);
+        origins.reason = "il risultato è stato aperto in sola lettura";
 
     auto rows = std::make_unique<RowStore>(columns);
     for (int step = sqlite3_step(query.get()); step != SQLITE_DONE; step = sqlite3_step(query.get())) {
@@ -92,8 +89,9 @@ void Recordset::open()
 
     m_columnNames = std::move(names);
     m_affinities = std::move(affinities);
-    m_writeBack = std::move(writeBack);
-    m_notUpdatableReason = std::move(reason);
+    m_origins = std::move(origins);
+    m_planned = false;
+    m_writeBack.reset();
     m_rows = std::move(rows);
 }
 
@@ -133,9 +131,24 @@ std::size_t Recordset::bytesHeld() const
     return m_rows ? m_rows->bytesHeld() : 0;
 }
 
+const WriteBack* Recordset::writeBack() const
+{
+    if (!m_planned && isOpen()) {
+        m_writeBack = WriteBack::plan(m_connection->handle(), m_origins, m_notUpdatableReason);
+        m_planned = true;
+    }
+    return m_writeBack.get();
+}
+
+const std::string& Recordset::notUpdatableReason() const
+{
+    writeBack();
+    return m_notUpdatableReason;
+}
+
 sqlite3* Recordset::writableDatabase() const
 {
-    if (!m_writeBack) {
+    if (!writeBack()) {
         throw Error(ErrorNumber::NotUpdatable,
                     "Questo risultato non si può modificare: " + m_notUpdatableReason + ".");
     }
@@ -145,6 +158,7 @@ sqlite3* Recordset::writableDatabase() const
                     "Il catalogo «" + m_connection->connectionString() +
                         "» è protetto da scrittura: la modifica non è stata scritta.");
     }
+    m_connection->prepareForWriting();
     return db;
 }
 

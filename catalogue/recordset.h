@@ -3,6 +3,7 @@
 #include "connection.h"
 #include "rowstore.h"
 #include "value.h"
+#include "writeback.h"
 
 #include <cstddef>
 #include <memory>
@@ -11,8 +12,6 @@
 #include <vector>
 
 namespace catalogue {
-
-class WriteBack;
 
 enum class LockType { Unspecified = -1, ReadOnly = 1, Pessimistic = 2, Optimistic = 3, BatchOptimistic = 4 };
 enum class CursorLocation { Server = 2, Client = 3 };
@@ -61,8 +60,8 @@ public:
     std::size_t bytesHeld() const;
 
     // Whether rows can be changed at all; the reason in words when not.
-    bool isUpdatable() const { return m_writeBack != nullptr; }
-    const std::string& notUpdatableReason() const { return m_notUpdatableReason; }
+    bool isUpdatable() const { return writeBack() != nullptr; }
+    const std::string& notUpdatableReason() const;
 
     // Each change is written in its own short transaction, and the row held takes
     // the values the file holds afterwards. Each throws Error when the result or
@@ -76,6 +75,7 @@ public:
     void setObserver(RecordsetObserver* observer) { m_observer = observer; }
 
 private:
+    const WriteBack* writeBack() const;
     sqlite3* writableDatabase() const;
     [[noreturn]] void reloadAfterConflict(sqlite3* db, std::size_t row, const std::vector<Value>& read);
 
@@ -86,8 +86,11 @@ private:
     std::unique_ptr<RowStore> m_rows; ///< null until open
     std::vector<std::string> m_columnNames;
     std::vector<Affinity> m_affinities;
-    std::unique_ptr<WriteBack> m_writeBack; ///< null when the result is read-only
-    std::string m_notUpdatableReason;
+    WriteBack::Origins m_origins;
+    // Planned at the first write or question, so a listing never pays for it.
+    mutable bool m_planned = false;
+    mutable std::unique_ptr<WriteBack> m_writeBack; ///< null when the result is read-only
+    mutable std::string m_notUpdatableReason;
     RecordsetObserver* m_observer = nullptr;
 };
 

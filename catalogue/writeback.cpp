@@ -38,37 +38,41 @@ std::string parameter(int index) { return "?" + std::to_string(index); }
 
 } // namespace
 
-std::unique_ptr<WriteBack> WriteBack::plan(sqlite3* db, sqlite3_stmt* query, std::string& reason)
+WriteBack::Origins WriteBack::originsOf(sqlite3_stmt* query)
 {
+    Origins origins;
     const int count = sqlite3_column_count(query);
-    std::string table;
-    std::vector<std::string> origins;
-    for (int c = 0; c < count; ++c) {
+    if (count == 0)
+        origins.reason = "il risultato non ha colonne";
+    for (int c = 0; c < count && origins.reason.empty(); ++c) {
         const char* database = sqlite3_column_database_name(query, c);
-        const char* columnTable = sqlite3_column_table_name(query, c);
+        const char* table = sqlite3_column_table_name(query, c);
         const char* origin = sqlite3_column_origin_name(query, c);
-        if (!database || !columnTable || !origin || std::string(database) != "main") {
-            reason = "la colonna «" + std::string(sqlite3_column_name(query, c)) +
-                     "» è calcolata e non viene da una tabella";
-            return nullptr;
+        if (!database || !table || !origin || std::string(database) != "main") {
+            origins.reason = "la colonna «" + std::string(sqlite3_column_name(query, c)) +
+                             "» è calcolata e non viene da una tabella";
+        } else if (c > 0 && origins.table != table) {
+            origins.reason = "le colonne vengono da più di una tabella";
+        } else {
+            origins.table = table;
+            origins.columns.emplace_back(origin);
         }
-        if (c > 0 && table != columnTable) {
-            reason = "le colonne vengono da più di una tabella";
-            return nullptr;
-        }
-        table = columnTable;
-        origins.emplace_back(origin);
     }
-    if (count == 0) {
-        reason = "il risultato non ha colonne";
+    return origins;
+}
+
+std::unique_ptr<WriteBack> WriteBack::plan(sqlite3* db, const Origins& origins, std::string& reason)
+{
+    if (!origins.reason.empty()) {
+        reason = origins.reason;
         return nullptr;
     }
-
+    const int count = static_cast<int>(origins.columns.size());
     std::vector<int> keyColumns;
-    for (const std::string& keyName : primaryKey(db, table)) {
+    for (const std::string& keyName : primaryKey(db, origins.table)) {
         int found = -1;
         for (int c = 0; c < count && found < 0; ++c) {
-            if (sqlite3_stricmp(origins[c].c_str(), keyName.c_str()) == 0)
+            if (sqlite3_stricmp(origins.columns[c].c_str(), keyName.c_str()) == 0)
                 found = c;
         }
         if (found < 0) {
@@ -79,10 +83,10 @@ std::unique_ptr<WriteBack> WriteBack::plan(sqlite3* db, sqlite3_stmt* query, std
     }
 
     std::vector<std::string> quoted;
-    for (const std::string& origin : origins)
+    for (const std::string& origin : origins.columns)
         quoted.push_back(quoteIdentifier(origin));
     return std::unique_ptr<WriteBack>(
-        new WriteBack(quoteIdentifier(table), std::move(quoted), std::move(keyColumns)));
+        new WriteBack(quoteIdentifier(origins.table), std::move(quoted), std::move(keyColumns)));
 }
 
 WriteBack::WriteBack(std::string table, std::vector<std::string> columns, std::vector<int> keyColumns)

@@ -14,9 +14,19 @@ namespace catalogue {
 // every column read. Each statement returns the row as the file then holds it.
 class WriteBack {
 public:
-    // Reads the column origins of `query` (prepared, not yet stepped). Returns null,
-    // with `reason` in words for the user, when the result cannot be written back.
-    static std::unique_ptr<WriteBack> plan(sqlite3* db, sqlite3_stmt* query, std::string& reason);
+    // Where the result's columns come from: one table and a column of it for each,
+    // or, when they do not, the reason in words for the user.
+    struct Origins {
+        std::string table;
+        std::vector<std::string> columns;
+        std::string reason; ///< empty when every column comes from `table`
+    };
+
+    // Reads the column origins of `query` (prepared); touches nothing in the file.
+    static Origins originsOf(sqlite3_stmt* query);
+    // Looks up the table's key. Returns null, with `reason` in words for the user,
+    // when the result cannot be written back.
+    static std::unique_ptr<WriteBack> plan(sqlite3* db, const Origins& origins, std::string& reason);
 
     // Each binds its values and is ready to step; a step that yields no row means
     // the row in the file is no longer the row that was read.

@@ -1,9 +1,10 @@
-// The grid widget. It owns its model, and through it the bound result set; binding
-// another result set replaces both. Errors raised while the view commits an edit
+// The grid widget. It owns its model, made at the first binding, and through it the
+// bound result set; binding another result set replaces the result in that model. Errors raised while the view commits an edit
 // are held until the commit has unwound and then shown, so no dialog opens while
 // the editor is still closing (which would commit it a second time).
 #include "datagrid.h"
 
+#include "recordset.h"
 #include "recordsetmodel.h"
 #include "windowservices.h"
 
@@ -23,6 +24,14 @@ QColor colorFromBgr(std::uint32_t bgr)
 {
     return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
                   static_cast<int>((bgr >> 16) & 0xFF));
+}
+
+std::vector<std::string> columnNames(const catalogue::Recordset& recordset)
+{
+    std::vector<std::string> names;
+    for (int column = 0; column < recordset.columnCount(); ++column)
+        names.push_back(recordset.columnName(column));
+    return names;
 }
 
 QFont gridFont(qreal pointSize, bool bold)
@@ -59,6 +68,14 @@ RecordsetModel* DataGrid::recordsetModel() const
 void DataGrid::setDataSource(std::shared_ptr<catalogue::Recordset> source)
 {
     commitPendingEdit();
+    if (auto* model = recordsetModel()) {
+        const bool sameColumns = columnNames(*model->recordset()) == columnNames(*source);
+        model->setRecordset(std::move(source));
+        // The user's column widths stay while the columns stay the same.
+        if (!sameColumns)
+            resizeColumnsToContents();
+        return;
+    }
     auto* model = new RecordsetModel(std::move(source), [this](const catalogue::Error& e) { reportError(e); }, this);
     model->setAllowAddNew(m_allowAddNew);
     model->setAllowUpdate(m_allowUpdate);
@@ -66,11 +83,7 @@ void DataGrid::setDataSource(std::shared_ptr<catalogue::Recordset> source)
         if (m_notifications.afterUpdate)
             m_notifications.afterUpdate();
     });
-    QAbstractItemModel* oldModel = QTableView::model();
-    QItemSelectionModel* oldSelection = selectionModel();
     setModel(model);
-    delete oldSelection;
-    delete oldModel;
     // Sized from a sample of rows, so binding costs the same at any size of result.
     resizeColumnsToContents();
 }

@@ -26,6 +26,16 @@ RecordsetModel::~RecordsetModel()
     m_recordset->setObserver(nullptr);
 }
 
+void RecordsetModel::setRecordset(std::shared_ptr<catalogue::Recordset> recordset)
+{
+    beginResetModel();
+    m_recordset->setObserver(nullptr);
+    m_recordset = std::move(recordset);
+    m_recordset->setObserver(this);
+    m_lineBecomingRow = false;
+    endResetModel();
+}
+
 int RecordsetModel::recordCount() const
 {
     return static_cast<int>(m_recordset->rowCount());

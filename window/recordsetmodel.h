@@ -24,6 +24,8 @@ public:
                    QObject* parent = nullptr);
     ~RecordsetModel() override;
 
+    // Shows another result in place of the current one.
+    void setRecordset(std::shared_ptr<catalogue::Recordset> recordset);
     void setAllowAddNew(bool allow);
     void setAllowUpdate(bool allow) { m_allowUpdate = allow; }
     bool isNewRowLine(int row) const;
