@@ -160,6 +160,14 @@ TEST_F(Tool, DamagedJetFilesEndCleanly)
         const fs::path target = m_folder / (source + ".sqlite");
         const ToolRun run = runTool({m_folder / source, target});
         EXPECT_EQ(run.signal, 0) << source;
+        // Whether libmdb loops on the overwritten system page depends on memory it
+        // never initialised (it does not under AddressSanitizer). When it gets
+        // through, the user tables are intact and must be converted whole.
+        if (source == "looping.mdb" && run.exitCode == 0) {
+            EXPECT_EQ(query(target, "SELECT count(*) FROM Table1"), (std::vector<std::vector<catalogue::Value>>{{std::int64_t(2)}}));
+            fs::remove(target);
+            continue;
+        }
         EXPECT_TRUE(run.exitCode == 1 || run.exitCode == 3) << source << ": " << run.exitCode << " " << run.err;
         EXPECT_TRUE(contains(run.err, "danneggiato") || contains(run.err, "incompleta")) << run.err;
         EXPECT_FALSE(fs::exists(target)) << source;

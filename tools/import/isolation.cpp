@@ -14,6 +14,20 @@ namespace jetimport {
 
 namespace {
 
+// AddressSanitizer reserves terabytes of address space for its own bookkeeping, so
+// in such a build a limit on address space would stop every conversion.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool limitAddressSpace = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool limitAddressSpace = false;
+#else
+constexpr bool limitAddressSpace = true;
+#endif
+#else
+constexpr bool limitAddressSpace = true;
+#endif
+
 class FileDescriptor {
 public:
     explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
@@ -74,7 +88,8 @@ std::string readAll(int fd)
     const rlimit memory{memoryBytes, memoryBytes};
     const rlimit noCore{0, 0}; // a crash here is expected now and then: no core files
     ::setrlimit(RLIMIT_CPU, &cpu);
-    ::setrlimit(RLIMIT_AS, &memory);
+    if (limitAddressSpace)
+        ::setrlimit(RLIMIT_AS, &memory);
     ::setrlimit(RLIMIT_CORE, &noCore);
     // libmdb prints its warnings; the user is told in the tool's own words.
     if (const int quiet = ::open("/dev/null", O_RDWR); quiet >= 0) {
