@@ -20,4 +20,15 @@ std::string quotedTextBody(std::string_view text)
     return body;
 }
 
+std::string quotedIdentifier(std::string_view name)
+{
+    std::string quoted = "\"";
+    for (char c : name) {
+        quoted += c;
+        if (c == '"')
+            quoted += '"';
+    }
+    return quoted + "\"";
+}
+
 } // namespace catalogue

@@ -10,4 +10,8 @@ namespace catalogue {
 // `text` holds a NUL character, which no quoted value can carry.
 std::string quotedTextBody(std::string_view text);
 
+// `name` as an SQL identifier in double quotes, any double quote in it doubled, so
+// that a table or column of any name can be named in a statement.
+std::string quotedIdentifier(std::string_view name);
+
 } // namespace catalogue

@@ -5,6 +5,7 @@
 #include "writeback.h"
 
 #include "engineerror.h"
+#include "sqltext.h"
 
 #include <numeric>
 #include <sqlite3.h>
@@ -12,17 +13,6 @@
 namespace catalogue {
 
 namespace {
-
-std::string quoteIdentifier(const std::string& name)
-{
-    std::string quoted = "\"";
-    for (char c : name) {
-        quoted += c;
-        if (c == '"')
-            quoted += '"';
-    }
-    return quoted + "\"";
-}
 
 std::vector<std::string> primaryKey(sqlite3* db, const std::string& table)
 {
@@ -84,9 +74,9 @@ std::unique_ptr<WriteBack> WriteBack::plan(sqlite3* db, const Origins& origins, 
 
     std::vector<std::string> quoted;
     for (const std::string& origin : origins.columns)
-        quoted.push_back(quoteIdentifier(origin));
+        quoted.push_back(quotedIdentifier(origin));
     return std::unique_ptr<WriteBack>(
-        new WriteBack(quoteIdentifier(origins.table), std::move(quoted), std::move(keyColumns)));
+        new WriteBack(quotedIdentifier(origins.table), std::move(quoted), std::move(keyColumns)));
 }
 
 WriteBack::WriteBack(std::string table, std::vector<std::string> columns, std::vector<int> keyColumns)

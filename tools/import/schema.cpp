@@ -1,5 +1,7 @@
 #include "schema.h"
 
+#include "sqltext.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -51,7 +53,7 @@ void markSearchedColumns(TableSchema& schema)
 std::string columnDefinition(const TableSchema& schema, std::size_t i)
 {
     const SchemaColumn& column = schema.columns[i];
-    std::string definition = quoteIdentifier(column.name) + " " + column.declaredType;
+    std::string definition = catalogue::quotedIdentifier(column.name) + " " + column.declaredType;
     if (schema.rowidKey && schema.primaryKey.front() == i)
         definition += " PRIMARY KEY";
     if (column.noCase)
@@ -108,13 +110,13 @@ TableSchema tableSchema(const std::string& name, const std::vector<JetColumn>& c
 
 std::string createTableStatement(const TableSchema& schema)
 {
-    std::string sql = "CREATE TABLE " + quoteIdentifier(schema.name) + " (";
+    std::string sql = "CREATE TABLE " + catalogue::quotedIdentifier(schema.name) + " (";
     for (std::size_t i = 0; i < schema.columns.size(); ++i)
         sql += (i ? ", " : "") + columnDefinition(schema, i);
     if (!schema.primaryKey.empty() && !schema.rowidKey) {
         sql += ", PRIMARY KEY (";
         for (std::size_t k = 0; k < schema.primaryKey.size(); ++k)
-            sql += (k ? ", " : "") + quoteIdentifier(schema.columns[schema.primaryKey[k]].name);
+            sql += (k ? ", " : "") + catalogue::quotedIdentifier(schema.columns[schema.primaryKey[k]].name);
         sql += ")";
     }
     return sql + ")";
@@ -125,8 +127,8 @@ std::vector<std::string> createIndexStatements(const TableSchema& schema)
     std::vector<std::string> statements;
     for (std::size_t i : schema.indexed) {
         const std::string& column = schema.columns[i].name;
-        statements.push_back("CREATE INDEX " + quoteIdentifier(lowered(schema.name) + "_" + lowered(column)) +
-                             " ON " + quoteIdentifier(schema.name) + " (" + quoteIdentifier(column) + ")");
+        statements.push_back("CREATE INDEX " + catalogue::quotedIdentifier(lowered(schema.name) + "_" + lowered(column)) +
+                             " ON " + catalogue::quotedIdentifier(schema.name) + " (" + catalogue::quotedIdentifier(column) + ")");
     }
     return statements;
 }
@@ -136,21 +138,10 @@ std::string insertStatement(const TableSchema& schema)
     std::string names;
     std::string parameters;
     for (std::size_t i = 0; i < schema.columns.size(); ++i) {
-        names += (i ? ", " : "") + quoteIdentifier(schema.columns[i].name);
+        names += (i ? ", " : "") + catalogue::quotedIdentifier(schema.columns[i].name);
         parameters += (i ? ", ?" : "?") + std::to_string(i + 1);
     }
-    return "INSERT INTO " + quoteIdentifier(schema.name) + " (" + names + ") VALUES (" + parameters + ")";
-}
-
-std::string quoteIdentifier(const std::string& name)
-{
-    std::string quoted = "\"";
-    for (char c : name) {
-        quoted += c;
-        if (c == '"')
-            quoted += '"';
-    }
-    return quoted + "\"";
+    return "INSERT INTO " + catalogue::quotedIdentifier(schema.name) + " (" + names + ") VALUES (" + parameters + ")";
 }
 
 } // namespace jetimport

@@ -38,6 +38,4 @@ std::string createTableStatement(const TableSchema& schema);
 std::vector<std::string> createIndexStatements(const TableSchema& schema);
 std::string insertStatement(const TableSchema& schema);
 
-std::string quoteIdentifier(const std::string& name);
-
 } // namespace jetimport
