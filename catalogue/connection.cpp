@@ -29,15 +29,19 @@ bool equalsIgnoringCase(const std::string& a, const std::string& b)
 
 std::string quoted(const std::string& text) { return "«" + text + "»"; }
 
-// Refuses what SQLite would open as an empty database or would not open at all,
-// and tells whether the file is write-protected.
-bool checkFile(const std::string& path)
+struct stat fileInfo(const std::string& path)
 {
     struct stat info{};
     if (::stat(path.c_str(), &info) != 0) {
         throw Error(ErrorNumber::FileNotFound,
                     "Impossibile trovare il catalogo " + quoted(path) + ".");
     }
+    return info;
+}
+
+// Refuses what SQLite would open as an empty database or would not open at all.
+void checkFile(const std::string& path, const struct stat& info)
+{
     if (S_ISDIR(info.st_mode)) {
         throw Error(ErrorNumber::NotADatabase,
                     quoted(path) + " è una cartella, non un file di catalogo.");
@@ -46,7 +50,6 @@ bool checkFile(const std::string& path)
         throw Error(ErrorNumber::NotADatabase,
                     "Il file " + quoted(path) + " è vuoto (0 byte): non contiene un catalogo.");
     }
-    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
 } // namespace
@@ -58,9 +61,11 @@ void Connection::open()
                     "Provider sconosciuto: " + quoted(m_provider) + ".");
     }
     const std::string& path = m_connectionString;
+    const struct stat info = fileInfo(path);
+    checkFile(path, info);
     // The write bits are honoured even for the superuser, whom the system itself
     // would let write: a file marked read-only stays unchanged.
-    const bool writeProtected = checkFile(path);
+    const bool writeProtected = (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
     const int flags = (writeProtected ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
 
     sqlite3* raw = nullptr;
@@ -73,10 +78,19 @@ void Connection::open()
     // A file that is not a catalogue fails at its first statement, with the same
     // message it would get here, so opening reads nothing yet.
     m_db = std::move(db);
+    m_device = info.st_dev;
+    m_inode = info.st_ino;
 }
 
 void Connection::prepareForWriting()
 {
+    struct stat now{};
+    if (::stat(m_connectionString.c_str(), &now) != 0 || now.st_dev != m_device || now.st_ino != m_inode) {
+        throw Error(ErrorNumber::FileReplaced,
+                    "Il catalogo " + quoted(m_connectionString) +
+                        " è stato spostato, eliminato o sostituito dopo la lettura: la modifica non è stata "
+                        "scritta. Rieseguire il comando per leggere il catalogo attuale.");
+    }
     if (!m_preparedForWriting)
         execute(handle(), "PRAGMA synchronous=FULL");
     m_preparedForWriting = true;

@@ -23,7 +23,9 @@ public:
     void open();
     bool isOpen() const { return m_db != nullptr; }
     bool isReadOnly() const;
-    // Makes every write reach the disk before it returns. Throws Error.
+    // Makes every write reach the disk before it returns. Throws Error, also when
+    // the path no longer names the file that was opened (moved, deleted or
+    // replaced since): a write would then land in a file nobody will read again.
     void prepareForWriting();
     // The open database; throws Error when the connection is not open.
     sqlite3* handle() const;
@@ -33,6 +35,8 @@ private:
     std::string m_connectionString;
     DatabaseHandle m_db;
     bool m_preparedForWriting = false;
+    unsigned long long m_device = 0; ///< identity of the file opened
+    unsigned long long m_inode = 0;
 };
 
 } // namespace catalogue

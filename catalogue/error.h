@@ -10,6 +10,7 @@ namespace catalogue {
 enum class ErrorNumber : int {
     Generic = 3000,
     FileNotFound = 3024,
+    FileReplaced = 3045,    ///< the path names another file than the one read
     NotADatabase = 3343,
     AccessFile = 3344,      ///< an old Access/Jet catalogue, to be converted first
     Corrupt = 3049,

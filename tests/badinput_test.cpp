@@ -325,6 +325,15 @@ TEST_F(TwoPrograms, NeitherOverwritesTheOther)
     EXPECT_EQ(model()->index(1, 2).data().toString(), "Il Piacere") << "the row is reloaded";
     EXPECT_EQ(model()->rowCount(), 5) << "four books and the new-row line";
 
+    // A catalogue put in the place of the one read takes no edit meant for the old.
+    const QString path = QString::fromStdString(catalogue.path());
+    ASSERT_TRUE(QFile::copy(path, path + ".nuovo"));
+    ASSERT_TRUE(QFile::remove(path) && QFile::rename(path + ".nuovo", path));
+    EXPECT_FALSE(edit(0, 1, "Manzoni"));
+    ASSERT_EQ(services.errors.size(), 3u);
+    EXPECT_EQ(services.errors[2].number(), ErrorNumber::FileReplaced);
+    window.mnuop_Click();
+
     // Our own writes in turn leave no lock behind.
     EXPECT_TRUE(edit(0, 3, "Classico"));
     ASSERT_TRUE(otherProgram("UPDATE dorvi SET genere='Romanzo' WHERE iddorvo=1"));
