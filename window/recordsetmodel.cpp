@@ -9,7 +9,6 @@
 
 #include <variant>
 
-
 using catalogue::Affinity;
 using catalogue::Error;
 using catalogue::Value;
