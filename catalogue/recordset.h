@@ -40,7 +40,6 @@ public:
     void setLockType(LockType lockType) { m_lockType = lockType; }
     void setCursorLocation(CursorLocation location) { m_cursorLocation = location; }
     void setSource(std::string source) { m_source = std::move(source); }
-    const std::string& source() const { return m_source; }
     void setActiveConnection(std::shared_ptr<Connection> connection) { m_connection = std::move(connection); }
 
     // Runs the source on the active connection and fetches every row; no statement
@@ -56,6 +55,7 @@ public:
     const std::string& columnName(int column) const { return m_columnNames.at(static_cast<std::size_t>(column)); }
     Affinity columnAffinity(int column) const { return m_affinities.at(static_cast<std::size_t>(column)); }
     Value value(std::size_t row, int column) const;
+    bool holdsBlob(std::size_t row, int column) const { return m_rows->holdsBlob(row, column); }
     std::vector<Value> rowValues(std::size_t row) const;
     std::size_t bytesHeld() const;
 

@@ -169,15 +169,28 @@ void adviseHugePages(char* block, std::size_t bytes)
 
 } // namespace
 
-Value RowStore::value(std::size_t row, int column) const
+// Returns where the cell's bytes begin, with its header in `header`.
+const char* RowStore::cellStart(std::size_t row, int column, std::uint64_t& header) const
 {
     const char* in = m_rows[row];
-    std::uint64_t header = 0;
     for (int c = 0; c < column; ++c) {
         in = readHeader(in, header);
         in += header >> 3;
     }
-    in = readHeader(in, header);
+    return readHeader(in, header);
+}
+
+bool RowStore::holdsBlob(std::size_t row, int column) const
+{
+    std::uint64_t header = 0;
+    cellStart(row, column, header);
+    return (header & 7) == BlobType;
+}
+
+Value RowStore::value(std::size_t row, int column) const
+{
+    std::uint64_t header = 0;
+    const char* in = cellStart(row, column, header);
     const std::size_t length = header >> 3;
     switch (header & 7) {
     case Integer:

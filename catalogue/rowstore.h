@@ -18,8 +18,9 @@ public:
     explicit RowStore(int columnCount) : m_columnCount(columnCount) {}
 
     std::size_t size() const { return m_rows.size(); }
-    int columnCount() const { return m_columnCount; }
     Value value(std::size_t row, int column) const;
+    // Whether the cell holds a blob, read from its header alone.
+    bool holdsBlob(std::size_t row, int column) const;
 
     // A row packed but not yet placed, so that a write can be confirmed on disk
     // before the row shows it.
@@ -37,6 +38,7 @@ public:
     std::size_t bytesHeld() const;
 
 private:
+    const char* cellStart(std::size_t row, int column, std::uint64_t& header) const;
     char* allocate(std::size_t bytes);
 
     int m_columnCount;

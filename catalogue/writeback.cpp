@@ -84,6 +84,8 @@ WriteBack::WriteBack(std::string table, std::vector<std::string> columns, std::v
 {
     for (std::size_t c = 0; c < m_columns.size(); ++c)
         m_columnList += (c ? ", " : "") + m_columns[c];
+    m_allColumns.resize(m_columns.size());
+    std::iota(m_allColumns.begin(), m_allColumns.end(), 0);
 }
 
 std::string WriteBack::unchangedClause(const std::vector<int>& columns, int firstParameter) const
@@ -102,9 +104,7 @@ std::string WriteBack::matchClause(int firstParameter) const
 {
     if (!m_keyColumns.empty())
         return unchangedClause(m_keyColumns, firstParameter);
-    std::vector<int> all(m_columns.size());
-    std::iota(all.begin(), all.end(), 0);
-    return "rowid = (SELECT rowid FROM " + m_table + " WHERE " + unchangedClause(all, firstParameter) +
+    return "rowid = (SELECT rowid FROM " + m_table + " WHERE " + unchangedClause(m_allColumns, firstParameter) +
            " LIMIT 1)";
 }
 
@@ -141,9 +141,7 @@ Statement WriteBack::insert(sqlite3* db, int column, const Value& value) const
 
 Statement WriteBack::remove(sqlite3* db, const std::vector<Value>& row) const
 {
-    std::vector<int> all(m_columns.size());
-    std::iota(all.begin(), all.end(), 0);
-    const std::string where = m_keyColumns.empty() ? matchClause(1) : unchangedClause(all, 1);
+    const std::string where = m_keyColumns.empty() ? matchClause(1) : unchangedClause(m_allColumns, 1);
     Statement statement(db, "DELETE FROM " + m_table + " WHERE " + where + " RETURNING 1");
     for (std::size_t c = 0; c < row.size(); ++c)
         statement.bind(1 + static_cast<int>(c), row[c]);

@@ -45,6 +45,7 @@ private:
     std::string m_table;                ///< quoted table name
     std::vector<std::string> m_columns; ///< quoted origin column of each result column
     std::vector<int> m_keyColumns;      ///< result columns of the primary key; empty: none
+    std::vector<int> m_allColumns;      ///< 0, 1, … for every result column
     std::string m_columnList;           ///< the result's columns, comma-separated
 };
 

@@ -7,8 +7,6 @@
 #include "celltext.h"
 #include "error.h"
 
-#include <variant>
-
 using catalogue::Affinity;
 using catalogue::Error;
 using catalogue::Value;
@@ -102,8 +100,7 @@ Qt::ItemFlags RecordsetModel::flags(const QModelIndex& index) const
     const bool newLine = isNewRowLine(index.row());
     const bool allowed = newLine ? m_allowAddNew : m_allowUpdate;
     // Bytes cannot be typed back, so a cell holding a blob is never edited as text.
-    const bool holdsBytes =
-        !newLine && std::holds_alternative<catalogue::Blob>(m_recordset->value(index.row(), index.column()));
+    const bool holdsBytes = !newLine && m_recordset->holdsBlob(static_cast<std::size_t>(index.row()), index.column());
     if (allowed && !holdsBytes)
         flags |= Qt::ItemIsEditable;
     return flags;

@@ -46,12 +46,11 @@ public:
     void setAllowUpdate(bool allow) override;
     void setBackColor(std::uint32_t color) override;
     void setNotifications(Notifications n) override { notifications = std::move(n); }
-    void commitPendingEdit() override { ++commits; }
+    void commitPendingEdit() override {}
 
     std::shared_ptr<catalogue::Recordset> dataSource;
     bool allowAddNew = false, allowDelete = false, allowUpdate = false;
     std::uint32_t backColor = 0xFFFFFF;
     QStringList calls; ///< e.g. "DataSource", "AllowAddNew=true", "BackColor=65280"
     Notifications notifications;
-    int commits = 0;
 };

@@ -43,8 +43,6 @@ std::shared_ptr<catalogue::Recordset> openRecordset(const std::string& path, con
     return recordset;
 }
 
-TestCatalogue::TestCatalogue(NoFile) {}
-
 TestCatalogue::TestCatalogue(const std::vector<Book>& books)
 {
     exec("CREATE TABLE dorvi (iddorvo INTEGER PRIMARY KEY, autore TEXT COLLATE NOCASE, "

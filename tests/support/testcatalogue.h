@@ -26,11 +26,6 @@ public:
 
     // The table `dorvi` as the program's catalogues have it, holding `books`.
     explicit TestCatalogue(const std::vector<Book>& books = sampleBooks);
-    // An empty folder: the test makes the file itself.
-    struct NoFile {
-        explicit NoFile() = default;
-    };
-    explicit TestCatalogue(NoFile);
 
     QString folder() const { return m_dir.path(); }
     std::string path() const;
