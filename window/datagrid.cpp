@@ -135,6 +135,11 @@ void DataGrid::commitPendingEdit()
     showPendingErrors();
 }
 
+void DataGrid::addContextAction(QAction* action)
+{
+    m_contextActions.append(action);
+}
+
 void DataGrid::reportError(const catalogue::Error& error)
 {
     m_pendingErrors.push_back(error);
@@ -260,5 +265,9 @@ void DataGrid::contextMenuEvent(QContextMenuEvent* event)
     menu.addAction(QStringLiteral("Copia"), this, &DataGrid::copySelection);
     QAction* remove = menu.addAction(QStringLiteral("Elimina righe"), this, &DataGrid::deleteSelectedRows);
     remove->setEnabled(m_allowDelete);
+    if (!m_contextActions.isEmpty()) {
+        menu.addSeparator();
+        menu.addActions(m_contextActions);
+    }
     menu.exec(event->globalPos());
 }

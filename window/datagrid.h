@@ -26,6 +26,7 @@ public:
     void setBackColor(std::uint32_t color) override;
     void setNotifications(Notifications notifications) override;
     void commitPendingEdit() override;
+    void addContextAction(QAction* action) override;
 
     bool allowAddNew() const { return m_allowAddNew; }
     bool allowDelete() const { return m_allowDelete; }
@@ -57,4 +58,5 @@ private:
     std::uint32_t m_backColor = 0xFFFFFF;
     Notifications m_notifications;
     std::vector<catalogue::Error> m_pendingErrors; ///< shown once the edit that raised them has unwound
+    QList<QAction*> m_contextActions; ///< the window's tools, after the grid's own items
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QKeySequence>
+#include <QList>
 #include <QMainWindow>
 
 #include <memory>
@@ -48,10 +50,13 @@ private:
     void search(const Search& search);
     void dispatch(void (Frmdorvi::*command)());
     void buildMenus();
+    QAction* tool(const char* name, const QString& caption, const QList<QKeySequence>& shortcuts,
+                  void (Frmdorvi::*command)());
     void placeGrid(QWidget* grid);
     void keepDataControl();
 
     WindowServices& m_services;
     Grid& DataGrid1;
     std::shared_ptr<catalogue::Recordset> rs;
+    QMenu* mnustrumenti = nullptr;
 };

@@ -4,6 +4,8 @@
 #include <functional>
 #include <memory>
 
+class QAction;
+
 namespace catalogue {
 class Recordset;
 }
@@ -31,4 +33,7 @@ public:
     virtual void setNotifications(Notifications notifications) = 0;
     // Writes a cell edit still open; a failure is reported to the user before it returns.
     virtual void commitPendingEdit() = 0;
+    // Offers a window command in the grid's own context menu too; the window keeps
+    // the action.
+    virtual void addContextAction(QAction* action) = 0;
 };

@@ -47,10 +47,12 @@ public:
     void setBackColor(std::uint32_t color) override;
     void setNotifications(Notifications n) override { notifications = std::move(n); }
     void commitPendingEdit() override {}
+    void addContextAction(QAction* action) override { contextActions.push_back(action); }
 
     std::shared_ptr<catalogue::Recordset> dataSource;
     bool allowAddNew = false, allowDelete = false, allowUpdate = false;
     std::uint32_t backColor = 0xFFFFFF;
     QStringList calls; ///< e.g. "DataSource", "AllowAddNew=true", "BackColor=65280"
     Notifications notifications;
+    std::vector<QAction*> contextActions;
 };
