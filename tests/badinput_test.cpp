@@ -47,7 +47,8 @@ QByteArray readFile(const std::string& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-const fs::path jetSamples = fs::path(DORVI_SOURCE_DIR) / ".." / "shared" / "testdata" / "jet";
+// Real Access files kept with the importer's tests.
+const fs::path jetSamples = fs::path(DORVI_SOURCE_DIR) / "tests" / "data";
 
 struct BadFile {
     const char* name;
@@ -102,8 +103,9 @@ class BadCatalogue : public ::testing::TestWithParam<BadFile>, public WindowOnFa
 TEST_P(BadCatalogue, IsReportedWithItsPathAndMendedWithoutRestart)
 {
     const BadFile bad = GetParam();
-    if (std::string(bad.name) == "access_file" && !fs::exists(jetSamples / "testV1997.mdb"))
-        GTEST_SKIP() << "the Access sample files are not beside the project";
+    if (std::string(bad.name) == "access_file") {
+        ASSERT_TRUE(fs::exists(jetSamples / "testV1997.mdb")) << "test file missing from the project";
+    }
     const QByteArray good = readFile(catalogue.path());
     bad.spoil(catalogue);
     const QByteArray before = fileDigest(catalogue.path());
@@ -136,8 +138,7 @@ INSTANTIATE_TEST_SUITE_P(EachKind, BadCatalogue, ::testing::ValuesIn(badFiles())
 
 TEST(BadCatalogueMessages, AccessFileNamesTheImporter)
 {
-    if (!fs::exists(jetSamples / "testAccess2_2000.mdb"))
-        GTEST_SKIP() << "the Access sample files are not beside the project";
+    ASSERT_TRUE(fs::exists(jetSamples / "testAccess2_2000.mdb")) << "test file missing from the project";
     WindowOnFakes w;
     fs::copy_file(jetSamples / "testAccess2_2000.mdb", w.catalogue.path(), fs::copy_options::overwrite_existing);
     try {

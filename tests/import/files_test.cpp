@@ -1,4 +1,4 @@
-// Converts the real Jet files in the shared test data and checks the catalogue
+// Converts the real Jet files of the test data (tests/data) and checks the catalogue
 // value by value. The expected values come from the files' published
 // descriptions and from readings independent of this converter: libmdb's own
 // text and OLE output, and the stored day counts turned into dates by Python's
@@ -37,7 +37,7 @@ std::uint32_t crc32(const std::string& bytes)
 
 class JetFiles : public testing::Test {
 protected:
-    // Converts one shared file; the report must be complete and name no change.
+    // Converts one test file; the report must be complete and name no change.
     fs::path convert(const std::string& name, const std::string& codePage = "CP1252")
     {
         const fs::path target = m_folder / (name + ".sqlite");
@@ -63,7 +63,6 @@ protected:
 
 TEST_F(JetFiles, Jet3EveryTypeAndTheKeys)
 {
-    SKIP_WITHOUT_JET_FILE("testV1997.mdb");
     const fs::path db = convert("testV1997.mdb");
     ASSERT_EQ(m_report.tables.size(), 4u);
     EXPECT_EQ(table("Table1").read, 2u);
@@ -88,7 +87,6 @@ TEST_F(JetFiles, Jet3EveryTypeAndTheKeys)
 
 TEST_F(JetFiles, Jet3TextFollowsTheCodePageGiven)
 {
-    SKIP_WITHOUT_JET_FILE("testV1997.mdb");
     // Its text is plain ASCII, the same in every Windows code page.
     const fs::path db = convert("testV1997.mdb", "CP1251");
     EXPECT_EQ(query(db, "SELECT A, B FROM Table1 ORDER BY A"),
@@ -97,7 +95,6 @@ TEST_F(JetFiles, Jet3TextFollowsTheCodePageGiven)
 
 TEST_F(JetFiles, Jet4EveryKindOfValue)
 {
-    SKIP_WITHOUT_JET_FILE("testAccess2_2000.mdb");
     const fs::path db = convert("testAccess2_2000.mdb");
     EXPECT_EQ(columnsOf(db, "Table1"),
               (std::vector<std::string>{"ID INTEGER pk", "ShortTextField TEXT", "NumberField INTEGER",
@@ -129,7 +126,6 @@ TEST_F(JetFiles, Jet4EveryKindOfValue)
 
 TEST_F(JetFiles, Jet4CompressedUnicodeByteForByte)
 {
-    SKIP_WITHOUT_JET_FILE("testUnicodeCompV2003.mdb");
     const fs::path db = convert("testUnicodeCompV2003.mdb");
     std::string everyCharacter;
     for (char32_t c = 0x01; c <= 0xFF; ++c)
@@ -156,7 +152,6 @@ TEST_F(JetFiles, Jet4CompressedUnicodeByteForByte)
 
 TEST_F(JetFiles, Jet4DatesBefore1900AndNulls)
 {
-    SKIP_WITHOUT_JET_FILE("historicRecords.mdb");
     const fs::path db = convert("historicRecords.mdb");
     EXPECT_EQ(columnsOf(db, "merchant_taylors"),
               (std::vector<std::string>{"Id No INTEGER pk", "Surname TEXT", "Forenames TEXT", "How Admitted TEXT",
@@ -194,7 +189,6 @@ TEST_F(JetFiles, Jet4DatesBefore1900AndNulls)
 
 TEST_F(JetFiles, TheProgramOpensAndEditsAConvertedCatalogue)
 {
-    SKIP_WITHOUT_JET_FILE("testAccess2_2000.mdb");
     const fs::path db = convert("testAccess2_2000.mdb");
     auto connection = std::make_shared<catalogue::Connection>();
     connection->setProvider(catalogue::Connection::catalogueProvider);
@@ -212,7 +206,7 @@ TEST_F(JetFiles, TheProgramOpensAndEditsAConvertedCatalogue)
     EXPECT_EQ(query(db, "SELECT ShortTextField FROM Table1 WHERE ID = 1")[0][0], t("the slow"));
 }
 
-// No shared Jet file has a books table, and libmdb cannot write one: the books
+// No Jet test file has a books table, and libmdb cannot write one: the books
 // table's layout goes through the same writer, and is compared with the starter
 // catalogue's.
 TEST(BooksTable, MatchesTheStarterCatalogue)

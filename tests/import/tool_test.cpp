@@ -58,7 +58,7 @@ bool contains(const std::string& text, const std::string& part)
 
 class Tool : public testing::Test {
 protected:
-    // A copy of a shared Jet file in the test's folder, changed by damage.
+    // A copy of a Jet test file in the test's folder, changed by damage.
     fs::path copyOf(const std::string& name, const std::string& as,
                     const std::function<void(std::string&)>& damage = {})
     {
@@ -74,7 +74,6 @@ protected:
 
 TEST_F(Tool, WritesTheCatalogueAndReportsEachTable)
 {
-    SKIP_WITHOUT_JET_FILE("testAccess2_2000.mdb");
     const fs::path target = m_folder / "dorvi.mdb";
     const ToolRun run = runTool({jetFile("testAccess2_2000.mdb"), target});
     EXPECT_EQ(run.exitCode, 0) << run.err;
@@ -86,7 +85,6 @@ TEST_F(Tool, WritesTheCatalogueAndReportsEachTable)
 
 TEST_F(Tool, ReplacesAnExistingFileOnlyWhenForced)
 {
-    SKIP_WITHOUT_JET_FILE("testV1997.mdb");
     const fs::path target = m_folder / "dorvi.mdb";
     writeFile(target, "un catalogo da non perdere");
     const ToolRun refused = runTool({jetFile("testV1997.mdb"), target});
@@ -104,7 +102,6 @@ TEST_F(Tool, ReplacesAnExistingFileOnlyWhenForced)
 // What the program tells the user to run: the catalogue converted in its place.
 TEST_F(Tool, ConvertsInPlaceAndKeepsTheOriginal)
 {
-    SKIP_WITHOUT_JET_FILE("testV1997.mdb");
     const fs::path catalogue = copyOf("testV1997.mdb", "dorvi.mdb");
     const ToolRun run = runTool({catalogue, catalogue});
     EXPECT_EQ(run.exitCode, 0) << run.err;
@@ -121,7 +118,6 @@ TEST_F(Tool, ConvertsInPlaceAndKeepsTheOriginal)
 // Sources that are not Jet files at all are refused before anything is written.
 TEST_F(Tool, RefusesWhatIsNotAJetFileLeavingNothing)
 {
-    SKIP_WITHOUT_JET_FILE("testAccess2_2000.mdb");
     std::mt19937 random(20240611);
     std::string noise(8192, '\0');
     for (char& c : noise)
@@ -150,8 +146,6 @@ TEST_F(Tool, RefusesWhatIsNotAJetFileLeavingNothing)
 // must still end by itself, with an exit code, and leave no half-made catalogue.
 TEST_F(Tool, DamagedJetFilesEndCleanly)
 {
-    SKIP_WITHOUT_JET_FILE("testV1997.mdb");
-    SKIP_WITHOUT_JET_FILE("testAccess2_2000.mdb");
     // A system table's data page overwritten: libmdb 1.0.0 reads its catalogue for ever.
     copyOf("testV1997.mdb", "looping.mdb", [](std::string& bytes) { bytes.replace(46 * 2048, 2048, 2048, '\xFF'); });
     copyOf("testAccess2_2000.mdb", "cut-at-page.mdb", [](std::string& bytes) { bytes.resize(16 * 4096); });
@@ -191,7 +185,6 @@ TEST_F(Tool, UsageErrorsAndHelp)
 
 TEST_F(Tool, TargetFolderMissing)
 {
-    SKIP_WITHOUT_JET_FILE("testV1997.mdb");
     const ToolRun run = runTool({jetFile("testV1997.mdb"), m_folder / "manca" / "dorvi.mdb"});
     EXPECT_EQ(run.exitCode, 4) << run.err;
     EXPECT_TRUE(m_folder.names().empty());
