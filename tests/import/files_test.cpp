@@ -8,6 +8,7 @@
 #include "cataloguewriter.h"
 #include "connection.h"
 #include "converter.h"
+#include "jetsource.h"
 #include "recordset.h"
 #include "schema.h"
 
@@ -185,6 +186,27 @@ TEST_F(JetFiles, Jet4DatesBefore1900AndNulls)
     for (std::size_t r = 0; r < rows.size(); ++r)
         EXPECT_EQ(rows[r], expected[r]) << "row " << r;
     EXPECT_EQ(table("merchant_taylors").declared, 20u);
+}
+
+// Numeric(18, 0) columns, their precision and scale read from the table's
+// definition: integers, whatever libmdb calls the definition's two bytes. The
+// values are the ones Jackcess's own test of this file reads.
+TEST_F(JetFiles, Jet4DecimalsAreExact)
+{
+    const jetimport::JetHeader header = jetimport::readJetHeader(jetFile("fixedNumericTestV2000.mdb"));
+    jetimport::JetSource source(jetFile("fixedNumericTestV2000.mdb"), header, "CP1252");
+    const auto table = source.openTable(0);
+    for (std::size_t c = 1; c <= 6; ++c) {
+        EXPECT_EQ(table->columns()[c].precision, 18) << c;
+        EXPECT_EQ(table->columns()[c].scale, 0) << c;
+    }
+
+    const fs::path db = convert("fixedNumericTestV2000.mdb");
+    EXPECT_EQ(columnsOf(db, "test"), (std::vector<std::string>{"col1 TEXT", "col2 INTEGER", "col3 INTEGER",
+                                                                "col4 INTEGER", "col5 INTEGER", "col6 INTEGER",
+                                                                "col7 INTEGER"}));
+    EXPECT_EQ(query(db, "SELECT * FROM test"),
+              (std::vector<std::vector<Value>>{{t("some data"), i(1), i(0), i(0), i(4), i(-1), i(1)}}));
 }
 
 TEST_F(JetFiles, TheProgramOpensAndEditsAConvertedCatalogue)

@@ -2,6 +2,7 @@
 // the catalogue layout, the report and the command line.
 #include "codepage.h"
 #include "commandline.h"
+#include "decimal.h"
 #include "importerror.h"
 #include "jetvalues.h"
 #include "longvalue.h"
@@ -92,6 +93,12 @@ std::vector<unsigned char> storedDecimal(bool negative, unsigned __int128 magnit
     return bytes;
 }
 
+std::optional<std::string> numericText(const std::vector<unsigned char>& bytes, int scale)
+{
+    const auto value = readDecimal(bytes);
+    return value ? std::optional<std::string>(decimalText(*value, scale)) : std::nullopt;
+}
+
 TEST(Decimal, KeepsEveryDigitAndTheScale)
 {
     const unsigned __int128 big = static_cast<unsigned __int128>(2392343445343636ULL) * 1000000 + 234219;
@@ -102,6 +109,81 @@ TEST(Decimal, KeepsEveryDigitAndTheScale)
     EXPECT_EQ(numericText(storedDecimal(true, 0), 2), "0.00"); // no "-0"
     EXPECT_FALSE(numericText(bytesOf({0, 1, 2}), 2));
 }
+
+// Raw stored decimals, spelled out byte by byte from Jet's layout as Jackcess
+// reads it (ColumnImpl.readNumericValue): one sign byte, non-zero when negative,
+// then 16 bytes of magnitude as four 32-bit words, the most significant word
+// first, each word's least significant byte first. The words of each magnitude
+// are worked out in the row's comment, independently of the code under test.
+struct DecimalCase {
+    const char* name;
+    std::vector<unsigned char> stored;
+    DecimalType type; ///< precision, scale
+    catalogue::Value expected;
+    bool named; ///< the report names the value
+};
+
+class StoredDecimalValue : public testing::TestWithParam<DecimalCase> {};
+
+TEST_P(StoredDecimalValue, ConvertsExactly)
+{
+    const DecimalCase& row = GetParam();
+    const ConvertedDecimal converted = convertDecimal(row.stored, row.type);
+    EXPECT_EQ(converted.value, row.expected);
+    EXPECT_EQ(!converted.problem.empty(), row.named) << converted.problem;
+}
+
+catalogue::Value blobOf(const std::vector<unsigned char>& bytes)
+{
+    return catalogue::Blob{std::string(bytes.begin(), bytes.end())};
+}
+
+// 10^28 - 1 = 0x0000_0000'204F_CE5E'3E25_0261'0FFF_FFFF, the largest value of Numeric(28).
+const std::vector<unsigned char> largest28 = bytesOf(
+    {0x00, 0x00, 0x00, 0x00, 0x00, 0x5E, 0xCE, 0x4F, 0x20, 0x61, 0x02, 0x25, 0x3E, 0xFF, 0xFF, 0xFF, 0x0F});
+// 2^63 = 0x0000_0000'0000_0000'8000_0000'0000_0000, one past the largest 64-bit integer.
+const std::vector<unsigned char> twoTo63 = bytesOf(
+    {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x80, 0x00, 0x00, 0x00, 0x00});
+// -2^63, the smallest 64-bit integer: sign byte 0x80 and the same magnitude.
+const std::vector<unsigned char> minusTwoTo63 = bytesOf(
+    {0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x80, 0x00, 0x00, 0x00, 0x00});
+// 2^96 - 1: every bit of the three low words, 29 digits, more than Access allows.
+const std::vector<unsigned char> all96 = bytesOf(
+    {0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
+
+INSTANTIATE_TEST_SUITE_P(
+    Jet4, StoredDecimalValue,
+    testing::Values(
+        // As fixedNumericTestV2000.mdb stores 1 and -1 in its Numeric(18, 0) columns.
+        DecimalCase{"one", bytesOf({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}), {18, 0}, std::int64_t{1}, false},
+        DecimalCase{"minus_one", bytesOf({0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}), {18, 0}, std::int64_t{-1}, false},
+        // Older writers set the sign byte to 1: any non-zero sign byte is negative.
+        DecimalCase{"sign_byte_one", bytesOf({0x01, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0}), {18, 0}, std::int64_t{-4}, false},
+        DecimalCase{"negative_zero_integer", bytesOf({0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}), {18, 0}, std::int64_t{0}, false},
+        DecimalCase{"negative_zero_text", bytesOf({0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}), {10, 2}, std::string("0.00"), false},
+        // -1110.554 in Numeric(12, 3): 1110554 = 0x0010F21A in the last word.
+        DecimalCase{"scale_3", bytesOf({0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x1A, 0xF2, 0x10, 0x00}), {12, 3}, std::string("-1110.554"), false},
+        // 5 at scale 4 keeps every zero the scale asks for.
+        DecimalCase{"scale_4_leading_zeros", bytesOf({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 5, 0, 0, 0}), {6, 4}, std::string("0.0005"), false},
+        // 2,500 at scale 2: trailing zeros stay, as they would in Access.
+        DecimalCase{"scale_2_trailing_zeros", bytesOf({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xC4, 0x09, 0, 0}), {5, 2}, std::string("25.00"), false},
+        // Above 2^63, in a column of 19 digits or more: exact text.
+        DecimalCase{"above_2_63", twoTo63, {19, 0}, std::string("9223372036854775808"), false},
+        DecimalCase{"largest_28_digits", largest28, {28, 0}, std::string("9999999999999999999999999999"), false},
+        DecimalCase{"largest_28_digits_scale_28", largest28, {28, 28}, std::string("0.9999999999999999999999999999"), false},
+        DecimalCase{"largest_28_digits_scale_10", largest28, {28, 10}, std::string("999999999999999999.9999999999"), false},
+        DecimalCase{"negative_largest_28_digits", [] { auto b = largest28; b[0] = 0x80; return b; }(), {28, 4},
+                    std::string("-999999999999999999999999.9999"), false},
+        // More digits than the column allows: Access never writes one, so it is
+        // named, but still written exactly.
+        DecimalCase{"beyond_precision_integer", minusTwoTo63, {18, 0}, std::numeric_limits<std::int64_t>::min(), true},
+        DecimalCase{"beyond_96_bits_text", all96, {28, 0}, std::string("79228162514264337593543950335"), true},
+        // An integer column cannot hold it without rounding: the stored bytes.
+        DecimalCase{"beyond_64_bits_integer_column", twoTo63, {18, 0}, blobOf(twoTo63), true},
+        DecimalCase{"impossible_scale", bytesOf({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}), {28, 29},
+                    blobOf(bytesOf({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0})), true},
+        DecimalCase{"too_few_bytes", bytesOf({0, 1, 2}), {18, 0}, blobOf(bytesOf({0, 1, 2})), true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Guid, ReadsAsAccessShowsIt)
 {
@@ -262,6 +344,17 @@ INSTANTIATE_TEST_SUITE_P(
                     TypeCase{MDB_DOUBLE, "REAL"}, TypeCase{MDB_DATETIME, "DATETIME"}, TypeCase{MDB_BINARY, "BLOB"},
                     TypeCase{MDB_TEXT, "TEXT"}, TypeCase{MDB_OLE, "BLOB"}, TypeCase{MDB_MEMO, "TEXT"},
                     TypeCase{MDB_REPID, "TEXT"}, TypeCase{MDB_NUMERIC, "TEXT"}, TypeCase{0x7E, "BLOB"}));
+
+TEST(DeclaredType, DecimalIsIntegerOnlyWhenEveryValueFits)
+{
+    const auto decimal = [](int precision, int scale) { return JetColumn{"d", MDB_NUMERIC, false, scale, precision}; };
+    EXPECT_EQ(declaredType(decimal(18, 0)), "INTEGER");
+    EXPECT_EQ(declaredType(decimal(1, 0)), "INTEGER");
+    EXPECT_EQ(declaredType(decimal(19, 0)), "TEXT"); // 10^19 - 1 is beyond 64 bits
+    EXPECT_EQ(declaredType(decimal(12, 3)), "TEXT");
+    EXPECT_EQ(declaredType(decimal(0, 0)), "TEXT"); // no precision: nothing to rely on
+    EXPECT_EQ(declaredType(JetColumn{"n", MDB_INT, false, 0, 0}), "INTEGER");
+}
 
 JetColumn column(const std::string& name, int type, bool autoNumber = false)
 {

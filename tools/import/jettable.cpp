@@ -7,6 +7,7 @@
 // the bound text cannot.
 #include "jettable.h"
 
+#include "decimal.h"
 #include "importerror.h"
 
 #include <charconv>
@@ -86,9 +87,18 @@ JetTable::JetTable(MdbCatalogEntry* entry, CodePage* codePage)
 
 void JetTable::readColumns()
 {
+    // A decimal column's definition keeps its precision and then its scale, one
+    // byte each (mdbtools' HACKING.md; Jackcess reads them at offsets 11 and 12
+    // of a Jet 4 column). libmdb 1.0.0 reads the first into col_scale and the
+    // second into col_prec, so a Numeric(18, 0) would have scale 18: whichever
+    // field libmdb took from the earlier byte is the precision.
+    const MdbFormatConstants* format = mdb()->fmt;
+    const bool swapped = format->col_scale_offset < format->col_prec_offset;
     for (unsigned i = 0; i < m_table->num_cols; ++i) {
         const auto* column = static_cast<const MdbColumn*>(g_ptr_array_index(m_table->columns, i));
-        m_columns.push_back({column->name, column->col_type, column->is_long_auto != 0, column->col_scale});
+        const int scale = swapped ? column->col_prec : column->col_scale;
+        const int precision = swapped ? column->col_scale : column->col_prec;
+        m_columns.push_back({column->name, column->col_type, column->is_long_auto != 0, scale, precision});
     }
 }
 
@@ -189,10 +199,7 @@ catalogue::Value JetTable::decodeFixed(const JetColumn& column, Bytes bytes, Val
     case MDB_REPID:
         return guidText(bytes);
     case MDB_NUMERIC:
-        if (auto text = numericText(bytes, column.scale))
-            return *text;
-        problem.reason = "numero decimale illeggibile: scritti i byte memorizzati";
-        return blobOf(bytes.first(size));
+        return decimal(column, bytes, problem);
     default:
         break;
     }
@@ -234,6 +241,13 @@ catalogue::Value JetTable::decodeVariable(const JetColumn& column, Bytes bytes, 
         problem.reason = "tipo di colonna sconosciuto (" + hexByte(column.type) + "): scritti i byte memorizzati";
         return blobOf(bytes);
     }
+}
+
+catalogue::Value JetTable::decimal(const JetColumn& column, Bytes bytes, ValueProblem& problem)
+{
+    ConvertedDecimal converted = convertDecimal(bytes, {column.precision, column.scale});
+    problem.reason = std::move(converted.problem);
+    return std::move(converted.value);
 }
 
 catalogue::Value JetTable::text(Bytes bytes, ValueProblem& problem)

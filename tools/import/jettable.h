@@ -15,7 +15,8 @@ struct JetColumn {
     std::string name;
     int type = 0; ///< libmdb's MDB_* code
     bool autoNumber = false;
-    int scale = 0; ///< digits after the point, for decimal (NUMERIC) columns
+    int scale = 0;      ///< digits after the point, for decimal (NUMERIC) columns
+    int precision = 0;  ///< most digits in all, for decimal (NUMERIC) columns
 };
 
 // A value that could not be carried over as stored: its column and what was done.
@@ -57,6 +58,7 @@ private:
     catalogue::Value decodeFixed(const JetColumn& column, Bytes bytes, ValueProblem& problem);
     catalogue::Value decodeVariable(const JetColumn& column, Bytes bytes, ValueProblem& problem);
     catalogue::Value text(Bytes bytes, ValueProblem& problem);
+    catalogue::Value decimal(const JetColumn& column, Bytes bytes, ValueProblem& problem);
     LongValue longValue(Bytes reference);
     MdbHandle* mdb() const { return m_table->entry->mdb; }
 

@@ -182,29 +182,6 @@ std::string currencyText(std::int64_t tenThousandths)
     return text.data();
 }
 
-std::optional<std::string> numericText(Bytes bytes, int scale)
-{
-    constexpr int maximumScale = 38;
-    if (bytes.size() < 17 || scale < 0 || scale > maximumScale)
-        return std::nullopt;
-    unsigned __int128 magnitude = 0;
-    for (std::size_t word = 0; word < 4; ++word)
-        magnitude = (magnitude << 32) | unsignedLittleEndian(bytes.subspan(1 + 4 * word), 4);
-
-    std::string digits;
-    do {
-        digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(magnitude % 10)));
-        magnitude /= 10;
-    } while (magnitude != 0);
-    if (scale > 0) {
-        if (digits.size() <= static_cast<std::size_t>(scale))
-            digits.insert(0, static_cast<std::size_t>(scale) + 1 - digits.size(), '0');
-        digits.insert(digits.size() - static_cast<std::size_t>(scale), ".");
-    }
-    const bool zero = digits.find_first_not_of("0.") == std::string::npos;
-    return (bytes[0] != 0 && !zero ? "-" : "") + digits;
-}
-
 std::string guidText(Bytes bytes)
 {
     std::array<char, 40> text{};

@@ -38,11 +38,6 @@ std::optional<std::string> jetDateText(double days);
 // Currency is a count of ten-thousandths: kept exact as "-1234.5600".
 std::string currencyText(std::int64_t tenThousandths);
 
-// Jet 4 decimal (NUMERIC): a sign byte and a 128-bit magnitude in four 32-bit
-// little-endian words, most significant word first; scale digits after the point.
-// Nothing when the bytes are too few or the scale impossible.
-std::optional<std::string> numericText(Bytes bytes, int scale);
-
 // Replication ID (GUID), the way Access shows it: {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}.
 std::string guidText(Bytes bytes);
 

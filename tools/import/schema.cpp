@@ -1,5 +1,6 @@
 #include "schema.h"
 
+#include "decimal.h"
 #include "sqltext.h"
 
 #include <algorithm>
@@ -94,13 +95,22 @@ std::string declaredType(int jetType)
     }
 }
 
+std::string declaredType(const JetColumn& column)
+{
+    // A TEXT column keeps every decimal exact; an INTEGER one only 64-bit values
+    // (larger digits it would turn into an inexact real), hence the precision.
+    if (column.type == MDB_NUMERIC && DecimalType{column.precision, column.scale}.isInteger())
+        return "INTEGER";
+    return declaredType(column.type);
+}
+
 TableSchema tableSchema(const std::string& name, const std::vector<JetColumn>& columns,
                         const std::vector<std::size_t>& primaryKey)
 {
     TableSchema schema;
     schema.name = name;
     for (const JetColumn& column : columns)
-        schema.columns.push_back({column.name, declaredType(column.type)});
+        schema.columns.push_back({column.name, declaredType(column)});
     schema.primaryKey = keyOf(columns, primaryKey);
     schema.rowidKey = schema.primaryKey.size() == 1 && isIntegerType(columns[schema.primaryKey.front()].type);
     if (equalsIgnoringCase(name, booksTable))

@@ -26,6 +26,9 @@ struct TableSchema {
 // decimals are text, so no affinity turns them into inexact reals; dates are ISO
 // text in a DATETIME column, whose affinity leaves that text as it is.
 std::string declaredType(int jetType);
+// The same for a column, whose definition also says when a decimal is an
+// integer: scale 0 and at most 18 digits make it INTEGER.
+std::string declaredType(const JetColumn& column);
 
 // The table's layout: every column in its order, the primary key, and, for the
 // books table "dorvi", autore, titolo and genere without regard to case and
