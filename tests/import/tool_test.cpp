@@ -115,6 +115,41 @@ TEST_F(Tool, ConvertsInPlaceAndKeepsTheOriginal)
     EXPECT_EQ(fileBytes(m_folder / "dorvi.mdb.jet"), fileBytes(jetFile("testV1997.mdb")));
 }
 
+// Jet 3 keeps text as the bytes of the writer's code page, and does not record
+// which. No Jet 3 test file has text beyond ASCII, so one is made here from
+// testV1997.mdb: its "hijklmnop" (Table1.B) overwritten in place by "Пастернак"
+// in CP1251, nine bytes for nine, so nothing else in the file moves.
+TEST_F(Tool, Jet3TextIsReadInTheCodePageGiven)
+{
+    const fs::path source = copyOf("testV1997.mdb", "cirillico.mdb", [](std::string& bytes) {
+        const std::size_t at = bytes.find("hijklmnop");
+        ASSERT_NE(at, std::string::npos);
+        ASSERT_EQ(bytes.find("hijklmnop", at + 1), std::string::npos);
+        bytes.replace(at, 9, "\xCF\xE0\xF1\xF2\xE5\xF0\xED\xE0\xEA");
+    });
+    struct Reading {
+        std::vector<std::string> option;
+        const char* text;
+    };
+    const std::vector<Reading> readings{
+        {{"--codepage", "CP1251"}, "Пастернак"},
+        {{"--codepage=CP1252"}, "Ïàñòåðíàê"},
+        {{}, "Ïàñòåðíàê"}, // Western European when none is named
+        {{"--codepage", "CP1253"}, "Οΰρςεπνΰκ"},
+    };
+    for (const Reading& reading : readings) {
+        const fs::path target = m_folder / "dorvi.mdb";
+        std::vector<std::string> arguments = reading.option;
+        arguments.insert(arguments.end(), {source.string(), target.string()});
+        const ToolRun run = runTool(arguments);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(query(target, "SELECT B FROM Table1 WHERE A = 'abcdefg'"),
+                  (std::vector<std::vector<catalogue::Value>>{{std::string(reading.text)}}))
+            << (reading.option.empty() ? "no --codepage" : reading.option.back());
+        fs::remove(target);
+    }
+}
+
 // Sources that are not Jet files at all are refused before anything is written.
 TEST_F(Tool, RefusesWhatIsNotAJetFileLeavingNothing)
 {
