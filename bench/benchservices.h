@@ -6,6 +6,12 @@
 #include <optional>
 #include <string>
 
+// A task nobody watches and nobody cancels.
+class NoProgress : public Progress {
+public:
+    bool advance(qint64) override { return true; }
+};
+
 // Window services for driving the real window without anyone at the keyboard: the
 // catalogue folder is the benchmark's, prompts answer from a script, and boxes are
 // counted instead of shown.
@@ -25,7 +31,11 @@ public:
             lastError = error.what();
     }
     QString programFolder() const override { return m_folder; }
+    QString saveFileName(const QString&, const QString&, const QString&) override { return m_savePath; }
+    std::unique_ptr<Progress> progress(const QString&, qint64) override { return std::make_unique<NoProgress>(); }
+    void printPreview(const QPageLayout&, const std::function<void(QPrinter&)>&) override {}
     void end() override {}
+    void setSavePath(const QString& path) { m_savePath = path; }
 
     // The first error shown since the last call, taken away.
     std::optional<std::string> takeError() { return std::exchange(lastError, std::nullopt); }
@@ -36,4 +46,5 @@ public:
 private:
     QString m_folder;
     QString m_answer;
+    QString m_savePath;
 };

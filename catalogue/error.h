@@ -27,6 +27,7 @@ enum class ErrorNumber : int {
     UnknownProvider = 3706,
     NotOpen = 3704,
     DiskFull = 3035,
+    FileNotWritten = 3043,  ///< an export or a printout the system refused to write
     InputError = 3421,      ///< text that cannot be placed in a statement
     OutOfMemory = 7,
 };

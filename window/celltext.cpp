@@ -1,6 +1,28 @@
+// The text forms of a cell, shared by the grid, the clipboard and the exports so
+// that all of them read the same.
 #include "celltext.h"
 
+#include <algorithm>
+#include <charconv>
+#include <iterator>
 #include <type_traits>
+
+namespace {
+
+// Tab, line feed and carriage return lay text out; every other C0 character and
+// DEL has no glyph of its own.
+bool isHiddenControl(unsigned code)
+{
+    return (code < 0x20 && code != '\t' && code != '\n' && code != '\r') || code == 0x7F;
+}
+
+// U+2400 + code for C0, U+2421 for DEL.
+char16_t controlPicture(unsigned code)
+{
+    return code == 0x7F ? u'\u2421' : static_cast<char16_t>(0x2400 + code);
+}
+
+} // namespace
 
 QString cellText(const catalogue::Value& value)
 {
@@ -19,4 +41,69 @@ QString cellText(const catalogue::Value& value)
                 return QStringLiteral("(dati binari, %1 byte)").arg(v.bytes.size());
         },
         value);
+}
+
+QString withVisibleControls(const QString& text)
+{
+    const auto hidden = [](QChar c) { return isHiddenControl(c.unicode()); };
+    if (std::none_of(text.begin(), text.end(), hidden))
+        return text;
+    QString shown = text;
+    for (QChar& c : shown) {
+        if (hidden(c))
+            c = QChar(controlPicture(c.unicode()));
+    }
+    return shown;
+}
+
+bool holdsHiddenControls(std::string_view utf8)
+{
+    // Every byte of a multi-byte UTF-8 sequence is 0x80 or above, so a byte below
+    // 0x80 is always a whole character.
+    return std::any_of(utf8.begin(), utf8.end(), [](char c) { return isHiddenControl(static_cast<unsigned char>(c)); });
+}
+
+void appendWithVisibleControls(std::string& out, std::string_view utf8)
+{
+    for (char c : utf8) {
+        const auto code = static_cast<unsigned char>(c);
+        if (!isHiddenControl(code)) {
+            out += c;
+            continue;
+        }
+        const char16_t mark = controlPicture(code); // U+2400..U+2421: three UTF-8 bytes
+        out += static_cast<char>(0xE0 | (mark >> 12));
+        out += static_cast<char>(0x80 | ((mark >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (mark & 0x3F));
+    }
+}
+
+void appendDocumentText(std::string& out, const catalogue::Value& value)
+{
+    std::visit(
+        [&out](const auto& v) {
+            using T = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<T, std::int64_t>) {
+                char digits[24];
+                out.append(digits, std::to_chars(digits, std::end(digits), v).ptr);
+            } else if constexpr (std::is_same_v<T, double>) {
+                // As the grid shows it (15 significant digits), with the Italian comma.
+                char digits[40];
+                char* end = std::to_chars(digits, std::end(digits), v, std::chars_format::general, 15).ptr;
+                std::replace(digits, end, '.', ',');
+                out.append(digits, end);
+            } else if constexpr (std::is_same_v<T, std::string>) {
+                appendWithVisibleControls(out, v);
+            } else if constexpr (std::is_same_v<T, catalogue::Blob>) {
+                out += "(dati binari)";
+            }
+        },
+        value);
+}
+
+QString documentText(const catalogue::Value& value)
+{
+    std::string text;
+    appendDocumentText(text, value);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }

@@ -4,6 +4,7 @@
 // the editor is still closing (which would commit it a second time).
 #include "datagrid.h"
 
+#include "delimitedtext.h"
 #include "recordset.h"
 #include "recordsetmodel.h"
 #include "windowservices.h"
@@ -140,6 +141,11 @@ void DataGrid::addContextAction(QAction* action)
     m_contextActions.append(action);
 }
 
+RowsOnShow DataGrid::rowsOnShow() const
+{
+    return ::rowsOnShow(model());
+}
+
 void DataGrid::reportError(const catalogue::Error& error)
 {
     m_pendingErrors.push_back(error);
@@ -220,12 +226,11 @@ QString DataGrid::selectedText() const
     if (rows.empty() || columns.empty())
         return {};
 
-    QStringList lines;
+    DelimitedText text(DelimitedText::clipboard);
     const auto line = [&](auto cell) {
-        QStringList cells;
         for (int column : columns)
-            cells << cell(column);
-        lines << cells.join(QLatin1Char('\t'));
+            text.addText(cell(column).toStdString());
+        text.endLine();
     };
     if (wholeRows)
         line([&](int column) { return model->headerData(column, Qt::Horizontal).toString(); });
@@ -236,7 +241,7 @@ QString DataGrid::selectedText() const
             return selection->isSelected(index) ? model->data(index, Qt::EditRole).toString() : QString();
         });
     }
-    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    return QString::fromStdString(text.bytes());
 }
 
 void DataGrid::copySelection() const

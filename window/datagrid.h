@@ -27,6 +27,7 @@ public:
     void setNotifications(Notifications notifications) override;
     void commitPendingEdit() override;
     void addContextAction(QAction* action) override;
+    RowsOnShow rowsOnShow() const override;
 
     bool allowAddNew() const { return m_allowAddNew; }
     bool allowDelete() const { return m_allowDelete; }

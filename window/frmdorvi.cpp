@@ -6,11 +6,13 @@
 
 #include "datagrid.h"
 #include "error.h"
+#include "listexport.h"
 #include "recordset.h"
 #include "sqltext.h"
 #include "windowservices.h"
 
 #include <QCloseEvent>
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QMenuBar>
@@ -102,6 +104,10 @@ void Frmdorvi::buildMenus()
     // menu, so the first two stay exactly as users know them.
     mnustrumenti = menuBar()->addMenu(QStringLiteral("&Strumenti"));
     mnustrumenti->setObjectName(QStringLiteral("mnustrumenti"));
+
+    tool("mnuesportacsv", QStringLiteral("Esporta per foglio di &calcolo…"), {}, &Frmdorvi::mnuesportacsv_Click);
+    tool("mnuesportapdf", QStringLiteral("Esporta P&DF…"), {}, &Frmdorvi::mnuesportapdf_Click);
+    tool("mnustampa", QStringLiteral("Stam&pa…"), {QKeySequence::Print}, &Frmdorvi::mnustampa_Click);
 }
 
 // A command of the "Strumenti" menu, offered in the grid's context menu as well,
@@ -222,6 +228,22 @@ void Frmdorvi::mnutit_Click()
 void Frmdorvi::mnugen_Click()
 {
     search({"Inserisci genere", "inserisci genere", "select * from dorvi where genere='"});
+}
+
+// The list on show leaves the program as the grid shows it: its filter, its order.
+void Frmdorvi::mnuesportacsv_Click()
+{
+    exportSpreadsheet(m_services, DataGrid1.rowsOnShow());
+}
+
+void Frmdorvi::mnuesportapdf_Click()
+{
+    exportPdf(m_services, DataGrid1.rowsOnShow(), QDate::currentDate());
+}
+
+void Frmdorvi::mnustampa_Click()
+{
+    printList(m_services, DataGrid1.rowsOnShow(), QDate::currentDate());
 }
 
 void Frmdorvi::DataGrid1_AfterUpdate()

@@ -36,6 +36,9 @@ public:
     void mnugen_Click();
     void mnuall_Click();
     void mnutot_Click();
+    void mnuesportacsv_Click();
+    void mnuesportapdf_Click();
+    void mnustampa_Click();
     void DataGrid1_AfterUpdate();
     void DataGrid1_OnAddNew();
 

@@ -4,6 +4,8 @@
 #include <functional>
 #include <memory>
 
+#include "rowsonshow.h"
+
 class QAction;
 
 namespace catalogue {
@@ -36,4 +38,6 @@ public:
     // Offers a window command in the grid's own context menu too; the window keeps
     // the action.
     virtual void addContextAction(QAction* action) = 0;
+    // The books on show, in the order shown, without the new-row line.
+    virtual RowsOnShow rowsOnShow() const = 0;
 };

@@ -3,8 +3,50 @@
 #include "error.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QProgressDialog>
+
+namespace {
+
+// QProgressDialog, fed at most every 50 ms: it appears by itself once the task has
+// run for half a second and looks set to go on, and each feed lets the Cancel
+// button be pressed.
+class DialogProgress : public Progress {
+public:
+    DialogProgress(QWidget* window, const QString& text, qint64 total)
+        : m_dialog(text, QStringLiteral("Annulla"), 0, 1000, window), m_total(std::max<qint64>(total, 1))
+    {
+        m_dialog.setWindowTitle(QStringLiteral("Gestione Dorvi"));
+        m_dialog.setWindowModality(Qt::WindowModal);
+        m_dialog.setMinimumDuration(500);
+        m_dialog.setAutoClose(false);
+        m_dialog.setAutoReset(false);
+        m_dialog.setValue(0);
+        m_sinceFeed.start();
+    }
+
+    bool advance(qint64 done) override
+    {
+        if (m_sinceFeed.elapsed() >= 50) {
+            m_dialog.setValue(static_cast<int>(std::min<qint64>(done, m_total) * 1000 / m_total));
+            m_sinceFeed.restart();
+        }
+        return !m_dialog.wasCanceled();
+    }
+
+private:
+    QProgressDialog m_dialog;
+    qint64 m_total;
+    QElapsedTimer m_sinceFeed;
+};
+
+} // namespace
 
 QString errorText(const catalogue::Error& error)
 {
@@ -46,6 +88,35 @@ void QtWindowServices::showError(const catalogue::Error& error)
 QString QtWindowServices::programFolder() const
 {
     return QCoreApplication::applicationDirPath();
+}
+
+QString QtWindowServices::saveFileName(const QString& title, const QString& proposed, const QString& filter)
+{
+    // Qt's own dialog, which the program's translation makes Italian on every desktop.
+    QFileDialog dialog(m_window, title, proposed, filter);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QFileInfo(proposed).suffix());
+    dialog.selectFile(proposed);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+std::unique_ptr<Progress> QtWindowServices::progress(const QString& text, qint64 total)
+{
+    return std::make_unique<DialogProgress>(m_window, text, total);
+}
+
+void QtWindowServices::printPreview(const QPageLayout& layout, const std::function<void(QPrinter&)>& paint)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(layout);
+    QPrintPreviewDialog dialog(&printer, m_window);
+    dialog.setWindowTitle(QStringLiteral("Anteprima di stampa"));
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&paint](QPrinter* target) { paint(*target); });
+    dialog.exec();
 }
 
 void QtWindowServices::end()

@@ -16,6 +16,9 @@ public:
     bool confirm(const QString& text, const QString& title) override;
     void showError(const catalogue::Error& error) override;
     QString programFolder() const override;
+    QString saveFileName(const QString& title, const QString& proposed, const QString& filter) override;
+    std::unique_ptr<Progress> progress(const QString& text, qint64 total) override;
+    void printPreview(const QPageLayout& layout, const std::function<void(QPrinter&)>& paint) override;
     void end() override;
 
 private:

@@ -2,9 +2,25 @@
 
 #include <QString>
 
+#include <functional>
+#include <memory>
+
+class QPageLayout;
+class QPrinter;
+
 namespace catalogue {
 class Error;
 }
+
+// A long task's progress as the user sees it: nothing at first, a dialog with a
+// Cancel button once the task has run for half a second.
+class Progress {
+public:
+    virtual ~Progress() = default;
+    // Says how far the task has come, out of the total it was made with. Returns
+    // false once the user has asked to cancel; the task then stops and undoes itself.
+    virtual bool advance(qint64 done) = 0;
+};
 
 // The services of the windowing platform that the window's commands use. The real
 // ones are QtWindowServices; tests script fakes.
@@ -22,6 +38,15 @@ public:
     virtual void showError(const catalogue::Error& error) = 0;
     // The directory that holds the running program.
     virtual QString programFolder() const = 0;
+    // The file dialog for saving, in Italian, opening on `proposed` (a full path)
+    // with a name filter like "CSV (*.csv)"; a file already there is replaced only
+    // after the user agrees. Cancel returns the empty text.
+    virtual QString saveFileName(const QString& title, const QString& proposed, const QString& filter) = 0;
+    // Reports on a task of `total` steps, titled `text`.
+    virtual std::unique_ptr<Progress> progress(const QString& text, qint64 total) = 0;
+    // The print dialog with its preview of the pages `paint` draws on the printer,
+    // which comes set to `layout`; the user may change it before printing.
+    virtual void printPreview(const QPageLayout& layout, const std::function<void(QPrinter&)>& paint) = 0;
     // Ends the program: the window closes and nothing further runs.
     virtual void end() = 0;
 };

@@ -1,5 +1,53 @@
 #include "fakes.h"
 
+#include <QPrinter>
+
+namespace {
+
+class ScriptedProgress : public Progress {
+public:
+    explicit ScriptedProgress(std::optional<qint64> cancelAt) : m_cancelAt(cancelAt) {}
+    bool advance(qint64 done) override
+    {
+        m_cancelled = m_cancelled || (m_cancelAt && done >= *m_cancelAt);
+        return !m_cancelled;
+    }
+
+private:
+    std::optional<qint64> m_cancelAt;
+    bool m_cancelled = false;
+};
+
+} // namespace
+
+QString FakeWindowServices::saveFileName(const QString& title, const QString& proposed, const QString&)
+{
+    fileDialogs.push_back({proposed, title});
+    if (fileAnswers.empty())
+        return QString();
+    QString answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
+}
+
+std::unique_ptr<Progress> FakeWindowServices::progress(const QString&, qint64 total)
+{
+    progressTotals.push_back(total);
+    return std::make_unique<ScriptedProgress>(cancelAt);
+}
+
+void FakeWindowServices::printPreview(const QPageLayout& layout, const std::function<void(QPrinter&)>& paint)
+{
+    ++previews;
+    if (printedTo.isEmpty())
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(printedTo);
+    printer.setPageLayout(layout);
+    paint(printer);
+}
+
 void FakeWindowServices::information(const QString& text, const QString& title)
 {
     informations.push_back({text, title});

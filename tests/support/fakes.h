@@ -8,6 +8,7 @@
 
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,9 @@ public:
     bool confirm(const QString& text, const QString& title) override;
     void showError(const catalogue::Error& error) override;
     QString programFolder() const override { return folder; }
+    QString saveFileName(const QString& title, const QString& proposed, const QString& filter) override;
+    std::unique_ptr<Progress> progress(const QString& text, qint64 total) override;
+    void printPreview(const QPageLayout& layout, const std::function<void(QPrinter&)>& paint) override;
     void end() override { ++ends; }
 
     QString folder;
@@ -34,6 +38,13 @@ public:
     std::vector<Message> prompts;
     std::vector<Message> confirmations;
     std::vector<catalogue::Error> errors;
+    std::deque<QString> fileAnswers;     ///< answered in order; an empty queue answers Cancel
+    std::vector<Message> fileDialogs;    ///< title, and the proposed path as text
+    // A task's progress is cancelled at its first report at or after this step.
+    std::optional<qint64> cancelAt;
+    std::vector<qint64> progressTotals;
+    QString printedTo; ///< when set, the print dialog "prints" to this PDF file
+    int previews = 0;
     int ends = 0;
 };
 
@@ -48,6 +59,7 @@ public:
     void setNotifications(Notifications n) override { notifications = std::move(n); }
     void commitPendingEdit() override {}
     void addContextAction(QAction* action) override { contextActions.push_back(action); }
+    RowsOnShow rowsOnShow() const override { return RowsOnShow::all(dataSource); }
 
     std::shared_ptr<catalogue::Recordset> dataSource;
     bool allowAddNew = false, allowDelete = false, allowUpdate = false;

@@ -1,0 +1,359 @@
+// Taking the list out: the delimited text of the clipboard and of the spreadsheet
+// export, the rows on show through a filtering and sorting proxy, the export and
+// the PDF written whole or not at all (a full disk, a missing folder, a cancel),
+// and the PDF read back by pdftotext.
+#include "cataloguepages.h"
+#include "celltext.h"
+#include "datagrid.h"
+#include "delimitedtext.h"
+#include "recordsetmodel.h"
+#include "windowonfakes.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSortFilterProxyModel>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using catalogue::ErrorNumber;
+using catalogue::Value;
+
+namespace {
+
+struct FieldCase {
+    const char* name;
+    std::string value;
+    std::string spreadsheet; ///< the field in the CSV export
+    std::string clipboard;   ///< the field copied with Ctrl+C
+};
+
+class Fields : public ::testing::TestWithParam<FieldCase> {};
+
+std::string field(const DelimitedText::Dialect& dialect, const std::string& value)
+{
+    DelimitedText text(dialect);
+    text.addText(value);
+    return text.bytes();
+}
+
+} // namespace
+
+TEST_P(Fields, AreQuotedOnlyWhenTheyWouldBreakTheLine)
+{
+    EXPECT_EQ(field(DelimitedText::spreadsheet, GetParam().value), GetParam().spreadsheet);
+    EXPECT_EQ(field(DelimitedText::clipboard, GetParam().value), GetParam().clipboard);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Quoting, Fields,
+    ::testing::Values(
+        FieldCase{"Plain", "Le città invisibili", "Le città invisibili", "Le città invisibili"},
+        FieldCase{"Apostrophe", "D'Annunzio", "D'Annunzio", "D'Annunzio"},
+        FieldCase{"Semicolon", "Poesie; prose", "\"Poesie; prose\"", "Poesie; prose"},
+        FieldCase{"InnerQuotes", "Il \"Decameron\"", "\"Il \"\"Decameron\"\"\"", "Il \"Decameron\""},
+        FieldCase{"OpeningQuote", "\"Ciao\" disse", "\"\"\"Ciao\"\" disse\"", "\"\"\"Ciao\"\" disse\""},
+        FieldCase{"LineFeed", "Canto I\nCanto II", "\"Canto I\nCanto II\"", "\"Canto I\nCanto II\""},
+        FieldCase{"CarriageReturn", "a\r\nb", "\"a\r\nb\"", "\"a\r\nb\""},
+        FieldCase{"Tab", "a\tb", "a\tb", "\"a\tb\""},
+        FieldCase{"NulAndBell", std::string("a\0b\x07", 4), "a\xE2\x90\x80" "b\xE2\x90\x87",
+                  "a\xE2\x90\x80" "b\xE2\x90\x87"},
+        FieldCase{"ControlInsideQuotes", "\"\x1F\"", "\"\"\"\xE2\x90\x9F\"\"\"", "\"\"\"\xE2\x90\x9F\"\"\""},
+        FieldCase{"Empty", "", "", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DelimitedLines, SeparateFieldsAndEndLinesByDialect)
+{
+    DelimitedText csv(DelimitedText::spreadsheet);
+    csv.addValue(Value(std::int64_t{7}));
+    csv.addValue(Value(std::string("a;b")));
+    csv.addValue(Value());
+    csv.endLine();
+    csv.addValue(Value(2.5));
+    csv.endLine();
+    EXPECT_EQ(csv.bytes(), "7;\"a;b\";\r\n2,5\r\n");
+}
+
+namespace {
+
+struct DocumentCase {
+    const char* name;
+    Value value;
+    std::string text;
+};
+
+class DocumentValues : public ::testing::TestWithParam<DocumentCase> {};
+
+} // namespace
+
+TEST_P(DocumentValues, ReadAsAnItalianReaderExpects)
+{
+    std::string text;
+    appendDocumentText(text, GetParam().value);
+    EXPECT_EQ(text, GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DecimalComma, DocumentValues,
+    ::testing::Values(DocumentCase{"Integer", std::int64_t{1889}, "1889"},
+                      DocumentCase{"NegativeInteger", std::int64_t{-42}, "-42"},
+                      DocumentCase{"LargestInteger", std::int64_t{9223372036854775807}, "9223372036854775807"},
+                      DocumentCase{"Real", 2.5, "2,5"}, DocumentCase{"NegativeReal", -0.125, "-0,125"},
+                      DocumentCase{"TenthHasNoTail", 0.1, "0,1"},
+                      DocumentCase{"FifteenDigits", 3.14159265358979, "3,14159265358979"},
+                      DocumentCase{"Huge", 1e20, "1e+20"}, DocumentCase{"WholeReal", 3.0, "3"},
+                      DocumentCase{"Blob", catalogue::Blob{"\x00\x01"}, "(dati binari)"},
+                      DocumentCase{"Null", Value(), ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(VisibleControls, TextAndBytesAgreeOnEveryAsciiCharacter)
+{
+    for (char16_t code = 0; code < 0x80; ++code) {
+        const QString text(QChar{code});
+        std::string bytes;
+        appendWithVisibleControls(bytes, std::string(1, static_cast<char>(code)));
+        EXPECT_EQ(QString::fromStdString(bytes), withVisibleControls(text)) << int(code);
+        const bool layout = code == '\t' || code == '\n' || code == '\r';
+        EXPECT_EQ(withVisibleControls(text) != text, (code < 0x20 && !layout) || code == 0x7F) << int(code);
+    }
+    EXPECT_EQ(withVisibleControls(QString(QChar(0))), QStringLiteral("\u2400"));
+}
+
+namespace {
+
+// The window on fakes with a catalogue holding values that break naive exports.
+class Export : public ::testing::Test, public WindowOnFakes {
+protected:
+    void SetUp() override
+    {
+        catalogue.exec("ALTER TABLE dorvi ADD COLUMN prezzo REAL;"
+                       "INSERT INTO dorvi (autore, titolo, genere, prezzo) VALUES "
+                       "('Elsa Morante', 'La Storia; romanzo', 'Romanzo', 12.5),"
+                       "('Anonimo', 'Il \"Novellino\"', NULL, x'00ff'),"
+                       "('Giacomo Leopardi', 'Canti' || char(10) || 'Operette morali', 'Poesia', 1889)");
+    }
+
+    QString target(const char* name) const { return QDir(catalogue.folder()).filePath(QString::fromLatin1(name)); }
+    static QByteArray contents(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(assente)");
+    }
+    QStringList filesBeside() const
+    {
+        return QDir(catalogue.folder()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+    void exportTo(const QString& path)
+    {
+        services.fileAnswers.push_back(path);
+        trigger("mnuesportacsv");
+    }
+};
+
+} // namespace
+
+TEST_F(Export, WritesTheRowsOnShowForAnItalianSpreadsheet)
+{
+    trigger("mnuall");
+    exportTo(target("catalogo.csv"));
+    EXPECT_TRUE(services.errors.empty());
+    ASSERT_EQ(services.fileDialogs.size(), 1u);
+    EXPECT_TRUE(services.fileDialogs[0].text.endsWith("/catalogo.csv"));
+    const QByteArray expected = "\xEF\xBB\xBFiddorvo;autore;titolo;genere;prezzo\r\n"
+                                "1;Alessandro Manzoni;I promessi sposi;Romanzo storico;\r\n"
+                                "2;Gabriele D'Annunzio;Il piacere;Romanzo;\r\n"
+                                "3;Luigi Pirandello;Il fu Mattia Pascal;Romanzo;\r\n"
+                                "4;Dante Alighieri;La Divina Commedia;Poema;\r\n"
+                                "5;Gabriele D'Annunzio;Alcyone;Poesia;\r\n"
+                                "6;Elsa Morante;\"La Storia; romanzo\";Romanzo;12,5\r\n"
+                                "7;Anonimo;\"Il \"\"Novellino\"\"\";;(dati binari)\r\n"
+                                "8;Giacomo Leopardi;\"Canti\nOperette morali\";Poesia;1889\r\n";
+    EXPECT_EQ(contents(target("catalogo.csv")).toStdString(), expected.toStdString());
+}
+
+TEST_F(Export, NothingListedYetIsSaidAndNothingAsked)
+{
+    trigger("mnuesportacsv");
+    trigger("mnuesportapdf");
+    trigger("mnustampa");
+    EXPECT_EQ(services.informations.size(), 3u);
+    EXPECT_TRUE(services.fileDialogs.empty());
+    EXPECT_EQ(services.previews, 0);
+}
+
+TEST_F(Export, CancelledDialogWritesNothing)
+{
+    trigger("mnuall");
+    trigger("mnuesportacsv"); // no answer scripted: the dialog is cancelled
+    EXPECT_EQ(filesBeside(), QStringList{"dorvi.mdb"});
+    EXPECT_TRUE(services.progressTotals.empty());
+}
+
+TEST_F(Export, CancelledWriteLeavesNoFileAndTheOldOneWhole)
+{
+    trigger("mnuall");
+    services.cancelAt = 0;
+    exportTo(target("nuovo.csv"));
+    services.fileAnswers.push_back(target("nuovo.pdf"));
+    trigger("mnuesportapdf");
+    EXPECT_EQ(filesBeside(), QStringList{"dorvi.mdb"});
+
+    QFile old(target("vecchio.csv"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("il file di prima");
+    old.close();
+    exportTo(target("vecchio.csv"));
+    EXPECT_EQ(contents(target("vecchio.csv")), "il file di prima");
+    EXPECT_EQ(filesBeside(), (QStringList{"dorvi.mdb", "vecchio.csv"}));
+    EXPECT_TRUE(services.errors.empty());
+}
+
+TEST_F(Export, WriteFailingHalfwayLeavesTheOldFileWhole)
+{
+    // Enough books that the export passes the file-size limit set below, as a disk
+    // filling up in the middle of the write would stop it.
+    catalogue.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
+                   "INSERT INTO dorvi (autore, titolo, genere) SELECT 'Autore ' || i, 'Titolo ' || i, 'Saggio' FROM n");
+    trigger("mnuall");
+    QFile old(target("catalogo.csv"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("il file di prima");
+    old.close();
+
+    rlimit before{};
+    getrlimit(RLIMIT_FSIZE, &before);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = before;
+    limit.rlim_cur = 64 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    exportTo(target("catalogo.csv"));
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previousHandler);
+
+    ASSERT_EQ(services.errors.size(), 1u);
+    EXPECT_EQ(services.errors[0].number(), ErrorNumber::DiskFull);
+    EXPECT_NE(services.errors[0].description().find("catalogo.csv"), std::string::npos);
+    EXPECT_EQ(contents(target("catalogo.csv")), "il file di prima");
+    EXPECT_EQ(filesBeside(), (QStringList{"catalogo.csv", "dorvi.mdb"})) << "no temporary file is left";
+}
+
+TEST_F(Export, MissingFolderIsNamed)
+{
+    trigger("mnuall");
+    exportTo(target("cartella-assente/catalogo.csv"));
+    ASSERT_EQ(services.errors.size(), 1u);
+    EXPECT_EQ(services.errors[0].number(), ErrorNumber::FileNotWritten);
+    EXPECT_NE(services.errors[0].description().find("cartella-assente» non esiste"), std::string::npos)
+        << services.errors[0].description();
+}
+
+TEST_F(Export, RowsOnShowFollowTheViewsFilterAndOrderWithoutTheNewRowLine)
+{
+    RecordsetModel model(openRecordset(catalogue.path(), "select * from dorvi;"), [](const catalogue::Error&) {});
+    model.setAllowAddNew(true);
+    QSortFilterProxyModel filter;
+    filter.setSourceModel(&model);
+    filter.setFilterKeyColumn(1);
+    filter.setFilterRegularExpression(QStringLiteral("^(Gabriele|Elsa|$)")); // the new-row line's empty cell too
+    QSortFilterProxyModel sort;
+    sort.setSourceModel(&filter);
+    sort.sort(2, Qt::DescendingOrder);
+    ASSERT_EQ(sort.rowCount(), 4);
+    const RowsOnShow shown = rowsOnShow(&sort);
+    EXPECT_EQ(shown.recordset, model.recordset());
+    EXPECT_EQ(shown.rows, (std::vector<std::size_t>{5, 1, 4})) << "titles from Z to A, no new-row line";
+}
+
+TEST_F(Export, CopyQuotesBrokenValuesAndShowsControls)
+{
+    catalogue.exec("UPDATE dorvi SET genere = 'a' || char(0) || 'b' WHERE iddorvo = 1");
+    DataGrid real(services);
+    real.setDataSource(openRecordset(catalogue.path(), "select autore, titolo, genere from dorvi where iddorvo in (1, 7, 8);"));
+    real.selectAll();
+    real.copySelection();
+    EXPECT_EQ(QApplication::clipboard()->text(),
+              QStringLiteral("autore\ttitolo\tgenere\n"
+                             "Alessandro Manzoni\tI promessi sposi\ta\u2400b\n"
+                             "Anonimo\tIl \"Novellino\"\t\n"
+                             "Giacomo Leopardi\t\"Canti\nOperette morali\"\tPoesia\n"));
+}
+
+namespace {
+
+// What pdftotext reads from `pdf`, page by page, laid out as on the page.
+QStringList pdfPages(const QString& pdf)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return {};
+    QStringList pages = QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\f'));
+    if (!pages.isEmpty() && pages.back().trimmed().isEmpty())
+        pages.removeLast();
+    return pages;
+}
+
+} // namespace
+
+TEST_F(Export, PdfHoldsEveryBookInOrderWithHeadingsOnEveryPage)
+{
+    catalogue.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 150) "
+                   "INSERT INTO dorvi (autore, titolo, genere) SELECT 'Autore ' || i, 'Titolo ' || i, 'Saggio' FROM n;"
+                   "UPDATE dorvi SET titolo = 'Un titolo molto lungo che non sta su una riga sola della colonna dei "
+                   "titoli e deve andare a capo senza perdere parole per strada, fino a questa fine' WHERE iddorvo = 4");
+    trigger("mnuall");
+    services.fileAnswers.push_back(target("catalogo.pdf"));
+    trigger("mnuesportapdf");
+    ASSERT_TRUE(services.errors.empty());
+
+    const QStringList pages = pdfPages(target("catalogo.pdf"));
+    ASSERT_GE(pages.size(), 3);
+    const QString all = pages.join(QLatin1Char('\n'));
+    for (int page = 0; page < pages.size(); ++page) {
+        SCOPED_TRACE(page);
+        EXPECT_TRUE(pages[page].contains(QStringLiteral("Catalogo dei libri")));
+        EXPECT_TRUE(pages[page].contains(QRegularExpression(QStringLiteral("iddorvo +autore +titolo +genere +prezzo"))));
+        EXPECT_TRUE(pages[page].contains(QStringLiteral("Pagina %1 di %2").arg(page + 1).arg(pages.size())));
+    }
+    EXPECT_TRUE(pages[0].contains(QLocale(QLocale::Italian).toString(QDate::currentDate(), QStringLiteral("d MMMM yyyy"))));
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("158 libri")));
+    // Every book on a line of its own, in the grid's order.
+    qsizetype at = 0;
+    for (const auto& row : catalogue.rows("select iddorvo, autore from dorvi order by iddorvo")) {
+        const QRegularExpression line(QStringLiteral("\\n *%1 +%2 ")
+                                          .arg(QString::fromStdString(row[0]),
+                                               QRegularExpression::escape(QString::fromStdString(row[1]))));
+        const auto match = line.match(all, at);
+        ASSERT_TRUE(match.hasMatch()) << row[0] << " after offset " << at;
+        at = match.capturedEnd();
+    }
+    const QString words = all.simplified();
+    for (const QString& word : QStringLiteral("Un titolo molto lungo che non sta su una riga sola della colonna dei "
+                                              "titoli e deve andare a capo senza perdere parole per strada, fino a "
+                                              "questa fine").split(' '))
+        EXPECT_TRUE(words.contains(word)) << word.toStdString();
+}
+
+TEST_F(Export, ManyColumnsTurnThePageAndPrintGoesThroughThePreview)
+{
+    const auto wide = openRecordset(catalogue.path(), "select *, autore || ' ' || titolo as descrizione, "
+                                                      "genere as genere_letterario, titolo as titolo_originale from dorvi;");
+    EXPECT_EQ(CataloguePages(RowsOnShow::all(wide), QDate(2026, 1, 31)).orientation(), QPageLayout::Landscape);
+    trigger("mnuall");
+    EXPECT_EQ(CataloguePages(grid.rowsOnShow(), {}).orientation(), QPageLayout::Portrait);
+
+    services.printedTo = target("stampa.pdf");
+    trigger("mnustampa");
+    EXPECT_EQ(services.previews, 1);
+    const QStringList pages = pdfPages(target("stampa.pdf"));
+    ASSERT_EQ(pages.size(), 1);
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("Pagina 1 di 1")));
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("La Storia; romanzo")));
+}

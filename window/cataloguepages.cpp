@@ -1,0 +1,286 @@
+// Pages of the printed list. Everything is laid out in tenths of a point (720 to
+// the inch) with fonts sized in the same units, so a page looks the same on a
+// printer, in the preview and in a PDF whatever their resolution. A paint lays the
+// pages out first (each row's height from its wrapped lines) and then draws them,
+// so every foot knows the number of pages.
+#include "cataloguepages.h"
+
+#include "celltext.h"
+#include "recordset.h"
+#include "windowservices.h"
+
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QLocale>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+constexpr double unitsPerInch = 720;
+constexpr double unitsPerMm = unitsPerInch / 25.4;
+constexpr double marginMm = 12;
+constexpr double cellPadX = 30, cellPadY = 12;
+constexpr double titleGap = 20, headGap = 60, footGap = 60;
+constexpr double maxNaturalWidth = 3000; ///< about 10.5 cm: wider values wrap
+constexpr std::size_t sampledRows = 2000; ///< rows measured for the natural widths
+constexpr std::size_t rowsBetweenReports = 256;
+
+QFont sizedFont(int tenthsOfPoint, bool bold)
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPixelSize(tenthsOfPoint);
+    font.setBold(bold);
+    // No ligatures, so "fi" stays two letters that a search of the PDF, or a copy
+    // from it, finds as typed.
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    return font;
+}
+
+double pageWidth(QPageLayout::Orientation orientation)
+{
+    const QSizeF a4 = QPageSize(QPageSize::A4).size(QPageSize::Millimeter);
+    const double across = orientation == QPageLayout::Portrait ? a4.width() : a4.height();
+    return (across - 2 * marginMm) * unitsPerMm;
+}
+
+bool isNumber(const catalogue::Value& value)
+{
+    return std::holds_alternative<std::int64_t>(value) || std::holds_alternative<double>(value);
+}
+
+} // namespace
+
+CataloguePages::CataloguePages(RowsOnShow shown, QDate date)
+    : m_shown(std::move(shown)),
+      m_date(date),
+      m_titleFont(sizedFont(140, true)),
+      m_font(sizedFont(90, false)),
+      m_headingFont(sizedFont(90, true)),
+      m_footFont(sizedFont(80, false))
+{
+    m_lineHeight = QFontMetricsF(m_font).lineSpacing();
+    measureColumns();
+    const double natural = std::accumulate(m_natural.begin(), m_natural.end(), 0.0);
+    m_orientation = natural > pageWidth(QPageLayout::Portrait) ? QPageLayout::Landscape : QPageLayout::Portrait;
+}
+
+QPageLayout CataloguePages::pageLayout() const
+{
+    return QPageLayout(QPageSize(QPageSize::A4), m_orientation,
+                       QMarginsF(marginMm, marginMm, marginMm, marginMm), QPageLayout::Millimeter);
+}
+
+// Each column as wide as its heading and its widest value on one line, measured
+// on a spread sample so that a million rows cost the same as two thousand.
+void CataloguePages::measureColumns()
+{
+    const int columns = m_shown.recordset ? m_shown.recordset->columnCount() : 0;
+    const QFontMetricsF body(m_font), heading(m_headingFont);
+    m_natural.assign(static_cast<std::size_t>(columns), 0);
+    const std::size_t rows = m_shown.rows.size();
+    const std::size_t step = std::max<std::size_t>(1, rows / sampledRows);
+    for (int column = 0; column < columns; ++column) {
+        const QString name = QString::fromStdString(m_shown.recordset->columnName(column));
+        double widest = heading.horizontalAdvance(name);
+        for (std::size_t i = 0; i < rows; i += step) {
+            const QString text = documentText(m_shown.recordset->value(m_shown.rows[i], column));
+            for (const QString& line : text.split(QLatin1Char('\n')))
+                widest = std::max(widest, body.horizontalAdvance(line));
+            if (widest >= maxNaturalWidth)
+                break;
+        }
+        m_natural[static_cast<std::size_t>(column)] = std::min(widest, maxNaturalWidth) + 2 * cellPadX;
+    }
+}
+
+// Columns that fit keep their natural width and share what is left; when they do
+// not fit, the widest give way first, down to a common width.
+void CataloguePages::fitColumns(double width)
+{
+    m_widths = m_natural;
+    if (m_widths.empty())
+        return;
+    const double total = std::accumulate(m_natural.begin(), m_natural.end(), 0.0);
+    if (total <= width) {
+        for (double& w : m_widths)
+            w *= width / total;
+        return;
+    }
+    std::vector<double> sorted = m_natural;
+    std::sort(sorted.begin(), sorted.end());
+    double below = 0; // the summed widths of the columns narrower than the cap
+    double cap = width / static_cast<double>(sorted.size());
+    for (std::size_t i = 0; i < sorted.size(); ++i) {
+        const double share = (width - below) / static_cast<double>(sorted.size() - i);
+        if (sorted[i] > share) {
+            cap = share;
+            break;
+        }
+        below += sorted[i];
+    }
+    for (double& w : m_widths)
+        w = std::min(w, cap);
+}
+
+// The lines `text` takes in `width`: broken at its own line breaks, then between
+// words, and inside a word only when the word alone is wider than the column.
+QStringList CataloguePages::wrapped(const QString& text, const QFont& font, double width) const
+{
+    const QFontMetricsF metrics(font);
+    QStringList lines;
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        QString plain = paragraph;
+        if (plain.endsWith(QLatin1Char('\r')))
+            plain.chop(1);
+        if (metrics.horizontalAdvance(plain) <= width) {
+            lines << plain;
+            continue;
+        }
+        QTextLayout layout(plain, font);
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            lines << plain.mid(line.textStart(), line.textLength()).trimmed();
+        }
+        layout.endLayout();
+    }
+    if (m_bodyLines > 0 && lines.size() > m_bodyLines) {
+        // A value longer than a whole page ends with a mark on the page's last line.
+        lines.resize(m_bodyLines);
+        lines.back() += QChar(0x2026);
+    }
+    return lines;
+}
+
+CataloguePages::Row CataloguePages::rowCells(std::size_t index) const
+{
+    Row row;
+    const std::size_t source = m_shown.rows[index];
+    for (std::size_t column = 0; column < m_widths.size(); ++column) {
+        const catalogue::Value value = m_shown.recordset->value(source, static_cast<int>(column));
+        row.push_back({wrapped(documentText(value), m_font, m_widths[column] - 2 * cellPadX), isNumber(value)});
+    }
+    return row;
+}
+
+CataloguePages::Row CataloguePages::headingCells() const
+{
+    Row row;
+    for (std::size_t column = 0; column < m_widths.size(); ++column) {
+        const QString name = QString::fromStdString(m_shown.recordset->columnName(static_cast<int>(column)));
+        row.push_back({wrapped(name, m_headingFont, m_widths[column] - 2 * cellPadX), false});
+    }
+    return row;
+}
+
+double CataloguePages::rowHeight(const Row& row) const
+{
+    qsizetype lines = 1;
+    for (const Cell& cell : row)
+        lines = std::max(lines, cell.lines.size());
+    return static_cast<double>(lines) * m_lineHeight + 2 * cellPadY;
+}
+
+void CataloguePages::paginate(double bodyHeight, Progress* progress)
+{
+    m_pageStarts.assign(1, 0);
+    double used = 0;
+    for (std::size_t i = 0; i < m_shown.rows.size(); ++i) {
+        if (progress && i % rowsBetweenReports == 0 && !progress->advance(static_cast<qint64>(i)))
+            return;
+        const double height = rowHeight(rowCells(i));
+        if (used > 0 && used + height > bodyHeight) {
+            m_pageStarts.push_back(i);
+            used = 0;
+        }
+        used += height;
+    }
+}
+
+double CataloguePages::paintRow(QPainter& painter, const Row& row, const QFont& font, double top) const
+{
+    painter.setFont(font);
+    const QFontMetricsF metrics(font);
+    double left = 0;
+    for (std::size_t column = 0; column < row.size(); ++column) {
+        const Cell& cell = row[column];
+        double baseline = top + cellPadY + metrics.ascent();
+        for (const QString& line : cell.lines) {
+            const double x = cell.alignRight ? left + m_widths[column] - cellPadX - metrics.horizontalAdvance(line)
+                                             : left + cellPadX;
+            painter.drawText(QPointF(x, baseline), line);
+            baseline += m_lineHeight;
+        }
+        left += m_widths[column];
+    }
+    return rowHeight(row);
+}
+
+void CataloguePages::paintPage(QPainter& painter, int page, double width, double height) const
+{
+    const QFontMetricsF title(m_titleFont), foot(m_footFont);
+    painter.setFont(m_titleFont);
+    double top = title.ascent();
+    painter.drawText(QPointF(0, top), QStringLiteral("Catalogo dei libri"));
+    const QLocale italian(QLocale::Italian, QLocale::Italy);
+    const qsizetype books = static_cast<qsizetype>(m_shown.rows.size());
+    const QString count = books == 1 ? QStringLiteral("1 libro") : QStringLiteral("%1 libri").arg(italian.toString(books));
+    painter.setFont(m_font);
+    top += title.descent() + titleGap + QFontMetricsF(m_font).ascent();
+    painter.drawText(QPointF(0, top), italian.toString(m_date, QStringLiteral("d MMMM yyyy")) + QStringLiteral(" · ") + count);
+    top += QFontMetricsF(m_font).descent() + headGap;
+
+    top += paintRow(painter, headingCells(), m_headingFont, top);
+    painter.setPen(QPen(Qt::black, 5));
+    painter.drawLine(QPointF(0, top), QPointF(width, top));
+    painter.setPen(QPen(Qt::black));
+
+    const std::size_t first = m_pageStarts[static_cast<std::size_t>(page)];
+    const std::size_t end = static_cast<std::size_t>(page) + 1 < m_pageStarts.size()
+        ? m_pageStarts[static_cast<std::size_t>(page) + 1] : m_shown.rows.size();
+    for (std::size_t i = first; i < end; ++i)
+        top += paintRow(painter, rowCells(i), m_font, top);
+
+    painter.setFont(m_footFont);
+    const QString footText = QStringLiteral("Pagina %1 di %2").arg(page + 1).arg(pageCount());
+    painter.drawText(QPointF((width - foot.horizontalAdvance(footText)) / 2, height - foot.descent()), footText);
+}
+
+bool CataloguePages::paint(QPagedPaintDevice& device, Progress* progress)
+{
+    QPainter painter(&device);
+    const QRect area = device.pageLayout().paintRectPixels(device.logicalDpiX());
+    const double scale = device.logicalDpiX() / unitsPerInch;
+    painter.scale(scale, scale);
+    const double width = area.width() / scale;
+    const double height = area.height() / scale;
+
+    fitColumns(width);
+    const double titleHeight = QFontMetricsF(m_titleFont).height() + titleGap + m_lineHeight + headGap;
+    const double footHeight = footGap + QFontMetricsF(m_footFont).height();
+    m_bodyLines = 0;
+    const double headingHeight = rowHeight(headingCells());
+    const double bodyHeight = height - titleHeight - headingHeight - footHeight;
+    m_bodyLines = std::max(1, static_cast<int>((bodyHeight - 2 * cellPadY) / m_lineHeight));
+    paginate(bodyHeight, progress);
+    const auto rows = static_cast<qint64>(m_shown.rows.size());
+    if (progress && !progress->advance(rows))
+        return false;
+
+    for (int page = 0; page < pageCount(); ++page) {
+        if (page > 0)
+            device.newPage();
+        if (progress && !progress->advance(rows + static_cast<qint64>(m_pageStarts[static_cast<std::size_t>(page)])))
+            return false;
+        paintPage(painter, page, width, height);
+    }
+    return !progress || progress->advance(2 * rows);
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QDate>
+#include <QFont>
+#include <QPageLayout>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+#include "rowsonshow.h"
+
+class QPagedPaintDevice;
+class QPainter;
+class Progress;
+
+// The printed list of the rows on show, in their order, on A4: on every page the
+// title "Catalogo dei libri" with the date and the number of books, the column
+// headings, the rows, and "Pagina N di M" at the foot. Long values wrap onto more
+// lines instead of being cut; the page turns across when the columns need it.
+class CataloguePages {
+public:
+    CataloguePages(RowsOnShow shown, QDate date);
+
+    // Across when the columns' natural widths do not fit down the page.
+    QPageLayout::Orientation orientation() const { return m_orientation; }
+    // A4 with the program's margins, in the orientation above.
+    QPageLayout pageLayout() const;
+
+    // Draws every page on `device`, laid out for the page it has (the user may have
+    // turned it). Returns false when `progress` says the user cancelled; then the
+    // device holds only some of the pages.
+    bool paint(QPagedPaintDevice& device, Progress* progress = nullptr);
+    // The number of pages of the last paint.
+    int pageCount() const { return static_cast<int>(m_pageStarts.size()); }
+
+private:
+    struct Cell {
+        QStringList lines;
+        bool alignRight = false;
+    };
+    using Row = std::vector<Cell>;
+
+    void measureColumns();
+    void fitColumns(double width);
+    Row rowCells(std::size_t index) const;
+    Row headingCells() const;
+    QStringList wrapped(const QString& text, const QFont& font, double width) const;
+    double rowHeight(const Row& row) const;
+    void paginate(double bodyHeight, Progress* progress);
+    void paintPage(QPainter& painter, int page, double width, double height) const;
+    double paintRow(QPainter& painter, const Row& row, const QFont& font, double top) const;
+
+    RowsOnShow m_shown;
+    QDate m_date;
+    QFont m_titleFont, m_font, m_headingFont, m_footFont;
+    double m_lineHeight = 0;
+    std::vector<double> m_natural;  ///< each column's width on one line, capped
+    std::vector<double> m_widths;   ///< each column's width on the page being laid out
+    std::vector<std::size_t> m_pageStarts; ///< index into m_shown.rows of each page's first row
+    QPageLayout::Orientation m_orientation = QPageLayout::Portrait;
+    int m_bodyLines = 0; ///< lines a row may have at most: one page's body
+};

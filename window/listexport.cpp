@@ -1,0 +1,89 @@
+// The export and print commands, apart from the window so it stays a list of
+// commands. Each works on the rows on show as the grid had them when the command
+// began; the progress dialog closes before any error is shown, since it goes out
+// of scope first.
+#include "listexport.h"
+
+#include "cataloguepages.h"
+#include "csvexport.h"
+#include "replacingfile.h"
+#include "rowsonshow.h"
+#include "windowservices.h"
+
+#include <QDir>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QStandardPaths>
+
+namespace {
+
+// The user's documents folder, or home when there is none yet.
+QString proposedPath(const QString& name)
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QDir::homePath();
+    return QDir(folder).filePath(name);
+}
+
+bool nothingListed(WindowServices& services, const RowsOnShow& shown, const QString& title)
+{
+    if (shown.recordset)
+        return false;
+    services.information(QStringLiteral("Non c'è ancora nessun elenco: scegliere prima Gestione o un comando "
+                                        "del menu Interroga."),
+                         title);
+    return true;
+}
+
+} // namespace
+
+void exportSpreadsheet(WindowServices& services, const RowsOnShow& shown)
+{
+    const QString title = QStringLiteral("Esporta per foglio di calcolo");
+    if (nothingListed(services, shown, title))
+        return;
+    const QString path = services.saveFileName(title, proposedPath(QStringLiteral("catalogo.csv")),
+                                               QStringLiteral("File CSV (*.csv)"));
+    if (path.isEmpty())
+        return;
+    ReplacingFile file(path);
+    auto progress = services.progress(QStringLiteral("Esportazione dei libri in corso…"),
+                                      static_cast<qint64>(shown.rows.size()));
+    if (writeSpreadsheet(shown, file, *progress))
+        file.commit();
+}
+
+void exportPdf(WindowServices& services, const RowsOnShow& shown, QDate today)
+{
+    const QString title = QStringLiteral("Esporta PDF");
+    if (nothingListed(services, shown, title))
+        return;
+    const QString path = services.saveFileName(title, proposedPath(QStringLiteral("catalogo.pdf")),
+                                               QStringLiteral("Documenti PDF (*.pdf)"));
+    if (path.isEmpty())
+        return;
+    CataloguePages pages(shown, today);
+    ReplacingFile file(path);
+    auto progress = services.progress(QStringLiteral("Preparazione del PDF in corso…"),
+                                      2 * static_cast<qint64>(shown.rows.size()));
+    bool done = false;
+    {
+        QPdfWriter writer(&file.device());
+        writer.setPageLayout(pages.pageLayout());
+        writer.setResolution(300);
+        writer.setTitle(QStringLiteral("Catalogo dei libri"));
+        writer.setCreator(QStringLiteral("Gestione Dorvi"));
+        done = pages.paint(writer, progress.get());
+    }
+    if (done)
+        file.commit();
+}
+
+void printList(WindowServices& services, const RowsOnShow& shown, QDate today)
+{
+    if (nothingListed(services, shown, QStringLiteral("Stampa")))
+        return;
+    CataloguePages pages(shown, today);
+    services.printPreview(pages.pageLayout(), [&pages](QPrinter& printer) { pages.paint(printer); });
+}
