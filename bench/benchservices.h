@@ -6,12 +6,6 @@
 #include <optional>
 #include <string>
 
-// A task nobody watches and nobody cancels.
-class NoProgress : public Progress {
-public:
-    bool advance(qint64) override { return true; }
-};
-
 // Window services for driving the real window without anyone at the keyboard: the
 // catalogue folder is the benchmark's, prompts answer from a script, and boxes are
 // counted instead of shown.
@@ -32,8 +26,6 @@ public:
     }
     QString programFolder() const override { return m_folder; }
     QString saveFileName(const QString&, const QString&, const QString&) override { return m_savePath; }
-    std::unique_ptr<Progress> progress(const QString&, qint64) override { return std::make_unique<NoProgress>(); }
-    void printPreview(const QPageLayout&, const std::function<void(QPrinter&)>&) override {}
     void end() override {}
     void setSavePath(const QString& path) { m_savePath = path; }
 

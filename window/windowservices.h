@@ -38,15 +38,20 @@ public:
     virtual void showError(const catalogue::Error& error) = 0;
     // The directory that holds the running program.
     virtual QString programFolder() const = 0;
+
+    // The services below have answers for services that never show them (a
+    // driver without anyone at the keyboard): Cancel, a task nobody cancels, and
+    // no print.
+
     // The file dialog for saving, in Italian, opening on `proposed` (a full path)
     // with a name filter like "CSV (*.csv)"; a file already there is replaced only
     // after the user agrees. Cancel returns the empty text.
-    virtual QString saveFileName(const QString& title, const QString& proposed, const QString& filter) = 0;
+    virtual QString saveFileName(const QString& title, const QString& proposed, const QString& filter);
     // Reports on a task of `total` steps, titled `text`.
-    virtual std::unique_ptr<Progress> progress(const QString& text, qint64 total) = 0;
+    virtual std::unique_ptr<Progress> progress(const QString& text, qint64 total);
     // The print dialog with its preview of the pages `paint` draws on the printer,
     // which comes set to `layout`; the user may change it before printing.
-    virtual void printPreview(const QPageLayout& layout, const std::function<void(QPrinter&)>& paint) = 0;
+    virtual void printPreview(const QPageLayout& layout, const std::function<void(QPrinter&)>& paint);
     // Ends the program: the window closes and nothing further runs.
     virtual void end() = 0;
 };
