@@ -1,0 +1,141 @@
+// The spreadsheet export read back by a real spreadsheet: LibreOffice Calc, run
+// headless, opens the CSV as an Italian user's Calc does (`;`, UTF-8, it-IT for the
+// decimal comma) and saves it as a flat OpenDocument sheet, whose cells must be the
+// grid's: numbers as numbers, text with its accents, apostrophes, `;`, quotes and
+// line breaks.
+#include "windowonfakes.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QUrl>
+#include <QXmlStreamReader>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct SheetCell {
+    QString type; ///< office:value-type: "float", "string", or empty for an empty cell
+    QString value; ///< office:value for numbers
+    QString text;  ///< the paragraphs, joined by line feeds
+};
+using Sheet = std::vector<std::vector<SheetCell>>;
+
+// The paragraphs of a cell, with text:s (spaces) and text:line-break spelt out.
+QString cellText(QXmlStreamReader& xml)
+{
+    QStringList paragraphs;
+    QString current;
+    int depth = 1;
+    while (depth > 0 && !xml.atEnd()) {
+        switch (xml.readNext()) {
+        case QXmlStreamReader::StartElement:
+            ++depth;
+            if (xml.name() == u"s")
+                current += QString(xml.attributes().value("text:c").toInt() > 0 ? xml.attributes().value("text:c").toInt() : 1, ' ');
+            else if (xml.name() == u"line-break")
+                current += '\n';
+            else if (xml.name() == u"tab")
+                current += '\t';
+            break;
+        case QXmlStreamReader::EndElement:
+            --depth;
+            if (xml.name() == u"p") {
+                paragraphs << current;
+                current.clear();
+            }
+            break;
+        case QXmlStreamReader::Characters:
+            if (depth > 1) // inside a paragraph, not the layout between elements
+                current += xml.text();
+            break;
+        default:
+            break;
+        }
+    }
+    return paragraphs.join('\n');
+}
+
+Sheet readFlatSheet(const QString& path)
+{
+    QFile file(path);
+    Sheet sheet;
+    if (!file.open(QIODevice::ReadOnly))
+        return sheet;
+    QXmlStreamReader xml(&file);
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == u"table-row") {
+            sheet.emplace_back();
+        } else if (xml.name() == u"table-cell" && !sheet.empty()) {
+            const auto attributes = xml.attributes();
+            SheetCell cell{attributes.value("office:value-type").toString(), attributes.value("office:value").toString(), {}};
+            const int repeated = std::max(1, attributes.value("table:number-columns-repeated").toInt());
+            cell.text = cellText(xml);
+            for (int i = 0; i < std::min(repeated, 64); ++i)
+                sheet.back().push_back(cell);
+        }
+    }
+    return sheet;
+}
+
+class Spreadsheet : public ::testing::Test, public WindowOnFakes {};
+
+} // namespace
+
+TEST_F(Spreadsheet, CalcReadsBackTheGridsValues)
+{
+    catalogue.exec("ALTER TABLE dorvi ADD COLUMN prezzo REAL;"
+                   "UPDATE dorvi SET prezzo = 12.5 WHERE iddorvo = 1;"
+                   "UPDATE dorvi SET prezzo = -0.75 WHERE iddorvo = 2;"
+                   "INSERT INTO dorvi (autore, titolo, genere, prezzo) VALUES "
+                   "('Italo Calvino', 'Le città invisibili', 'Romanzo; fantastico', 1972),"
+                   "('Anonimo', 'Il \"Novellino\"', NULL, x'00ff'),"
+                   "('Giacomo Leopardi', 'Canti' || char(13) || char(10) || 'Operette morali', 'Poesia' || char(10) || 'Prosa', NULL)");
+    trigger("mnuall");
+    const QString folder = catalogue.folder();
+    services.fileAnswers.push_back(folder + "/catalogo.csv");
+    trigger("mnuesportacsv");
+    ASSERT_TRUE(services.errors.empty());
+
+    QProcess calc;
+    calc.setProcessChannelMode(QProcess::MergedChannels);
+    // A profile of its own, so the test needs nothing of the user's and runs as root.
+    calc.start("soffice", {"-env:UserInstallation=" + QUrl::fromLocalFile(folder + "/profilo").toString(), "--headless",
+                           "--norestore", "--infilter=CSV:59,34,76,1,,1040", "--convert-to", "fods", "--outdir", folder,
+                           folder + "/catalogo.csv"});
+    ASSERT_TRUE(calc.waitForFinished(120000)) << "LibreOffice did not end";
+    ASSERT_EQ(calc.exitCode(), 0) << calc.readAll().toStdString();
+
+    const Sheet sheet = readFlatSheet(folder + "/catalogo.fods");
+    const auto rows = catalogue.rows("select iddorvo, autore, titolo, genere, typeof(prezzo), prezzo from dorvi order by iddorvo");
+    ASSERT_GE(sheet.size(), rows.size() + 1);
+    const QStringList headings = {"iddorvo", "autore", "titolo", "genere", "prezzo"};
+    for (int column = 0; column < headings.size(); ++column)
+        EXPECT_EQ(sheet[0].at(column).text, headings[column]);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const auto& row = rows[i];
+        const auto& cells = sheet[i + 1];
+        SCOPED_TRACE(row[0]);
+        ASSERT_GE(cells.size(), 4u);
+        EXPECT_EQ(cells[0].type, "float");
+        EXPECT_EQ(cells[0].value, QString::fromStdString(row[0]));
+        for (int column = 1; column <= 3; ++column) {
+            if (row[column] == "NULL")
+                EXPECT_TRUE(cells[column].type.isEmpty());
+            else
+                EXPECT_EQ(cells[column].text, QString::fromStdString(row[column]).replace("\r\n", "\n"));
+        }
+        const std::string type = row[4];
+        const SheetCell price = cells.size() > 4 ? cells[4] : SheetCell{};
+        if (type == "real" || type == "integer") {
+            EXPECT_EQ(price.type, "float");
+            EXPECT_DOUBLE_EQ(price.value.toDouble(), std::stod(row[5]));
+        } else if (type == "blob") {
+            EXPECT_EQ(price.text, "(dati binari)");
+        } else {
+            EXPECT_TRUE(price.type.isEmpty());
+        }
+    }
+}
