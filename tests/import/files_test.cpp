@@ -209,6 +209,39 @@ TEST_F(JetFiles, Jet4DecimalsAreExact)
               (std::vector<std::vector<Value>>{{t("some data"), i(1), i(0), i(0), i(4), i(-1), i(1)}}));
 }
 
+// The password and the encoding key lie under the first page's key stream, the
+// Jet 4 password also under its date mask: every real file, none protected,
+// must read as unprotected, and a copy given either must read as having it.
+TEST(JetHeaders, ProtectionIsReadUnderTheHeaderMask)
+{
+    for (const char* name : {"testV1997.mdb", "testAccess2_2000.mdb", "testUnicodeCompV2003.mdb",
+                             "historicRecords.mdb", "fixedNumericTestV2000.mdb"}) {
+        const jetimport::JetHeader header = jetimport::readJetHeader(jetFile(name));
+        EXPECT_FALSE(header.password) << name;
+        EXPECT_FALSE(header.encoded) << name;
+    }
+    ScratchFolder folder;
+    struct Copy {
+        const char* source;
+        std::string password;
+        std::uint32_t key;
+    };
+    for (const Copy& copy : {Copy{"testV1997.mdb", "x", 0}, Copy{"historicRecords.mdb", std::string("x\0y", 3), 0},
+                             Copy{"testV1997.mdb", "", 1}, Copy{"testAccess2_2000.mdb", "", 0x80000000}}) {
+        std::string bytes = fileBytes(jetFile(copy.source));
+        protect(bytes, copy.password, copy.key);
+        writeFile(folder / "copy.mdb", bytes);
+        const jetimport::JetHeader header = jetimport::readJetHeader(folder / "copy.mdb");
+        EXPECT_EQ(header.password, !copy.password.empty()) << copy.source;
+        EXPECT_EQ(header.encoded, copy.key != 0) << copy.source;
+    }
+    const std::string encoded =
+        jetimport::protectedFileError("vecchio.mdb", {jetimport::JetVersion::Jet4, 4096, 0, false, true}).what();
+    EXPECT_NE(encoded.find("codificato"), std::string::npos) << encoded;
+    EXPECT_NE(encoded.find("Codifica/decodifica database"), std::string::npos) << encoded;
+    EXPECT_EQ(encoded.find("password"), std::string::npos) << encoded;
+}
+
 TEST_F(JetFiles, TheProgramOpensAndEditsAConvertedCatalogue)
 {
     const fs::path db = convert("testAccess2_2000.mdb");

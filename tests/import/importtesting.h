@@ -79,6 +79,19 @@ inline void writeFile(const fs::path& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+// Sets a protection in the first page of a copy of a Jet file. That page is
+// stored under a fixed RC4 key stream, so bytes XORed into the stored ones are
+// XORed into what lies under it. A plain file has zeros there for the encoding
+// key (0x3E) and, once unmasked, for the password (0x42): the copy then reads as
+// having that key and a password.
+inline void protect(std::string& bytes, const std::string& password, std::uint32_t encodingKey)
+{
+    for (std::size_t i = 0; i < password.size(); ++i)
+        bytes[0x42 + i] = static_cast<char>(bytes[0x42 + i] ^ password[i]);
+    for (std::size_t i = 0; i < 4; ++i)
+        bytes[0x3E + i] = static_cast<char>(bytes[0x3E + i] ^ static_cast<char>(encodingKey >> (8 * i)));
+}
+
 // Every row of a query, each cell with the type SQLite stored it as.
 inline std::vector<std::vector<catalogue::Value>> query(const fs::path& database, const std::string& sql)
 {

@@ -1,7 +1,11 @@
 // dorvi-import as the user runs it: what it leaves on disk, and its exit codes.
 #include "importtesting.h"
 
+#include <mdbtools.h>
+
+#include <cstring>
 #include <random>
+#include <set>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -44,6 +48,54 @@ ToolRun runTool(const std::vector<std::string>& arguments)
     run.out = fileBytes(out);
     run.err = fileBytes(err);
     return run;
+}
+
+// Where in a Jet 3 file MSysObjects keeps the Type of each named object, found
+// through libmdb's own row reader, so a test can turn tables into links.
+std::vector<std::size_t> objectTypeOffsets(const fs::path& file, const std::set<std::string>& names)
+{
+    MdbHandle* mdb = mdb_open(file.c_str(), MDB_NOFLAGS);
+    if (!mdb)
+        throw std::runtime_error("libmdb cannot open " + file.string());
+    MdbCatalogEntry entry{};
+    entry.mdb = mdb;
+    entry.object_type = MDB_TABLE;
+    entry.table_pg = 2; // MSysObjects' definition
+    std::strcpy(entry.object_name, "MSysObjects");
+    MdbTableDef* table = mdb_read_table(&entry);
+    mdb_read_columns(table);
+    int nameColumn = -1;
+    int typeColumn = -1;
+    for (unsigned i = 0; i < table->num_cols; ++i) {
+        const auto* column = static_cast<const MdbColumn*>(g_ptr_array_index(table->columns, i));
+        if (std::string(column->name) == "Name")
+            nameColumn = static_cast<int>(i);
+        if (std::string(column->name) == "Type")
+            typeColumn = static_cast<int>(i);
+    }
+    std::vector<std::size_t> offsets;
+    std::vector<MdbField> fields(table->num_cols + 1);
+    mdb_rewind_table(table);
+    while (mdb_fetch_row(table)) {
+        int start = 0;
+        std::size_t size = 0;
+        mdb_find_row(mdb, static_cast<int>(table->cur_row) - 1, &start, &size);
+        const int count = mdb_crack_row(table, start & 0x1FFF, size, fields.data());
+        std::string name;
+        std::size_t typeOffset = 0;
+        for (int f = 0; f < count; ++f) {
+            const MdbField& field = fields[f];
+            if (field.colnum == nameColumn && !field.is_null)
+                name.assign(reinterpret_cast<const char*>(mdb->pg_buf) + field.start, field.siz);
+            if (field.colnum == typeColumn)
+                typeOffset = static_cast<std::size_t>(mdb->cur_pg) * mdb->fmt->pg_size + field.start;
+        }
+        if (names.count(name))
+            offsets.push_back(typeOffset);
+    }
+    mdb_free_tabledef(table);
+    mdb_close(mdb);
+    return offsets;
 }
 
 bool isSqliteFile(const fs::path& path)
@@ -148,6 +200,54 @@ TEST_F(Tool, Jet3TextIsReadInTheCodePageGiven)
             << (reading.option.empty() ? "no --codepage" : reading.option.back());
         fs::remove(target);
     }
+}
+
+// A password alone does not keep libmdb from the data: such a file converts.
+// When libmdb cannot read the tables of a protected file (here the pages are
+// marked encoded with a key they were never encoded with, which libmdb decodes
+// into nonsense), the user learns about the password and how to remove it.
+TEST_F(Tool, ProtectedFilesSayHowToRemoveThePassword)
+{
+    const fs::path withPassword = copyOf("testV1997.mdb", "password.mdb", [](std::string& bytes) {
+        protect(bytes, "dorvi", 0);
+    });
+    const ToolRun converted = runTool({withPassword, m_folder / "password.sqlite"});
+    EXPECT_EQ(converted.exitCode, 0) << converted.err;
+    EXPECT_EQ(query(m_folder / "password.sqlite", "SELECT count(*) FROM Table1")[0][0], catalogue::Value(std::int64_t{2}));
+
+    for (const char* source : {"testV1997.mdb", "testAccess2_2000.mdb"}) {
+        const std::string name = std::string("encoded-") + source;
+        copyOf(source, name, [](std::string& bytes) { protect(bytes, std::string("dorvi"), 0x12345678); });
+        const ToolRun refused = runTool({m_folder / name, m_folder / "dorvi.mdb"});
+        EXPECT_EQ(refused.exitCode, 3) << source;
+        EXPECT_TRUE(contains(refused.err, "protetto da una password")) << refused.err;
+        EXPECT_TRUE(contains(refused.err, "Elimina password database")) << refused.err;
+        EXPECT_TRUE(contains(refused.err, name)) << refused.err;
+        EXPECT_FALSE(fs::exists(m_folder / "dorvi.mdb"));
+    }
+}
+
+// A split catalogue: the front file holds only links to the tables of another.
+// Made from testV1997.mdb by turning its four tables' entries in MSysObjects into
+// links (Type 6); their linked file is not recorded, which the message says.
+TEST_F(Tool, LinkedTablesNameWhatToConvertInstead)
+{
+    const fs::path front = copyOf("testV1997.mdb", "front.mdb");
+    const std::vector<std::size_t> types = objectTypeOffsets(front, {"Table1", "Table2", "Table3", "Table4"});
+    ASSERT_EQ(types.size(), 4u);
+    std::string bytes = fileBytes(front);
+    for (std::size_t at : types) {
+        ASSERT_EQ(bytes.substr(at, 2), std::string("\x01\x00", 2)); // a local table
+        bytes[at] = 6;
+    }
+    writeFile(front, bytes);
+
+    const ToolRun run = runTool({front, m_folder / "dorvi.mdb"});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_TRUE(contains(run.err, "collegamenti ad altri file")) << run.err;
+    EXPECT_TRUE(contains(run.err, "«Table1», «Table2», «Table3», «Table4»")) << run.err;
+    EXPECT_FALSE(contains(run.err, "non c'è nulla da convertire")) << run.err;
+    EXPECT_FALSE(fs::exists(m_folder / "dorvi.mdb"));
 }
 
 // Sources that are not Jet files at all are refused before anything is written.

@@ -4,6 +4,7 @@
 #include "commandline.h"
 #include "decimal.h"
 #include "importerror.h"
+#include "jetobjects.h"
 #include "jetvalues.h"
 #include "longvalue.h"
 #include "report.h"
@@ -396,6 +397,32 @@ TEST(Schema, QuotesNamesWithQuotesAndSpaces)
 {
     const TableSchema schema = tableSchema("my \"books\"", {column("Id No", MDB_LONGINT)}, {});
     EXPECT_EQ(insertStatement(schema), "INSERT INTO \"my \"\"books\"\"\" (\"Id No\") VALUES (?1)");
+}
+
+// ---- linked tables ----------------------------------------------------------------
+
+TEST(LinkedTables, NameEachLinkedFileOnceWithItsTables)
+{
+    const std::vector<JetObject> objects{
+        {"MSysObjects", 1, "", ""},
+        {"dorvi", 6, "C:\\dati\\dorvi_be.mdb", ""},
+        {"Query1", 5, "", ""},
+        {"prestiti", 6, "", "Excel 8.0;HDR=YES;DATABASE=C:\\dati\\prestiti.xls"},
+        {"clienti", 4, "", "ODBC;DSN=Biblioteca;UID=ospite"},
+        {"generi", 6, "C:\\dati\\dorvi_be.mdb", ";DATABASE=C:\\dati\\dorvi_be.mdb"},
+    };
+    std::vector<bool> linked;
+    for (const JetObject& object : objects)
+        linked.push_back(isLinkedTable(object));
+    EXPECT_EQ(linked, (std::vector<bool>{false, true, false, true, true, true}));
+
+    const std::string message = onlyLinkedTables("vecchio.mdb", objects).what();
+    EXPECT_NE(message.find("«vecchio.mdb»"), std::string::npos) << message;
+    EXPECT_NE(message.find("«C:\\dati\\dorvi_be.mdb»: tabelle «dorvi», «generi»\n"), std::string::npos) << message;
+    EXPECT_NE(message.find("«C:\\dati\\prestiti.xls»: tabelle «prestiti»"), std::string::npos) << message;
+    EXPECT_NE(message.find("«ODBC;DSN=Biblioteca;UID=ospite»: tabelle «clienti»"), std::string::npos) << message;
+    EXPECT_EQ(message.find("Query1"), std::string::npos) << message;
+    EXPECT_EQ(message.find("MSysObjects"), std::string::npos) << message;
 }
 
 // ---- report --------------------------------------------------------------------

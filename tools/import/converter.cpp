@@ -2,6 +2,7 @@
 
 #include "cataloguewriter.h"
 #include "isolation.h"
+#include "jetheader.h"
 #include "jetsource.h"
 #include "schema.h"
 
@@ -134,6 +135,13 @@ namespace {
 
 ImportError interrupted(const std::string& source, const ChildOutcome& outcome)
 {
+    // libmdb reading a protected file's pages as if they were plain may crash or
+    // loop as it would on damage; the protection is the likelier cause.
+    try {
+        if (const JetHeader header = readJetHeader(source); header.isProtected())
+            return protectedFileError(source, header);
+    } catch (const ImportError&) {
+    }
     if (outcome.outOfTime) {
         return ImportError(ExitCode::SourceUnreadable,
                            "La lettura di " + quoted(source) +

@@ -1,7 +1,9 @@
 #include "jetsource.h"
 
 #include "importerror.h"
+#include "jetobjects.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -82,22 +84,48 @@ JetSource::JetSource(const std::string& path, const JetHeader& header, const std
     : m_path(path)
     , m_mdb(openReadOnly(path, codePage))
 {
-    if (!m_mdb)
-        throw ImportError(ExitCode::SourceUnreadable, "Impossibile aprire il catalogo di Access " + quoted(path) + ".");
     if (header.version == JetVersion::Jet3)
         m_codePage = std::make_unique<CodePage>(codePage);
-    checkObjectListComplete(m_mdb.get(), path);
+    try {
+        readCatalogue();
+    } catch (const ImportError&) {
+        // What libmdb cannot read of a protected file is the protection's doing
+        // far more often than damage: the user is told how to remove it.
+        if (header.isProtected())
+            throw protectedFileError(path, header);
+        throw;
+    }
+    if (m_tables.empty())
+        throw noTables(header);
+}
+
+void JetSource::readCatalogue()
+{
+    if (!m_mdb)
+        throw ImportError(ExitCode::SourceUnreadable, "Impossibile aprire il catalogo di Access " + quoted(m_path) + ".");
+    checkObjectListComplete(m_mdb.get(), m_path);
     if (!mdb_read_catalog(m_mdb.get(), MDB_TABLE))
-        damaged(path, "non si legge l'elenco delle tabelle");
+        damaged(m_path, "non si legge l'elenco delle tabelle");
     for (unsigned i = 0; i < m_mdb->num_catalog; ++i) {
         auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(m_mdb->catalog, i));
         if (mdb_is_user_table(entry))
             m_tables.push_back(entry);
     }
-    if (m_tables.empty()) {
-        throw ImportError(ExitCode::SourceUnreadable,
-                          "Il catalogo di Access " + quoted(path) + " non contiene tabelle: non c'è nulla da convertire.");
+}
+
+ImportError JetSource::noTables(const JetHeader& header)
+{
+    try {
+        const std::vector<JetObject> objects = readJetObjects(m_mdb.get(), m_codePage.get());
+        if (std::any_of(objects.begin(), objects.end(), isLinkedTable))
+            return onlyLinkedTables(m_path, objects);
+    } catch (const ImportError&) {
+        // The list was read once already; without the links, the plainer message.
     }
+    if (header.isProtected())
+        return protectedFileError(m_path, header);
+    return ImportError(ExitCode::SourceUnreadable,
+                       "Il catalogo di Access " + quoted(m_path) + " non contiene tabelle: non c'è nulla da convertire.");
 }
 
 std::unique_ptr<JetTable> JetSource::openTable(std::size_t index)
