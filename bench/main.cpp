@@ -44,6 +44,7 @@ int main(int argc, char* argv[])
     bench::registerCommands();
     bench::registerFirstPaint();
     bench::registerWrites();
+    bench::registerExports();
 
     bench::SummaryReporter reporter;
     try {

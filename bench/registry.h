@@ -8,5 +8,6 @@ void registerShowAll();
 void registerCommands();
 void registerFirstPaint();
 void registerWrites();
+void registerExports();
 
 } // namespace bench
