@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cctype>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace catalogue {
 
@@ -52,6 +53,19 @@ void checkFile(const std::string& path, const struct stat& info)
     }
 }
 
+// The write bits are honoured even for the superuser, whom the system itself would
+// let write: a file marked read-only stays unchanged.
+bool isWriteProtected(const struct stat& info)
+{
+    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+Error writeProtected(const std::string& path)
+{
+    return Error(ErrorNumber::ReadOnlyFile,
+                 "Il catalogo " + quoted(path) + " è protetto da scrittura: la modifica non è stata scritta.");
+}
+
 } // namespace
 
 void Connection::open()
@@ -63,9 +77,7 @@ void Connection::open()
     const std::string& path = m_connectionString;
     const struct stat info = fileInfo(path);
     checkFile(path, info);
-    // The write bits are honoured even for the superuser, whom the system itself
-    // would let write: a file marked read-only stays unchanged.
-    const bool writeProtected = (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    const bool writeProtected = isWriteProtected(info);
     const int flags = (writeProtected ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
 
     sqlite3* raw = nullptr;
@@ -91,6 +103,10 @@ void Connection::prepareForWriting()
                         " è stato spostato, eliminato o sostituito dopo la lettura: la modifica non è stata "
                         "scritta. Rieseguire il comando per leggere il catalogo attuale.");
     }
+    // The handle was opened for writing, and would go on writing through it: a file
+    // made read-only since is refused here as it would be at open.
+    if (isReadOnly() || isWriteProtected(now) || ::access(m_connectionString.c_str(), W_OK) != 0)
+        throw writeProtected(m_connectionString);
     if (!m_preparedForWriting)
         execute(handle(), "PRAGMA synchronous=FULL");
     m_preparedForWriting = true;

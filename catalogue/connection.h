@@ -25,7 +25,8 @@ public:
     bool isReadOnly() const;
     // Makes every write reach the disk before it returns. Throws Error, also when
     // the path no longer names the file that was opened (moved, deleted or
-    // replaced since): a write would then land in a file nobody will read again.
+    // replaced since): a write would then land in a file nobody will read again;
+    // and when the file was opened read-only or has been made read-only since.
     void prepareForWriting();
     // The open database; throws Error when the connection is not open.
     sqlite3* handle() const;

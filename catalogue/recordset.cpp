@@ -153,11 +153,6 @@ sqlite3* Recordset::writableDatabase() const
                     "Questo risultato non si può modificare: " + m_notUpdatableReason + ".");
     }
     sqlite3* db = m_connection->handle();
-    if (m_connection->isReadOnly()) {
-        throw Error(ErrorNumber::ReadOnlyFile,
-                    "Il catalogo «" + m_connection->connectionString() +
-                        "» è protetto da scrittura: la modifica non è stata scritta.");
-    }
     m_connection->prepareForWriting();
     return db;
 }

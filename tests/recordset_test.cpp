@@ -291,11 +291,22 @@ TEST(WriteBackKeyless, RowsWithoutKeyAreMatchedOnEveryValue)
     EXPECT_EQ(errorOf([&] { rs->update(0, 0, std::string("z")); }), ErrorNumber::RowGone);
 }
 
-TEST(WriteProtected, ReadsButRefusesEveryWrite)
+class WriteProtected : public ::testing::TestWithParam<bool> {};
+
+// Whether the file was read-only when it was opened, or was made read-only by
+// another program while it was open for writing, no write reaches it.
+TEST_P(WriteProtected, ReadsButRefusesEveryWrite)
 {
+    const bool sinceOpening = GetParam();
     TestCatalogue catalogue;
-    ASSERT_EQ(::chmod(catalogue.path().c_str(), 0444), 0);
+    if (!sinceOpening) {
+        ASSERT_EQ(::chmod(catalogue.path().c_str(), 0444), 0);
+    }
     auto rs = openRecordset(catalogue.path(), "select * from dorvi;");
+    if (sinceOpening) {
+        rs->update(1, 3, std::string("Romanzo decadente")); // writing works until then
+        ASSERT_EQ(::chmod(catalogue.path().c_str(), 0444), 0);
+    }
     EXPECT_EQ(rs->rowCount(), 5u);
     EXPECT_EQ(errorOf([&] { rs->update(0, 1, std::string("x")); }), ErrorNumber::ReadOnlyFile);
     EXPECT_EQ(errorOf([&] { rs->addNew(1, std::string("x")); }), ErrorNumber::ReadOnlyFile);
@@ -303,4 +314,8 @@ TEST(WriteProtected, ReadsButRefusesEveryWrite)
     EXPECT_EQ(text(rs->value(0, 1)), "Alessandro Manzoni");
     ::chmod(catalogue.path().c_str(), 0644);
     EXPECT_EQ(catalogue.scalar("select count(*) from dorvi where autore='Alessandro Manzoni'"), "1");
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "5");
 }
+
+INSTANTIATE_TEST_SUITE_P(When, WriteProtected, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "MadeReadOnlyWhileOpen" : "ReadOnlyAtOpen"; });
