@@ -86,14 +86,47 @@ TEST_F(Commands, EmptyResultSaysSoOnceAndKeepsThePreviousRows)
 
 TEST_F(Commands, GestioneOnEmptyCatalogueMakesTheKeptRowsEditable)
 {
-    window.mnutot_Click();
+    window.mnuall_Click();
     const auto shown = grid.dataSource;
     emptyTheCatalogue();
     grid.calls.clear();
     window.mnuop_Click();
     EXPECT_EQ(services.informations.size(), 1u);
-    EXPECT_EQ(grid.calls, editing);
+    EXPECT_EQ(grid.calls, editing) << "kept rows of the table take a new book as they are";
     EXPECT_EQ(grid.dataSource, shown);
+}
+
+// With nothing to type a first book into, the empty result itself is shown after
+// the message, so its new-row line is there; in read-only mode it never is.
+TEST_F(Commands, EmptyCatalogueGetsItsNewRowLineOnlyInEditingMode)
+{
+    struct Case {
+        const char* name;
+        void (Frmdorvi::*before)();
+        void (Frmdorvi::*command)();
+        bool shown;
+    };
+    const Case cases[] = {
+        {"Gestione at start", nullptr, &Frmdorvi::mnuop_Click, true},
+        {"Gestione after the count", &Frmdorvi::mnutot_Click, &Frmdorvi::mnuop_Click, true},
+        {"Visualizza tutto at start", nullptr, &Frmdorvi::mnuall_Click, false},
+        {"Visualizza tutto after the count", &Frmdorvi::mnutot_Click, &Frmdorvi::mnuall_Click, false},
+    };
+    for (const Case& c : cases) {
+        WindowOnFakes fresh(TestCatalogue::Books{});
+        if (c.before)
+            (fresh.window.*c.before)();
+        const auto kept = fresh.grid.dataSource;
+        (fresh.window.*c.command)();
+        ASSERT_EQ(fresh.services.informations.size(), 1u) << c.name;
+        EXPECT_EQ(fresh.services.informations[0].text, "Nessun record trovato") << c.name;
+        if (c.shown) {
+            EXPECT_EQ(fresh.grid.dataSource, fresh.window.recordset()) << c.name;
+            EXPECT_FALSE(fresh.grid.lacksNewRowLine()) << c.name;
+        } else {
+            EXPECT_EQ(fresh.grid.dataSource, kept) << c.name;
+        }
+    }
 }
 
 TEST_F(Commands, EveryOtherCommandEndsEditingMode)
@@ -149,6 +182,13 @@ TEST_F(Commands, ErrorsLeaveTheCommandAndReachTheTopLevel)
     trigger("mnuall");
     EXPECT_EQ(services.errors.size(), 1u) << "the program goes on once the file is back";
     EXPECT_NE(grid.dataSource, shown);
+}
+
+TEST_F(Commands, EveryCommandHandsTheKeyboardBackToTheGrid)
+{
+    for (const char* item : {"mnuop", "mnuall", "mnutot", "mnuaut"})
+        trigger(item); // the search is cancelled
+    EXPECT_EQ(grid.focusTaken, 4);
 }
 
 TEST_F(Commands, EsciEndsTheProgram)

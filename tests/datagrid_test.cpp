@@ -19,6 +19,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <set>
+
 using catalogue::ErrorNumber;
 
 namespace {
@@ -266,10 +268,91 @@ TEST_F(GridTest, BackColorIsReadAsBlueGreenRed)
 
 TEST_F(GridTest, CountResultIsReadOnlyEvenInEditingMode)
 {
+    for (const bool allowFirst : {true, false}) {
+        if (allowFirst)
+            setAll(true);
+        bind("select count(iddorvo)as Totale_dorvi from dorvi;");
+        setAll(true);
+        EXPECT_EQ(grid.model()->rowCount(), 1) << "no new-row line under the count";
+        EXPECT_EQ(grid.model()->headerData(0, Qt::Vertical).toString(), "");
+        EXPECT_FALSE(grid.model()->flags(grid.model()->index(0, 0)) & Qt::ItemIsEditable);
+        EXPECT_TRUE(grid.lacksNewRowLine());
+        type(0, 0, "7");
+        EXPECT_EQ(shown(0, 0), "5");
+        EXPECT_TRUE(services.errors.empty()) << "nothing to refuse: the cell never opened";
+        setAll(false);
+        EXPECT_EQ(grid.model()->rowCount(), 1);
+    }
+    bind();
     setAll(true);
-    bind("select count(iddorvo)as Totale_dorvi from dorvi;");
-    EXPECT_FALSE(grid.model()->setData(grid.model()->index(0, 0), "7"));
-    settle();
-    ASSERT_EQ(services.errors.size(), 1u);
-    EXPECT_EQ(services.errors[0].number(), ErrorNumber::NotUpdatable);
+    EXPECT_EQ(grid.model()->rowCount(), 6) << "the table's rows take new books again";
+    EXPECT_FALSE(grid.lacksNewRowLine());
+}
+
+struct KeyMove {
+    const char* name;
+    std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>> keys;
+    std::set<int> selectedRows;
+};
+
+class Moves : public GridTest, public ::testing::WithParamInterface<KeyMove> {};
+
+// The selection is where the cursor is after any keyboard move, unless Shift
+// extends it; it never stays behind out of sight.
+TEST_P(Moves, SelectionFollowsTheCursor)
+{
+    setAll(true);
+    bind();
+    ASSERT_EQ(grid.currentIndex(), grid.model()->index(0, 0)) << "a new result starts on its first row";
+    for (const auto& [key, modifiers] : GetParam().keys)
+        QTest::keyClick(&grid, key, modifiers);
+    std::set<int> rows;
+    for (const QModelIndex& index : grid.selectionModel()->selectedIndexes())
+        rows.insert(index.row());
+    EXPECT_EQ(rows, GetParam().selectedRows);
+    EXPECT_TRUE(rows.count(grid.currentIndex().row())) << "the cursor is inside the selection";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, Moves,
+    ::testing::Values(
+        KeyMove{"Down", {{Qt::Key_Down, Qt::NoModifier}, {Qt::Key_Down, Qt::NoModifier}}, {2}},
+        KeyMove{"CtrlEnd", {{Qt::Key_Down, Qt::NoModifier}, {Qt::Key_End, Qt::ControlModifier}}, {5}},
+        KeyMove{"CtrlHome", {{Qt::Key_End, Qt::ControlModifier}, {Qt::Key_Home, Qt::ControlModifier}}, {0}},
+        KeyMove{"CtrlDown", {{Qt::Key_Down, Qt::ControlModifier}}, {1}},
+        KeyMove{"PageDownUp", {{Qt::Key_PageDown, Qt::NoModifier}, {Qt::Key_PageUp, Qt::NoModifier}}, {0}},
+        KeyMove{"ShiftExtends", {{Qt::Key_Down, Qt::NoModifier}, {Qt::Key_Down, Qt::ShiftModifier}}, {1, 2}},
+        KeyMove{"CtrlShiftEndExtends", {{Qt::Key_Down, Qt::NoModifier}, {Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier}},
+                {1, 2, 3, 4, 5}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(GridTest, DeleteAfterCtrlEndLosesNothing)
+{
+    setAll(true);
+    bind();
+    services.confirmAnswers = {true};
+    QTest::keyClick(&grid, Qt::Key_Down);
+    QTest::keyClick(&grid, Qt::Key_Down);
+    QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(&grid, Qt::Key_Delete);
+    EXPECT_TRUE(services.confirmations.empty()) << "nothing but the new-row line is selected";
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "5");
+}
+
+TEST_F(GridTest, TakingFocusGivesACurrentCellOnTheFirstRow)
+{
+    QLineEdit elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    elsewhere.setFocus();
+    grid.takeFocus();
+    EXPECT_FALSE(grid.currentIndex().isValid()) << "nothing bound, nothing to stand on";
+    bind();
+    grid.setCurrentIndex({});
+    grid.takeFocus();
+    QApplication::setActiveWindow(&grid);
+    EXPECT_TRUE(grid.hasFocus());
+    EXPECT_EQ(grid.currentIndex(), grid.model()->index(0, 0));
+    QTest::keyClick(&grid, Qt::Key_Down);
+    EXPECT_EQ(grid.currentIndex().row(), 1) << "the first arrow already moves";
 }

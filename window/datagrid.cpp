@@ -75,6 +75,7 @@ void DataGrid::setDataSource(std::shared_ptr<catalogue::Recordset> source)
         // The user's column widths stay while the columns stay the same.
         if (!sameColumns)
             resizeColumnsToContents();
+        placeCursorOnFirstRow();
         return;
     }
     auto* model = new RecordsetModel(std::move(source), [this](const catalogue::Error& e) { reportError(e); }, this);
@@ -87,6 +88,28 @@ void DataGrid::setDataSource(std::shared_ptr<catalogue::Recordset> source)
     setModel(model);
     // Sized from a sample of rows, so binding costs the same at any size of result.
     resizeColumnsToContents();
+    placeCursorOnFirstRow();
+}
+
+// Each new result starts with the cursor on its first row, so the first arrow key
+// already moves.
+void DataGrid::placeCursorOnFirstRow()
+{
+    if (model()->rowCount() > 0 && model()->columnCount() > 0)
+        setCurrentIndex(model()->index(0, 0));
+}
+
+bool DataGrid::lacksNewRowLine() const
+{
+    const RecordsetModel* model = recordsetModel();
+    return m_allowAddNew && !(model && model->showsNewRowLine());
+}
+
+void DataGrid::takeFocus()
+{
+    if (!currentIndex().isValid() && model())
+        placeCursorOnFirstRow();
+    setFocus(Qt::OtherFocusReason);
 }
 
 void DataGrid::setAllowAddNew(bool allow)
@@ -260,6 +283,32 @@ void DataGrid::keyPressEvent(QKeyEvent* event)
         return;
     }
     QTableView::keyPressEvent(event);
+}
+
+// Qt leaves the selection behind on a move with Ctrl (Ctrl+End, Ctrl+Home): the
+// selection then lies out of sight, and Canc would delete a book the user cannot
+// see. Every keyboard move takes the selection along; Shift still extends it.
+QItemSelectionModel::SelectionFlags DataGrid::selectionCommand(const QModelIndex& index, const QEvent* event) const
+{
+    if (event && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        switch (key->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            if (key->modifiers() & Qt::ShiftModifier)
+                return QItemSelectionModel::SelectCurrent;
+            return QItemSelectionModel::ClearAndSelect;
+        default:
+            break;
+        }
+    }
+    return QTableView::selectionCommand(index, event);
 }
 
 void DataGrid::contextMenuEvent(QContextMenuEvent* event)

@@ -28,6 +28,8 @@ public:
     void commitPendingEdit() override;
     void addContextAction(QAction* action) override;
     RowsOnShow rowsOnShow() const override;
+    bool lacksNewRowLine() const override;
+    void takeFocus() override;
 
     bool allowAddNew() const { return m_allowAddNew; }
     bool allowDelete() const { return m_allowDelete; }
@@ -44,10 +46,13 @@ public:
 protected:
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event = nullptr) const override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     RecordsetModel* recordsetModel() const;
+    void placeCursorOnFirstRow();
     void reportError(const catalogue::Error& error);
     void showPendingErrors();
     std::vector<int> selectedRecordRows() const;

@@ -136,6 +136,8 @@ void Frmdorvi::dispatch(void (Frmdorvi::*command)())
     } catch (const std::exception& error) {
         m_services.showError(catalogue::unexpectedError(error));
     }
+    // The keyboard stays in the grid through every command, whatever its outcome.
+    DataGrid1.takeFocus();
 }
 
 void Frmdorvi::closeEvent(QCloseEvent* event)
@@ -152,7 +154,10 @@ void Frmdorvi::init()
 }
 
 // Runs one statement on a fresh connection to the catalogue beside the program and
-// shows its rows; an empty result leaves the grid on the rows it had.
+// shows its rows; an empty result leaves the grid on the rows it had, unless the
+// grid is in editing mode with no line to type a book into (an empty catalogue
+// after a start or after the count): then the empty result is shown too, so that
+// the first book can be typed.
 void Frmdorvi::query(const QString& sql)
 {
     auto cn = std::make_shared<Connection>();
@@ -166,10 +171,13 @@ void Frmdorvi::query(const QString& sql)
     rs->setSource(sql.toStdString());
     rs->setActiveConnection(cn);
     rs->open();
-    if (rs->eof())
+    if (rs->eof()) {
         m_services.information(QStringLiteral("Nessun record trovato"), QStringLiteral("Ricerca fallita"));
-    else
+        if (DataGrid1.lacksNewRowLine())
+            DataGrid1.setDataSource(rs);
+    } else {
         DataGrid1.setDataSource(rs);
+    }
 }
 
 void Frmdorvi::mnuall_Click()

@@ -35,6 +35,11 @@ public:
     virtual void setNotifications(Notifications notifications) = 0;
     // Writes a cell edit still open; a failure is reported to the user before it returns.
     virtual void commitPendingEdit() = 0;
+    // True while new rows are allowed but the grid shows no line to type one into:
+    // nothing bound yet, or a computed result such as the count.
+    virtual bool lacksNewRowLine() const = 0;
+    // Gives the grid the keyboard, with a current cell (the first row's when it had none).
+    virtual void takeFocus() = 0;
     // Offers a window command in the grid's own context menu too; the window keeps
     // the action.
     virtual void addContextAction(QAction* action) = 0;

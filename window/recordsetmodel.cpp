@@ -30,6 +30,7 @@ void RecordsetModel::setRecordset(std::shared_ptr<catalogue::Recordset> recordse
     m_recordset = std::move(recordset);
     m_recordset->setObserver(this);
     m_lineBecomingRow = false;
+    m_takesChanges.reset();
     endResetModel();
 }
 
@@ -38,15 +39,35 @@ int RecordsetModel::recordCount() const
     return static_cast<int>(m_recordset->rowCount());
 }
 
+// A computed result (the count) takes no edit and no new book, whatever the grid's
+// mode. Asked only once the grid allows a change, so a read-only listing never plans
+// its write-back. When the plan itself fails the result counts as writable: the
+// write then reports why.
+bool RecordsetModel::takesChanges() const
+{
+    if (!m_takesChanges) {
+        try {
+            m_takesChanges = m_recordset->isUpdatable();
+        } catch (const std::exception&) {
+            return true;
+        }
+    }
+    return *m_takesChanges;
+}
+
 bool RecordsetModel::isNewRowLine(int row) const
 {
-    return m_allowAddNew && row >= recordCount();
+    return showsNewRowLine() && row >= recordCount();
 }
 
 void RecordsetModel::setAllowAddNew(bool allow)
 {
     if (allow == m_allowAddNew)
         return;
+    if (!takesChanges()) {
+        m_allowAddNew = allow;
+        return;
+    }
     const int line = recordCount();
     if (allow) {
         beginInsertRows({}, line, line);
@@ -63,7 +84,7 @@ int RecordsetModel::rowCount(const QModelIndex& parent) const
 {
     if (parent.isValid())
         return 0;
-    return recordCount() + (m_allowAddNew ? 1 : 0) + (m_lineBecomingRow ? 1 : 0);
+    return recordCount() + (showsNewRowLine() ? 1 : 0) + (m_lineBecomingRow ? 1 : 0);
 }
 
 int RecordsetModel::columnCount(const QModelIndex& parent) const
@@ -98,7 +119,7 @@ Qt::ItemFlags RecordsetModel::flags(const QModelIndex& index) const
         return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
     const bool newLine = isNewRowLine(index.row());
-    const bool allowed = newLine ? m_allowAddNew : m_allowUpdate;
+    const bool allowed = newLine || (m_allowUpdate && takesChanges());
     // Bytes cannot be typed back, so a cell holding a blob is never edited as text.
     const bool holdsBytes = !newLine && m_recordset->holdsBlob(static_cast<std::size_t>(index.row()), index.column());
     if (allowed && !holdsBytes)

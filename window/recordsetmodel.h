@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "recordset.h"
 
@@ -29,6 +30,9 @@ public:
     void setAllowAddNew(bool allow);
     void setAllowUpdate(bool allow) { m_allowUpdate = allow; }
     bool isNewRowLine(int row) const;
+    // Whether the grid shows a line to type a new book into: new rows are allowed and
+    // the result can take them.
+    bool showsNewRowLine() const { return m_allowAddNew && takesChanges(); }
     const std::shared_ptr<catalogue::Recordset>& recordset() const { return m_recordset; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -52,6 +56,7 @@ private:
     catalogue::Value valueFromEdit(const QVariant& edit, int column) const;
     bool isUnchanged(const catalogue::Value& before, const catalogue::Value& after) const;
     int recordCount() const;
+    bool takesChanges() const;
 
     void rowChanged(std::size_t row) override;
     void rowAboutToBeAppended(std::size_t row) override;
@@ -64,4 +69,5 @@ private:
     bool m_allowAddNew = false;
     bool m_allowUpdate = false;
     bool m_lineBecomingRow = false; ///< the new-row line is being written as a real row
+    mutable std::optional<bool> m_takesChanges; ///< asked once a change is allowed
 };

@@ -2,6 +2,7 @@
 
 #include "error.h"
 #include "grid.h"
+#include "recordset.h"
 #include "windowservices.h"
 
 #include <QStringList>
@@ -60,6 +61,8 @@ public:
     void commitPendingEdit() override {}
     void addContextAction(QAction* action) override { contextActions.push_back(action); }
     RowsOnShow rowsOnShow() const override { return RowsOnShow::all(dataSource); }
+    bool lacksNewRowLine() const override { return allowAddNew && !(dataSource && dataSource->isUpdatable()); }
+    void takeFocus() override { ++focusTaken; }
 
     std::shared_ptr<catalogue::Recordset> dataSource;
     bool allowAddNew = false, allowDelete = false, allowUpdate = false;
@@ -67,4 +70,5 @@ public:
     QStringList calls; ///< e.g. "DataSource", "AllowAddNew=true", "BackColor=65280"
     Notifications notifications;
     std::vector<QAction*> contextActions;
+    int focusTaken = 0;
 };
