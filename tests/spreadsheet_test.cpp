@@ -99,14 +99,23 @@ TEST_F(Spreadsheet, CalcReadsBackTheGridsValues)
     trigger("mnuesportacsv");
     ASSERT_TRUE(services.errors.empty());
 
-    QProcess calc;
-    calc.setProcessChannelMode(QProcess::MergedChannels);
     // A profile of its own, so the test needs nothing of the user's and runs as root.
-    calc.start("soffice", {"-env:UserInstallation=" + QUrl::fromLocalFile(folder + "/profilo").toString(), "--headless",
-                           "--norestore", "--infilter=CSV:59,34,76,1,,1040", "--convert-to", "fods", "--outdir", folder,
-                           folder + "/catalogo.csv"});
-    ASSERT_TRUE(calc.waitForFinished(120000)) << "LibreOffice did not end";
-    ASSERT_EQ(calc.exitCode(), 0) << calc.readAll().toStdString();
+    const auto convert = [&folder] {
+        QProcess calc;
+        calc.setProcessChannelMode(QProcess::MergedChannels);
+        calc.start("soffice", {"-env:UserInstallation=" + QUrl::fromLocalFile(folder + "/profilo").toString(),
+                               "--headless", "--norestore", "--infilter=CSV:59,34,76,1,,1040", "--convert-to", "fods",
+                               "--outdir", folder, folder + "/catalogo.csv"});
+        const bool ended = calc.waitForFinished(120000);
+        return QStringLiteral("ended %1, status %2: %3")
+            .arg(ended).arg(calc.exitCode()).arg(QString::fromLocal8Bit(calc.readAll()));
+    };
+    QString log = convert();
+    // Calc now and then ends without converting on the run that creates its
+    // profile; the second run finds the profile made.
+    if (!QFile::exists(folder + "/catalogo.fods"))
+        log += "\n" + convert();
+    ASSERT_TRUE(QFile::exists(folder + "/catalogo.fods")) << log.toStdString();
 
     const Sheet sheet = readFlatSheet(folder + "/catalogo.fods");
     const auto rows = catalogue.rows("select iddorvo, autore, titolo, genere, typeof(prezzo), prezzo from dorvi order by iddorvo");

@@ -38,10 +38,8 @@ RowsOnShow rowsOnShow(const QAbstractItemModel* viewModel)
     const RecordsetModel* source = sourceModel(viewModel, proxies);
     if (!source)
         return {};
-    if (proxies.empty()) {
-        RowsOnShow shown = RowsOnShow::all(source->recordset());
-        return shown;
-    }
+    if (proxies.empty())
+        return RowsOnShow::all(source->recordset());
     RowsOnShow shown{source->recordset(), {}};
     const int count = viewModel->rowCount();
     shown.rows.reserve(static_cast<std::size_t>(count));
