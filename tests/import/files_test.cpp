@@ -14,6 +14,8 @@
 
 #include <mdbtools.h>
 
+#include <limits>
+
 using namespace importtesting;
 using catalogue::Value;
 
@@ -207,6 +209,38 @@ TEST_F(JetFiles, Jet4DecimalsAreExact)
                                                                 "col7 INTEGER"}));
     EXPECT_EQ(query(db, "SELECT * FROM test"),
               (std::vector<std::vector<Value>>{{t("some data"), i(1), i(0), i(0), i(4), i(-1), i(1)}}));
+}
+
+// Values Access would never write, put into a copy of the same file in place of
+// col5's 4 and col6's -1: each is carried without rounding and named in the
+// report, so the tool ends with status 1.
+TEST(JetDecimals, ValuesBeyondTheirColumnAreNamed)
+{
+    const std::string four(std::string(13, '\0') + std::string("\x04\x00\x00\x00", 4));
+    const std::string minusOne(std::string("\x80", 1) + std::string(12, '\0') + std::string("\x01\x00\x00\x00", 4));
+    std::string bytes = fileBytes(jetFile("fixedNumericTestV2000.mdb"));
+    const std::size_t at = bytes.find(four + minusOne);
+    ASSERT_NE(at, std::string::npos);
+    ASSERT_EQ(bytes.find(four + minusOne, at + 1), std::string::npos);
+    // 2^63 (0x80000000'00000000 in the two low words): past the largest integer.
+    const std::string twoTo63 = std::string(9, '\0') + std::string("\x00\x00\x00\x80\x00\x00\x00\x00", 8);
+    // -2^63: the smallest integer, but 19 digits in a column of 18.
+    const std::string minusTwoTo63 = std::string("\x80", 1) + twoTo63.substr(1);
+    bytes.replace(at, 34, twoTo63 + minusTwoTo63);
+    ScratchFolder folder;
+    writeFile(folder / "beyond.mdb", bytes);
+
+    const jetimport::ImportReport report = jetimport::convertCatalogue(folder / "beyond.mdb", folder / "out.sqlite", "CP1252");
+    ASSERT_FALSE(report.failure) << report.failure->what();
+    ASSERT_EQ(report.changes.size(), 2u) << jetimport::summaryText(report);
+    EXPECT_EQ(report.changes[0].column, "col5");
+    EXPECT_NE(report.changes[0].reason.find("9223372036854775808"), std::string::npos) << report.changes[0].reason;
+    EXPECT_EQ(report.changes[1].column, "col6");
+    EXPECT_NE(report.changes[1].reason.find("-9223372036854775808"), std::string::npos) << report.changes[1].reason;
+    EXPECT_TRUE(report.complete()); // nothing lost: the catalogue may be installed
+    EXPECT_EQ(report.exitCode(), jetimport::ExitCode::Incomplete);
+    EXPECT_EQ(query(folder / "out.sqlite", "SELECT col5, col6 FROM test"),
+              (std::vector<std::vector<Value>>{{catalogue::Blob{twoTo63}, std::numeric_limits<std::int64_t>::min()}}));
 }
 
 // The password and the encoding key lie under the first page's key stream, the

@@ -113,7 +113,7 @@ ConvertedDecimal convertDecimal(Bytes bytes, DecimalType type)
     // An integer column would turn the digits into an inexact real: the bytes
     // keep the value whole, and the report gives it in full.
     converted.value = storedBytes(bytes);
-    converted.problem = tooLong + ", oltre il più grande intero: scritti i byte memorizzati";
+    converted.problem = tooLong + ", troppo grande per un intero di 64 bit: scritti i byte memorizzati";
     return converted;
 }
 
