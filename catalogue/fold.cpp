@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <unordered_map>
 
 namespace catalogue {
 
@@ -171,21 +172,23 @@ char32_t foldCase(char32_t c)
 
 std::vector<char32_t> caseVariants(char32_t c)
 {
-    const char32_t folded = foldCase(c);
-    std::vector<char32_t> variants;
-    for (char32_t candidate = 0; candidate < twoByteEnd; ++candidate) {
-        if (foldCase(candidate) == folded)
-            variants.push_back(candidate);
-    }
-    for (const FoldPair& pair : caseFoldPairs) {
-        if (pair.to == folded)
-            variants.push_back(pair.from);
-    }
-    // A fold beyond the two-byte range that no pair names is the letter itself.
-    if (std::find(variants.begin(), variants.end(), folded) == variants.end())
-        variants.push_back(folded);
-    std::sort(variants.begin(), variants.end());
-    return variants;
+    // Made once: every search asks this for each letter of its answer.
+    static const std::unordered_map<char32_t, std::vector<char32_t>> byFold = [] {
+        std::unordered_map<char32_t, std::vector<char32_t>> classes;
+        for (char32_t candidate = 0; candidate < twoByteEnd; ++candidate)
+            classes[foldCase(candidate)].push_back(candidate);
+        for (const FoldPair& pair : caseFoldPairs)
+            classes[pair.to].push_back(pair.from);
+        for (auto& [folded, members] : classes) {
+            // A fold beyond the two-byte range that no pair names is the letter itself.
+            if (std::find(members.begin(), members.end(), folded) == members.end())
+                members.push_back(folded);
+            std::sort(members.begin(), members.end());
+        }
+        return classes;
+    }();
+    const auto found = byFold.find(foldCase(c));
+    return found != byFold.end() ? found->second : std::vector<char32_t>{c};
 }
 
 std::string foldCase(std::string_view utf8)

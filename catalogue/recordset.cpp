@@ -6,6 +6,7 @@
 #include "recordset.h"
 
 #include "engineerror.h"
+#include "exactsearch.h"
 #include "statement.h"
 #include "transaction.h"
 #include "writeback.h"
@@ -54,12 +55,26 @@ void Recordset::open()
         throw Error(ErrorNumber::NotOpen, "Il risultato non ha una connessione aperta al catalogo.");
     sqlite3* db = m_connection->handle();
 
+    // The window's exact searches compare letters by the old engine's rule, which
+    // the file's collation does not know: they run as a statement of their own.
+    std::optional<BoundSearch> search;
+    if (std::optional<ExactSearch> parsed = parseExactSearch(m_source))
+        search = planExactSearch(db, *parsed);
+    const std::string& sql = search ? search->sql : m_source;
+
     sqlite3_stmt* raw = nullptr;
     const char* tail = nullptr;
-    const int rc = sqlite3_prepare_v2(db, m_source.c_str(), static_cast<int>(m_source.size()) + 1, &raw, &tail);
+    const int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()) + 1, &raw, &tail);
     StatementHandle query(raw);
     if (rc != SQLITE_OK)
         throw engineError(db, rc);
+    for (std::size_t i = 0; search && i < search->values.size(); ++i) {
+        const std::string& value = search->values[i];
+        const int bound = sqlite3_bind_text64(query.get(), static_cast<int>(i) + 1, value.data(), value.size(),
+                                              SQLITE_STATIC, SQLITE_UTF8);
+        if (bound != SQLITE_OK)
+            throw engineError(db, bound);
+    }
     if (!query || !isOneStatement(db, tail)) {
         throw Error(ErrorNumber::StatementRefused,
                     "L'istruzione deve essere un solo comando select: «" + m_source + "».");

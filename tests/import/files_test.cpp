@@ -312,6 +312,7 @@ TEST(BooksTable, MatchesTheStarterCatalogue)
         writer.addTable(schema);
         writer.insert({i(7), t("Dante Alighieri"), t("La Divina Commedia"), t("Poema"), i(1321)});
         writer.insert({i(9), t("dante alighieri"), t("Vita nova"), t("Prosimetro"), null});
+        writer.insert({i(11), t("Niccolò Machiavelli"), t("È primavera"), t("Attualità"), null});
         writer.addIndexes(schema);
         writer.commit();
     }
@@ -342,8 +343,21 @@ TEST(BooksTable, MatchesTheStarterCatalogue)
     books.setActiveConnection(connection);
     books.setSource("select * from dorvi;");
     books.open();
-    EXPECT_EQ(books.rowCount(), 2u);
+    EXPECT_EQ(books.rowCount(), 3u);
     EXPECT_TRUE(books.isUpdatable()) << books.notUpdatableReason();
+
+    // The program's searches compare the converted file's letters as the old engine did.
+    for (const char* search : {"select * from dorvi where autore='NICCOLÒ MACHIAVELLI';",
+                               "select * from dorvi where titolo='è PRIMAVERA';",
+                               "select * from dorvi where genere='ATTUALITÀ';"}) {
+        catalogue::Recordset found;
+        found.setLockType(catalogue::LockType::ReadOnly);
+        found.setActiveConnection(connection);
+        found.setSource(search);
+        found.open();
+        ASSERT_EQ(found.rowCount(), 1u) << search;
+        EXPECT_EQ(found.value(0, 0), catalogue::Value(std::int64_t(11))) << search;
+    }
 }
 
 } // namespace
