@@ -356,3 +356,42 @@ TEST_F(GridTest, TakingFocusGivesACurrentCellOnTheFirstRow)
     QTest::keyClick(&grid, Qt::Key_Down);
     EXPECT_EQ(grid.currentIndex().row(), 1) << "the first arrow already moves";
 }
+
+namespace {
+// Every warning Qt prints while alive, so a test can say none was.
+class QtWarnings {
+public:
+    QtWarnings() : m_previous(qInstallMessageHandler(&QtWarnings::record)) { recorded().clear(); }
+    ~QtWarnings() { qInstallMessageHandler(m_previous); }
+    static QStringList& recorded()
+    {
+        static QStringList messages;
+        return messages;
+    }
+
+private:
+    static void record(QtMsgType type, const QMessageLogContext&, const QString& message)
+    {
+        if (type != QtDebugMsg && type != QtInfoMsg)
+            recorded() << message;
+    }
+    QtMessageHandler m_previous;
+};
+} // namespace
+
+TEST_F(GridTest, BookDeletedElsewhereLeavesTheGridCleanly)
+{
+    setAll(true);
+    bind();
+    QtWarnings warnings;
+    catalogue.exec("DELETE FROM dorvi WHERE iddorvo=2");
+    type(1, 2, "Il Piacere");
+    ASSERT_EQ(services.errors.size(), 1u);
+    EXPECT_EQ(services.errors[0].number(), ErrorNumber::RowGone);
+    EXPECT_EQ(grid.model()->rowCount(), 5) << "four books and the new-row line";
+    EXPECT_EQ(shown(1, 2), "Il fu Mattia Pascal");
+    EXPECT_EQ(openEditor(), nullptr);
+    EXPECT_TRUE(QtWarnings::recorded().isEmpty()) << QtWarnings::recorded().join('\n').toStdString();
+    type(0, 3, "Classico");
+    EXPECT_EQ(catalogue.scalar("select genere from dorvi where iddorvo=1"), "Classico") << "editing goes on";
+}

@@ -182,6 +182,34 @@ void DataGrid::showPendingErrors()
         m_services.showError(error);
 }
 
+// An edit refused because another program deleted the book drops the row, and the
+// view drops the row's editor with it, while that editor is still committing. What
+// the editor asks afterwards concerns an editor the view no longer has: it is not
+// passed on (Qt would warn and move the cursor), and the view leaves its editing
+// state with the keyboard on the grid.
+bool DataGrid::isOpenEditor(QWidget* editor) const
+{
+    return editor && indexWidget(currentIndex()) == editor;
+}
+
+void DataGrid::commitData(QWidget* editor)
+{
+    if (isOpenEditor(editor))
+        QTableView::commitData(editor);
+}
+
+void DataGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    if (isOpenEditor(editor)) {
+        QTableView::closeEditor(editor, hint);
+        return;
+    }
+    if (state() == EditingState && !indexWidget(currentIndex())) {
+        setState(NoState);
+        setFocus(Qt::OtherFocusReason);
+    }
+}
+
 bool DataGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
 {
     const bool wasEditing = state() == EditingState;

@@ -44,6 +44,8 @@ public:
     void copySelection() const;
 
 protected:
+    void commitData(QWidget* editor) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
@@ -53,6 +55,7 @@ protected:
 private:
     RecordsetModel* recordsetModel() const;
     void placeCursorOnFirstRow();
+    bool isOpenEditor(QWidget* editor) const;
     void reportError(const catalogue::Error& error);
     void showPendingErrors();
     std::vector<int> selectedRecordRows() const;
