@@ -194,3 +194,21 @@ TEST(Prompt, CancelAndEmptyOkBothAnswerTheEmptyText)
         EXPECT_EQ(title, "Inserisci autore");
     }
 }
+
+TEST(Prompt, IsWideEnoughForItsWholeTitle)
+{
+    QtWindowServices services;
+    for (const QString title : {"Inserisci autore", "Inserisci titolo dorvo", "Inserisci genere"}) {
+        int width = 0;
+        QTimer::singleShot(0, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            width = dialog->width();
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        services.prompt(title.toLower(), title);
+        QFont bold = QApplication::font();
+        bold.setBold(true);
+        EXPECT_GE(width, QFontMetrics(bold).horizontalAdvance(title) + 120) << title.toStdString();
+    }
+}

@@ -6,7 +6,9 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -46,6 +48,16 @@ private:
     QElapsedTimer m_sinceFeed;
 };
 
+// Window managers cut a title that does not fit ("Inseris...dorvo"): the dialog is
+// made wide enough for its whole title, beside the title bar's icon and buttons.
+int widthForTitle(const QString& title)
+{
+    constexpr int titleBarControls = 160;
+    QFont titleFont = QApplication::font();
+    titleFont.setBold(true);
+    return QFontMetrics(titleFont).horizontalAdvance(title) * 5 / 4 + titleBarControls;
+}
+
 } // namespace
 
 QString errorText(const catalogue::Error& error)
@@ -65,6 +77,9 @@ QString QtWindowServices::prompt(const QString& text, const QString& title)
     dialog.setWindowTitle(title);
     dialog.setLabelText(text);
     dialog.setTextValue(QString());
+    // The dialog's layout sets its own minimum size, so the width goes to the field.
+    if (auto* field = dialog.findChild<QLineEdit*>())
+        field->setMinimumWidth(widthForTitle(title));
     return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
