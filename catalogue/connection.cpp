@@ -9,9 +9,11 @@
 
 #include "engineerror.h"
 #include "statement.h"
+#include "writeerror.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,12 +62,6 @@ bool isWriteProtected(const struct stat& info)
     return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
-Error writeProtected(const std::string& path)
-{
-    return Error(ErrorNumber::ReadOnlyFile,
-                 "Il catalogo " + quoted(path) + " è protetto da scrittura: la modifica non è stata scritta.");
-}
-
 } // namespace
 
 void Connection::open()
@@ -104,9 +100,12 @@ void Connection::prepareForWriting()
                         "scritta. Rieseguire il comando per leggere il catalogo attuale.");
     }
     // The handle was opened for writing, and would go on writing through it: a file
-    // made read-only since is refused here as it would be at open.
-    if (isReadOnly() || isWriteProtected(now) || ::access(m_connectionString.c_str(), W_OK) != 0)
-        throw writeProtected(m_connectionString);
+    // made read-only since is refused here as it would be at open. The system's
+    // answer comes first, as it tells a disk mounted read-only from a protected file.
+    if (::access(m_connectionString.c_str(), W_OK) != 0)
+        throw unwritableFileError(errno, m_connectionString);
+    if (isReadOnly() || isWriteProtected(now))
+        throw unwritableFileError(EACCES, m_connectionString);
     if (!m_preparedForWriting)
         execute(handle(), "PRAGMA synchronous=FULL");
     m_preparedForWriting = true;

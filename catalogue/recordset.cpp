@@ -10,6 +10,7 @@
 #include "statement.h"
 #include "transaction.h"
 #include "writeback.h"
+#include "writeerror.h"
 
 #include <algorithm>
 #include <cctype>
@@ -42,6 +43,20 @@ bool isOneStatement(sqlite3* db, const char* tail)
     const int rc = sqlite3_prepare_v2(db, tail, -1, &next, nullptr);
     StatementHandle owned(next);
     return rc == SQLITE_OK && next == nullptr;
+}
+
+// Runs one write of `connection`; an engine failure leaves it as a message that
+// names the cause of the refused write.
+template <typename Write>
+auto asWrite(const std::shared_ptr<Connection>& connection, Write write) -> decltype(write())
+{
+    try {
+        return write();
+    } catch (const Error& failure) {
+        if (failure.engineCode() == 0 || !connection || !connection->isOpen())
+            throw;
+        throw writeError(failure, sqlite3_system_errno(connection->handle()), connection->connectionString());
+    }
 }
 
 } // namespace
@@ -174,54 +189,60 @@ sqlite3* Recordset::writableDatabase() const
 
 void Recordset::update(std::size_t row, int column, const Value& value)
 {
-    sqlite3* db = writableDatabase();
-    const std::vector<Value> read = rowValues(row);
-    Transaction transaction(db);
-    Statement statement = m_writeBack->update(db, column, value, read);
-    if (!statement.step())
-        reloadAfterConflict(db, row, read);
-    const RowStore::Packed written = m_rows->pack(statement.handle());
-    statement.step();
-    transaction.commit();
-    m_rows->replace(row, written);
-    if (m_observer)
-        m_observer->rowChanged(row);
+    asWrite(m_connection, [&] {
+        sqlite3* db = writableDatabase();
+        const std::vector<Value> read = rowValues(row);
+        Transaction transaction(db);
+        Statement statement = m_writeBack->update(db, column, value, read);
+        if (!statement.step())
+            reloadAfterConflict(db, row, read);
+        const RowStore::Packed written = m_rows->pack(statement.handle());
+        statement.step();
+        transaction.commit();
+        m_rows->replace(row, written);
+        if (m_observer)
+            m_observer->rowChanged(row);
+    });
 }
 
 std::size_t Recordset::addNew(int column, const Value& value)
 {
-    sqlite3* db = writableDatabase();
-    Transaction transaction(db);
-    Statement statement = m_writeBack->insert(db, column, value);
-    if (!statement.step())
-        throw Error(ErrorNumber::Generic, "Il catalogo non ha restituito il libro appena aggiunto.");
-    const RowStore::Packed written = m_rows->pack(statement.handle());
-    statement.step();
-    transaction.commit();
-    const std::size_t row = m_rows->size();
-    if (m_observer)
-        m_observer->rowAboutToBeAppended(row);
-    m_rows->append(written);
-    if (m_observer)
-        m_observer->rowAppended(row);
-    return row;
+    return asWrite(m_connection, [&] {
+        sqlite3* db = writableDatabase();
+        Transaction transaction(db);
+        Statement statement = m_writeBack->insert(db, column, value);
+        if (!statement.step())
+            throw Error(ErrorNumber::Generic, "Il catalogo non ha restituito il libro appena aggiunto.");
+        const RowStore::Packed written = m_rows->pack(statement.handle());
+        statement.step();
+        transaction.commit();
+        const std::size_t row = m_rows->size();
+        if (m_observer)
+            m_observer->rowAboutToBeAppended(row);
+        m_rows->append(written);
+        if (m_observer)
+            m_observer->rowAppended(row);
+        return row;
+    });
 }
 
 void Recordset::remove(std::size_t row)
 {
-    sqlite3* db = writableDatabase();
-    const std::vector<Value> read = rowValues(row);
-    Transaction transaction(db);
-    Statement statement = m_writeBack->remove(db, read);
-    if (!statement.step())
-        reloadAfterConflict(db, row, read);
-    statement.step();
-    transaction.commit();
-    if (m_observer)
-        m_observer->rowAboutToBeRemoved(row);
-    m_rows->erase(row);
-    if (m_observer)
-        m_observer->rowRemoved(row);
+    asWrite(m_connection, [&] {
+        sqlite3* db = writableDatabase();
+        const std::vector<Value> read = rowValues(row);
+        Transaction transaction(db);
+        Statement statement = m_writeBack->remove(db, read);
+        if (!statement.step())
+            reloadAfterConflict(db, row, read);
+        statement.step();
+        transaction.commit();
+        if (m_observer)
+            m_observer->rowAboutToBeRemoved(row);
+        m_rows->erase(row);
+        if (m_observer)
+            m_observer->rowRemoved(row);
+    });
 }
 
 // The row in the file is not the row read: show what the file holds now and say so.
