@@ -7,6 +7,7 @@
 #include "datagrid.h"
 #include "delimitedtext.h"
 #include "recordsetmodel.h"
+#include "qtwindowservices.h"
 #include "windowonfakes.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <QFile>
 #include <QLocale>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QRegularExpression>
 #include <QSortFilterProxyModel>
 #include <QTest>
@@ -68,18 +70,6 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"ControlInsideQuotes", "\"\x1F\"", "\"\"\"\xE2\x90\x9F\"\"\"", "\"\"\"\xE2\x90\x9F\"\"\""},
         FieldCase{"Empty", "", "", ""}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(DelimitedLines, SeparateFieldsAndEndLinesByDialect)
-{
-    DelimitedText csv(DelimitedText::spreadsheet);
-    csv.addValue(Value(std::int64_t{7}));
-    csv.addValue(Value(std::string("a;b")));
-    csv.addValue(Value());
-    csv.endLine();
-    csv.addValue(Value(2.5));
-    csv.endLine();
-    EXPECT_EQ(csv.bytes(), "7;\"a;b\";\r\n2,5\r\n");
-}
 
 namespace {
 
@@ -356,4 +346,23 @@ TEST_F(Export, ManyColumnsTurnThePageAndPrintGoesThroughThePreview)
     ASSERT_EQ(pages.size(), 1);
     EXPECT_TRUE(pages[0].contains(QStringLiteral("Pagina 1 di 1")));
     EXPECT_TRUE(pages[0].contains(QStringLiteral("La Storia; romanzo")));
+}
+
+TEST(DialogProgress, AppearsAfterHalfASecondAndStopsAtCancel)
+{
+    QWidget window;
+    window.show();
+    QtWindowServices services;
+    services.setWindow(&window);
+    auto progress = services.progress(QStringLiteral("Esportazione dei libri in corso…"), 1000);
+    auto* dialog = window.findChild<QProgressDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(progress->advance(1));
+    EXPECT_FALSE(dialog->isVisible()) << "a short task shows nothing";
+    QTest::qWait(700);
+    EXPECT_TRUE(progress->advance(500));
+    EXPECT_TRUE(dialog->isVisible());
+    dialog->cancel();
+    EXPECT_FALSE(progress->advance(600));
+    EXPECT_FALSE(progress->advance(1000)) << "a cancel stays";
 }
