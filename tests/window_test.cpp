@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QSet>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -68,21 +69,62 @@ TEST_F(WindowTest, LayoutIsFixedAndResizingMovesNothing)
 
 TEST_F(WindowTest, MenuTreeInDisplayOrder)
 {
+    // Captions as read, without their access-letter marks; an item's shortcut, if it has one, after it.
+    const auto read = [](QAction* action) {
+        QString text = action->text().remove(QLatin1Char('&'));
+        if (!action->shortcut().isEmpty())
+            text += " [" + action->shortcut().toString(QKeySequence::PortableText) + "]";
+        return text;
+    };
     QStringList tree;
     const QList<QAction*> menus = window.menuBar()->actions();
     ASSERT_EQ(menus.size(), 3);
     for (QAction* top : menus.mid(0, 2)) {
         tree << top->menu()->objectName() + ":" + top->text();
-        for (QAction* item : top->menu()->actions()) {
-            tree << "  " + item->objectName() + ":" + item->text();
-            EXPECT_TRUE(item->shortcut().isEmpty());
-        }
+        for (QAction* item : top->menu()->actions())
+            tree << "  " + item->objectName() + ":" + read(item);
     }
-    EXPECT_EQ(tree, (QStringList{"mnufile:&Gestione/Esci", "  mnuop:Gestione", "  mnuesci:Esci",
+    EXPECT_EQ(tree, (QStringList{"mnufile:&Gestione/Esci", "  mnuop:Gestione", "  mnuesci:Esci [Ctrl+Q]",
                                  "mnuquery:&Interroga", "  mnuaut:Dorvi autore", "  mnutit:Titolo",
                                  "  mnugen:genere", "  mnuall:Visualizza tutto", "  mnutot:Totale dorvi"}));
     EXPECT_EQ(menus[2]->menu()->objectName() + ":" + menus[2]->text(), "mnustrumenti:&Strumenti")
         << "the program's own tools come after the two menus users know";
+}
+
+// Every item of every menu has exactly one access letter, and no two items of a
+// menu share one, whoever added them.
+TEST_F(WindowTest, AccessLettersKeyEveryItemWithoutClash)
+{
+    for (QAction* top : window.menuBar()->actions()) {
+        QSet<QChar> letters;
+        for (QAction* item : top->menu()->actions()) {
+            if (item->isSeparator())
+                continue;
+            const QString caption = item->text();
+            const qsizetype mark = caption.indexOf(QLatin1Char('&'));
+            ASSERT_NE(mark, -1) << caption.toStdString() << " has no access letter";
+            ASSERT_LT(mark + 1, caption.size());
+            EXPECT_EQ(caption.indexOf(QLatin1Char('&'), mark + 1), -1) << caption.toStdString();
+            const QChar letter = caption[mark + 1].toLower();
+            EXPECT_TRUE(letter.isLetterOrNumber()) << caption.toStdString();
+            EXPECT_FALSE(letters.contains(letter))
+                << caption.toStdString() << " clashes in " << top->text().toStdString();
+            letters.insert(letter);
+        }
+    }
+}
+
+TEST_F(WindowTest, AltIThenVListsEverything)
+{
+    QTest::keyClick(&window, Qt::Key_I, Qt::AltModifier);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr) << "Alt+I opens Interroga";
+    EXPECT_EQ(menu->objectName(), "mnuquery");
+    QTest::keyClick(menu, Qt::Key_V);
+    QCoreApplication::processEvents();
+    ASSERT_NE(model(), nullptr);
+    EXPECT_EQ(model()->rowCount(), 5);
+    EXPECT_FALSE(grid->allowUpdate());
 }
 
 TEST_F(WindowTest, FontsAndUnusedDataControl)

@@ -5,6 +5,7 @@
 #include "datagrid.h"
 
 #include "delimitedtext.h"
+#include "gridkeyboard.h"
 #include "recordset.h"
 #include "recordsetmodel.h"
 #include "windowservices.h"
@@ -57,6 +58,7 @@ DataGrid::DataGrid(WindowServices& services, QWidget* parent) : QTableView(paren
     setEditTriggers(DoubleClicked | EditKeyPressed | AnyKeyPressed);
     setSelectionMode(ExtendedSelection);
     setContextMenuPolicy(Qt::DefaultContextMenu);
+    m_keyboard = new GridKeyboard(*this, [this] { return m_allowAddNew; });
 }
 
 DataGrid::~DataGrid() = default;
@@ -202,6 +204,7 @@ void DataGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint h
 {
     if (isOpenEditor(editor)) {
         QTableView::closeEditor(editor, hint);
+        m_keyboard->editorClosed(hint);
         return;
     }
     if (state() == EditingState && !indexWidget(currentIndex())) {

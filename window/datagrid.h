@@ -7,6 +7,7 @@
 #include "error.h"
 #include "grid.h"
 
+class GridKeyboard;
 class RecordsetModel;
 class WindowServices;
 
@@ -68,4 +69,5 @@ private:
     Notifications m_notifications;
     std::vector<catalogue::Error> m_pendingErrors; ///< shown once the edit that raised them has unwound
     QList<QAction*> m_contextActions; ///< the window's tools, after the grid's own items
+    GridKeyboard* m_keyboard; ///< a child of the grid
 };

@@ -80,25 +80,29 @@ void Frmdorvi::keepDataControl()
     Adodc1->setProperty("Caption", QStringLiteral("Adodc1"));
 }
 
+// Each item has an access letter of its own within its menu, so Alt+I then V
+// lists everything; the captions read as they always have. "Esci" shows the
+// desktops' quit key, spelled out because some platform themes bind none.
 void Frmdorvi::buildMenus()
 {
     const auto item = [this](QMenu* menu, const char* name, const QString& caption, void (Frmdorvi::*command)()) {
         QAction* action = menu->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
         connect(action, &QAction::triggered, this, [this, command] { dispatch(command); });
+        return action;
     };
     QMenu* mnufile = menuBar()->addMenu(QStringLiteral("&Gestione/Esci"));
     mnufile->setObjectName(QStringLiteral("mnufile"));
-    item(mnufile, "mnuop", QStringLiteral("Gestione"), &Frmdorvi::mnuop_Click);
-    item(mnufile, "mnuesci", QStringLiteral("Esci"), &Frmdorvi::mnuesci_Click);
+    item(mnufile, "mnuop", QStringLiteral("&Gestione"), &Frmdorvi::mnuop_Click);
+    item(mnufile, "mnuesci", QStringLiteral("&Esci"), &Frmdorvi::mnuesci_Click)->setShortcut(Qt::CTRL | Qt::Key_Q);
 
     QMenu* mnuquery = menuBar()->addMenu(QStringLiteral("&Interroga"));
     mnuquery->setObjectName(QStringLiteral("mnuquery"));
-    item(mnuquery, "mnuaut", QStringLiteral("Dorvi autore"), &Frmdorvi::mnuaut_Click);
-    item(mnuquery, "mnutit", QStringLiteral("Titolo"), &Frmdorvi::mnutit_Click);
-    item(mnuquery, "mnugen", QStringLiteral("genere"), &Frmdorvi::mnugen_Click);
-    item(mnuquery, "mnuall", QStringLiteral("Visualizza tutto"), &Frmdorvi::mnuall_Click);
-    item(mnuquery, "mnutot", QStringLiteral("Totale dorvi"), &Frmdorvi::mnutot_Click);
+    item(mnuquery, "mnuaut", QStringLiteral("Dorvi &autore"), &Frmdorvi::mnuaut_Click);
+    item(mnuquery, "mnutit", QStringLiteral("&Titolo"), &Frmdorvi::mnutit_Click);
+    item(mnuquery, "mnugen", QStringLiteral("&genere"), &Frmdorvi::mnugen_Click);
+    item(mnuquery, "mnuall", QStringLiteral("&Visualizza tutto"), &Frmdorvi::mnuall_Click);
+    item(mnuquery, "mnutot", QStringLiteral("T&otale dorvi"), &Frmdorvi::mnutot_Click);
 
     // What the program offers beyond its listings and searches lives in a third
     // menu, so the first two stay exactly as users know them.

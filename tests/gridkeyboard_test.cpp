@@ -1,0 +1,175 @@
+// The grid driven by keys alone, offscreen: Ins, F2, Enter, Esc, Tab and
+// Shift+Tab, on the real grid over a catalogue file.
+#include "datagrid.h"
+#include "fakes.h"
+#include "testcatalogue.h"
+
+#include <QLineEdit>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class GridKeyboardTest : public ::testing::Test {
+protected:
+    TestCatalogue catalogue;
+    FakeWindowServices services{catalogue.folder()};
+    DataGrid grid{services};
+    int afterUpdates = 0;
+
+    void SetUp() override
+    {
+        grid.setNotifications({[this] { ++afterUpdates; }, [] {}});
+        grid.resize(681, 393);
+        grid.show();
+        grid.activateWindow();
+        grid.setFocus();
+    }
+    void bindEditable(bool editable)
+    {
+        grid.setAllowAddNew(editable);
+        grid.setAllowDelete(editable);
+        grid.setAllowUpdate(editable);
+        grid.setDataSource(openRecordset(catalogue.path(), "select * from dorvi;"));
+    }
+    QModelIndex cell(int row, int column) const { return grid.model()->index(row, column); }
+    // A key to the open editor, as focus would send it, or else to the grid.
+    void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QWidget* editor = openEditor();
+        QTest::keyClick(editor ? editor : static_cast<QWidget*>(&grid), static_cast<Qt::Key>(key), modifiers);
+        settle();
+    }
+    // The editor commits on a queued call.
+    static void settle()
+    {
+        for (int pass = 0; pass < 3; ++pass)
+            QCoreApplication::processEvents();
+    }
+    QLineEdit* openEditor() const
+    {
+        for (auto* editor : grid.findChildren<QLineEdit*>()) {
+            if (editor->isVisible())
+                return editor;
+        }
+        return nullptr;
+    }
+    std::string titleOf(int id) const
+    {
+        return catalogue.scalar("select titolo from dorvi where iddorvo=" + std::to_string(id));
+    }
+};
+
+} // namespace
+
+TEST_F(GridKeyboardTest, InsGoesToTheNewRowLineInTheSameColumn)
+{
+    bindEditable(true);
+    grid.setCurrentIndex(cell(1, 2));
+    key(Qt::Key_Insert);
+    EXPECT_EQ(grid.currentIndex(), cell(5, 2)) << "five books, then the new-row line";
+    EXPECT_EQ(openEditor(), nullptr) << "it goes there; typing begins the book";
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "5");
+}
+
+TEST_F(GridKeyboardTest, InsDoesNothingInReadOnlyListings)
+{
+    bindEditable(false);
+    grid.setCurrentIndex(cell(1, 2));
+    key(Qt::Key_Insert);
+    EXPECT_EQ(grid.currentIndex(), cell(1, 2));
+}
+
+TEST_F(GridKeyboardTest, F2EditsEnterWritesAndMovesDown)
+{
+    bindEditable(true);
+    grid.setCurrentIndex(cell(1, 2));
+    key(Qt::Key_F2);
+    QLineEdit* editor = openEditor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text(), QString::fromStdString(titleOf(2))) << "F2 edits what the cell holds";
+    editor->selectAll();
+    QTest::keyClicks(editor, "Alcyone");
+    key(Qt::Key_Return);
+    EXPECT_EQ(titleOf(2), "Alcyone");
+    EXPECT_EQ(afterUpdates, 1);
+    EXPECT_EQ(grid.currentIndex(), cell(2, 2)) << "down one row, same column";
+    EXPECT_EQ(openEditor(), nullptr);
+}
+
+TEST_F(GridKeyboardTest, EnterOnTheLastBookStaysThere)
+{
+    bindEditable(false);
+    grid.setAllowUpdate(true);
+    grid.setCurrentIndex(cell(4, 2));
+    key(Qt::Key_F2);
+    ASSERT_NE(openEditor(), nullptr);
+    key(Qt::Key_Enter);
+    EXPECT_EQ(grid.currentIndex(), cell(4, 2));
+}
+
+TEST_F(GridKeyboardTest, BooksTypedOneAfterAnotherFromTheNewRowLine)
+{
+    bindEditable(true);
+    grid.setCurrentIndex(cell(0, 1));
+    key(Qt::Key_Insert);
+    for (const char* author : {"Italo Calvino", "Elsa Morante"}) {
+        QTest::keyClicks(&grid, QString::fromUtf8(author).left(1));
+        ASSERT_NE(openEditor(), nullptr);
+        QTest::keyClicks(openEditor(), QString::fromUtf8(author).mid(1));
+        key(Qt::Key_Return);
+    }
+    EXPECT_EQ(catalogue.rows("select autore from dorvi where iddorvo > 5 order by iddorvo"),
+              (std::vector<std::vector<std::string>>{{"Italo Calvino"}, {"Elsa Morante"}}));
+    EXPECT_EQ(grid.currentIndex(), cell(7, 1)) << "on the new-row line again, ready for the next book";
+}
+
+TEST_F(GridKeyboardTest, EscCancelsTheCellBeingTyped)
+{
+    bindEditable(true);
+    grid.setCurrentIndex(cell(0, 2));
+    QTest::keyClicks(&grid, "X");
+    ASSERT_NE(openEditor(), nullptr);
+    QTest::keyClicks(openEditor(), "yz");
+    key(Qt::Key_Escape);
+    EXPECT_EQ(openEditor(), nullptr);
+    EXPECT_EQ(titleOf(1), "I promessi sposi");
+    EXPECT_EQ(grid.model()->index(0, 2).data().toString(), "I promessi sposi");
+    EXPECT_EQ(grid.currentIndex(), cell(0, 2));
+
+    key(Qt::Key_Insert);
+    QTest::keyClicks(&grid, "N");
+    ASSERT_NE(openEditor(), nullptr);
+    key(Qt::Key_Escape);
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "5") << "a new book abandoned is not added";
+    EXPECT_EQ(grid.model()->rowCount(), 6);
+    EXPECT_EQ(afterUpdates, 0);
+}
+
+TEST_F(GridKeyboardTest, TabAndShiftTabMoveAcrossCells)
+{
+    bindEditable(false);
+    grid.setCurrentIndex(cell(0, 2));
+    key(Qt::Key_Tab);
+    EXPECT_EQ(grid.currentIndex(), cell(0, 3));
+    key(Qt::Key_Tab);
+    EXPECT_EQ(grid.currentIndex(), cell(1, 0)) << "from the last column to the next row";
+    key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(grid.currentIndex(), cell(0, 3));
+}
+
+TEST_F(GridKeyboardTest, TabWritesTheCellAndEditsTheNext)
+{
+    bindEditable(true);
+    grid.setCurrentIndex(cell(2, 1));
+    key(Qt::Key_F2);
+    ASSERT_NE(openEditor(), nullptr);
+    openEditor()->selectAll();
+    QTest::keyClicks(openEditor(), "Pirandello");
+    key(Qt::Key_Tab);
+    EXPECT_EQ(catalogue.scalar("select autore from dorvi where iddorvo=3"), "Pirandello");
+    EXPECT_EQ(grid.currentIndex(), cell(2, 2));
+    ASSERT_NE(openEditor(), nullptr) << "the next cell is open for typing";
+    key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(grid.currentIndex(), cell(2, 1));
+}
