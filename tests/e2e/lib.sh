@@ -36,11 +36,20 @@ make_catalogue() {
         titolo TEXT COLLATE NOCASE, genere TEXT COLLATE NOCASE); $1"
 }
 
+# The program runs on the X display xvfb-run made, whatever display the caller's
+# environment names: a platform, a Wayland socket, an input method or a scale
+# inherited from it would show the window elsewhere, or not at all, for xdotool.
+program_environment() {
+    env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORMTHEME -u QT_IM_MODULE -u QT_SCALE_FACTOR \
+        -u QT_SCREEN_SCALE_FACTORS -u QT_AUTO_SCREEN_SCALE_FACTOR -u QT_ENABLE_HIGHDPI_SCALING \
+        QT_QPA_PLATFORM=xcb XDG_SESSION_TYPE=x11 "$@"
+}
+
 start_program() {
     cp "$program" "$folder/dorvi"
     # A runtime folder of its own, so Qt has nothing to warn about when run as root.
     mkdir -m 700 "$folder/runtime"
-    XDG_RUNTIME_DIR="$folder/runtime" "$folder/dorvi" 2>"$folder/stderr" &
+    XDG_RUNTIME_DIR="$folder/runtime" program_environment "$folder/dorvi" 2>"$folder/stderr" &
     pid=$!
     window=$(timeout 20 xdotool search --sync --name '^Gestione Dorvi$' | head -n 1) ||
         fail "the window did not appear"
