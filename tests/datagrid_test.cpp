@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -394,4 +395,79 @@ TEST_F(GridTest, BookDeletedElsewhereLeavesTheGridCleanly)
     EXPECT_TRUE(QtWarnings::recorded().isEmpty()) << QtWarnings::recorded().join('\n').toStdString();
     type(0, 3, "Classico");
     EXPECT_EQ(catalogue.scalar("select genere from dorvi where iddorvo=1"), "Classico") << "editing goes on";
+}
+
+TEST_F(GridTest, RefusedEditOpensAgainHoldingWhatWasTyped)
+{
+    setAll(true);
+    bind();
+    type(0, 0, "2"); // the key of another book
+    ASSERT_EQ(services.errors.size(), 1u);
+    EXPECT_EQ(services.errors[0].number(), ErrorNumber::DuplicateKey);
+    ASSERT_NE(openEditor(), nullptr) << "the editor is open again";
+    EXPECT_EQ(openEditor()->text(), "2");
+    EXPECT_EQ(grid.currentIndex(), grid.model()->index(0, 0));
+    openEditor()->setText("10");
+    QTest::keyClick(openEditor(), Qt::Key_Return);
+    settle();
+    EXPECT_EQ(catalogue.scalar("select autore from dorvi where iddorvo=10"), "Alessandro Manzoni");
+    EXPECT_EQ(services.errors.size(), 1u);
+}
+
+TEST_F(GridTest, HundredThousandCharacterPasteIsKeptWhole)
+{
+    setAll(true);
+    bind();
+    const QString pasted = QString(99999, QLatin1Char('a')) + QLatin1Char('z');
+    QApplication::clipboard()->setText(pasted);
+    grid.setCurrentIndex(grid.model()->index(2, 2));
+    QTest::keyClick(&grid, Qt::Key_F2);
+    ASSERT_NE(openEditor(), nullptr);
+    openEditor()->selectAll();
+    QTest::keyClick(openEditor(), Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(openEditor(), Qt::Key_Return);
+    settle();
+    EXPECT_EQ(catalogue.scalar("select length(titolo) || substr(titolo, -1) from dorvi where iddorvo=3"), "100000z");
+    EXPECT_TRUE(services.errors.empty());
+}
+
+class LineBreaks : public GridTest, public ::testing::WithParamInterface<const char*> {};
+
+// A value with line breaks opens in a multi-line editor and comes back with every
+// line and line end as it was, plus what was typed.
+TEST_P(LineBreaks, AreEditedWithoutLoss)
+{
+    const std::string end = GetParam();
+    catalogue.exec("UPDATE dorvi SET titolo = 'Canto I' || char(" + std::string(end == "\r\n" ? "13, 10" : "10") +
+                   ") || 'Canto II' WHERE iddorvo = 4");
+    setAll(true);
+    bind();
+    grid.setCurrentIndex(grid.model()->index(3, 2));
+    QTest::keyClick(&grid, Qt::Key_F2);
+    auto* editor = grid.findChild<QPlainTextEdit*>();
+    ASSERT_NE(editor, nullptr) << "a multi-line editor";
+    EXPECT_EQ(editor->toPlainText(), "Canto I\nCanto II");
+    QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTest::keyClicks(editor, "Canto III");
+    QTest::keyClick(editor, Qt::Key_Tab);
+    settle();
+    EXPECT_EQ(catalogue.scalar("select titolo from dorvi where iddorvo=4"),
+              "Canto I" + end + "Canto II" + end + "Canto III");
+}
+
+INSTANTIATE_TEST_SUITE_P(EachLineEnd, LineBreaks, ::testing::Values("\n", "\r\n"),
+                         [](const auto& info) { return std::string(info.param[0] == '\r' ? "CrLf" : "Lf"); });
+
+TEST_F(GridTest, MovingToAnotherCellWritesTheOpenEdit)
+{
+    setAll(true);
+    bind();
+    grid.setCurrentIndex(grid.model()->index(1, 3));
+    QTest::keyClicks(&grid, "D");
+    ASSERT_NE(openEditor(), nullptr);
+    QTest::keyClicks(openEditor(), "ecadente");
+    grid.setCurrentIndex(grid.model()->index(4, 1)); // as a click elsewhere does
+    settle();
+    EXPECT_EQ(catalogue.scalar("select genere from dorvi where iddorvo=2"), "Decadente");
 }

@@ -4,6 +4,7 @@
 // the editor is still closing (which would commit it a second time).
 #include "datagrid.h"
 
+#include "celleditor.h"
 #include "delimitedtext.h"
 #include "gridkeyboard.h"
 #include "recordset.h"
@@ -59,6 +60,7 @@ DataGrid::DataGrid(WindowServices& services, QWidget* parent) : QTableView(paren
     setSelectionMode(ExtendedSelection);
     setContextMenuPolicy(Qt::DefaultContextMenu);
     m_keyboard = new GridKeyboard(*this, [this] { return m_allowAddNew; });
+    setItemDelegate(new CellEditor(this));
 }
 
 DataGrid::~DataGrid() = default;
@@ -153,8 +155,10 @@ void DataGrid::setNotifications(Notifications notifications)
 void DataGrid::commitPendingEdit()
 {
     if (state() == EditingState) {
-        if (QWidget* editor = indexWidget(currentIndex())) {
+        if (QWidget* editor = indexWidget(m_editorCell)) {
+            m_committingForCommand = true;
             commitData(editor);
+            m_committingForCommand = false;
             closeEditor(editor, QAbstractItemDelegate::NoHint);
         }
     }
@@ -182,6 +186,26 @@ void DataGrid::showPendingErrors()
     const std::vector<catalogue::Error> errors = std::exchange(m_pendingErrors, {});
     for (const catalogue::Error& error : errors)
         m_services.showError(error);
+    reopenRefusedEdit();
+}
+
+// The user's typing is never thrown away: once the refusal has been read, the
+// cell's editor opens again holding what was typed, to be corrected.
+void DataGrid::reopenRefusedEdit()
+{
+    const std::optional<RefusedEdit> refused = std::exchange(m_refusedEdit, std::nullopt);
+    if (!refused || !refused->cell.isValid())
+        return;
+    if (state() == EditingState) {
+        if (QWidget* moved = indexWidget(m_editorCell))
+            QTableView::closeEditor(moved, QAbstractItemDelegate::RevertModelCache);
+    }
+    const QModelIndex cell = refused->cell;
+    setCurrentIndex(cell);
+    if (edit(cell, AllEditTriggers, nullptr)) {
+        if (QWidget* editor = indexWidget(cell))
+            CellEditor::setText(editor, refused->typed);
+    }
 }
 
 // An edit refused because another program deleted the book drops the row, and the
@@ -191,13 +215,18 @@ void DataGrid::showPendingErrors()
 // state with the keyboard on the grid.
 bool DataGrid::isOpenEditor(QWidget* editor) const
 {
-    return editor && indexWidget(currentIndex()) == editor;
+    return editor && m_editorCell.isValid() && indexWidget(m_editorCell) == editor;
 }
 
 void DataGrid::commitData(QWidget* editor)
 {
-    if (isOpenEditor(editor))
-        QTableView::commitData(editor);
+    if (!isOpenEditor(editor))
+        return;
+    const QPersistentModelIndex cell = m_editorCell;
+    const std::size_t errorsBefore = m_pendingErrors.size();
+    QTableView::commitData(editor);
+    if (m_pendingErrors.size() > errorsBefore && !m_committingForCommand)
+        m_refusedEdit = RefusedEdit{cell, CellEditor::text(editor)};
 }
 
 void DataGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
@@ -207,7 +236,7 @@ void DataGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint h
         m_keyboard->editorClosed(hint);
         return;
     }
-    if (state() == EditingState && !indexWidget(currentIndex())) {
+    if (state() == EditingState && !(m_editorCell.isValid() && indexWidget(m_editorCell))) {
         setState(NoState);
         setFocus(Qt::OtherFocusReason);
     }
@@ -217,6 +246,8 @@ bool DataGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event
 {
     const bool wasEditing = state() == EditingState;
     const bool editing = QTableView::edit(index, trigger, event);
+    if (editing && indexWidget(index))
+        m_editorCell = index;
     auto* model = recordsetModel();
     if (editing && !wasEditing && model && model->isNewRowLine(index.row()) && m_notifications.onAddNew)
         m_notifications.onAddNew();

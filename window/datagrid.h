@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QPersistentModelIndex>
 #include <QTableView>
 
+#include <optional>
 #include <vector>
 
 #include "error.h"
@@ -59,6 +61,7 @@ private:
     bool isOpenEditor(QWidget* editor) const;
     void reportError(const catalogue::Error& error);
     void showPendingErrors();
+    void reopenRefusedEdit();
     std::vector<int> selectedRecordRows() const;
 
     WindowServices& m_services;
@@ -68,6 +71,13 @@ private:
     std::uint32_t m_backColor = 0xFFFFFF;
     Notifications m_notifications;
     std::vector<catalogue::Error> m_pendingErrors; ///< shown once the edit that raised them has unwound
+    struct RefusedEdit {
+        QPersistentModelIndex cell;
+        QString typed;
+    };
+    std::optional<RefusedEdit> m_refusedEdit; ///< reopened once its error has been shown
+    bool m_committingForCommand = false;      ///< a command writes the open edit before it runs
+    QPersistentModelIndex m_editorCell;       ///< the cell of the editor open, if any
     QList<QAction*> m_contextActions; ///< the window's tools, after the grid's own items
     GridKeyboard* m_keyboard; ///< a child of the grid
 };

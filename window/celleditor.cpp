@@ -1,0 +1,95 @@
+// Editors for the grid's cells. A one-line value gets a line editor without a
+// length limit; a value with line breaks gets a plain-text editor a few lines
+// high, where Enter breaks the line and Tab or a click elsewhere ends the edit.
+// Windows line ends (CR LF) in a value stay CR LF after the edit.
+#include "celleditor.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include <limits>
+
+namespace {
+
+constexpr int multiLineRows = 5;
+const char* crlfProperty = "dorviCrLf";
+
+bool holdsLineBreaks(const QString& text)
+{
+    return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+}
+
+} // namespace
+
+QWidget* CellEditor::createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    if (holdsLineBreaks(index.data(Qt::EditRole).toString())) {
+        auto* editor = new QPlainTextEdit(parent);
+        editor->setTabChangesFocus(true);
+        editor->setFrameShape(QFrame::NoFrame);
+        return editor;
+    }
+    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+    if (auto* line = qobject_cast<QLineEdit*>(editor))
+        line->setMaxLength(std::numeric_limits<int>::max());
+    return editor;
+}
+
+void CellEditor::setEditorData(QWidget* editor, const QModelIndex& index) const
+{
+    if (auto* lines = qobject_cast<QPlainTextEdit*>(editor)) {
+        QString text = index.data(Qt::EditRole).toString();
+        const bool crlf = text.contains(QLatin1String("\r\n"));
+        lines->setProperty(crlfProperty, crlf);
+        // The editor breaks the line at CR and at LF alike.
+        lines->setPlainText(crlf ? text.replace(QLatin1String("\r\n"), QLatin1String("\n")) : text);
+        return;
+    }
+    QStyledItemDelegate::setEditorData(editor, index);
+}
+
+void CellEditor::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
+{
+    if (qobject_cast<QPlainTextEdit*>(editor)) {
+        model->setData(index, text(editor), Qt::EditRole);
+        return;
+    }
+    QStyledItemDelegate::setModelData(editor, model, index);
+}
+
+// A multi-line editor is a few rows high, kept inside the grid.
+void CellEditor::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                                      const QModelIndex& index) const
+{
+    QStyledItemDelegate::updateEditorGeometry(editor, option, index);
+    if (!qobject_cast<QPlainTextEdit*>(editor))
+        return;
+    QRect area = option.rect;
+    area.setHeight(option.rect.height() * multiLineRows);
+    if (const QWidget* viewport = editor->parentWidget()) {
+        if (area.bottom() > viewport->height())
+            area.moveBottom(std::max(viewport->height(), option.rect.bottom()));
+    }
+    editor->setGeometry(area);
+}
+
+QString CellEditor::text(const QWidget* editor)
+{
+    if (const auto* lines = qobject_cast<const QPlainTextEdit*>(editor)) {
+        QString text = lines->toPlainText();
+        if (lines->property(crlfProperty).toBool())
+            text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+        return text;
+    }
+    if (const auto* line = qobject_cast<const QLineEdit*>(editor))
+        return line->text();
+    return {};
+}
+
+void CellEditor::setText(QWidget* editor, const QString& text)
+{
+    if (auto* lines = qobject_cast<QPlainTextEdit*>(editor))
+        lines->setPlainText(text);
+    else if (auto* line = qobject_cast<QLineEdit*>(editor))
+        line->setText(text);
+}

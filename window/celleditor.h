@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+
+// The grid's cell editors. A value takes any length the catalogue holds (the line
+// editor's own limit would cut it at 32,767 characters), and a value holding line
+// breaks is edited in a multi-line editor, so its lines come back as they were.
+class CellEditor : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const override;
+
+    // What the editor holds now, as it would be written.
+    static QString text(const QWidget* editor);
+    static void setText(QWidget* editor, const QString& text);
+};
