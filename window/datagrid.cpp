@@ -59,7 +59,10 @@ DataGrid::DataGrid(WindowServices& services, QWidget* parent) : QTableView(paren
     setEditTriggers(DoubleClicked | EditKeyPressed | AnyKeyPressed);
     setSelectionMode(ExtendedSelection);
     setContextMenuPolicy(Qt::DefaultContextMenu);
-    m_keyboard = new GridKeyboard(*this, [this] { return m_allowAddNew; });
+    m_keyboard = new GridKeyboard(*this, [this] {
+        const RecordsetModel* model = recordsetModel();
+        return model && model->showsNewRowLine();
+    });
     setItemDelegate(new CellEditor(this));
 }
 
