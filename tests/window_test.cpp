@@ -9,7 +9,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -253,4 +255,23 @@ TEST(Prompt, IsWideEnoughForItsWholeTitle)
         bold.setBold(true);
         EXPECT_GE(width, QFontMetrics(bold).horizontalAdvance(title) + 120) << title.toStdString();
     }
+}
+
+TEST_F(WindowTest, ModeShowsBelowTheGridAndFollowsEachCommand)
+{
+    auto* mode = window.findChild<QLabel*>(QStringLiteral("lblmodo"));
+    ASSERT_NE(mode, nullptr);
+    EXPECT_EQ(mode->geometry(), QRect(8, 409, 100, 22));
+    EXPECT_FALSE(mode->geometry().intersects(grid->geometry()));
+    EXPECT_EQ(mode->text(), "Sola lettura");
+    trigger("mnuop");
+    EXPECT_EQ(mode->text(), "Modifica");
+    trigger("mnuall");
+    EXPECT_EQ(mode->text(), "Sola lettura");
+    trigger("mnuop");
+    ASSERT_TRUE(QFile::rename(catalogue.folder() + "/dorvi.mdb", catalogue.folder() + "/altro.mdb"));
+    trigger("mnuall"); // fails before its rows could be made read-only
+    EXPECT_EQ(services.errors.size(), 1u);
+    EXPECT_EQ(mode->text(), "Modifica") << "the rows shown are still editable, and the label says so";
+    EXPECT_EQ(grid->geometry(), QRect(8, 8, 681, 393));
 }

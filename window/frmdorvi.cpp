@@ -6,6 +6,7 @@
 
 #include "datagrid.h"
 #include "error.h"
+#include "modelabel.h"
 #include "listexport.h"
 #include "recordset.h"
 #include "sqltext.h"
@@ -30,6 +31,7 @@ constexpr QRgb yellow = 0x00FFFF; // 0x00BBGGRR: red and green full
 constexpr int clientWidth = 704;
 constexpr int clientHeight = 517;
 const QRect gridGeometry(8, 8, 681, 393);
+const QRect modeGeometry(8, 409, 100, 22);
 
 } // namespace
 
@@ -51,6 +53,8 @@ Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
     setObjectName(QStringLiteral("Frmdorvi"));
     setWindowTitle(QStringLiteral("Gestione Dorvi"));
     setCentralWidget(new QWidget(this));
+    m_mode = new ModeLabel(centralWidget());
+    m_mode->setGeometry(modeGeometry);
     keepDataControl();
     buildMenus();
     resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
@@ -155,6 +159,7 @@ void Frmdorvi::init()
     DataGrid1.setAllowAddNew(false);
     DataGrid1.setAllowDelete(false);
     DataGrid1.setAllowUpdate(false);
+    m_mode->setEditing(false);
 }
 
 // Runs one statement on a fresh connection to the catalogue beside the program and
@@ -203,6 +208,7 @@ void Frmdorvi::mnuop_Click()
     DataGrid1.setAllowAddNew(true);
     DataGrid1.setAllowDelete(true);
     DataGrid1.setAllowUpdate(true);
+    m_mode->setEditing(true);
     str = QStringLiteral("select * from dorvi;");
     query(str);
 }

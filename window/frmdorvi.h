@@ -7,6 +7,7 @@
 #include <memory>
 
 class Grid;
+class ModeLabel;
 class WindowServices;
 
 namespace catalogue {
@@ -62,4 +63,5 @@ private:
     Grid& DataGrid1;
     std::shared_ptr<catalogue::Recordset> rs;
     QMenu* mnustrumenti = nullptr;
+    ModeLabel* m_mode = nullptr; ///< in the free band below the grid
 };
