@@ -471,3 +471,16 @@ TEST_F(GridTest, MovingToAnotherCellWritesTheOpenEdit)
     settle();
     EXPECT_EQ(catalogue.scalar("select genere from dorvi where iddorvo=2"), "Decadente");
 }
+
+TEST_F(GridTest, ControlCharactersShowAsMarksAndStayStored)
+{
+    catalogue.exec("UPDATE dorvi SET titolo = char(0) WHERE iddorvo = 1;"
+                   "UPDATE dorvi SET titolo = 'Il' || char(1) || 'piacere' || char(27) WHERE iddorvo = 2");
+    setAll(true);
+    bind();
+    EXPECT_EQ(shown(0, 2), QString::fromUtf8("␀")) << "a title of one NUL does not look empty";
+    EXPECT_EQ(shown(1, 2), QString::fromUtf8("Il␁piacere␛"));
+    EXPECT_EQ(grid.model()->index(1, 2).data(Qt::EditRole).toString(), QString::fromUtf8("Il\x01piacere\x1b"));
+    type(1, 3, "Romanzo decadente");
+    EXPECT_EQ(catalogue.scalar("select hex(titolo) from dorvi where iddorvo=2"), "496C01706961636572651B");
+}

@@ -99,8 +99,10 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     const Value value = m_recordset->value(static_cast<std::size_t>(index.row()), index.column());
-    if (role == Qt::DisplayRole && catalogue::isNull(value))
-        return {};
+    if (role == Qt::DisplayRole) {
+        // Control characters show as visible marks; the value itself stays as stored.
+        return catalogue::isNull(value) ? QVariant() : QVariant(withVisibleControls(cellText(value)));
+    }
     return cellText(value);
 }
 
