@@ -484,3 +484,18 @@ TEST_F(GridTest, ControlCharactersShowAsMarksAndStayStored)
     type(1, 3, "Romanzo decadente");
     EXPECT_EQ(catalogue.scalar("select hex(titolo) from dorvi where iddorvo=2"), "496C01706961636572651B");
 }
+
+TEST_F(GridTest, ProgramWidthsFollowEachResultAndNeverPassTheGrid)
+{
+    bind("select * from dorvi where iddorvo=4;");
+    const int narrow = grid.columnWidth(2);
+    grid.setColumnWidth(3, 222); // by hand
+    catalogue.exec("UPDATE dorvi SET titolo = 'Uno, nessuno e centomila: romanzo in otto libri' WHERE iddorvo=3;"
+                   "UPDATE dorvi SET autore = '" + std::string(100000, 'x') + "' WHERE iddorvo=5");
+    bind();
+    EXPECT_GT(grid.columnWidth(2), narrow) << "the titles of the new result are wider";
+    EXPECT_EQ(grid.columnWidth(3), 222) << "the user's width stays";
+    EXPECT_LE(grid.columnWidth(1), grid.viewport()->width()) << "the long author keeps the others in sight";
+    bind("select count(iddorvo)as Totale_dorvi from dorvi;");
+    EXPECT_LT(grid.columnWidth(0), grid.viewport()->width());
+}

@@ -5,6 +5,7 @@
 #include "datagrid.h"
 
 #include "celleditor.h"
+#include "columnwidths.h"
 #include "delimitedtext.h"
 #include "gridkeyboard.h"
 #include "recordset.h"
@@ -64,6 +65,7 @@ DataGrid::DataGrid(WindowServices& services, QWidget* parent) : QTableView(paren
         return model && model->showsNewRowLine();
     });
     setItemDelegate(new CellEditor(this));
+    m_widths = new ColumnWidths(*this);
 }
 
 DataGrid::~DataGrid() = default;
@@ -79,9 +81,8 @@ void DataGrid::setDataSource(std::shared_ptr<catalogue::Recordset> source)
     if (auto* model = recordsetModel()) {
         const bool sameColumns = columnNames(*model->recordset()) == columnNames(*source);
         model->setRecordset(std::move(source));
-        // The user's column widths stay while the columns stay the same.
-        if (!sameColumns)
-            resizeColumnsToContents();
+        // The program's widths follow each result; the user's stay while the columns do.
+        m_widths->fit(sameColumns);
         placeCursorOnFirstRow();
         return;
     }
@@ -94,7 +95,7 @@ void DataGrid::setDataSource(std::shared_ptr<catalogue::Recordset> source)
     });
     setModel(model);
     // Sized from a sample of rows, so binding costs the same at any size of result.
-    resizeColumnsToContents();
+    m_widths->fit(false);
     placeCursorOnFirstRow();
 }
 

@@ -10,6 +10,7 @@
 #include "grid.h"
 
 class GridKeyboard;
+class ColumnWidths;
 class RecordsetModel;
 class WindowServices;
 
@@ -77,6 +78,7 @@ private:
     };
     std::optional<RefusedEdit> m_refusedEdit; ///< reopened once its error has been shown
     bool m_committingForCommand = false;      ///< a command writes the open edit before it runs
+    ColumnWidths* m_widths = nullptr;         ///< a child of the grid
     QPersistentModelIndex m_editorCell;       ///< the cell of the editor open, if any
     QList<QAction*> m_contextActions; ///< the window's tools, after the grid's own items
     GridKeyboard* m_keyboard; ///< a child of the grid
