@@ -17,6 +17,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
+#include <QHelpEvent>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -498,4 +500,20 @@ TEST_F(GridTest, ProgramWidthsFollowEachResultAndNeverPassTheGrid)
     EXPECT_LE(grid.columnWidth(1), grid.viewport()->width()) << "the long author keeps the others in sight";
     bind("select count(iddorvo)as Totale_dorvi from dorvi;");
     EXPECT_LT(grid.columnWidth(0), grid.viewport()->width());
+}
+
+TEST_F(GridTest, CutTextShowsWholeAsTooltipAndWholeTextNone)
+{
+    catalogue.exec("UPDATE dorvi SET titolo = 'Uno, nessuno e centomila, ovvero la storia di un uomo' WHERE iddorvo=3");
+    bind();
+    grid.setColumnWidth(2, 60);
+    for (const auto& [row, tipped] : {std::pair{4, false}, std::pair{2, true}}) {
+        grid.setColumnWidth(2, row == 2 ? 60 : 400);
+        const QModelIndex cell = grid.model()->index(row, 2);
+        const QRect area = grid.visualRect(cell);
+        QHelpEvent help(QEvent::ToolTip, area.center(), grid.viewport()->mapToGlobal(area.center()));
+        QApplication::sendEvent(grid.viewport(), &help);
+        EXPECT_EQ(QToolTip::text(), tipped ? cell.data().toString() : QString()) << row;
+        QToolTip::hideText();
+    }
 }

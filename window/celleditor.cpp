@@ -4,7 +4,10 @@
 // Windows line ends (CR LF) in a value stay CR LF after the edit.
 #include "celleditor.h"
 
+#include <QAbstractItemView>
+#include <QHelpEvent>
 #include <QLineEdit>
+#include <QToolTip>
 #include <QPlainTextEdit>
 
 #include <limits>
@@ -71,6 +74,27 @@ void CellEditor::updateEditorGeometry(QWidget* editor, const QStyleOptionViewIte
             area.moveBottom(std::max(viewport->height(), option.rect.bottom()));
     }
     editor->setGeometry(area);
+}
+
+bool CellEditor::helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                           const QModelIndex& index)
+{
+    if (!event || event->type() != QEvent::ToolTip || !index.isValid())
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    // A tooltip lays out its whole text at once: past this many characters the
+    // value is read in the editor instead, which holds it whole.
+    constexpr qsizetype longestTip = 10000;
+    const QString shown = index.data(Qt::DisplayRole).toString();
+    const int margins = 8;
+    if (shown.isEmpty() || option.fontMetrics.horizontalAdvance(shown.left(longestTip)) + margins <= option.rect.width()) {
+        QToolTip::hideText();
+        return true;
+    }
+    QString tip = shown.left(longestTip);
+    if (shown.size() > longestTip)
+        tip += QStringLiteral("…");
+    QToolTip::showText(event->globalPos(), tip, view);
+    return true;
 }
 
 QString CellEditor::text(const QWidget* editor)

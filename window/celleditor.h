@@ -17,6 +17,10 @@ public:
     void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
                               const QModelIndex& index) const override;
 
+    // A value the cell cuts shows whole as the cell's tooltip.
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override;
+
     // What the editor holds now, as it would be written.
     static QString text(const QWidget* editor);
     static void setText(QWidget* editor, const QString& text);
