@@ -18,6 +18,7 @@
 #include <functional>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string_view>
@@ -30,7 +31,7 @@ namespace bench {
 
 namespace {
 
-constexpr int generatorVersion = 2;
+constexpr int generatorVersion = 3;
 constexpr std::uint64_t seed = 0x646f72766931; // fixed: the same rows every run
 constexpr std::size_t authorCount = 5000;
 
@@ -111,6 +112,28 @@ constexpr std::size_t longestTitle = 60;
 std::string author(std::size_t index)
 {
     return std::string(firstNames[index % firstNames.size()]) + ' ' + surnames[index / firstNames.size()];
+}
+
+// One book in every `twinEvery` has one of these authors, in turn, whatever the
+// random draw: each has exactly as many books as the others, so the searches for
+// them in capitals compare the letter rule's cost at equal hits. Every other one of
+// their books spells the name in capitals, as a catalogue typed over the years does.
+constexpr int twinEvery = 5000;
+struct Twin {
+    const char* name;
+    const char* capitals;
+};
+constexpr std::array twins{Twin{"Italo Calvino", "ITALO CALVINO"},
+                           Twin{"Niccolò Machiavelli", "NICCOLÒ MACHIAVELLI"},
+                           Twin{"Émile Zola", "ÉMILE ZOLA"}};
+
+std::optional<std::string> twinAuthor(int row)
+{
+    const int slot = row % twinEvery - 1;
+    if (slot < 0 || slot >= static_cast<int>(twins.size()))
+        return std::nullopt;
+    const Twin& twin = twins[static_cast<std::size_t>(slot)];
+    return (row / twinEvery) % 2 ? twin.capitals : twin.name;
 }
 
 std::string lowerFirst(std::string text)
@@ -261,7 +284,7 @@ void insertRows(sqlite3* db, int rows)
     std::size_t titleBytes = 0;
     for (int row = 0; row < rows; ++row) {
         const std::size_t authorIndex = random.below(authorCount);
-        const std::string name = author(row == middle ? 0 : authorIndex);
+        const std::string name = twinAuthor(row).value_or(author(row == middle ? 0 : authorIndex));
         // The middle row is the one searched for: a long title, as good as unique,
         // as most titles in a real catalogue are.
         const std::string bookTitle = title(random, row == middle ? 45 : 0);
@@ -371,6 +394,11 @@ SearchValues presentValues(int rows)
         return std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), column)));
     };
     return SearchValues{text(0), text(1), text(2)};
+}
+
+CapitalsAnswers capitalsAnswers()
+{
+    return CapitalsAnswers{twins[0].capitals, twins[1].capitals, twins[2].capitals};
 }
 
 SearchValues absentValues()

@@ -32,4 +32,12 @@ struct SearchValues {
 SearchValues presentValues(int rows);
 SearchValues absentValues();
 
+// Three authors with exactly one book in 5000 each, every other one of them spelled
+// in capitals: the answers in capitals that find them all. The first is plain
+// ASCII; the second holds an accented capital, the third begins with one.
+struct CapitalsAnswers {
+    std::string ascii, accented, accentFirst;
+};
+CapitalsAnswers capitalsAnswers();
+
 } // namespace bench

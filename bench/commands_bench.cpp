@@ -137,6 +137,24 @@ void registerCommands()
         addComparison(base + "_hit", column.command, search(column.name, column.field, true));
         addComparison(base + "_miss", column.command, search(column.name, column.field, false));
     }
+
+    // The letter rule's cost: answers in capitals with exactly the same hits, in
+    // ASCII and with accented capitals. The old statement through the bare C API
+    // would find only the books spelled in capitals, so it is no reference here.
+    const auto capitals = [](std::string CapitalsAnswers::*field) {
+        return [field] {
+            const std::string answer = capitalsAnswers().*field;
+            return Asked{answer, searchStatement("autore", answer)};
+        };
+    };
+    for (const auto& [name, field] : {std::pair{"ascii", &CapitalsAnswers::ascii},
+                                      std::pair{"accented", &CapitalsAnswers::accented},
+                                      std::pair{"accent_first", &CapitalsAnswers::accentFirst}}) {
+        const std::string base = std::string("Capitals/autore_") + name;
+        add(base + "/ours", [=](benchmark::State& state) { runCommand(state, &Frmdorvi::mnuaut_Click, capitals(field)); });
+        add(base + "/ours_result_set",
+            [=](benchmark::State& state) { runResultSet(state, &Frmdorvi::mnuaut_Click, capitals(field)); });
+    }
 }
 
 } // namespace bench

@@ -9,5 +9,6 @@ void registerCommands();
 void registerFirstPaint();
 void registerWrites();
 void registerExports();
+void registerFolding();
 
 } // namespace bench

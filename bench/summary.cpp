@@ -1,6 +1,7 @@
 #include "summary.h"
 
 #include "catalogues.h"
+#include "exactsearch.h"
 #include "fixture.h"
 #include "sqlitehandles.h"
 
@@ -69,6 +70,15 @@ std::vector<Comparison> comparisons()
             all.push_back({"  result set only / bare C API", at(base + "/ours_result_set", big),
                            at(base + "/bare", big), Measure::Time, Goal::Inform});
         }
+    }
+    for (const char* name : {"accented", "accent_first"}) {
+        const std::string base = std::string("Capitals/autore_") + name;
+        all.push_back({std::string("Capitals, ") + (name == std::string("accented") ? "accented" : "beginning accented") +
+                           " / ASCII, same hits",
+                       at(base + "/ours", big), at("Capitals/autore_ascii/ours", big), Measure::Time, Goal::AtMost,
+                       2.0});
+        all.push_back({"  result set only", at(base + "/ours_result_set", big),
+                       at("Capitals/autore_ascii/ours_result_set", big), Measure::Time, Goal::Inform});
     }
     for (const char* write : {"update", "add", "delete"}) {
         const std::string base = std::string("Write/") + write;
@@ -248,14 +258,20 @@ void SummaryReporter::printSearchPlans(std::ostream& out) const
     sqlite3_open_v2(file.path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
     catalogue::DatabaseHandle db(raw);
     const SearchValues present = presentValues(largeRows);
-    out << "\nQuery plans of the searches on " << file.path << ":\n";
-    for (const auto& [column, value] : {std::pair{"autore", present.author}, std::pair{"titolo", present.title},
-                                        std::pair{"genere", present.genre}}) {
-        const std::string sql = "EXPLAIN QUERY PLAN " + searchStatement(column, value);
+    const CapitalsAnswers capitals = capitalsAnswers();
+    out << "\nQuery plans of the statements the searches run on " << file.path << ":\n";
+    for (const auto& [column, value] :
+         {std::pair{"autore", present.author}, std::pair{"titolo", present.title}, std::pair{"genere", present.genre},
+          std::pair{"autore", capitals.accented}, std::pair{"autore", capitals.accentFirst}}) {
+        const auto search = catalogue::parseExactSearch(searchStatement(column, value));
+        const auto bound = search ? catalogue::planExactSearch(db.get(), *search) : std::nullopt;
+        const std::string sql = "EXPLAIN QUERY PLAN " + (bound ? bound->sql : searchStatement(column, value));
         sqlite3_stmt* stmt = nullptr;
         sqlite3_prepare_v2(db.get(), sql.c_str(), -1, &stmt, nullptr);
         catalogue::StatementHandle owned(stmt);
-        out << "  " << column << ":";
+        for (std::size_t i = 0; stmt && bound && i < bound->values.size(); ++i)
+            sqlite3_bind_text(stmt, static_cast<int>(i) + 1, bound->values[i].c_str(), -1, SQLITE_TRANSIENT);
+        out << "  " << column << " = " << value << ":";
         while (stmt && sqlite3_step(stmt) == SQLITE_ROW)
             out << ' ' << reinterpret_cast<const char*>(sqlite3_column_text(stmt, 3));
         out << '\n';

@@ -10,7 +10,15 @@
 // malformed sequences becoming U+FFFD, and the statement is put together through
 // QString exactly as the window does. quotedTextBody itself works on bytes, so the
 // raw input, valid UTF-8 or not, is checked as well.
+//
+// The data layer reads that statement back and runs one of its own in its place,
+// under the old engine's letter rule: it must give back the very answer, stay one
+// read-only select with the answer only in bound values, and find exactly the rows
+// whose text folds to the answer's key, on a binary column and on a NOCASE one
+// with its index.
 #include "error.h"
+#include "exactsearch.h"
+#include "fold.h"
 #include "sqlitehandles.h"
 #include "sqltext.h"
 
@@ -18,6 +26,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -113,24 +122,51 @@ void checkLiteralByHand(const char* prefix, std::string_view sql, std::string_vi
     check(literal == answer, "the undoubled literal differs from the answer", answer, sql);
 }
 
+// The answer with each letter that has another case spelled in it: the same key
+// under the letter rule.
+std::string otherCaseOf(std::string_view answer)
+{
+    std::string other;
+    for (std::size_t at = 0; at < answer.size();) {
+        const catalogue::Utf8Char c = catalogue::readUtf8(answer, at);
+        if (!c.valid) {
+            other += answer[at];
+        } else {
+            const std::vector<char32_t> variants = catalogue::caseVariants(c.value);
+            catalogue::appendUtf8(other, variants.back() != c.value ? variants.back() : variants.front());
+        }
+        at += c.length;
+    }
+    return other;
+}
+
 // An in-memory catalogue whose one matching row holds the answer in every searched
-// column, beside rows that differ from it only slightly. Columns keep the binary
-// collation so that "equal" means byte for byte.
+// column, beside rows that differ from it only slightly. With the binary collation
+// "equal" means byte for byte for the statement as written; with NOCASE the columns
+// are indexed, as in the program's catalogues.
 class Probe {
 public:
-    Probe()
+    explicit Probe(bool noCase)
     {
         sqlite3* raw = nullptr;
         if (sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
             std::abort();
         m_db.reset(raw);
-        exec("CREATE TABLE dorvi (iddorvo INTEGER PRIMARY KEY, autore TEXT, titolo TEXT, genere TEXT)");
+        if (noCase) {
+            exec("CREATE TABLE dorvi (iddorvo INTEGER PRIMARY KEY, autore TEXT COLLATE NOCASE, "
+                 "titolo TEXT COLLATE NOCASE, genere TEXT COLLATE NOCASE);"
+                 "CREATE INDEX dorvi_autore ON dorvi (autore); CREATE INDEX dorvi_titolo ON dorvi (titolo);"
+                 "CREATE INDEX dorvi_genere ON dorvi (genere)");
+        } else {
+            exec("CREATE TABLE dorvi (iddorvo INTEGER PRIMARY KEY, autore TEXT, titolo TEXT, genere TEXT)");
+        }
         m_insert = prepare("INSERT INTO dorvi VALUES (?1, ?2, ?2, ?2)");
     }
 
     void fill(std::string_view answer)
     {
         exec("DELETE FROM dorvi");
+        m_texts.clear();
         insert(1, answer);
         std::vector<std::string> nearMisses = {
             std::string(answer) + "'",
@@ -146,6 +182,8 @@ public:
         for (char& c : otherCase)
             c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c >= 'A' && c <= 'Z' ? c + 32 : c);
         nearMisses.push_back(otherCase);
+        nearMisses.push_back(otherCaseOf(answer));
+        nearMisses.push_back(std::string(answer) + "\xCC\x80"); // a combining accent more
         std::int64_t id = 2;
         for (const std::string& miss : nearMisses) {
             if (miss != answer)
@@ -177,6 +215,53 @@ public:
         return keys;
     }
 
+    // Runs the statement the data layer puts in the place of `sql`, and checks it
+    // finds exactly the rows whose text has the answer's key under the letter rule.
+    void checkLetterRule(const std::string& sql, std::string_view answer)
+    {
+        const std::optional<catalogue::ExactSearch> search = catalogue::parseExactSearch(sql);
+        check(search.has_value(), "the data layer does not read the search back", answer, sql);
+        check(search->answer == answer && search->table == "dorvi", "the search read back differs", answer, sql);
+        const std::optional<catalogue::BoundSearch> bound = catalogue::planExactSearch(m_db.get(), *search);
+        check(bound.has_value(), "the data layer runs the search without the letter rule", answer, sql);
+        // Made of keywords, quoted names and parameters only: no byte of the answer.
+        check(std::all_of(bound->sql.begin(), bound->sql.end(),
+                          [](char c) {
+                              return std::isalnum(static_cast<unsigned char>(c)) ||
+                                     std::string_view(" _?*(),=<>\"").find(c) != std::string_view::npos;
+                          }),
+              "the answer reaches the data layer's statement text", answer, bound->sql);
+
+        sqlite3_stmt* raw = nullptr;
+        const char* tail = nullptr;
+        const int rc = sqlite3_prepare_v2(m_db.get(), bound->sql.c_str(), -1, &raw, &tail);
+        catalogue::StatementHandle statement(raw);
+        check(rc == SQLITE_OK && statement && *tail == '\0', "SQLite refuses the data layer's statement", answer,
+              bound->sql);
+        check(sqlite3_stmt_readonly(raw) != 0, "the data layer's statement is not read-only", answer, bound->sql);
+        check(sqlite3_bind_parameter_count(raw) == static_cast<int>(bound->values.size()),
+              "the data layer's statement and its values disagree", answer, bound->sql);
+        for (std::size_t i = 0; i < bound->values.size(); ++i) {
+            const std::string& value = bound->values[i];
+            sqlite3_bind_text64(raw, static_cast<int>(i) + 1, value.data(), value.size(), SQLITE_STATIC, SQLITE_UTF8);
+        }
+        std::vector<std::int64_t> keys;
+        int step;
+        while ((step = sqlite3_step(raw)) == SQLITE_ROW)
+            keys.push_back(sqlite3_column_int64(raw, 0));
+        check(step == SQLITE_DONE, "the data layer's statement fails while running", answer, bound->sql);
+
+        const std::string key = catalogue::foldCase(answer);
+        std::vector<std::int64_t> expected;
+        for (const auto& [id, text] : m_texts) {
+            if (catalogue::foldCase(text) == key)
+                expected.push_back(id);
+        }
+        std::sort(keys.begin(), keys.end());
+        check(keys == expected, "the letter rule finds other rows than those with the answer's key", answer,
+              bound->sql);
+    }
+
 private:
     void exec(const char* sql)
     {
@@ -200,22 +285,28 @@ private:
         if (sqlite3_step(insert) != SQLITE_DONE)
             std::abort();
         sqlite3_reset(insert);
+        m_texts.emplace_back(id, text);
     }
 
     catalogue::DatabaseHandle m_db;
     catalogue::StatementHandle m_insert; // declared after m_db, so finalized before the close
+    std::vector<std::pair<std::int64_t, std::string>> m_texts; ///< the rows held, by key
 };
 
-void checkStatements(Probe& probe, std::string_view answer, const std::vector<std::optional<std::string>>& statements)
+void checkStatements(Probe& binary, Probe& noCase, std::string_view answer,
+                     const std::vector<std::optional<std::string>>& statements)
 {
-    probe.fill(answer);
+    binary.fill(answer);
+    noCase.fill(answer);
     for (std::size_t i = 0; i < prefixes.size(); ++i) {
         if (!statements[i])
             continue;
         checkLiteralByHand(prefixes[i], *statements[i], answer);
-        const std::vector<std::int64_t> keys = probe.run(*statements[i], answer);
+        const std::vector<std::int64_t> keys = binary.run(*statements[i], answer);
         check(keys == std::vector<std::int64_t>{1}, "the statement does not find exactly the answer's row", answer,
               *statements[i]);
+        binary.checkLetterRule(*statements[i], answer);
+        noCase.checkLetterRule(*statements[i], answer);
     }
 }
 
@@ -223,7 +314,8 @@ void checkStatements(Probe& probe, std::string_view answer, const std::vector<st
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static Probe probe;
+    static Probe probe(false);
+    static Probe indexed(true);
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
     // As typed into the window.
@@ -232,14 +324,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::optional<std::string>> statements;
     for (const char* prefix : prefixes)
         statements.push_back(windowStatement(prefix, answer));
-    checkStatements(probe, answerBytes, statements);
+    checkStatements(probe, indexed, answerBytes, statements);
 
     // As bytes, when they differ from what the window would pass.
     if (answerBytes != bytes) {
         statements.clear();
         for (const char* prefix : prefixes)
             statements.push_back(byteStatement(prefix, bytes));
-        checkStatements(probe, bytes, statements);
+        checkStatements(probe, indexed, bytes, statements);
     } else {
         for (std::size_t i = 0; i < prefixes.size(); ++i)
             check(statements[i] == byteStatement(prefixes[i], bytes),
