@@ -7,6 +7,7 @@
 #include "celleditor.h"
 #include "columnwidths.h"
 #include "delimitedtext.h"
+#include "gridaccessibility.h"
 #include "gridkeyboard.h"
 #include "recordset.h"
 #include "recordsetmodel.h"
@@ -60,15 +61,19 @@ DataGrid::DataGrid(WindowServices& services, QWidget* parent) : QTableView(paren
     setEditTriggers(DoubleClicked | EditKeyPressed | AnyKeyPressed);
     setSelectionMode(ExtendedSelection);
     setContextMenuPolicy(Qt::DefaultContextMenu);
-    m_keyboard = new GridKeyboard(*this, [this] {
-        const RecordsetModel* model = recordsetModel();
-        return model && model->showsNewRowLine();
-    });
+    m_keyboard = new GridKeyboard(*this, [this] { return showsNewRowLine(); });
+    m_accessibility = new GridAccessibility(*this, [this] { return showsNewRowLine(); });
     setItemDelegate(new CellEditor(this));
     m_widths = new ColumnWidths(*this);
 }
 
 DataGrid::~DataGrid() = default;
+
+bool DataGrid::showsNewRowLine() const
+{
+    const RecordsetModel* model = recordsetModel();
+    return model && model->showsNewRowLine();
+}
 
 RecordsetModel* DataGrid::recordsetModel() const
 {
@@ -94,6 +99,7 @@ void DataGrid::setDataSource(std::shared_ptr<catalogue::Recordset> source)
             m_notifications.afterUpdate();
     });
     setModel(model);
+    m_accessibility->follow(model);
     // Sized from a sample of rows, so binding costs the same at any size of result.
     m_widths->fit(false);
     placeCursorOnFirstRow();

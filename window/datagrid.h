@@ -9,6 +9,7 @@
 #include "error.h"
 #include "grid.h"
 
+class GridAccessibility;
 class GridKeyboard;
 class ColumnWidths;
 class RecordsetModel;
@@ -58,6 +59,7 @@ protected:
 
 private:
     RecordsetModel* recordsetModel() const;
+    bool showsNewRowLine() const;
     void placeCursorOnFirstRow();
     bool isOpenEditor(QWidget* editor) const;
     void reportError(const catalogue::Error& error);
@@ -82,4 +84,5 @@ private:
     QPersistentModelIndex m_editorCell;       ///< the cell of the editor open, if any
     QList<QAction*> m_contextActions; ///< the window's tools, after the grid's own items
     GridKeyboard* m_keyboard; ///< a child of the grid
+    GridAccessibility* m_accessibility; ///< a child of the grid
 };

@@ -52,6 +52,9 @@ Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
 {
     setObjectName(QStringLiteral("Frmdorvi"));
     setWindowTitle(QStringLiteral("Gestione Dorvi"));
+    setAccessibleName(windowTitle());
+    setAccessibleDescription(QStringLiteral("Catalogo dei libri: i menu Gestione/Esci, Interroga e Strumenti "
+                                            "e la griglia dei libri"));
     setCentralWidget(new QWidget(this));
     m_mode = new ModeLabel(centralWidget());
     m_mode->setGeometry(modeGeometry);

@@ -58,6 +58,14 @@ int widthForTitle(const QString& title)
     return QFontMetrics(titleFont).horizontalAdvance(title) * 5 / 4 + titleBarControls;
 }
 
+// Screen readers announce a dialog by its title and read its message as the
+// description, as a sighted user reads the box.
+void nameForScreenReaders(QWidget& dialog, const QString& title, const QString& text)
+{
+    dialog.setAccessibleName(title);
+    dialog.setAccessibleDescription(text);
+}
+
 } // namespace
 
 QString errorText(const catalogue::Error& error)
@@ -68,6 +76,7 @@ QString errorText(const catalogue::Error& error)
 void QtWindowServices::information(const QString& text, const QString& title)
 {
     QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, m_window);
+    nameForScreenReaders(box, title, text);
     box.exec();
 }
 
@@ -78,8 +87,11 @@ QString QtWindowServices::prompt(const QString& text, const QString& title)
     dialog.setLabelText(text);
     dialog.setTextValue(QString());
     // The dialog's layout sets its own minimum size, so the width goes to the field.
-    if (auto* field = dialog.findChild<QLineEdit*>())
+    nameForScreenReaders(dialog, title, text);
+    if (auto* field = dialog.findChild<QLineEdit*>()) {
         field->setMinimumWidth(widthForTitle(title));
+        field->setAccessibleName(text);
+    }
     return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
@@ -87,6 +99,7 @@ bool QtWindowServices::confirm(const QString& text, const QString& title)
 {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, m_window);
     box.setDefaultButton(QMessageBox::No);
+    nameForScreenReaders(box, title, text);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -97,6 +110,7 @@ void QtWindowServices::showError(const catalogue::Error& error)
     if (!error.engineMessage().empty())
         box.setInformativeText(QStringLiteral("Dettagli del motore: %1")
                                    .arg(QString::fromStdString(error.engineMessage())));
+    nameForScreenReaders(box, box.windowTitle(), box.text());
     box.exec();
 }
 

@@ -4,6 +4,8 @@
 // model as exceptions: they go to the error handler and setData returns false.
 #include "recordsetmodel.h"
 
+#include "gridaccessibility.h"
+
 #include "celltext.h"
 #include "error.h"
 
@@ -94,6 +96,10 @@ int RecordsetModel::columnCount(const QModelIndex& parent) const
 
 QVariant RecordsetModel::data(const QModelIndex& index, int role) const
 {
+    // Screen readers read a cell with its column's name.
+    if (role == Qt::AccessibleTextRole && index.isValid())
+        return cellReading(headerData(index.column(), Qt::Horizontal).toString(), data(index).toString(),
+                           isNewRowLine(index.row()));
     if (!index.isValid() || index.row() >= recordCount())
         return {};
     if (role != Qt::DisplayRole && role != Qt::EditRole)
