@@ -11,6 +11,7 @@
 #include "gridkeyboard.h"
 #include "recordset.h"
 #include "recordsetmodel.h"
+#include "rowview.h"
 #include "windowservices.h"
 
 #include <QApplication>
@@ -75,9 +76,21 @@ bool DataGrid::showsNewRowLine() const
     return model && model->showsNewRowLine();
 }
 
+RowView* DataGrid::rowView() const
+{
+    return qobject_cast<RowView*>(model());
+}
+
 RecordsetModel* DataGrid::recordsetModel() const
 {
-    return qobject_cast<RecordsetModel*>(model());
+    RowView* view = rowView();
+    return view ? &view->recordsetModel() : nullptr;
+}
+
+int DataGrid::recordRow(int row) const
+{
+    RowView* view = rowView();
+    return view ? view->recordRow(row) : -1;
 }
 
 void DataGrid::setDataSource(std::shared_ptr<catalogue::Recordset> source)
@@ -98,8 +111,8 @@ void DataGrid::setDataSource(std::shared_ptr<catalogue::Recordset> source)
         if (m_notifications.afterUpdate)
             m_notifications.afterUpdate();
     });
-    setModel(model);
-    m_accessibility->follow(model);
+    setModel(new RowView(*model, this));
+    m_accessibility->follow(this->model());
     // Sized from a sample of rows, so binding costs the same at any size of result.
     m_widths->fit(false);
     placeCursorOnFirstRow();
@@ -258,26 +271,37 @@ bool DataGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event
     const bool editing = QTableView::edit(index, trigger, event);
     if (editing && indexWidget(index))
         m_editorCell = index;
-    auto* model = recordsetModel();
-    if (editing && !wasEditing && model && model->isNewRowLine(index.row()) && m_notifications.onAddNew)
+    RowView* view = rowView();
+    if (editing && !wasEditing && view && view->isNewRowLine(index.row()) && m_notifications.onAddNew)
         m_notifications.onAddNew();
     return editing;
 }
 
-std::vector<int> DataGrid::selectedRecordRows() const
+// The selected view rows in the order shown, the new-row line left out.
+std::vector<int> DataGrid::selectedViewRows() const
 {
     std::vector<int> rows;
-    auto* model = recordsetModel();
-    if (!model)
+    RowView* view = rowView();
+    if (!view)
         return rows;
     for (const QItemSelectionRange& range : selectionModel()->selection()) {
         for (int row = range.top(); row <= range.bottom(); ++row) {
-            if (!model->isNewRowLine(row))
+            if (view->recordRow(row) >= 0)
                 rows.push_back(row);
         }
     }
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+// The records of the selected rows, in result order.
+std::vector<int> DataGrid::selectedRecordRows() const
+{
+    std::vector<int> rows = selectedViewRows();
+    for (int& row : rows)
+        row = recordRow(row);
+    std::sort(rows.begin(), rows.end());
     return rows;
 }
 
@@ -305,10 +329,10 @@ void DataGrid::deleteSelectedRows()
 
 QString DataGrid::selectedText() const
 {
-    auto* model = recordsetModel();
+    RowView* model = rowView();
     if (!model)
         return {};
-    const std::vector<int> rows = selectedRecordRows();
+    const std::vector<int> rows = selectedViewRows();
     std::vector<int> columns;
     bool wholeRows = true;
     for (const QItemSelectionRange& range : selectionModel()->selection()) {

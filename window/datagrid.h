@@ -13,6 +13,7 @@ class GridAccessibility;
 class GridKeyboard;
 class ColumnWidths;
 class RecordsetModel;
+class RowView;
 class WindowServices;
 
 // The window's data grid: a table view over the bound result set, with the three
@@ -48,6 +49,12 @@ public:
     QString selectedText() const;
     void copySelection() const;
 
+    // The rows on show, filtered and sorted, over the bound result; null before the
+    // first binding. Selections and current indexes are in its rows.
+    RowView* rowView() const;
+    // The row in the result set of the book on view row `row`; -1 on the new-row line.
+    int recordRow(int row) const;
+
 protected:
     void commitData(QWidget* editor) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
@@ -65,6 +72,7 @@ private:
     void reportError(const catalogue::Error& error);
     void showPendingErrors();
     void reopenRefusedEdit();
+    std::vector<int> selectedViewRows() const;
     std::vector<int> selectedRecordRows() const;
 
     WindowServices& m_services;

@@ -4,6 +4,7 @@
 #include "rowsonshow.h"
 
 #include "recordsetmodel.h"
+#include "rowview.h"
 
 #include <QAbstractProxyModel>
 
@@ -34,6 +35,15 @@ const RecordsetModel* sourceModel(const QAbstractItemModel* model, std::vector<c
 
 RowsOnShow rowsOnShow(const QAbstractItemModel* viewModel)
 {
+    if (const auto* view = qobject_cast<const RowView*>(viewModel)) {
+        if (!view->isArranged())
+            return RowsOnShow::all(view->recordsetModel().recordset());
+        RowsOnShow shown{view->recordsetModel().recordset(), {}};
+        shown.rows.reserve(static_cast<std::size_t>(view->shownRecords()));
+        for (int row = 0; row < view->shownRecords(); ++row)
+            shown.rows.push_back(static_cast<std::size_t>(view->recordRow(row)));
+        return shown;
+    }
     std::vector<const QAbstractProxyModel*> proxies;
     const RecordsetModel* source = sourceModel(viewModel, proxies);
     if (!source)
