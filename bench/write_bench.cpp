@@ -23,7 +23,7 @@ public:
     {
         shown.window.mnuop_Click();
         shown.paintNow();
-        model = qobject_cast<RecordsetModel*>(shown.grid->model());
+        model = shown.grid->recordsetModel();
     }
 
     const Catalogue& file() const { return m_file; }

@@ -52,6 +52,8 @@ public:
     // The rows on show, filtered and sorted, over the bound result; null before the
     // first binding. Selections and current indexes are in its rows.
     RowView* rowView() const;
+    // The model over the bound result set itself, in result rows.
+    RecordsetModel* recordsetModel() const;
     // The row in the result set of the book on view row `row`; -1 on the new-row line.
     int recordRow(int row) const;
 
@@ -65,7 +67,6 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    RecordsetModel* recordsetModel() const;
     bool showsNewRowLine() const;
     void placeCursorOnFirstRow();
     bool isOpenEditor(QWidget* editor) const;

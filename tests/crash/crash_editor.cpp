@@ -17,6 +17,7 @@
 #include "frmdorvi.h"
 #include "recordset.h"
 #include "recordsetmodel.h"
+#include "rowview.h"
 #include "windowservices.h"
 
 #include <QApplication>
@@ -94,9 +95,9 @@ public:
         : m_window(window), m_log(log), m_random(seed)
     {
         m_grid = window.findChild<DataGrid*>(QStringLiteral("DataGrid1"));
-        if (!m_grid || !qobject_cast<RecordsetModel*>(m_grid->model()))
+        if (!m_grid || !m_grid->rowView())
             quit("the window has no bound grid");
-        m_model = qobject_cast<RecordsetModel*>(m_grid->model());
+        m_model = m_grid->rowView();
     }
 
     void edit(long number)
@@ -172,7 +173,7 @@ private:
             m_grid->clearSelection();
             m_grid->selectRow(row);
             m_grid->deleteSelectedRows();
-        } else if (!m_model->deleteRow(row)) {
+        } else if (!m_grid->recordsetModel()->deleteRow(m_grid->recordRow(row))) {
             quit("the model refused a deletion");
         }
         if (records() != before - 1)
@@ -184,7 +185,7 @@ private:
     Log& m_log;
     std::mt19937 m_random;
     DataGrid* m_grid = nullptr;
-    RecordsetModel* m_model = nullptr;
+    RowView* m_model = nullptr; ///< the rows as the grid shows them
 };
 
 } // namespace
