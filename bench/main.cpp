@@ -46,6 +46,7 @@ int main(int argc, char* argv[])
     bench::registerWrites();
     bench::registerExports();
     bench::registerFolding();
+    bench::registerView();
 
     bench::SummaryReporter reporter;
     try {

@@ -10,5 +10,6 @@ void registerFirstPaint();
 void registerWrites();
 void registerExports();
 void registerFolding();
+void registerView();
 
 } // namespace bench

@@ -66,6 +66,13 @@ DataGrid::DataGrid(WindowServices& services, QWidget* parent) : QTableView(paren
     m_accessibility = new GridAccessibility(*this, [this] { return showsNewRowLine(); });
     setItemDelegate(new CellEditor(this));
     m_widths = new ColumnWidths(*this);
+    // A click on a heading sorts by that column, a second click reverses; the rows
+    // start in the statement's order, with no arrow shown.
+    QHeaderView* header = horizontalHeader();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(-1, Qt::AscendingOrder);
+    connect(header, &QHeaderView::sortIndicatorChanged, this, &DataGrid::sortRows);
 }
 
 DataGrid::~DataGrid() = default;
@@ -93,6 +100,32 @@ int DataGrid::recordRow(int row) const
     return view ? view->recordRow(row) : -1;
 }
 
+void DataGrid::showStatementOrder()
+{
+    if (RowView* view = rowView())
+        view->showStatementOrder();
+    clearSortIndicator();
+}
+
+void DataGrid::clearSortIndicator()
+{
+    const QSignalBlocker quiet(horizontalHeader());
+    horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    horizontalHeader()->viewport()->update();
+}
+
+// Sorting a million rows by a text column takes up to a second: the pointer says so.
+void DataGrid::sortRows(int column, Qt::SortOrder order)
+{
+    RowView* view = rowView();
+    if (!view || column < 0)
+        return;
+    commitPendingEdit();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    view->sortByColumn(column, order);
+    QApplication::restoreOverrideCursor();
+}
+
 void DataGrid::setDataSource(std::shared_ptr<catalogue::Recordset> source)
 {
     commitPendingEdit();
@@ -111,8 +144,10 @@ void DataGrid::setDataSource(std::shared_ptr<catalogue::Recordset> source)
         if (m_notifications.afterUpdate)
             m_notifications.afterUpdate();
     });
-    setModel(new RowView(*model, this));
-    m_accessibility->follow(this->model());
+    auto* view = new RowView(*model, this);
+    connect(view, &RowView::statementOrderRestored, this, &DataGrid::clearSortIndicator);
+    setModel(view);
+    m_accessibility->follow(view);
     // Sized from a sample of rows, so binding costs the same at any size of result.
     m_widths->fit(false);
     placeCursorOnFirstRow();

@@ -56,6 +56,8 @@ public:
     RecordsetModel* recordsetModel() const;
     // The row in the result set of the book on view row `row`; -1 on the new-row line.
     int recordRow(int row) const;
+    // Drops the quick filter and any sorting: the rows in the statement's order.
+    void showStatementOrder();
 
 protected:
     void commitData(QWidget* editor) override;
@@ -71,6 +73,8 @@ private:
     void placeCursorOnFirstRow();
     bool isOpenEditor(QWidget* editor) const;
     void reportError(const catalogue::Error& error);
+    void sortRows(int column, Qt::SortOrder order);
+    void clearSortIndicator();
     void showPendingErrors();
     void reopenRefusedEdit();
     std::vector<int> selectedViewRows() const;

@@ -6,6 +6,7 @@
 
 #include "datagrid.h"
 #include "error.h"
+#include "filterbar.h"
 #include "modelabel.h"
 #include "listexport.h"
 #include "recordset.h"
@@ -32,6 +33,8 @@ constexpr int clientWidth = 704;
 constexpr int clientHeight = 517;
 const QRect gridGeometry(8, 8, 681, 393);
 const QRect modeGeometry(8, 409, 100, 22);
+// In the free band under the grid, right of the mode label.
+const QRect filterGeometry(116, 409, 573, 22);
 
 } // namespace
 
@@ -44,7 +47,10 @@ struct Frmdorvi::Search {
 Frmdorvi::Frmdorvi(WindowServices& services, QWidget* parent)
     : Frmdorvi(services, *new DataGrid(services), parent)
 {
-    placeGrid(static_cast<DataGrid*>(&DataGrid1));
+    m_ownGrid = static_cast<DataGrid*>(&DataGrid1);
+    placeGrid(m_ownGrid);
+    m_filterBar = new FilterBar(*m_ownGrid, centralWidget());
+    m_filterBar->setGeometry(filterGeometry);
 }
 
 Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
@@ -116,6 +122,7 @@ void Frmdorvi::buildMenus()
     mnustrumenti = menuBar()->addMenu(QStringLiteral("&Strumenti"));
     mnustrumenti->setObjectName(QStringLiteral("mnustrumenti"));
 
+    tool("mnutrova", QStringLiteral("&Trova…"), {QKeySequence::Find}, &Frmdorvi::mnutrova_Click);
     tool("mnuesportacsv", QStringLiteral("Esporta per foglio di &calcolo…"), {}, &Frmdorvi::mnuesportacsv_Click);
     tool("mnuesportapdf", QStringLiteral("Esporta P&DF…"), {}, &Frmdorvi::mnuesportapdf_Click);
     tool("mnustampa", QStringLiteral("Stam&pa…"), {QKeySequence::Print}, &Frmdorvi::mnustampa_Click);
@@ -172,6 +179,9 @@ void Frmdorvi::init()
 // the first book can be typed.
 void Frmdorvi::query(const QString& sql)
 {
+    // Every data command starts from the statement's own rows: no filter, no sorting.
+    if (m_ownGrid)
+        m_ownGrid->showStatementOrder();
     auto cn = std::make_shared<Connection>();
     rs = std::make_shared<Recordset>();
     cn->setProvider("microsoft.jet.oledb.4.0");
@@ -214,6 +224,12 @@ void Frmdorvi::mnuop_Click()
     m_mode->setEditing(true);
     str = QStringLiteral("select * from dorvi;");
     query(str);
+}
+
+void Frmdorvi::mnutrova_Click()
+{
+    if (m_filterBar)
+        m_filterBar->open();
 }
 
 void Frmdorvi::mnuesci_Click()

@@ -6,6 +6,8 @@
 
 #include <memory>
 
+class DataGrid;
+class FilterBar;
 class Grid;
 class ModeLabel;
 class WindowServices;
@@ -37,6 +39,7 @@ public:
     void mnugen_Click();
     void mnuall_Click();
     void mnutot_Click();
+    void mnutrova_Click();
     void mnuesportacsv_Click();
     void mnuesportapdf_Click();
     void mnustampa_Click();
@@ -64,4 +67,6 @@ private:
     std::shared_ptr<catalogue::Recordset> rs;
     QMenu* mnustrumenti = nullptr;
     ModeLabel* m_mode = nullptr; ///< in the free band below the grid
+    DataGrid* m_ownGrid = nullptr;     ///< the window's own grid; null when driving the caller's
+    FilterBar* m_filterBar = nullptr;  ///< the quick filter under the own grid
 };

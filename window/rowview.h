@@ -3,9 +3,12 @@
 #include <QAbstractTableModel>
 
 #include <cstddef>
+#include <memory>
+#include <string>
 #include <vector>
 
 class RecordsetModel;
+class RowFilter;
 
 // The rows on show, in the order shown: the records of a RecordsetModel that pass
 // the quick filter, in the order of the column sorted last, then the model's
@@ -28,6 +31,13 @@ public:
     int shownRecords() const;
     int totalRecords() const { return m_records; }
     bool isArranged() const { return m_arranged; }
+
+    // Books whose author, title or genre hold every word of `text`, letter case and
+    // accents ignored; blank text shows every book. The order stays.
+    void setFilterText(const QString& text);
+    // Books in the order of `column` (see ColumnOrder), reversed when descending.
+    void sortByColumn(int column, Qt::SortOrder order);
+    int sortColumn() const { return m_sortColumn; }
 
     // Every record in `order`; when reversed, the first `valued` come in reverse and
     // the rest (the empty cells) stay last. Books added later go last.
@@ -55,9 +65,6 @@ signals:
     void shownRecordsChanged();
     // A new result, or the statement's order asked for: no filter, no order.
     void statementOrderRestored();
-    // Records of the source went or changed, so what was computed from them must follow.
-    void recordsRemoved(int first, int count);
-    void recordChanged(int record);
 
 private:
     enum class Removal { None, Tail, Shown, Hidden, Reset };
@@ -67,7 +74,7 @@ private:
     void rearrange();
     void forgetArrangement();
     void composeRows();
-    void adoptNewRecords();
+    bool adoptNewRecords(); ///< true when some were adopted
     void dropRecords(int first, int count);
     void refreshViewRows() const;
 
@@ -91,4 +98,8 @@ private:
     mutable std::vector<int> m_viewRows; ///< record -> view row or -1, made when first asked after a change
     mutable bool m_viewRowsStale = true;
     Removal m_removal = Removal::None;
+    int m_sortColumn = -1;             ///< the column m_order follows; -1 for none
+    bool m_orderStale = false;         ///< a record changed since m_order was made
+    std::unique_ptr<RowFilter> m_filter; ///< made at the first filtering of a result
+    std::vector<std::string> m_filterWords;
 };

@@ -1,0 +1,134 @@
+// The quick filter and the sorting as the user meets them in the window: Ctrl+F,
+// typing, the count, Esc, a click on a heading, and the next data command.
+#include "datagrid.h"
+#include "fakes.h"
+#include "filterbar.h"
+#include "frmdorvi.h"
+#include "testcatalogue.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Sample books, iddorvo 1..5: Manzoni, D'Annunzio, Pirandello, Alighieri, D'Annunzio.
+class QuickFilterTest : public ::testing::Test {
+protected:
+    TestCatalogue catalogue;
+    FakeWindowServices services{catalogue.folder()};
+    Frmdorvi window{services};
+    DataGrid* grid = window.findChild<DataGrid*>(QStringLiteral("DataGrid1"));
+    FilterBar* bar = window.findChild<FilterBar*>();
+
+    void SetUp() override
+    {
+        ASSERT_NE(grid, nullptr);
+        ASSERT_NE(bar, nullptr);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+    QAction* action(const char* name) const { return window.findChild<QAction*>(QString::fromLatin1(name)); }
+    void trigger(const char* name) { action(name)->trigger(); }
+    QStringList column(int column) const
+    {
+        QStringList cells;
+        for (int row = 0; row < grid->model()->rowCount(); ++row)
+            cells << grid->model()->index(row, column).data().toString();
+        return cells;
+    }
+    void clickHeading(int section)
+    {
+        QHeaderView* header = grid->horizontalHeader();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(section) + 5, header->height() / 2));
+    }
+};
+
+} // namespace
+
+TEST_F(QuickFilterTest, TrovaOpensTheFieldUnderTheGridWhichStaysInPlace)
+{
+    QAction* trova = action("mnutrova");
+    ASSERT_NE(trova, nullptr);
+    EXPECT_EQ(trova->text(), "&Trova…");
+    EXPECT_EQ(trova->shortcut(), QKeySequence(QKeySequence::Find));
+    trigger("mnuall");
+    trigger("mnutrova");
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_TRUE(bar->field()->hasFocus());
+    EXPECT_EQ(grid->geometry(), QRect(8, 8, 681, 393));
+    EXPECT_GE(bar->geometry().left(), 116) << "right of the mode label";
+    EXPECT_GE(bar->geometry().top(), 409);
+    EXPECT_LE(bar->geometry().right(), 8 + 681);
+    EXPECT_LE(bar->geometry().bottom(), 517);
+}
+
+TEST_F(QuickFilterTest, TypingFiltersCountsAndEscClosesInBothModes)
+{
+    for (const char* mode : {"mnuall", "mnuop"}) {
+        SCOPED_TRACE(mode);
+        const bool editing = QByteArray(mode) == "mnuop";
+        trigger(mode);
+        trigger("mnutrova");
+        QTest::keyClicks(bar->field(), "d'ANNÙNZIO");
+        EXPECT_EQ(column(0), editing ? QStringList({"2", "5", ""}) : QStringList({"2", "5"}));
+        EXPECT_EQ(bar->countText(), "2 di 5 libri");
+        QTest::keyClick(bar->field(), Qt::Key_Escape);
+        EXPECT_FALSE(bar->isVisible());
+        EXPECT_TRUE(grid->hasFocus());
+        EXPECT_TRUE(bar->field()->text().isEmpty());
+        EXPECT_EQ(grid->model()->rowCount(), editing ? 6 : 5);
+        EXPECT_EQ(window.str, "select * from dorvi;");
+    }
+}
+
+TEST_F(QuickFilterTest, BookTypedWhileFilteredIsWrittenAndStaysShown)
+{
+    trigger("mnuop");
+    trigger("mnutrova");
+    QTest::keyClicks(bar->field(), "pirandello");
+    ASSERT_EQ(grid->model()->rowCount(), 2);
+    ASSERT_TRUE(grid->model()->setData(grid->model()->index(1, 1), "Italo Svevo"));
+    EXPECT_EQ(catalogue.scalar("select autore from dorvi where iddorvo=6"), "Italo Svevo");
+    EXPECT_EQ(column(1), QStringList({"Luigi Pirandello", "Italo Svevo", ""}));
+    EXPECT_EQ(bar->countText(), "2 di 6 libri");
+}
+
+TEST_F(QuickFilterTest, HeadingClickSortsSecondReversesNextCommandRestores)
+{
+    trigger("mnuall");
+    clickHeading(2);
+    EXPECT_EQ(column(0), QStringList({"5", "1", "3", "2", "4"})) << "Alcyone, I promessi, Il fu, Il piacere, La Divina";
+    EXPECT_EQ(grid->horizontalHeader()->sortIndicatorSection(), 2);
+    EXPECT_EQ(grid->horizontalHeader()->sortIndicatorOrder(), Qt::AscendingOrder);
+    clickHeading(2);
+    EXPECT_EQ(column(0), QStringList({"4", "2", "3", "1", "5"}));
+    EXPECT_EQ(grid->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
+
+    trigger("mnutrova");
+    QTest::keyClicks(bar->field(), "il");
+    EXPECT_EQ(column(0), QStringList({"2", "3"})) << "the filter keeps the order";
+
+    trigger("mnuall");
+    EXPECT_EQ(column(0), QStringList({"1", "2", "3", "4", "5"}));
+    EXPECT_EQ(grid->horizontalHeader()->sortIndicatorSection(), -1);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(catalogue.rows("select iddorvo from dorvi").size(), 5u);
+}
+
+TEST_F(QuickFilterTest, SearchFindingNothingStillClearsTheFilter)
+{
+    trigger("mnuall");
+    trigger("mnutrova");
+    QTest::keyClicks(bar->field(), "dante");
+    services.promptAnswers = {"Nessuno"};
+    trigger("mnuaut");
+    ASSERT_EQ(services.informations.size(), 1u);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(grid->model()->rowCount(), 5) << "the rows it had, all of them";
+}

@@ -1,0 +1,121 @@
+// The quick filter's field. It belongs to the window and lives as long as it; the
+// filtering itself is the grid's row map's, so this only forwards what is typed and
+// shows the count. Filtering never touches the statement, the result or the file.
+#include "filterbar.h"
+
+#include "datagrid.h"
+#include "rowview.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+
+FilterBar::FilterBar(DataGrid& grid, QWidget* parent)
+    : QWidget(parent), m_grid(grid), m_field(new QLineEdit(this)), m_count(new QLabel(this))
+{
+    setObjectName(QStringLiteral("filtro"));
+    m_field->setObjectName(QStringLiteral("txtfiltro"));
+    m_field->setPlaceholderText(QStringLiteral("Trova autore, titolo o genere"));
+    m_field->setAccessibleName(QStringLiteral("Trova"));
+    m_field->setClearButtonEnabled(true);
+    m_field->installEventFilter(this);
+    m_count->setObjectName(QStringLiteral("lblfiltro"));
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_field, 3);
+    layout->addWidget(m_count, 2);
+    connect(m_field, &QLineEdit::textChanged, this, &FilterBar::filter);
+    hide();
+}
+
+RowView* FilterBar::view()
+{
+    RowView* view = m_grid.rowView();
+    if (view && view != m_view) {
+        m_view = view;
+        connect(view, &RowView::shownRecordsChanged, this, &FilterBar::showCount);
+        connect(view, &RowView::statementOrderRestored, this, [this] {
+            if (!m_field->text().isEmpty() || isVisible())
+                dismiss();
+        });
+    }
+    return view;
+}
+
+// The keyboard moves to the field once the command has ended, since the window
+// hands it back to the grid after every command.
+void FilterBar::open()
+{
+    show();
+    showCount();
+    QMetaObject::invokeMethod(
+        m_field,
+        [field = m_field] {
+            field->selectAll();
+            field->setFocus(Qt::ShortcutFocusReason);
+        },
+        Qt::QueuedConnection);
+}
+
+void FilterBar::dismiss()
+{
+    const bool hadFocus = m_field->hasFocus();
+    hide();
+    m_field->clear();
+    if (hadFocus)
+        m_grid.setFocus(Qt::OtherFocusReason);
+}
+
+void FilterBar::filter(const QString& text)
+{
+    if (RowView* rows = view()) {
+        // An open cell edit is written before its row may leave the screen.
+        m_grid.commitPendingEdit();
+        rows->setFilterText(text);
+    }
+    showCount();
+}
+
+QString FilterBar::countText() const
+{
+    return m_count->text();
+}
+
+void FilterBar::showCount()
+{
+    RowView* rows = view();
+    if (!rows || !isVisible()) {
+        m_count->clear();
+        return;
+    }
+    const QLocale italian(QLocale::Italian, QLocale::Italy);
+    const int total = rows->totalRecords();
+    m_count->setText(QStringLiteral("%1 di %2 %3")
+                         .arg(italian.toString(rows->shownRecords()), italian.toString(total),
+                              total == 1 ? QStringLiteral("libro") : QStringLiteral("libri")));
+}
+
+// Esc clears and closes; Return or Down takes the keyboard to the rows found,
+// keeping the filter, so they can be selected, copied or edited.
+bool FilterBar::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_field || event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    switch (static_cast<QKeyEvent*>(event)->key()) {
+    case Qt::Key_Escape:
+        dismiss();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Down:
+        m_grid.setFocus(Qt::OtherFocusReason);
+        if (!m_grid.currentIndex().isValid() && m_grid.model() && m_grid.model()->rowCount() > 0)
+            m_grid.setCurrentIndex(m_grid.model()->index(0, 0));
+        return true;
+    default:
+        return QWidget::eventFilter(watched, event);
+    }
+}
