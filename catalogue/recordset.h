@@ -55,6 +55,8 @@ public:
     const std::string& columnName(int column) const { return m_columnNames.at(static_cast<std::size_t>(column)); }
     Affinity columnAffinity(int column) const { return m_affinities.at(static_cast<std::size_t>(column)); }
     Value value(std::size_t row, int column) const;
+    // A text cell without copying it, valid until the row changes; null for other cells.
+    std::optional<std::string_view> text(std::size_t row, int column) const { return m_rows->text(row, column); }
     bool holdsBlob(std::size_t row, int column) const { return m_rows->holdsBlob(row, column); }
     std::vector<Value> rowValues(std::size_t row) const;
     std::size_t bytesHeld() const;

@@ -209,6 +209,15 @@ Value RowStore::value(std::size_t row, int column) const
     }
 }
 
+std::optional<std::string_view> RowStore::text(std::size_t row, int column) const
+{
+    std::uint64_t header = 0;
+    const char* in = cellStart(row, column, header);
+    if ((header & 7) != Text)
+        return std::nullopt;
+    return std::string_view(in, header >> 3);
+}
+
 RowStore::Packed RowStore::pack(sqlite3_stmt* stmt)
 {
     // Small results are the common case: keep their cells on the stack.

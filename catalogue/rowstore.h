@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 struct sqlite3_stmt;
@@ -19,6 +21,8 @@ public:
 
     std::size_t size() const { return m_rows.size(); }
     Value value(std::size_t row, int column) const;
+    // The cell's text where it lies, without a copy; null when the cell holds no text.
+    std::optional<std::string_view> text(std::size_t row, int column) const;
     // Whether the cell holds a blob, read from its header alone.
     bool holdsBlob(std::size_t row, int column) const;
 

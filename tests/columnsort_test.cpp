@@ -24,10 +24,11 @@ class ColumnSortTest : public ::testing::TestWithParam<SortCase> {};
 
 constexpr int misto = 4;
 
-std::vector<int> sortedIds(const TestCatalogue& catalogue, std::size_t& valued, int column = misto)
+std::vector<int> sortedIds(const TestCatalogue& catalogue, std::size_t& valued, int column = misto,
+                          unsigned workers = 0)
 {
     const auto recordset = openRecordset(catalogue.path(), "select * from dorvi;");
-    const ColumnOrder order = sortByColumn(*recordset, column);
+    const ColumnOrder order = sortByColumn(*recordset, column, workers);
     valued = order.valued;
     std::vector<int> ids;
     for (int record : order.records)
@@ -78,4 +79,34 @@ TEST(ColumnSort, IntegerColumnSortsAsNumbersTextColumnAsText)
     std::size_t valued = 0;
     EXPECT_EQ(sortedIds(catalogue, valued, 0), (std::vector<int>{2, 3, 10}));
     EXPECT_EQ(sortedIds(catalogue, valued, 1), (std::vector<int>{2, 3, 10})) << "by autore: a, b, c";
+}
+
+// Enough books to be sorted in slices by several threads: the merged order must be
+// the one a single thread finds, volume numbers in order across titles that share
+// their first 40 bytes, equal titles in the statement's order, empty ones last.
+TEST(ColumnSort, LargeResultsSortInSlicesAsInOne)
+{
+    TestCatalogue catalogue(TestCatalogue::Books{});
+    catalogue.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 120000) "
+                   "INSERT INTO dorvi (iddorvo, titolo) SELECT i, CASE WHEN i % 7 = 0 THEN NULL "
+                   "ELSE 'Storia della letteratura italiana, vol. ' || (i * 7919 % 5000) END FROM n;");
+    std::size_t valued = 0;
+    const std::vector<int> sliced = sortedIds(catalogue, valued, 2, 4);
+    const std::size_t slicedValued = valued;
+    const std::vector<int> whole = sortedIds(catalogue, valued, 2, 1);
+    ASSERT_EQ(sliced, whole);
+    EXPECT_EQ(slicedValued, valued);
+    ASSERT_EQ(valued, 120000u - 120000u / 7);
+    const auto volume = [](int id) { return static_cast<long long>(id) * 7919 % 5000; };
+    for (std::size_t i = 1; i < valued; ++i) {
+        const int before = whole[i - 1], after = whole[i];
+        ASSERT_TRUE(volume(before) < volume(after) || (volume(before) == volume(after) && before < after))
+            << "book " << before << " before book " << after;
+    }
+    for (std::size_t i = valued; i < whole.size(); ++i) {
+        ASSERT_EQ(whole[i] % 7, 0);
+        if (i > valued) {
+            ASSERT_LT(whole[i - 1], whole[i]);
+        }
+    }
 }

@@ -6,8 +6,9 @@
 // and digit runs made comparable by length, then (only for text with letters
 // beyond ASCII) a separator lower than any character and its fold with case alone
 // ignored, so "Niccolo" sorts just before "Niccolò" and both before "Niccolo da".
-// The sort moves small entries holding the key's first 8 bytes, which settle most
-// comparisons without touching the keys themselves.
+// The sort moves small entries holding 8 bytes of the key, compared as one integer;
+// entries still equal are sorted again on the next 8 bytes, so a comparison never
+// walks a long common beginning.
 #include "columnsort.h"
 
 #include "fold.h"
@@ -18,8 +19,10 @@
 #include <cassert>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <type_traits>
 
 namespace {
@@ -120,59 +123,181 @@ bool appendKey(std::string& out, std::string& scratch, const catalogue::Value& v
 }
 
 struct Entry {
-    std::uint64_t prefix; ///< the key's first 8 bytes, big-endian, zero-padded
+    std::uint64_t prefix; ///< 8 bytes of the key, from the depth being sorted
     std::uint32_t start;  ///< where the key begins in the key buffer
     std::uint32_t length;
     int record;
 };
 
-std::uint64_t prefixOf(std::string_view key)
+// The 8 bytes of `key` from `depth` on, big-endian, zero-padded.
+std::uint64_t prefixAt(std::string_view key, std::size_t depth)
 {
+    if (depth + 8 <= key.size()) {
+        std::uint64_t bytes;
+        std::memcpy(&bytes, key.data() + depth, 8);
+        if constexpr (std::endian::native == std::endian::little)
+            bytes = __builtin_bswap64(bytes);
+        return bytes;
+    }
     std::uint64_t prefix = 0;
-    for (std::size_t i = 0; i < 8; ++i)
+    for (std::size_t i = depth; i < depth + 8; ++i)
         prefix = (prefix << 8) | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
     return prefix;
 }
 
-} // namespace
-
-ColumnOrder sortByColumn(const catalogue::Recordset& recordset, int column)
+// How much of a key is left from `depth`, capped at 9: up to 8 the key ends within
+// the prefix (a shorter key sorts first, its zero padding being no real bytes),
+// 9 means the key goes on.
+std::uint32_t restRank(const Entry& entry, std::size_t depth)
 {
-    const std::size_t records = recordset.rowCount();
+    return static_cast<std::uint32_t>(std::min<std::size_t>(entry.length - depth, 9));
+}
+
+// Sorts the entries 8 key bytes at a time: each run of entries still equal after
+// those bytes is sorted again on the next 8. Keys that share long beginnings (many
+// titles start alike) are thus compared as integers instead of by memcmp over
+// their whole common part. The runs wait in a list, not on the call stack, since
+// a key may be a megabyte long.
+void sortEntries(std::vector<Entry>& entries, const char* keys)
+{
+    struct Run {
+        Entry* first;
+        Entry* last;
+        std::size_t depth; ///< the keys of the run share their first `depth` bytes
+    };
+    std::vector<Run> runs{{entries.data(), entries.data() + entries.size(), 0}};
+    while (!runs.empty()) {
+        const Run run = runs.back();
+        runs.pop_back();
+        const std::size_t depth = run.depth;
+        if (depth > 0) {
+            for (Entry* entry = run.first; entry != run.last; ++entry)
+                entry->prefix = prefixAt({keys + entry->start, entry->length}, depth);
+        }
+        std::sort(run.first, run.last, [depth](const Entry& a, const Entry& b) {
+            if (a.prefix != b.prefix)
+                return a.prefix < b.prefix;
+            const std::uint32_t restA = restRank(a, depth), restB = restRank(b, depth);
+            return restA != restB ? restA < restB : a.record < b.record;
+        });
+        for (Entry* first = run.first; first != run.last;) {
+            Entry* end = first + 1;
+            while (end != run.last && end->prefix == first->prefix && restRank(*end, depth) == restRank(*first, depth))
+                ++end;
+            if (end - first > 1 && restRank(*first, depth) == 9)
+                runs.push_back({first, end, depth + 8});
+            first = end;
+        }
+    }
+}
+
+// One slice of the records, keyed and sorted on its own.
+struct SortedSlice {
     std::string keys;
-    keys.reserve(records * 24);
-    std::string scratch;
     std::vector<Entry> entries;
-    entries.reserve(records);
-    std::vector<int> empty;
-    for (std::size_t record = 0; record < records; ++record) {
-        const std::size_t start = keys.size();
-        if (!appendKey(keys, scratch, recordset.value(record, column))) {
-            empty.push_back(static_cast<int>(record));
+    std::vector<int> empty; ///< the records with a NULL cell, in order
+};
+
+SortedSlice sortSlice(const catalogue::Recordset& recordset, int column, std::size_t first, std::size_t last)
+{
+    SortedSlice slice;
+    slice.keys.reserve((last - first) * 24);
+    slice.entries.reserve(last - first);
+    std::string scratch;
+    for (std::size_t record = first; record < last; ++record) {
+        const std::size_t start = slice.keys.size();
+        // Text, nearly every cell of a catalogue, is read where it lies.
+        if (const auto text = recordset.text(record, column))
+            appendTextKey(slice.keys, scratch, *text);
+        else if (!appendKey(slice.keys, scratch, recordset.value(record, column))) {
+            slice.empty.push_back(static_cast<int>(record));
             continue;
         }
-        assert(keys.size() <= UINT32_MAX);
-        const std::string_view key(keys.data() + start, keys.size() - start);
-        entries.push_back({prefixOf(key), static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(key.size()),
-                           static_cast<int>(record)});
+        assert(slice.keys.size() <= UINT32_MAX);
+        const std::string_view key(slice.keys.data() + start, slice.keys.size() - start);
+        slice.entries.push_back({prefixAt(key, 0), static_cast<std::uint32_t>(start),
+                                 static_cast<std::uint32_t>(key.size()), static_cast<int>(record)});
     }
-    const char* bytes = keys.data();
-    std::sort(entries.begin(), entries.end(), [bytes](const Entry& a, const Entry& b) {
-        if (a.prefix != b.prefix)
-            return a.prefix < b.prefix;
-        // The first 8 bytes are equal (or zero padding of a shorter key): compare the rest.
-        const std::size_t skipA = std::min<std::size_t>(8, a.length);
-        const std::size_t skipB = std::min<std::size_t>(8, b.length);
-        const std::string_view restA(bytes + a.start + skipA, a.length - skipA);
-        const std::string_view restB(bytes + b.start + skipB, b.length - skipB);
-        const int order = restA.compare(restB);
-        return order != 0 ? order < 0 : a.record < b.record;
-    });
+    sortEntries(slice.entries, slice.keys.data());
+    return slice;
+}
+
+// Large results are cut into one slice a processor, keyed and sorted side by side;
+// the grid waits for all of them, so the records are only read meanwhile.
+std::vector<SortedSlice> sortSlices(const catalogue::Recordset& recordset, int column, unsigned workers)
+{
+    constexpr std::size_t smallestSlice = 50'000;
+    const std::size_t records = recordset.rowCount();
+    if (workers == 0)
+        workers = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+    const std::size_t slices = std::clamp<std::size_t>(records / smallestSlice, 1, workers);
+    std::vector<SortedSlice> sorted(slices);
+    std::vector<std::exception_ptr> failures(slices);
+    const auto sortOne = [&](std::size_t slice) {
+        try {
+            sorted[slice] = sortSlice(recordset, column, records * slice / slices, records * (slice + 1) / slices);
+        } catch (...) {
+            failures[slice] = std::current_exception();
+        }
+    };
+    std::vector<std::thread> threads;
+    for (std::size_t slice = 1; slice < slices; ++slice)
+        threads.emplace_back(sortOne, slice);
+    sortOne(0);
+    for (std::thread& thread : threads)
+        thread.join();
+    for (const std::exception_ptr& failure : failures) {
+        if (failure)
+            std::rethrow_exception(failure);
+    }
+    return sorted;
+}
+
+// Merges the sorted slices; the slices follow the statement's order, so on equal
+// keys the earlier slice's record comes first and equal cells keep that order.
+std::vector<int> mergeSlices(const std::vector<SortedSlice>& slices)
+{
+    struct Cursor {
+        const SortedSlice* slice;
+        std::size_t at;
+        std::string_view key() const
+        {
+            const Entry& entry = slice->entries[at];
+            return {slice->keys.data() + entry.start, entry.length};
+        }
+    };
+    std::vector<Cursor> cursors;
+    std::size_t total = 0;
+    for (const SortedSlice& slice : slices) {
+        if (!slice.entries.empty())
+            cursors.push_back({&slice, 0});
+        total += slice.entries.size();
+    }
+    std::vector<int> records;
+    records.reserve(total);
+    while (!cursors.empty()) {
+        std::size_t least = 0;
+        for (std::size_t c = 1; c < cursors.size(); ++c) {
+            if (cursors[c].key() < cursors[least].key())
+                least = c;
+        }
+        Cursor& cursor = cursors[least];
+        records.push_back(cursor.slice->entries[cursor.at].record);
+        if (++cursor.at == cursor.slice->entries.size())
+            cursors.erase(cursors.begin() + static_cast<std::ptrdiff_t>(least));
+    }
+    return records;
+}
+
+} // namespace
+
+ColumnOrder sortByColumn(const catalogue::Recordset& recordset, int column, unsigned workers)
+{
+    const std::vector<SortedSlice> slices = sortSlices(recordset, column, workers);
     ColumnOrder order;
-    order.records.reserve(records);
-    for (const Entry& entry : entries)
-        order.records.push_back(entry.record);
-    order.valued = entries.size();
-    order.records.insert(order.records.end(), empty.begin(), empty.end());
+    order.records = mergeSlices(slices);
+    order.valued = order.records.size();
+    for (const SortedSlice& slice : slices)
+        order.records.insert(order.records.end(), slice.empty.begin(), slice.empty.end());
     return order;
 }

@@ -17,4 +17,6 @@ struct ColumnOrder {
     std::size_t valued = 0;   ///< how many lead `records` before the empty cells
 };
 
-ColumnOrder sortByColumn(const catalogue::Recordset& recordset, int column);
+// A large result is sorted in slices, one a worker thread (up to `workers`, one a
+// processor by default), that are merged at the end.
+ColumnOrder sortByColumn(const catalogue::Recordset& recordset, int column, unsigned workers = 0);
