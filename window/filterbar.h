@@ -31,6 +31,7 @@ private:
     RowView* view();
     void filter(const QString& text);
     void showCount();
+    void prepareInIdleTime();
 
     DataGrid& m_grid;
     QLineEdit* m_field;

@@ -83,7 +83,10 @@ RowFilter::Span RowFilter::foldRecord(std::size_t record)
     for (std::size_t i = 0; i < m_columns.size(); ++i) {
         if (i > 0)
             m_text.push_back(fieldSeparator);
-        appendCell(m_text, m_recordset.value(record, m_columns[i]));
+        if (const auto text = m_recordset.text(record, m_columns[i]))
+            catalogue::appendFoldCaseAndAccents(m_text, *text);
+        else
+            appendCell(m_text, m_recordset.value(record, m_columns[i]));
     }
     assert(m_text.size() <= UINT32_MAX);
     return {static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(m_text.size() - start)};
@@ -98,6 +101,12 @@ void RowFilter::indexUpTo(std::size_t records)
         m_text.reserve(records * 64);
     while (m_spans.size() < records)
         m_spans.push_back(foldRecord(m_spans.size()));
+}
+
+bool RowFilter::foldAhead(std::size_t records, std::size_t batch)
+{
+    indexUpTo(std::min(records, m_spans.size() + batch));
+    return m_spans.size() >= records;
 }
 
 std::string_view RowFilter::text(std::size_t record) const

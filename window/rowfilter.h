@@ -28,6 +28,10 @@ public:
     // one entry a record of the result.
     void narrow(const std::vector<std::string>& words, std::vector<char>& flags);
 
+    // Folds up to `batch` more of the first `records` records ahead of any filtering;
+    // true once all of them are folded.
+    bool foldAhead(std::size_t records, std::size_t batch);
+
     void recordsRemoved(std::size_t first, std::size_t count);
     void recordChanged(std::size_t record);
 

@@ -55,6 +55,15 @@ void RowView::setFilterText(const QString& text)
     setMatches(std::move(matches));
 }
 
+// About 10 ms of folding, short enough for the window never to seem to stop.
+bool RowView::prepareFilter()
+{
+    constexpr std::size_t recordsASlice = 30'000;
+    if (!m_filter)
+        m_filter = std::make_unique<RowFilter>(*m_source.recordset());
+    return m_filter->foldAhead(static_cast<std::size_t>(m_records), recordsASlice);
+}
+
 // The order of a column is kept, so a second click only reverses it; it is made
 // again when a book changed since.
 void RowView::sortByColumn(int column, Qt::SortOrder order)

@@ -35,6 +35,9 @@ public:
     // Books whose author, title or genre hold every word of `text`, letter case and
     // accents ignored; blank text shows every book. The order stays.
     void setFilterText(const QString& text);
+    // Prepares a slice of the filter's folded text while the user has not typed yet,
+    // so the first letter finds it made; true once it is whole.
+    bool prepareFilter();
     // Books in the order of `column` (see ColumnOrder), reversed when descending.
     void sortByColumn(int column, Qt::SortOrder order);
     int sortColumn() const { return m_sortColumn; }
