@@ -12,6 +12,7 @@
 #include "registry.h"
 
 #include <QCoreApplication>
+#include <QItemSelectionModel>
 
 namespace bench {
 
@@ -143,6 +144,109 @@ void deleteOurs(benchmark::State& state)
     }
 }
 
+// Selects whole rows as a shift+click would, or every row as Ctrl+A does.
+void selectRows(EditingSession& editing, int first, int count)
+{
+    RecordsetModel& model = *editing.model;
+    const QItemSelection rows(model.index(first, 0), model.index(first + count - 1, model.columnCount() - 1));
+    editing.shown.grid->selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect);
+}
+
+// Deletes the selection through the grid as Canc does (the question answers yes),
+// then checks that the books went.
+bool deleteSelection(benchmark::State& state, EditingSession& editing, int books)
+{
+    const int before = editing.model->rowCount();
+    editing.shown.grid->deleteSelectedRows();
+    if (editing.model->rowCount() != before - books) {
+        refused(state, editing);
+        return false;
+    }
+    return true;
+}
+
+bool undo(benchmark::State& state, EditingSession& editing, int books)
+{
+    const int before = editing.model->rowCount();
+    editing.shown.window.mnuannulla_Click();
+    if (editing.model->rowCount() != before + books) {
+        refused(state, editing);
+        return false;
+    }
+    return true;
+}
+
+constexpr int manyBooks = 10'000;
+
+// 10,000 neighbouring books from the middle, as a shift+click selects them; each
+// round puts them back afterwards, untimed, by undoing the deletion.
+void deleteManyOurs(benchmark::State& state)
+{
+    EditingSession* editing = session(state);
+    if (!editing)
+        return;
+    for (auto _ : state) {
+        state.PauseTiming();
+        selectRows(*editing, largeRows / 2, manyBooks);
+        editing->shown.paintNow();
+        state.ResumeTiming();
+        if (!deleteSelection(state, *editing, manyBooks))
+            break;
+        state.PauseTiming();
+        editing->shown.paintNow();
+        const bool back = undo(state, *editing, manyBooks);
+        editing->shown.paintNow();
+        state.ResumeTiming();
+        if (!back)
+            break;
+    }
+}
+
+// Undoing that deletion: the books written back with their own keys, in one transaction.
+void undoManyOurs(benchmark::State& state)
+{
+    EditingSession* editing = session(state);
+    if (!editing)
+        return;
+    for (auto _ : state) {
+        state.PauseTiming();
+        selectRows(*editing, largeRows / 2, manyBooks);
+        const bool deleted = deleteSelection(state, *editing, manyBooks);
+        editing->shown.paintNow();
+        state.ResumeTiming();
+        if (!deleted || !undo(state, *editing, manyBooks))
+            break;
+        settle(state, *editing);
+    }
+}
+
+// Ctrl+A and Canc on a million books, then, untimed, the undo that puts them back.
+void deleteAllOurs(benchmark::State& state)
+{
+    EditingSession* editing = session(state);
+    if (!editing)
+        return;
+    for (auto _ : state) {
+        state.PauseTiming();
+        // The bare deletions ran on this file too: list it again, as the user would.
+        editing->shown.window.mnuop_Click();
+        editing->shown.paintNow();
+        const int books = editing->model->rowCount() - 1;
+        editing->shown.grid->selectAll();
+        editing->shown.paintNow();
+        state.ResumeTiming();
+        if (!deleteSelection(state, *editing, books))
+            break;
+        editing->shown.paintNow();
+        state.PauseTiming();
+        const bool back = undo(state, *editing, books);
+        editing->shown.paintNow();
+        state.ResumeTiming();
+        if (!back)
+            break;
+    }
+}
+
 void bindText(sqlite3_stmt* stmt, int index, const std::string& text)
 {
     sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
@@ -204,8 +308,16 @@ void registerWrites()
                         benchmark::RegisterBenchmark("Write/add/ours", addOurs),
                         benchmark::RegisterBenchmark("Write/add/bare", addBare),
                         benchmark::RegisterBenchmark("Write/delete/ours", deleteOurs),
-                        benchmark::RegisterBenchmark("Write/delete/bare", deleteBare)})
+                        benchmark::RegisterBenchmark("Write/delete/bare", deleteBare),
+                        benchmark::RegisterBenchmark("Write/delete10k/ours", deleteManyOurs),
+                        benchmark::RegisterBenchmark("Write/undoDelete10k/ours", undoManyOurs)})
         write->Arg(largeRows)->Unit(benchmark::kMillisecond)->UseRealTime();
+    // A round of this one takes seconds, and putting the books back as long again.
+    benchmark::RegisterBenchmark("Write/deleteAll/ours", deleteAllOurs)
+        ->Arg(largeRows)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Iterations(1);
 }
 
 } // namespace bench

@@ -6,6 +6,7 @@
 #include "writeback.h"
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,15 +18,24 @@ enum class LockType { Unspecified = -1, ReadOnly = 1, Pessimistic = 2, Optimisti
 enum class CursorLocation { Server = 2, Client = 3 };
 enum class Affinity { Text, Numeric, Integer, Real, Blob };
 
+class History;
+
 // Told of every change a write makes to the rows held, so a view stays in step.
+// Rows leave and come back in runs of neighbours, first to last; a change in many
+// runs at once is told as one change of every row, since a view pays a pass over
+// all its rows for each run.
 class RecordsetObserver {
 public:
     virtual ~RecordsetObserver() = default;
     virtual void rowChanged(std::size_t row) = 0;
     virtual void rowAboutToBeAppended(std::size_t row) = 0;
     virtual void rowAppended(std::size_t row) = 0;
-    virtual void rowAboutToBeRemoved(std::size_t row) = 0;
-    virtual void rowRemoved(std::size_t row) = 0;
+    virtual void rowsAboutToBeRemoved(std::size_t first, std::size_t last) = 0;
+    virtual void rowsRemoved(std::size_t first, std::size_t last) = 0;
+    virtual void rowsAboutToBeInserted(std::size_t first, std::size_t last) = 0;
+    virtual void rowsInserted(std::size_t first, std::size_t last) = 0;
+    virtual void rowsAboutToBeRearranged() = 0;
+    virtual void rowsRearranged() = 0;
 };
 
 // A client-side result set: the whole result of one statement, held in memory, and
@@ -59,6 +69,7 @@ public:
     std::optional<std::string_view> text(std::size_t row, int column) const { return m_rows->text(row, column); }
     bool holdsBlob(std::size_t row, int column) const { return m_rows->holdsBlob(row, column); }
     std::vector<Value> rowValues(std::size_t row) const;
+    std::vector<std::string> columnNames() const { return m_columnNames; }
     std::size_t bytesHeld() const;
 
     // Whether rows can be changed at all; the reason in words when not.
@@ -72,7 +83,26 @@ public:
     // is reloaded (or, if gone, dropped) and the observer is told.
     void update(std::size_t row, int column, const Value& value);
     std::size_t addNew(int column, const Value& value); ///< returns the new row's index
-    void remove(std::size_t row);
+    // Called now and then during a long write with the rows done; false stops it.
+    using Progress = std::function<bool(std::size_t done)>;
+    // Deletes the books on `rows` (ascending, no repeats) in one transaction: all or
+    // none. Returns false, with nothing deleted, when `progress` stops it. When one
+    // of the books is no longer as read, the error names it, nothing is deleted and
+    // every row given shows what the file holds.
+    bool remove(const std::vector<std::size_t>& rows, const Progress& progress = {});
+    void remove(std::size_t row) { remove(std::vector<std::size_t>{row}); }
+
+    // Every write above is recorded in `history`, once it is in the file.
+    void setHistory(std::shared_ptr<History> history) { m_history = std::move(history); }
+
+    // The history's own writes, recorded nowhere. Books are found in the file by
+    // their key and must still hold the values given (all of them for a deletion,
+    // the column written for a change), or nothing is written and the error says
+    // so; rows shown are found by key too, at `hints` first. Each throws Error as
+    // the writes above do.
+    void rewrite(const std::vector<Value>& expected, int column, const Value& value, std::size_t hint);
+    void restore(const RowStore& rows, const std::vector<std::size_t>& positions);
+    void removeBooks(const RowStore& rows, const std::vector<std::size_t>& hints);
 
     void setObserver(RecordsetObserver* observer) { m_observer = observer; }
 
@@ -80,6 +110,14 @@ private:
     const WriteBack* writeBack() const;
     sqlite3* writableDatabase() const;
     [[noreturn]] void reloadAfterConflict(sqlite3* db, std::size_t row, const std::vector<Value>& read);
+    bool deleteBooks(sqlite3* db, const RowStore& rows, const std::vector<std::size_t>& books,
+                     const std::vector<std::size_t>& shown, const Progress& progress);
+    [[noreturn]] void refuseDeletion(sqlite3* db, const std::vector<Value>& book, bool gone,
+                                     const std::vector<std::size_t>& shown);
+    std::vector<std::size_t> findShown(const RowStore& rows, const std::vector<std::size_t>& hints) const;
+    std::optional<std::size_t> findShown(const std::vector<Value>& book, std::size_t hint) const;
+    void dropRows(const std::vector<std::size_t>& rows);
+    void placeRows(const std::vector<std::size_t>& positions, const std::vector<RowStore::Packed>& rows);
 
     LockType m_lockType = LockType::Unspecified;
     CursorLocation m_cursorLocation = CursorLocation::Server;
@@ -94,6 +132,7 @@ private:
     mutable std::unique_ptr<WriteBack> m_writeBack; ///< null when the result is read-only
     mutable std::string m_notUpdatableReason;
     RecordsetObserver* m_observer = nullptr;
+    std::shared_ptr<History> m_history;
 };
 
 } // namespace catalogue

@@ -9,6 +9,7 @@
 #include "rowstore.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdint>
 #include <cstring>
 #include <sqlite3.h>
@@ -170,9 +171,9 @@ void adviseHugePages(char* block, std::size_t bytes)
 } // namespace
 
 // Returns where the cell's bytes begin, with its header in `header`.
-const char* RowStore::cellStart(std::size_t row, int column, std::uint64_t& header) const
+const char* RowStore::cellStart(const char* cells, int column, std::uint64_t& header) const
 {
-    const char* in = m_rows[row];
+    const char* in = cells;
     for (int c = 0; c < column; ++c) {
         in = readHeader(in, header);
         in += header >> 3;
@@ -183,14 +184,14 @@ const char* RowStore::cellStart(std::size_t row, int column, std::uint64_t& head
 bool RowStore::holdsBlob(std::size_t row, int column) const
 {
     std::uint64_t header = 0;
-    cellStart(row, column, header);
+    cellStart(m_rows[row], column, header);
     return (header & 7) == BlobType;
 }
 
 Value RowStore::value(std::size_t row, int column) const
 {
     std::uint64_t header = 0;
-    const char* in = cellStart(row, column, header);
+    const char* in = cellStart(m_rows[row], column, header);
     const std::size_t length = header >> 3;
     switch (header & 7) {
     case Integer:
@@ -212,10 +213,19 @@ Value RowStore::value(std::size_t row, int column) const
 std::optional<std::string_view> RowStore::text(std::size_t row, int column) const
 {
     std::uint64_t header = 0;
-    const char* in = cellStart(row, column, header);
+    const char* in = cellStart(m_rows[row], column, header);
     if ((header & 7) != Text)
         return std::nullopt;
     return std::string_view(in, header >> 3);
+}
+
+std::vector<Value> RowStore::rowValues(std::size_t row) const
+{
+    std::vector<Value> values;
+    values.reserve(static_cast<std::size_t>(m_columnCount));
+    for (int c = 0; c < m_columnCount; ++c)
+        values.push_back(value(row, c));
+    return values;
 }
 
 RowStore::Packed RowStore::pack(sqlite3_stmt* stmt)
@@ -259,9 +269,59 @@ char* RowStore::allocate(std::size_t bytes)
     return start;
 }
 
-void RowStore::erase(std::size_t row)
+RowStore::Packed RowStore::copy(Packed row)
 {
-    m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(row));
+    if (m_columnCount == 0)
+        return Packed{nullptr};
+    std::uint64_t header = 0;
+    const char* end = cellStart(row.cells, m_columnCount - 1, header) + (header >> 3);
+    const std::size_t bytes = static_cast<std::size_t>(end - row.cells);
+    char* start = allocate(bytes);
+    std::memcpy(start, row.cells, bytes);
+    return Packed{start};
+}
+
+// One row alone moves the rest up with one memmove; many rows are squeezed out in
+// one pass, so a deletion costs the same whether it drops one row or all of them.
+void RowStore::erase(const std::vector<std::size_t>& rows)
+{
+    assert(std::is_sorted(rows.begin(), rows.end()));
+    if (rows.empty())
+        return;
+    if (rows.size() == 1) {
+        m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(rows.front()));
+        return;
+    }
+    std::size_t kept = rows.front();
+    auto drop = rows.begin();
+    for (std::size_t row = rows.front(); row < m_rows.size(); ++row) {
+        if (drop != rows.end() && *drop == row)
+            ++drop;
+        else
+            m_rows[kept++] = m_rows[row];
+    }
+    m_rows.resize(kept);
+}
+
+void RowStore::insert(const std::vector<std::size_t>& positions, const std::vector<Packed>& rows)
+{
+    assert(positions.size() == rows.size() && std::is_sorted(positions.begin(), positions.end()));
+    if (rows.empty())
+        return;
+    if (rows.size() == 1) {
+        m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(positions.front()), rows.front().cells);
+        return;
+    }
+    std::vector<const char*> merged;
+    merged.reserve(m_rows.size() + rows.size());
+    auto old = m_rows.begin();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        while (merged.size() < positions[i] && old != m_rows.end())
+            merged.push_back(*old++);
+        merged.push_back(rows[i].cells);
+    }
+    merged.insert(merged.end(), old, m_rows.end());
+    m_rows = std::move(merged);
 }
 
 std::size_t RowStore::bytesHeld() const

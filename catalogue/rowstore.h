@@ -17,32 +17,45 @@ namespace catalogue {
 // A changed row is packed anew and the old bytes are left where they lie.
 class RowStore {
 public:
-    explicit RowStore(int columnCount) : m_columnCount(columnCount) {}
+    // `firstBlockBytes` small for a store that keeps a handful of rows.
+    explicit RowStore(int columnCount, std::size_t firstBlockBytes = 64 * 1024)
+        : m_columnCount(columnCount), m_nextBlockBytes(firstBlockBytes)
+    {
+    }
 
+    int columnCount() const { return m_columnCount; }
     std::size_t size() const { return m_rows.size(); }
     Value value(std::size_t row, int column) const;
     // The cell's text where it lies, without a copy; null when the cell holds no text.
     std::optional<std::string_view> text(std::size_t row, int column) const;
+    std::vector<Value> rowValues(std::size_t row) const;
     // Whether the cell holds a blob, read from its header alone.
     bool holdsBlob(std::size_t row, int column) const;
 
     // A row packed but not yet placed, so that a write can be confirmed on disk
-    // before the row shows it.
+    // before the row shows it. Its bytes stay valid as long as the store that
+    // packed it, whatever happens to the row afterwards.
     struct Packed {
         const char* cells;
     };
     // Packs the row on which `stmt` stands, its columns in result order.
     Packed pack(sqlite3_stmt* stmt);
+    // Packs a copy of a row packed by a store with the same columns.
+    Packed copy(Packed row);
+    Packed packed(std::size_t row) const { return Packed{m_rows[row]}; }
     void append(Packed row) { m_rows.push_back(row.cells); }
     void append(sqlite3_stmt* stmt) { append(pack(stmt)); }
     void replace(std::size_t row, Packed packed) { m_rows[row] = packed.cells; }
-    void erase(std::size_t row);
+    // Drops the rows given (ascending, no repeats) in one pass over the index.
+    void erase(const std::vector<std::size_t>& rows);
+    // Places each row at the position it is to have afterwards (ascending).
+    void insert(const std::vector<std::size_t>& positions, const std::vector<Packed>& rows);
 
     // Bytes held by the rows and their index, for measuring.
     std::size_t bytesHeld() const;
 
 private:
-    const char* cellStart(std::size_t row, int column, std::uint64_t& header) const;
+    const char* cellStart(const char* cells, int column, std::uint64_t& header) const;
     char* allocate(std::size_t bytes);
 
     int m_columnCount;
@@ -50,7 +63,7 @@ private:
     std::vector<std::unique_ptr<char[]>> m_blocks; ///< owns every packed byte
     char* m_free = nullptr;                        ///< unused tail of the newest block
     std::size_t m_freeBytes = 0;
-    std::size_t m_nextBlockBytes = 64 * 1024;
+    std::size_t m_nextBlockBytes;
     std::size_t m_blockBytesHeld = 0;
 };
 

@@ -49,6 +49,12 @@ bool Statement::step()
     throw engineError(m_db, rc);
 }
 
+void Statement::reset()
+{
+    sqlite3_reset(m_stmt.get());
+    sqlite3_clear_bindings(m_stmt.get());
+}
+
 void execute(sqlite3* db, const char* sql)
 {
     Statement statement(db, sql);

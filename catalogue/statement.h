@@ -18,6 +18,8 @@ public:
     // True while a row is ready, false once the statement has run to its end.
     // Throws Error on any engine failure.
     bool step();
+    // Makes the statement ready to run again with new values.
+    void reset();
     sqlite3_stmt* handle() const { return m_stmt.get(); }
 
 private:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <compare>
 #include <cstdint>
 #include <string>
 #include <variant>
@@ -10,7 +11,7 @@ namespace catalogue {
 // never compared or written back as each other.
 struct Blob {
     std::string bytes;
-    bool operator==(const Blob&) const = default;
+    auto operator<=>(const Blob&) const = default;
 };
 
 // One cell as the engine gave it. NULL (monostate) and the empty text differ.

@@ -141,11 +141,56 @@ Statement WriteBack::insert(sqlite3* db, int column, const Value& value) const
 
 Statement WriteBack::remove(sqlite3* db, const std::vector<Value>& row) const
 {
+    Statement statement = removal(db);
+    bindRemoval(statement, row);
+    return statement;
+}
+
+Statement WriteBack::removal(sqlite3* db) const
+{
     const std::string where = m_keyColumns.empty() ? matchClause(1) : unchangedClause(m_allColumns, 1);
-    Statement statement(db, "DELETE FROM " + m_table + " WHERE " + where + " RETURNING 1");
+    return Statement(db, "DELETE FROM " + m_table + " WHERE " + where + " RETURNING 1");
+}
+
+void WriteBack::bindRemoval(Statement& statement, const std::vector<Value>& row) const
+{
     for (std::size_t c = 0; c < row.size(); ++c)
         statement.bind(1 + static_cast<int>(c), row[c]);
-    return statement;
+}
+
+Statement WriteBack::restoral(sqlite3* db) const
+{
+    std::string values;
+    for (std::size_t c = 0; c < m_columns.size(); ++c)
+        values += (c ? ", " : "") + parameter(1 + static_cast<int>(c));
+    return Statement(db, "INSERT INTO " + m_table + " (" + m_columnList + ") VALUES (" + values + ") RETURNING " +
+                             m_columnList);
+}
+
+void WriteBack::bindRestoral(Statement& statement, const std::vector<Value>& row) const
+{
+    bindRemoval(statement, row);
+}
+
+std::vector<Value> WriteBack::keyOf(const std::vector<Value>& row) const
+{
+    if (m_keyColumns.empty())
+        return row;
+    std::vector<Value> key;
+    for (int column : m_keyColumns)
+        key.push_back(row[column]);
+    return key;
+}
+
+bool WriteBack::sameBook(const std::vector<Value>& a, const std::vector<Value>& b) const
+{
+    if (m_keyColumns.empty())
+        return a == b;
+    for (int column : m_keyColumns) {
+        if (a[column] != b[column])
+            return false;
+    }
+    return true;
 }
 
 Statement WriteBack::reload(sqlite3* db, const std::vector<Value>& row) const

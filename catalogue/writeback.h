@@ -33,6 +33,16 @@ public:
     Statement update(sqlite3* db, int column, const Value& value, const std::vector<Value>& row) const;
     Statement insert(sqlite3* db, int column, const Value& value) const;
     Statement remove(sqlite3* db, const std::vector<Value>& row) const;
+    // The same deletion prepared once for many rows: bind each with bindRemoval.
+    Statement removal(sqlite3* db) const;
+    void bindRemoval(Statement& statement, const std::vector<Value>& row) const;
+    // Puts back a whole row, its key included; the step yields the row as stored.
+    Statement restoral(sqlite3* db) const;
+    void bindRestoral(Statement& statement, const std::vector<Value>& row) const;
+    // What finds the row in the file: its key, or every value without one.
+    std::vector<Value> keyOf(const std::vector<Value>& row) const;
+    // Whether two rows are the same book: equal keys, or equal values without a key.
+    bool sameBook(const std::vector<Value>& a, const std::vector<Value>& b) const;
     Statement reload(sqlite3* db, const std::vector<Value>& row) const;
 
 private:

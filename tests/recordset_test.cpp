@@ -41,8 +41,16 @@ struct RecordingObserver : RecordsetObserver {
     void rowChanged(std::size_t r) override { events.push_back("changed " + std::to_string(r)); }
     void rowAboutToBeAppended(std::size_t r) override { events.push_back("appending " + std::to_string(r)); }
     void rowAppended(std::size_t r) override { events.push_back("appended " + std::to_string(r)); }
-    void rowAboutToBeRemoved(std::size_t r) override { events.push_back("removing " + std::to_string(r)); }
-    void rowRemoved(std::size_t r) override { events.push_back("removed " + std::to_string(r)); }
+    void rowsAboutToBeRemoved(std::size_t f, std::size_t l) override { events.push_back("removing " + span(f, l)); }
+    void rowsRemoved(std::size_t f, std::size_t l) override { events.push_back("removed " + span(f, l)); }
+    void rowsAboutToBeInserted(std::size_t f, std::size_t l) override { events.push_back("inserting " + span(f, l)); }
+    void rowsInserted(std::size_t f, std::size_t l) override { events.push_back("inserted " + span(f, l)); }
+    void rowsAboutToBeRearranged() override { events.push_back("rearranging"); }
+    void rowsRearranged() override { events.push_back("rearranged"); }
+    static std::string span(std::size_t first, std::size_t last)
+    {
+        return first == last ? std::to_string(first) : std::to_string(first) + "-" + std::to_string(last);
+    }
 };
 
 } // namespace

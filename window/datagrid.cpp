@@ -6,6 +6,7 @@
 
 #include "celleditor.h"
 #include "columnwidths.h"
+#include "deletionquestion.h"
 #include "delimitedtext.h"
 #include "gridaccessibility.h"
 #include "gridkeyboard.h"
@@ -330,36 +331,41 @@ std::vector<int> DataGrid::selectedViewRows() const
     return rows;
 }
 
-// The records of the selected rows, in result order.
-std::vector<int> DataGrid::selectedRecordRows() const
-{
-    std::vector<int> rows = selectedViewRows();
-    for (int& row : rows)
-        row = recordRow(row);
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
-
 void DataGrid::deleteSelectedRows()
 {
     auto* model = recordsetModel();
     if (!m_allowDelete || !model)
         return;
     commitPendingEdit();
-    const std::vector<int> rows = selectedRecordRows();
-    if (rows.empty())
+    const std::vector<int> viewRows = selectedViewRows();
+    if (viewRows.empty())
         return;
-    const QString question = rows.size() == 1
-        ? QStringLiteral("Eliminare dal catalogo il libro selezionato?")
-        : QStringLiteral("Eliminare dal catalogo i %1 libri selezionati?").arg(rows.size());
-    if (!m_services.confirm(question, QStringLiteral("Elimina libri")))
+    const std::vector<std::size_t> rows = resultRows(viewRows);
+    if (!m_services.confirm(deletionQuestion(*model->recordset(), rows), QStringLiteral("Elimina libri")))
         return;
-    // From the bottom up, so the rows still to delete keep their numbers.
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-        if (!model->deleteRow(*row))
-            break;
-    }
+    const QModelIndex current = currentIndex();
+    const std::unique_ptr<Progress> progress =
+        m_services.progress(QStringLiteral("Eliminazione dei libri…"), static_cast<qint64>(rows.size()));
+    model->deleteRows(rows, [&](std::size_t done) { return progress->advance(static_cast<qint64>(done)); });
+    // A deletion in many pieces rebuilds the rows: the cursor goes back where it was.
+    const QAbstractItemModel* shown = this->model();
+    if (!currentIndex().isValid() && current.isValid() && shown->rowCount() > 0)
+        setCurrentIndex(shown->index(std::min(viewRows.front(), shown->rowCount() - 1), current.column()));
     showPendingErrors();
+}
+
+// The one place where rows of the grid become rows of the result, in result order.
+std::vector<std::size_t> DataGrid::resultRows(const std::vector<int>& viewRows) const
+{
+    std::vector<std::size_t> rows;
+    rows.reserve(viewRows.size());
+    for (int row : viewRows) {
+        const int record = recordRow(row);
+        if (record >= 0)
+            rows.push_back(static_cast<std::size_t>(record));
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
 QString DataGrid::selectedText() const

@@ -78,7 +78,7 @@ private:
     void showPendingErrors();
     void reopenRefusedEdit();
     std::vector<int> selectedViewRows() const;
-    std::vector<int> selectedRecordRows() const;
+    std::vector<std::size_t> resultRows(const std::vector<int>& viewRows) const;
 
     WindowServices& m_services;
     bool m_allowAddNew = false;

@@ -9,8 +9,10 @@
 #include "filterbar.h"
 #include "modelabel.h"
 #include "listexport.h"
+#include "history.h"
 #include "recordset.h"
 #include "sqltext.h"
+#include "undoactions.h"
 #include "windowservices.h"
 
 #include <QCloseEvent>
@@ -66,6 +68,7 @@ Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
     m_mode->setGeometry(modeGeometry);
     keepDataControl();
     buildMenus();
+    addUndoTools();
     resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
     DataGrid1.setNotifications({[this] { DataGrid1_AfterUpdate(); }, [this] { DataGrid1_OnAddNew(); }});
 }
@@ -128,6 +131,24 @@ void Frmdorvi::buildMenus()
     tool("mnustampa", QStringLiteral("Stam&pa…"), {QKeySequence::Print}, &Frmdorvi::mnustampa_Click);
 }
 
+// Undo and redo take back and do again what was written in this run, whatever
+// result the grid shows now.
+void Frmdorvi::addUndoTools()
+{
+    m_history = std::make_shared<catalogue::History>();
+    QAction* undo = tool("mnuannulla", QStringLiteral("&Annulla"), {QKeySequence(Qt::CTRL | Qt::Key_Z)},
+                         &Frmdorvi::mnuannulla_Click);
+    QAction* redo = tool("mnuripeti", QStringLiteral("&Ripeti"),
+                         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
+                         &Frmdorvi::mnuripeti_Click);
+    m_undoActions = std::make_unique<UndoActions>(undo, redo, m_history);
+}
+
+void Frmdorvi::setEditing(bool editing)
+{
+    m_undoActions->setEditing(editing);
+}
+
 // A command of the "Strumenti" menu, offered in the grid's context menu as well,
 // run through the same dispatch as every menu command.
 QAction* Frmdorvi::tool(const char* name, const QString& caption, const QList<QKeySequence>& shortcuts,
@@ -166,6 +187,7 @@ void Frmdorvi::closeEvent(QCloseEvent* event)
 
 void Frmdorvi::init()
 {
+    setEditing(false);
     DataGrid1.setAllowAddNew(false);
     DataGrid1.setAllowDelete(false);
     DataGrid1.setAllowUpdate(false);
@@ -192,6 +214,7 @@ void Frmdorvi::query(const QString& sql)
     rs->setCursorLocation(CursorLocation::Client);
     rs->setSource(sql.toStdString());
     rs->setActiveConnection(cn);
+    rs->setHistory(m_history);
     rs->open();
     if (rs->eof()) {
         m_services.information(QStringLiteral("Nessun record trovato"), QStringLiteral("Ricerca fallita"));
@@ -222,6 +245,7 @@ void Frmdorvi::mnuop_Click()
     DataGrid1.setAllowDelete(true);
     DataGrid1.setAllowUpdate(true);
     m_mode->setEditing(true);
+    setEditing(true);
     str = QStringLiteral("select * from dorvi;");
     query(str);
 }
@@ -230,6 +254,22 @@ void Frmdorvi::mnutrova_Click()
 {
     if (m_filterBar)
         m_filterBar->open();
+}
+
+void Frmdorvi::mnuannulla_Click()
+{
+    if (!m_undoActions->editing() || !rs)
+        return;
+    m_history->undo(*rs);
+    DataGrid1_AfterUpdate();
+}
+
+void Frmdorvi::mnuripeti_Click()
+{
+    if (!m_undoActions->editing() || !rs)
+        return;
+    m_history->redo(*rs);
+    DataGrid1_AfterUpdate();
 }
 
 void Frmdorvi::mnuesci_Click()

@@ -10,9 +10,11 @@ class DataGrid;
 class FilterBar;
 class Grid;
 class ModeLabel;
+class UndoActions;
 class WindowServices;
 
 namespace catalogue {
+class History;
 class Recordset;
 }
 
@@ -43,6 +45,8 @@ public:
     void mnuesportacsv_Click();
     void mnuesportapdf_Click();
     void mnustampa_Click();
+    void mnuannulla_Click();
+    void mnuripeti_Click();
     void DataGrid1_AfterUpdate();
     void DataGrid1_OnAddNew();
 
@@ -61,6 +65,8 @@ private:
                   void (Frmdorvi::*command)());
     void placeGrid(QWidget* grid);
     void keepDataControl();
+    void addUndoTools();
+    void setEditing(bool editing);
 
     WindowServices& m_services;
     Grid& DataGrid1;
@@ -69,4 +75,6 @@ private:
     ModeLabel* m_mode = nullptr; ///< in the free band below the grid
     DataGrid* m_ownGrid = nullptr;     ///< the window's own grid; null when driving the caller's
     FilterBar* m_filterBar = nullptr;  ///< the quick filter under the own grid
+    std::shared_ptr<catalogue::History> m_history; ///< every change written in this run
+    std::unique_ptr<UndoActions> m_undoActions;
 };

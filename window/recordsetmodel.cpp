@@ -9,6 +9,8 @@
 #include "celltext.h"
 #include "error.h"
 
+#include <algorithm>
+
 using catalogue::Affinity;
 using catalogue::Error;
 using catalogue::Value;
@@ -214,9 +216,12 @@ bool RecordsetModel::addRowFromNewLine(int column, const Value& value)
     return true;
 }
 
-bool RecordsetModel::deleteRow(int row)
+bool RecordsetModel::deleteRows(std::vector<std::size_t> rows, const catalogue::Recordset::Progress& progress)
 {
-    return attempt([&] { m_recordset->remove(static_cast<std::size_t>(row)); });
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    bool done = false;
+    return attempt([&] { done = m_recordset->remove(rows, progress); }) && done;
 }
 
 void RecordsetModel::rowChanged(std::size_t row)
@@ -241,12 +246,32 @@ void RecordsetModel::rowAppended(std::size_t row)
     endInsertRows();
 }
 
-void RecordsetModel::rowAboutToBeRemoved(std::size_t row)
+void RecordsetModel::rowsAboutToBeRemoved(std::size_t first, std::size_t last)
 {
-    beginRemoveRows({}, static_cast<int>(row), static_cast<int>(row));
+    beginRemoveRows({}, static_cast<int>(first), static_cast<int>(last));
 }
 
-void RecordsetModel::rowRemoved(std::size_t)
+void RecordsetModel::rowsRemoved(std::size_t, std::size_t)
 {
     endRemoveRows();
+}
+
+void RecordsetModel::rowsAboutToBeInserted(std::size_t first, std::size_t last)
+{
+    beginInsertRows({}, static_cast<int>(first), static_cast<int>(last));
+}
+
+void RecordsetModel::rowsInserted(std::size_t, std::size_t)
+{
+    endInsertRows();
+}
+
+void RecordsetModel::rowsAboutToBeRearranged()
+{
+    beginResetModel();
+}
+
+void RecordsetModel::rowsRearranged()
+{
+    endResetModel();
 }

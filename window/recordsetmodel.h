@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "recordset.h"
 
@@ -42,8 +43,10 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
-    // Deletes one book from the file; false (and the error reported) when refused.
-    bool deleteRow(int row);
+    // Deletes the books on `rows` (rows of the result, any order) from the file in
+    // one transaction; false when refused (the error reported) or stopped by `progress`.
+    bool deleteRows(std::vector<std::size_t> rows, const catalogue::Recordset::Progress& progress = {});
+    bool deleteRow(int row) { return deleteRows({static_cast<std::size_t>(row)}); }
 
 signals:
     void rowWritten();
@@ -61,8 +64,12 @@ private:
     void rowChanged(std::size_t row) override;
     void rowAboutToBeAppended(std::size_t row) override;
     void rowAppended(std::size_t row) override;
-    void rowAboutToBeRemoved(std::size_t row) override;
-    void rowRemoved(std::size_t row) override;
+    void rowsAboutToBeRemoved(std::size_t first, std::size_t last) override;
+    void rowsRemoved(std::size_t first, std::size_t last) override;
+    void rowsAboutToBeInserted(std::size_t first, std::size_t last) override;
+    void rowsInserted(std::size_t first, std::size_t last) override;
+    void rowsAboutToBeRearranged() override;
+    void rowsRearranged() override;
 
     std::shared_ptr<catalogue::Recordset> m_recordset;
     ErrorHandler m_onError;

@@ -1,0 +1,55 @@
+// The words a question or an error uses for one book, so that the user can tell
+// which book is meant without looking for it in the grid.
+#include "booklabel.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+
+namespace catalogue {
+
+namespace {
+
+std::string plainText(const Value& value)
+{
+    if (const auto* text = std::get_if<std::string>(&value))
+        return *text;
+    if (const auto* integer = std::get_if<std::int64_t>(&value))
+        return std::to_string(*integer);
+    if (const auto* real = std::get_if<double>(&value)) {
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "%.15g", *real);
+        return buffer;
+    }
+    return {};
+}
+
+std::string column(const std::vector<std::string>& names, const std::vector<Value>& row, const char* name)
+{
+    for (std::size_t c = 0; c < names.size() && c < row.size(); ++c) {
+        if (sqlite3_stricmp(names[c].c_str(), name) == 0)
+            return plainText(row[c]);
+    }
+    return {};
+}
+
+} // namespace
+
+std::string bookTitle(const std::vector<std::string>& columnNames, const std::vector<Value>& row)
+{
+    const std::string title = column(columnNames, row, "titolo");
+    if (!title.empty())
+        return "«" + title + "»";
+    if (column(columnNames, row, "autore").empty())
+        return "«n. " + (row.empty() ? std::string() : plainText(row.front())) + "»";
+    return "«senza titolo»";
+}
+
+std::string bookLabel(const std::vector<std::string>& columnNames, const std::vector<Value>& row)
+{
+    const std::string author = column(columnNames, row, "autore");
+    const std::string title = bookTitle(columnNames, row);
+    return author.empty() ? title : title + " di " + author;
+}
+
+} // namespace catalogue

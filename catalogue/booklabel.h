@@ -1,0 +1,17 @@
+#pragma once
+
+#include "value.h"
+
+#include <string>
+#include <vector>
+
+namespace catalogue {
+
+// How a message names one book: «Titolo» di Autore, from the columns of those
+// names (letter case aside). Without an author it is «Titolo»; without a title
+// «senza titolo»; with neither, «n. » and its first column.
+std::string bookLabel(const std::vector<std::string>& columnNames, const std::vector<Value>& row);
+// The same without the author: «Titolo».
+std::string bookTitle(const std::vector<std::string>& columnNames, const std::vector<Value>& row);
+
+} // namespace catalogue
