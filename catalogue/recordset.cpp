@@ -79,6 +79,26 @@ std::vector<std::size_t> runStarts(const std::vector<std::size_t>& rows)
     return starts;
 }
 
+Value columnValue(sqlite3_stmt* stmt, int column)
+{
+    sqlite3_value* value = sqlite3_column_value(stmt, column);
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_INTEGER:
+        return std::int64_t(sqlite3_value_int64(value));
+    case SQLITE_FLOAT:
+        return sqlite3_value_double(value);
+    case SQLITE_TEXT:
+        return std::string(reinterpret_cast<const char*>(sqlite3_value_text(value)),
+                           static_cast<std::size_t>(sqlite3_value_bytes(value)));
+    case SQLITE_BLOB: {
+        const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
+        return Blob{std::string(bytes, bytes + sqlite3_value_bytes(value))};
+    }
+    default:
+        return std::monostate{};
+    }
+}
+
 // How often a long write reports, and may be stopped.
 constexpr std::size_t progressEvery = 256;
 
@@ -309,8 +329,18 @@ bool Recordset::deleteBooks(sqlite3* db, const RowStore& rows, const std::vector
     {
         const RoomForLargeWrite room(db, books.size());
         Transaction transaction(db);
+        bool emptied = false;
+        if (&rows == m_rows.get() && books.size() == m_rows->size() && books.size() > 64) {
+            const std::optional<bool> exactly = fileHoldsExactly(db, progress);
+            if (!exactly)
+                return false;
+            if (*exactly) {
+                m_writeBack->empty(db);
+                emptied = true;
+            }
+        }
         Statement statement = m_writeBack->removal(db);
-        for (std::size_t i = 0; i < books.size() && !refused; ++i) {
+        for (std::size_t i = 0; i < books.size() && !refused && !emptied; ++i) {
             if (progress && i % progressEvery == 0 && !progress(i))
                 return false;
             std::vector<Value> book = rows.rowValues(books[i]);
@@ -333,6 +363,28 @@ bool Recordset::deleteBooks(sqlite3* db, const RowStore& rows, const std::vector
         refuseDeletion(db, *refused, gone, shown);
     dropRows(shown);
     return true;
+}
+
+// Every book shown is to go (Ctrl+A). When the file holds exactly those books, as
+// read, one pass over the table proves it, and the table is emptied in one
+// statement that frees its pages instead of taking each book out of every index:
+// about 1 s instead of 40 s at a million books. Anything else, or any doubt, and the
+// books go one by one. Returns nothing when `progress` stops it.
+std::optional<bool> Recordset::fileHoldsExactly(sqlite3* db, const Progress& progress) const
+{
+    Statement scan = m_writeBack->everyRow(db);
+    std::size_t row = 0;
+    for (; scan.step(); ++row) {
+        if (row >= m_rows->size())
+            return false;
+        if (progress && row % progressEvery == 0 && !progress(row))
+            return std::nullopt;
+        for (int c = 0; c < columnCount(); ++c) {
+            if (columnValue(scan.handle(), c) != m_rows->value(row, c))
+                return false;
+        }
+    }
+    return row == m_rows->size();
 }
 
 // Nothing was deleted: every row concerned shows the file again, and the user is

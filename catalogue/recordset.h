@@ -112,6 +112,7 @@ private:
     [[noreturn]] void reloadAfterConflict(sqlite3* db, std::size_t row, const std::vector<Value>& read);
     bool deleteBooks(sqlite3* db, const RowStore& rows, const std::vector<std::size_t>& books,
                      const std::vector<std::size_t>& shown, const Progress& progress);
+    std::optional<bool> fileHoldsExactly(sqlite3* db, const Progress& progress) const;
     [[noreturn]] void refuseDeletion(sqlite3* db, const std::vector<Value>& book, bool gone,
                                      const std::vector<std::size_t>& shown);
     std::vector<std::size_t> findShown(const RowStore& rows, const std::vector<std::size_t>& hints) const;

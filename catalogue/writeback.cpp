@@ -172,6 +172,17 @@ void WriteBack::bindRestoral(Statement& statement, const std::vector<Value>& row
     bindRemoval(statement, row);
 }
 
+Statement WriteBack::everyRow(sqlite3* db) const
+{
+    return Statement(db, "SELECT " + m_columnList + " FROM " + m_table);
+}
+
+void WriteBack::empty(sqlite3* db) const
+{
+    Statement statement(db, "DELETE FROM " + m_table);
+    statement.step();
+}
+
 std::vector<Value> WriteBack::keyOf(const std::vector<Value>& row) const
 {
     if (m_keyColumns.empty())
