@@ -1,6 +1,7 @@
 // The real grid on Qt's offscreen platform: the three permissions, editing through
 // the view's own editors, the new-row line, deletion, copying, and errors.
 #include "datagrid.h"
+#include "deletionquestion.h"
 #include "fakes.h"
 #include "qtwindowservices.h"
 #include "recordset.h"
@@ -397,6 +398,115 @@ TEST_F(GridTest, BookDeletedElsewhereLeavesTheGridCleanly)
     EXPECT_TRUE(QtWarnings::recorded().isEmpty()) << QtWarnings::recorded().join('\n').toStdString();
     type(0, 3, "Classico");
     EXPECT_EQ(catalogue.scalar("select genere from dorvi where iddorvo=1"), "Classico") << "editing goes on";
+
+TEST_F(GridTest, CtrlAInEditingModeNeverCopiesCountsOrDeletesTheNewRowLine)
+{
+    setAll(true);
+    bind();
+    QTest::keyClick(&grid, Qt::Key_A, Qt::ControlModifier);
+    ASSERT_TRUE(grid.selectionModel()->isRowSelected(5, {})) << "the new-row line is selected too";
+    QTest::keyClick(&grid, Qt::Key_C, Qt::ControlModifier);
+    const QStringList lines = QApplication::clipboard()->text().split('\n');
+    EXPECT_EQ(lines.size(), 7) << "the heading, five books and the end of the last line";
+    EXPECT_TRUE(lines.back().isEmpty());
+
+    services.confirmAnswers = {true};
+    QTest::keyClick(&grid, Qt::Key_Delete);
+    ASSERT_EQ(services.confirmations.size(), 1u);
+    EXPECT_EQ(services.confirmations[0].text, "Eliminare dal catalogo 5 libri, da «I promessi sposi» a «Alcyone»?");
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "0");
+    ASSERT_EQ(grid.model()->rowCount(), 1);
+    EXPECT_EQ(grid.model()->headerData(0, Qt::Vertical).toString(), "*") << "the new-row line stays";
+    EXPECT_TRUE(services.errors.empty());
+}
+
+TEST_F(GridTest, CancOnTheNewRowLineAloneDoesNothing)
+{
+    setAll(true);
+    bind();
+    grid.setCurrentIndex(grid.model()->index(5, 1));
+    services.confirmAnswers = {true};
+    QTest::keyClick(&grid, Qt::Key_Delete);
+    EXPECT_TRUE(services.confirmations.empty());
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "5");
+}
+
+TEST_F(GridTest, QuestionNamesTheBooksItDeletes)
+{
+    bind();
+    const auto& shown = *grid.recordsetModel()->recordset();
+    EXPECT_EQ(deletionQuestion(shown, {1}), "Eliminare dal catalogo il libro «Il piacere» di Gabriele D'Annunzio?");
+    EXPECT_EQ(deletionQuestion(shown, {0, 2, 4}),
+              "Eliminare dal catalogo questi 3 libri?\n\n«I promessi sposi» di Alessandro Manzoni\n"
+              "«Il fu Mattia Pascal» di Luigi Pirandello\n«Alcyone» di Gabriele D'Annunzio");
+    EXPECT_EQ(deletionQuestion(shown, {1, 2, 3, 4}),
+              "Eliminare dal catalogo 4 libri, da «Il piacere» a «Alcyone»?");
+}
+
+TEST_F(GridTest, ManyPiecesAtOnceLeaveTheRowsAndCursorRight)
+{
+    TestCatalogue::Books books;
+    for (int n = 1; n <= 40; ++n)
+        books.push_back({"Autore " + std::to_string(n), "Titolo " + std::to_string(n), "Genere"});
+    TestCatalogue many(books);
+    setAll(true);
+    grid.setDataSource(openRecordset(many.path(), "select * from dorvi;"));
+    QAbstractItemModelTester checked(grid.model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    grid.setSelectionMode(QAbstractItemView::MultiSelection);
+    for (int row = 0; row < 40; row += 2)
+        grid.selectRow(row); // twenty pieces of one book each
+    services.confirmAnswers = {true};
+    grid.deleteSelectedRows();
+    EXPECT_EQ(many.scalar("select count(*) from dorvi"), "20");
+    ASSERT_EQ(grid.model()->rowCount(), 21);
+    EXPECT_EQ(shown(0, 2), "Titolo 2");
+    EXPECT_EQ(shown(19, 2), "Titolo 40");
+    EXPECT_TRUE(grid.currentIndex().isValid());
+}
+
+TEST_F(GridTest, BlobCellIsNeverEditedAsText)
+{
+    catalogue.exec("UPDATE dorvi SET genere = x'D0CF11E0A1B11AE1' WHERE iddorvo=2");
+    setAll(true);
+    bind();
+    EXPECT_FALSE(grid.model()->flags(grid.model()->index(1, 3)) & Qt::ItemIsEditable);
+    EXPECT_TRUE(grid.model()->flags(grid.model()->index(1, 2)) & Qt::ItemIsEditable);
+    type(1, 3, "Romanzo");
+    EXPECT_EQ(catalogue.scalar("select hex(genere) from dorvi where iddorvo=2"), "D0CF11E0A1B11AE1");
+    EXPECT_EQ(afterUpdates, 0);
+}
+
+TEST_F(GridTest, EmptyCellOpenedAndLeftWritesNothing)
+{
+    catalogue.exec("UPDATE dorvi SET genere=NULL WHERE iddorvo=3");
+    setAll(true);
+    bind();
+    const QModelIndex cell = grid.model()->index(2, 3);
+    grid.setCurrentIndex(cell);
+    static_cast<QAbstractItemView&>(grid).edit(cell);
+    QLineEdit* editor = openEditor();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClick(editor, Qt::Key_Return);
+    settle();
+    EXPECT_EQ(catalogue.scalar("select quote(genere) from dorvi where iddorvo=3"), "NULL");
+    EXPECT_EQ(afterUpdates, 0) << "nothing turns green";
+}
+
+TEST_F(GridTest, ClearedTextCellStoresEmptyTextNotNull)
+{
+    setAll(true);
+    bind();
+    const QModelIndex cell = grid.model()->index(2, 3);
+    grid.setCurrentIndex(cell);
+    static_cast<QAbstractItemView&>(grid).edit(cell);
+    QLineEdit* editor = openEditor();
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    QTest::keyClick(editor, Qt::Key_Return);
+    settle();
+    EXPECT_EQ(catalogue.scalar("select quote(genere) from dorvi where iddorvo=3"), "''");
+    EXPECT_EQ(afterUpdates, 1);
 }
 
 TEST_F(GridTest, RefusedEditOpensAgainHoldingWhatWasTyped)

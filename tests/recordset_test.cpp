@@ -327,3 +327,31 @@ TEST_P(WriteProtected, ReadsButRefusesEveryWrite)
 
 INSTANTIATE_TEST_SUITE_P(When, WriteProtected, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "MadeReadOnlyWhileOpen" : "ReadOnlyAtOpen"; });
+
+// A cell's header holds its length and type in 7-bit groups: one more byte at 16,
+// 2,048 and 262,144 bytes of text. A value on either side of each must come back
+// whole, and the column after it must too.
+class TextOnHeaderBoundary : public ::testing::TestWithParam<std::size_t> {};
+
+TEST_P(TextOnHeaderBoundary, ComesBackWholeWithTheNextColumnIntact)
+{
+    TestCatalogue catalogue;
+    std::string title;
+    while (title.size() < GetParam())
+        title += "Storia della colonna infame, ";
+    title.resize(GetParam());
+    catalogue.exec("UPDATE dorvi SET titolo='" + title + "' WHERE iddorvo=2");
+    auto rs = openRecordset(catalogue.path(), "select * from dorvi;");
+    EXPECT_EQ(text(rs->value(1, 2)), title);
+    EXPECT_EQ(text(rs->value(1, 3)), "Romanzo");
+    EXPECT_EQ(rs->value(2, 0), Value(std::int64_t(3)));
+
+    rs->update(3, 2, title); // a row packed by a write, not by the fetch
+    EXPECT_EQ(text(rs->value(3, 2)), title);
+    EXPECT_EQ(text(rs->value(3, 3)), "Poema");
+    EXPECT_EQ(text(rs->value(4, 1)), "Gabriele D'Annunzio");
+}
+
+INSTANTIATE_TEST_SUITE_P(Bytes, TextOnHeaderBoundary,
+                         ::testing::Values(15, 16, 2046, 2047, 2048, 2049, 2063, 2064, 262143, 262144, 262145),
+                         [](const auto& info) { return std::to_string(info.param); });
