@@ -8,6 +8,8 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using catalogue::ErrorNumber;
 
 namespace {
@@ -291,4 +293,34 @@ TEST_F(Commands, AnswersMatchWholeValuesIgnoringLetterCaseKeepingSpaces)
     EXPECT_EQ(window.str, "select * from dorvi where autore='   ';");
     EXPECT_EQ(services.informations.size(), 3u) << "partial, space-padded and blank answers find nothing";
     EXPECT_EQ(grid.dataSource, shown);
+}
+
+TEST_F(Commands, UndoAndRedoNameTheChangeAndWorkInEditingModeOnly)
+{
+    QAction* undo = window.findChild<QAction*>(QStringLiteral("mnuannulla"));
+    QAction* redo = window.findChild<QAction*>(QStringLiteral("mnuripeti"));
+    ASSERT_TRUE(undo && redo);
+    EXPECT_EQ(undo->shortcuts(), QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Z"))});
+    EXPECT_EQ(redo->shortcuts(),
+              (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))}));
+    EXPECT_NE(std::find(grid.contextActions.begin(), grid.contextActions.end(), undo), grid.contextActions.end());
+    EXPECT_FALSE(undo->isEnabled());
+
+    trigger("mnuop");
+    grid.dataSource->remove(std::vector<std::size_t>{0, 1, 2});
+    EXPECT_EQ(undo->text(), "&Annulla eliminazione di 3 libri");
+    EXPECT_TRUE(undo->isEnabled());
+    trigger("mnuall");
+    EXPECT_FALSE(undo->isEnabled()) << "read-only mode writes nothing, undo included";
+
+    trigger("mnuop"); // a new result: the history stays
+    trigger("mnuannulla");
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "5");
+    EXPECT_EQ(rowsShown(), 5u);
+    EXPECT_EQ(grid.backColor, 0x00FF00u) << "the write is marked as every write is";
+    EXPECT_EQ(redo->text(), "&Ripeti eliminazione di 3 libri");
+    EXPECT_FALSE(undo->isEnabled());
+    trigger("mnuripeti");
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "2");
+    EXPECT_TRUE(services.errors.empty());
 }
