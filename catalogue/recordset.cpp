@@ -460,8 +460,7 @@ void Recordset::restore(const RowStore& rows, const std::vector<std::size_t>& po
                         throw;
                     throw Error(ErrorNumber::DuplicateKey,
                                 "Un altro programma ha scritto nel catalogo un libro con la stessa chiave di " +
-                                    bookLabel(m_columnNames, book) + ": non è stato rimesso nessun libro.",
-                                error.engineCode(), error.engineMessage());
+                                    bookLabel(m_columnNames, book) + ": non è stato rimesso nessun libro.");
                 }
                 written.push_back(m_rows->pack(statement.handle()));
                 statement.step();
