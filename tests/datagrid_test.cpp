@@ -398,6 +398,7 @@ TEST_F(GridTest, BookDeletedElsewhereLeavesTheGridCleanly)
     EXPECT_TRUE(QtWarnings::recorded().isEmpty()) << QtWarnings::recorded().join('\n').toStdString();
     type(0, 3, "Classico");
     EXPECT_EQ(catalogue.scalar("select genere from dorvi where iddorvo=1"), "Classico") << "editing goes on";
+}
 
 TEST_F(GridTest, CtrlAInEditingModeNeverCopiesCountsOrDeletesTheNewRowLine)
 {
