@@ -132,3 +132,28 @@ TEST_F(QuickFilterTest, SearchFindingNothingStillClearsTheFilter)
     EXPECT_FALSE(bar->isVisible());
     EXPECT_EQ(grid->model()->rowCount(), 5) << "the rows it had, all of them";
 }
+
+// Deleting from a filtered, sorted list takes the books shown, and undo puts them
+// back into that list; redo takes them again.
+TEST_F(QuickFilterTest, DeletionFromTheFilteredSortedListIsUndoneIntoIt)
+{
+    trigger("mnuop");
+    trigger("mnutrova");
+    QTest::keyClicks(bar->field(), "annunzio");
+    clickHeading(2);
+    clickHeading(2); // titolo, descending
+    ASSERT_EQ(column(0), QStringList({"2", "5", ""}));
+    grid->selectRow(1);
+    services.confirmAnswers = {true};
+    grid->deleteSelectedRows();
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi where iddorvo=5"), "0");
+    EXPECT_EQ(column(0), QStringList({"2", ""}));
+    trigger("mnuannulla");
+    EXPECT_EQ(catalogue.scalar("select titolo from dorvi where iddorvo=5"), "Alcyone");
+    EXPECT_EQ(column(0), QStringList({"2", "5", ""})) << "the book back among the books shown";
+    EXPECT_EQ(bar->countText(), "2 di 5 libri");
+    trigger("mnuripeti");
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi where iddorvo=5"), "0");
+    EXPECT_EQ(column(0), QStringList({"2", ""}));
+    EXPECT_TRUE(services.errors.empty());
+}
