@@ -85,6 +85,10 @@ std::vector<Comparison> comparisons()
         all.push_back({"Write: " + std::string(write) + " one row / bare C API", at(base + "/ours", big),
                        at(base + "/bare", big), Measure::Time, Goal::Inform});
     }
+    all.push_back({"Write: delete 10,000 rows / bare C API", at("Write/delete10k/ours", big),
+                   at("Write/delete10k/bare", big), Measure::Time, Goal::Inform});
+    all.push_back({"Write: undo of that deletion / bare deletion", at("Write/undoDelete10k/ours", big),
+                   at("Write/delete10k/bare", big), Measure::Time, Goal::Inform});
     all.push_back({"Spreadsheet export / sqlite3 shell's CSV", at("ExportCsv/ours", big),
                    at("ExportCsv/sqlite3_shell", big), Measure::Time, Goal::AtMost, 1.5});
     return all;
