@@ -87,6 +87,14 @@ protected:
         }
         return nullptr;
     }
+    // Opens the editor of the cell at `row`, `column` as F2 does.
+    QLineEdit* editCell(int row, int column)
+    {
+        const QModelIndex cell = grid.model()->index(row, column);
+        grid.setCurrentIndex(cell);
+        static_cast<QAbstractItemView&>(grid).edit(cell);
+        return openEditor();
+    }
 };
 
 } // namespace
@@ -482,10 +490,7 @@ TEST_F(GridTest, EmptyCellOpenedAndLeftWritesNothing)
     catalogue.exec("UPDATE dorvi SET genere=NULL WHERE iddorvo=3");
     setAll(true);
     bind();
-    const QModelIndex cell = grid.model()->index(2, 3);
-    grid.setCurrentIndex(cell);
-    static_cast<QAbstractItemView&>(grid).edit(cell);
-    QLineEdit* editor = openEditor();
+    QLineEdit* editor = editCell(2, 3);
     ASSERT_NE(editor, nullptr);
     QTest::keyClick(editor, Qt::Key_Return);
     settle();
@@ -497,10 +502,7 @@ TEST_F(GridTest, ClearedTextCellStoresEmptyTextNotNull)
 {
     setAll(true);
     bind();
-    const QModelIndex cell = grid.model()->index(2, 3);
-    grid.setCurrentIndex(cell);
-    static_cast<QAbstractItemView&>(grid).edit(cell);
-    QLineEdit* editor = openEditor();
+    QLineEdit* editor = editCell(2, 3);
     ASSERT_NE(editor, nullptr);
     editor->selectAll();
     QTest::keyClick(editor, Qt::Key_Backspace);
