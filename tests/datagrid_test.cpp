@@ -630,3 +630,20 @@ TEST_F(GridTest, CutTextShowsWholeAsTooltipAndWholeTextNone)
         QToolTip::hideText();
     }
 }
+
+// The widths are found from a sample: the rows on screen and the first thousand,
+// of which only the longest texts are laid out. A long title out of sight within
+// the sample, and a long integer, must still show whole.
+TEST_F(GridTest, ProgramWidthsHoldTheLongestSampledValueWhole)
+{
+    TestCatalogue::Books books(400, {"Autore", "Titolo breve", "Genere"});
+    books[350] = {"Autore", "Il giardino dei Finzi-Contini, edizione commentata", "Genere"};
+    TestCatalogue many(books);
+    many.exec("UPDATE dorvi SET iddorvo = 9223372036854775807 WHERE iddorvo = 300");
+    grid.setDataSource(openRecordset(many.path(), "select * from dorvi;"));
+    for (const auto& [row, column] : {std::pair{349, 2}, std::pair{399, 0}}) { // book 300 now comes last
+        const QModelIndex cell = grid.model()->index(row, column);
+        ASSERT_TRUE(cell.data().toString().startsWith(column == 2 ? "Il giardino" : "922337"));
+        EXPECT_GE(grid.columnWidth(column), grid.sizeHintForIndex(cell).width()) << "column " << column;
+    }
+}

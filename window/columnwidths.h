@@ -21,6 +21,7 @@ public:
 
 private:
     void sectionResized(int column);
+    int contentWidth(int column) const;
 
     QTableView& m_view;
     std::set<int> m_setByHand;
