@@ -631,9 +631,9 @@ TEST_F(GridTest, CutTextShowsWholeAsTooltipAndWholeTextNone)
     }
 }
 
-// The widths are found from a sample: the rows on screen and the first thousand,
-// of which only the longest texts are laid out. A long title out of sight within
-// the sample, and a long integer, must still show whole.
+// The widths are found from a sample: the rows on screen and the first and last
+// hundred, of which only the longest texts are laid out. A long title out of sight
+// within the sample, and the largest key at the end, must still show whole.
 TEST_F(GridTest, ProgramWidthsHoldTheLongestSampledValueWhole)
 {
     TestCatalogue::Books books(400, {"Autore", "Titolo breve", "Genere"});

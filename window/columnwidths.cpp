@@ -23,18 +23,19 @@ void ColumnWidths::sectionResized(int column)
         m_setByHand.insert(column);
 }
 
-// The rows on screen and the first rows of the result are sampled, and of each
-// column's cells only the few with the longest text are laid out: laying out every
-// sampled cell, as Qt's own sizing does, cost tens of milliseconds a command.
+// The rows on screen and the first and last rows of the result are sampled (the
+// last hold the largest keys), and of each column's cells only the few with the
+// longest text are laid out: laying out every sampled cell, as Qt's own sizing
+// does, cost tens of milliseconds a command.
 int ColumnWidths::contentWidth(int column) const
 {
-    constexpr int sampledRows = 1000;
+    constexpr int sampledAtEachEnd = 100;
     constexpr std::size_t measured = 3;
     const QAbstractItemModel& model = *m_view.model();
     const int rows = model.rowCount();
     const int firstShown = std::max(0, m_view.rowAt(0));
     const int bottomRow = m_view.rowAt(m_view.viewport()->height());
-    const int lastShown = bottomRow < 0 ? rows - 1 : bottomRow;
+    const int lastShown = std::min(bottomRow < 0 ? rows - 1 : bottomRow, firstShown + sampledAtEachEnd);
     std::vector<std::pair<qsizetype, int>> longest; // (length, row), longest first
     const auto consider = [&](int row) {
         const qsizetype length = model.index(row, column).data().toString().size();
@@ -45,9 +46,11 @@ int ColumnWidths::contentWidth(int column) const
         if (longest.size() > measured)
             longest.pop_back();
     };
-    for (int row = firstShown; row <= std::min(lastShown, firstShown + sampledRows); ++row)
+    for (int row = firstShown; row <= lastShown; ++row)
         consider(row);
-    for (int row = 0; row < std::min(rows, sampledRows); ++row) {
+    for (int row = 0; row < rows; ++row) {
+        if (row == sampledAtEachEnd && rows - sampledAtEachEnd > row)
+            row = rows - sampledAtEachEnd;
         if (row < firstShown || row > lastShown)
             consider(row);
     }
