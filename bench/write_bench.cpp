@@ -15,6 +15,8 @@
 #include <QCoreApplication>
 #include <QItemSelectionModel>
 
+#include <functional>
+
 namespace bench {
 
 namespace {
@@ -153,28 +155,28 @@ void selectRows(EditingSession& editing, int first, int count)
     editing.shown.grid->selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect);
 }
 
-// Deletes the selection through the grid as Canc does (the question answers yes),
-// then checks that the books went.
-bool deleteSelection(benchmark::State& state, EditingSession& editing, int books)
+// Runs `command` and checks that the grid's books changed by `change` (negative
+// for a deletion).
+bool changesBooks(benchmark::State& state, EditingSession& editing, int change, const std::function<void()>& command)
 {
     const int before = editing.model->rowCount();
-    editing.shown.grid->deleteSelectedRows();
-    if (editing.model->rowCount() != before - books) {
+    command();
+    if (editing.model->rowCount() != before + change) {
         refused(state, editing);
         return false;
     }
     return true;
 }
 
+// Deletes the selection through the grid as Canc does (the question answers yes).
+bool deleteSelection(benchmark::State& state, EditingSession& editing, int books)
+{
+    return changesBooks(state, editing, -books, [&] { editing.shown.grid->deleteSelectedRows(); });
+}
+
 bool undo(benchmark::State& state, EditingSession& editing, int books)
 {
-    const int before = editing.model->rowCount();
-    editing.shown.window.mnuannulla_Click();
-    if (editing.model->rowCount() != before + books) {
-        refused(state, editing);
-        return false;
-    }
-    return true;
+    return changesBooks(state, editing, books, [&] { editing.shown.window.mnuannulla_Click(); });
 }
 
 constexpr int manyBooks = 10'000;

@@ -183,37 +183,32 @@ std::string History::redoText() const
 
 void History::undo(Recordset& shown)
 {
-    if (m_done.empty())
-        return;
-    try {
-        m_done.back()->undo(shown);
-    } catch (const Error& error) {
-        if (isConflict(error)) {
-            m_done.pop_back();
-            notify();
-        }
-        throw;
-    }
-    m_undone.push_back(std::move(m_done.back()));
-    m_done.pop_back();
-    notify();
+    replay(m_done, m_undone, &Change::undo, shown);
 }
 
 void History::redo(Recordset& shown)
 {
-    if (m_undone.empty())
+    replay(m_undone, m_done, &Change::redo, shown);
+}
+
+// Writes the last change of `from` through `write` and moves it to `to`. A change
+// another program has made impossible is dropped; any other refusal keeps it.
+void History::replay(std::vector<std::unique_ptr<Change>>& from, std::vector<std::unique_ptr<Change>>& to,
+                     void (Change::*write)(Recordset&), Recordset& shown)
+{
+    if (from.empty())
         return;
     try {
-        m_undone.back()->redo(shown);
+        (from.back().get()->*write)(shown);
     } catch (const Error& error) {
         if (isConflict(error)) {
-            m_undone.pop_back();
+            from.pop_back();
             notify();
         }
         throw;
     }
-    m_done.push_back(std::move(m_undone.back()));
-    m_undone.pop_back();
+    to.push_back(std::move(from.back()));
+    from.pop_back();
     notify();
 }
 

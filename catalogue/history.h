@@ -52,6 +52,8 @@ public:
 
 private:
     void push(std::unique_ptr<Change> change);
+    void replay(std::vector<std::unique_ptr<Change>>& from, std::vector<std::unique_ptr<Change>>& to,
+                void (Change::*write)(Recordset&), Recordset& shown);
     void notify();
 
     std::vector<std::unique_ptr<Change>> m_done;   ///< the last one is undone first

@@ -344,7 +344,7 @@ bool Recordset::deleteBooks(sqlite3* db, const RowStore& rows, const std::vector
             if (progress && i % progressEvery == 0 && !progress(i))
                 return false;
             std::vector<Value> book = rows.rowValues(books[i]);
-            m_writeBack->bindRemoval(statement, book);
+            m_writeBack->bindRow(statement, book);
             if (statement.step()) {
                 statement.step();
                 statement.reset();
@@ -452,7 +452,7 @@ void Recordset::restore(const RowStore& rows, const std::vector<std::size_t>& po
             Statement statement = m_writeBack->restoral(db);
             for (std::size_t i = 0; i < rows.size(); ++i) {
                 const std::vector<Value> book = rows.rowValues(i);
-                m_writeBack->bindRestoral(statement, book);
+                m_writeBack->bindRow(statement, book);
                 try {
                     statement.step();
                 } catch (const Error& error) {

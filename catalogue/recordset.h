@@ -69,7 +69,7 @@ public:
     std::optional<std::string_view> text(std::size_t row, int column) const { return m_rows->text(row, column); }
     bool holdsBlob(std::size_t row, int column) const { return m_rows->holdsBlob(row, column); }
     std::vector<Value> rowValues(std::size_t row) const;
-    std::vector<std::string> columnNames() const { return m_columnNames; }
+    const std::vector<std::string>& columnNames() const { return m_columnNames; }
     std::size_t bytesHeld() const;
 
     // Whether rows can be changed at all; the reason in words when not.

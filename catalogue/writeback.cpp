@@ -115,8 +115,7 @@ void WriteBack::bindMatch(Statement& statement, int firstParameter, const std::v
             statement.bind(firstParameter + static_cast<int>(i), row[m_keyColumns[i]]);
         return;
     }
-    for (std::size_t c = 0; c < row.size(); ++c)
-        statement.bind(firstParameter + static_cast<int>(c), row[c]);
+    bindRow(statement, row, firstParameter);
 }
 
 Statement WriteBack::update(sqlite3* db, int column, const Value& value, const std::vector<Value>& row) const
@@ -142,7 +141,7 @@ Statement WriteBack::insert(sqlite3* db, int column, const Value& value) const
 Statement WriteBack::remove(sqlite3* db, const std::vector<Value>& row) const
 {
     Statement statement = removal(db);
-    bindRemoval(statement, row);
+    bindRow(statement, row);
     return statement;
 }
 
@@ -152,10 +151,10 @@ Statement WriteBack::removal(sqlite3* db) const
     return Statement(db, "DELETE FROM " + m_table + " WHERE " + where + " RETURNING 1");
 }
 
-void WriteBack::bindRemoval(Statement& statement, const std::vector<Value>& row) const
+void WriteBack::bindRow(Statement& statement, const std::vector<Value>& row, int firstParameter) const
 {
     for (std::size_t c = 0; c < row.size(); ++c)
-        statement.bind(1 + static_cast<int>(c), row[c]);
+        statement.bind(firstParameter + static_cast<int>(c), row[c]);
 }
 
 Statement WriteBack::restoral(sqlite3* db) const
@@ -165,11 +164,6 @@ Statement WriteBack::restoral(sqlite3* db) const
         values += (c ? ", " : "") + parameter(1 + static_cast<int>(c));
     return Statement(db, "INSERT INTO " + m_table + " (" + m_columnList + ") VALUES (" + values + ") RETURNING " +
                              m_columnList);
-}
-
-void WriteBack::bindRestoral(Statement& statement, const std::vector<Value>& row) const
-{
-    bindRemoval(statement, row);
 }
 
 Statement WriteBack::everyRow(sqlite3* db) const

@@ -33,12 +33,13 @@ public:
     Statement update(sqlite3* db, int column, const Value& value, const std::vector<Value>& row) const;
     Statement insert(sqlite3* db, int column, const Value& value) const;
     Statement remove(sqlite3* db, const std::vector<Value>& row) const;
-    // The same deletion prepared once for many rows: bind each with bindRemoval.
+    // The same deletion prepared once for many rows: bind each with bindRow.
     Statement removal(sqlite3* db) const;
-    void bindRemoval(Statement& statement, const std::vector<Value>& row) const;
     // Puts back a whole row, its key included; the step yields the row as stored.
+    // Bind each with bindRow.
     Statement restoral(sqlite3* db) const;
-    void bindRestoral(Statement& statement, const std::vector<Value>& row) const;
+    // Binds every value of `row`, in column order, from `firstParameter` on.
+    void bindRow(Statement& statement, const std::vector<Value>& row, int firstParameter = 1) const;
     // Every row of the table, the result's columns in order; and the deletion of all
     // of them in one statement, which frees the pages instead of visiting each row.
     Statement everyRow(sqlite3* db) const;

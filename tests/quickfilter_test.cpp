@@ -4,6 +4,7 @@
 #include "fakes.h"
 #include "filterbar.h"
 #include "frmdorvi.h"
+#include "shownwindow.h"
 #include "testcatalogue.h"
 
 #include <QAction>
@@ -16,23 +17,16 @@
 namespace {
 
 // Sample books, iddorvo 1..5: Manzoni, D'Annunzio, Pirandello, Alighieri, D'Annunzio.
-class QuickFilterTest : public ::testing::Test {
+class QuickFilterTest : public ShownWindowTest {
 protected:
-    TestCatalogue catalogue;
-    FakeWindowServices services{catalogue.folder()};
-    Frmdorvi window{services};
-    DataGrid* grid = window.findChild<DataGrid*>(QStringLiteral("DataGrid1"));
     FilterBar* bar = window.findChild<FilterBar*>();
 
     void SetUp() override
     {
-        ASSERT_NE(grid, nullptr);
         ASSERT_NE(bar, nullptr);
-        window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        ShownWindowTest::SetUp();
     }
     QAction* action(const char* name) const { return window.findChild<QAction*>(QString::fromLatin1(name)); }
-    void trigger(const char* name) { action(name)->trigger(); }
     QStringList column(int column) const
     {
         QStringList cells;

@@ -4,9 +4,9 @@
 #include "recordsetmodel.h"
 #include "rowfilter.h"
 #include "rowview.h"
+#include "rowviewover.h"
 #include "testcatalogue.h"
 
-#include <QAbstractItemModelTester>
 #include <gtest/gtest.h>
 
 namespace {
@@ -31,22 +31,9 @@ void PrintTo(const FilterCase& c, std::ostream* out)
     *out << c.name;
 }
 
-class FilterTest : public ::testing::TestWithParam<FilterCase> {
+class FilterTest : public ::testing::TestWithParam<FilterCase>, protected RowViewOver {
 protected:
-    TestCatalogue catalogue{books};
-    std::vector<catalogue::Error> errors;
-    RecordsetModel model{openRecordset(catalogue.path(), "select * from dorvi;"),
-                         [this](const catalogue::Error& e) { errors.push_back(e); }};
-    RowView view{model};
-    QAbstractItemModelTester tester{&view, QAbstractItemModelTester::FailureReportingMode::Fatal};
-
-    QStringList ids() const
-    {
-        QStringList shown;
-        for (int row = 0; row < view.rowCount(); ++row)
-            shown << (view.isNewRowLine(row) ? QStringLiteral("*") : view.index(row, 0).data().toString());
-        return shown;
-    }
+    FilterTest() : RowViewOver(books) {}
     // Types `text` one letter at a time, as the field sends it.
     void type(const QString& text)
     {

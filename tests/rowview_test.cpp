@@ -5,36 +5,21 @@
 #include "recordsetmodel.h"
 #include "rowsonshow.h"
 #include "rowview.h"
+#include "rowviewover.h"
 #include "testcatalogue.h"
 
-#include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
 namespace {
 
 // Sample books, iddorvo 1..5: Manzoni, D'Annunzio, Pirandello, Alighieri, D'Annunzio.
-class RowViewTest : public ::testing::Test {
+class RowViewTest : public ::testing::Test, protected RowViewOver {
 protected:
-    TestCatalogue catalogue;
-    std::vector<catalogue::Error> errors;
-    RecordsetModel model{openRecordset(catalogue.path(), "select * from dorvi;"),
-                         [this](const catalogue::Error& e) { errors.push_back(e); }};
-    RowView view{model};
-    QAbstractItemModelTester tester{&view, QAbstractItemModelTester::FailureReportingMode::Fatal};
-
     void SetUp() override
     {
         model.setAllowUpdate(true);
         model.setAllowAddNew(true);
-    }
-    QString cell(int row, int column) const { return view.index(row, column).data().toString(); }
-    QStringList ids() const
-    {
-        QStringList shown;
-        for (int row = 0; row < view.rowCount(); ++row)
-            shown << (view.isNewRowLine(row) ? QStringLiteral("*") : cell(row, 0));
-        return shown;
     }
     // Books 4, 2, 5 on show in that order; 1 and 3 filtered out.
     void arrangeFourTwoFive()

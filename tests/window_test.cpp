@@ -5,6 +5,7 @@
 #include "fakes.h"
 #include "frmdorvi.h"
 #include "qtwindowservices.h"
+#include "shownwindow.h"
 #include "testcatalogue.h"
 
 #include <QAction>
@@ -23,20 +24,8 @@
 
 namespace {
 
-class WindowTest : public ::testing::Test {
+class WindowTest : public ShownWindowTest {
 protected:
-    TestCatalogue catalogue;
-    FakeWindowServices services{catalogue.folder()};
-    Frmdorvi window{services};
-    DataGrid* grid = window.findChild<DataGrid*>(QStringLiteral("DataGrid1"));
-
-    void SetUp() override
-    {
-        ASSERT_NE(grid, nullptr);
-        window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    }
-    void trigger(const char* item) { window.findChild<QAction*>(QString::fromLatin1(item))->trigger(); }
     QAbstractItemModel* model() const { return grid->model(); }
     QLineEdit* openEditor() const
     {

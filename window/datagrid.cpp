@@ -33,14 +33,6 @@ QColor colorFromBgr(std::uint32_t bgr)
                   static_cast<int>((bgr >> 16) & 0xFF));
 }
 
-std::vector<std::string> columnNames(const catalogue::Recordset& recordset)
-{
-    std::vector<std::string> names;
-    for (int column = 0; column < recordset.columnCount(); ++column)
-        names.push_back(recordset.columnName(column));
-    return names;
-}
-
 QFont gridFont(qreal pointSize, bool bold)
 {
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
@@ -101,11 +93,11 @@ int DataGrid::recordRow(int row) const
     return view ? view->recordRow(row) : -1;
 }
 
+// The view tells of the statement's order restored, which clears the arrow.
 void DataGrid::showStatementOrder()
 {
     if (RowView* view = rowView())
         view->showStatementOrder();
-    clearSortIndicator();
 }
 
 void DataGrid::clearSortIndicator()
@@ -131,7 +123,7 @@ void DataGrid::setDataSource(std::shared_ptr<catalogue::Recordset> source)
 {
     commitPendingEdit();
     if (auto* model = recordsetModel()) {
-        const bool sameColumns = columnNames(*model->recordset()) == columnNames(*source);
+        const bool sameColumns = model->recordset()->columnNames() == source->columnNames();
         model->setRecordset(std::move(source));
         // The program's widths follow each result; the user's stay while the columns do.
         m_widths->fit(sameColumns);

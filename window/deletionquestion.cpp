@@ -16,7 +16,7 @@ constexpr std::size_t booksListed = 3;
 
 QString deletionQuestion(const catalogue::Recordset& shown, const std::vector<std::size_t>& rows)
 {
-    const std::vector<std::string> names = shown.columnNames();
+    const std::vector<std::string>& names = shown.columnNames();
     const auto label = [&](std::size_t row) {
         return QString::fromStdString(catalogue::bookLabel(names, shown.rowValues(row)));
     };

@@ -144,8 +144,10 @@ void Frmdorvi::addUndoTools()
     m_undoActions = std::make_unique<UndoActions>(undo, redo, m_history);
 }
 
+// The mode label and the undo items follow the grid's mode together.
 void Frmdorvi::setEditing(bool editing)
 {
+    m_mode->setEditing(editing);
     m_undoActions->setEditing(editing);
 }
 
@@ -187,11 +189,10 @@ void Frmdorvi::closeEvent(QCloseEvent* event)
 
 void Frmdorvi::init()
 {
-    setEditing(false);
     DataGrid1.setAllowAddNew(false);
     DataGrid1.setAllowDelete(false);
     DataGrid1.setAllowUpdate(false);
-    m_mode->setEditing(false);
+    setEditing(false);
 }
 
 // Runs one statement on a fresh connection to the catalogue beside the program and
@@ -244,7 +245,6 @@ void Frmdorvi::mnuop_Click()
     DataGrid1.setAllowAddNew(true);
     DataGrid1.setAllowDelete(true);
     DataGrid1.setAllowUpdate(true);
-    m_mode->setEditing(true);
     setEditing(true);
     str = QStringLiteral("select * from dorvi;");
     query(str);

@@ -397,14 +397,6 @@ QModelIndex RowView::mapToSource(const QModelIndex& index) const
     return m_source.index(sourceRow(index.row()), index.column());
 }
 
-QModelIndex RowView::mapFromSource(const QModelIndex& sourceIndex) const
-{
-    if (!sourceIndex.isValid())
-        return {};
-    const int row = viewRow(sourceIndex.row());
-    return row < 0 ? QModelIndex() : index(row, sourceIndex.column());
-}
-
 QVariant RowView::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation == Qt::Horizontal)

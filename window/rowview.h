@@ -40,7 +40,6 @@ public:
     bool prepareFilter();
     // Books in the order of `column` (see ColumnOrder), reversed when descending.
     void sortByColumn(int column, Qt::SortOrder order);
-    int sortColumn() const { return m_sortColumn; }
 
     // Every record in `order`; when reversed, the first `valued` come in reverse and
     // the rest (the empty cells) stay last. Books added later go last.
@@ -48,13 +47,8 @@ public:
     void setDescending(bool descending);
     // One flag a record: which pass the filter. Books added later are shown.
     void setMatches(std::vector<char> matches);
-    void clearMatches();
-    const std::vector<char>& matches() const { return m_matches; }
     // Every record in the statement's order, no filter.
     void showStatementOrder();
-
-    QModelIndex mapToSource(const QModelIndex& index) const;
-    QModelIndex mapFromSource(const QModelIndex& sourceIndex) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -73,7 +67,9 @@ private:
     enum class Removal { None, Tail, Shown, Hidden, Reset };
 
     int sourceRow(int row) const;
+    QModelIndex mapToSource(const QModelIndex& index) const;
     int sourceRecords() const;
+    void clearMatches();
     void rearrange();
     void forgetArrangement();
     void composeRows();
