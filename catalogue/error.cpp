@@ -1,3 +1,7 @@
+// The program's one error type: a number the old engine's users know, an Italian
+// description, and the engine's own code and text when the engine raised it.
+// Errors are values; nothing here shows them (the window does, once, where it
+// dispatches a command).
 #include "error.h"
 
 #include <new>

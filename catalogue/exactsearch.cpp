@@ -1,6 +1,6 @@
 // The window's exact searches under the old engine's letter rule. The window keeps
-// writing "select * from dorvi where autore='…';"; when a result set is opened on
-// exactly that shape, it runs the statement made here instead: the same rows the
+// writing "select * from dorvi where autore='…';" and states the search beside it;
+// a result set given a search runs the statement made here instead: the same rows the
 // column's own comparison finds, and also those that differ from the answer only
 // in the case of letters beyond A-Z ("NICCOLÒ" = "Niccolò", "È" = "è"). Nothing is
 // stored in the file: the one function the statement may call is registered on the
@@ -24,27 +24,6 @@ namespace {
 // capitals has 4; "I promessi sposi" has 16 through its s (ſ, the long s, folds to
 // s). Each costs one index probe, about a microsecond at a million rows.
 constexpr std::size_t maxSpellings = 32;
-
-bool consume(std::string_view& rest, std::string_view expected)
-{
-    if (rest.substr(0, expected.size()) != expected)
-        return false;
-    rest.remove_prefix(expected.size());
-    return true;
-}
-
-std::optional<std::string> takeIdentifier(std::string_view& rest)
-{
-    const auto isStart = [](char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; };
-    const auto isPart = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; };
-    if (rest.empty() || !isStart(rest.front()))
-        return std::nullopt;
-    const std::size_t length = static_cast<std::size_t>(
-        std::find_if_not(rest.begin(), rest.end(), isPart) - rest.begin());
-    std::string name(rest.substr(0, length));
-    rest.remove_prefix(length);
-    return name;
-}
 
 // The spellings of the letter at `at` that the column's order tells apart: its case
 // variants, less the capitals A-Z where the order takes them as small letters.
@@ -147,36 +126,6 @@ void sameLetters(sqlite3_context* context, int, sqlite3_value** arguments)
 }
 
 } // namespace
-
-std::optional<ExactSearch> parseExactSearch(std::string_view source)
-{
-    std::string_view rest = source;
-    if (!consume(rest, "select * from "))
-        return std::nullopt;
-    std::optional<std::string> table = takeIdentifier(rest);
-    if (!table || !consume(rest, " where "))
-        return std::nullopt;
-    std::optional<std::string> column = takeIdentifier(rest);
-    if (!column || !consume(rest, "='"))
-        return std::nullopt;
-    std::string answer;
-    for (std::size_t i = 0; i < rest.size(); ++i) {
-        const char c = rest[i];
-        if (c == '\0')
-            return std::nullopt;
-        if (c != '\'') {
-            answer += c;
-        } else if (i + 1 < rest.size() && rest[i + 1] == '\'') {
-            answer += '\'';
-            ++i;
-        } else if (rest.substr(i + 1) == ";") {
-            return ExactSearch{std::move(*table), std::move(*column), std::move(answer)};
-        } else {
-            return std::nullopt;
-        }
-    }
-    return std::nullopt;
-}
 
 BoundSearch letterRuleSearch(const ExactSearch& search, TextOrder order, bool rangesAllowed)
 {

@@ -9,17 +9,14 @@ struct sqlite3;
 
 namespace catalogue {
 
-// One of the window's exact searches, "select * from <table> where <column>='<answer>';",
-// read back into its parts.
+// One of the window's exact searches: the books of `table` whose `column` equals
+// `answer`. The window states it beside its statement text, which it keeps as
+// "select * from <table> where <column>='<answer>';" with the quotes doubled.
 struct ExactSearch {
     std::string table;
     std::string column;
-    std::string answer; ///< the literal with its doubled quotes undone
+    std::string answer; ///< as typed, quotes not doubled
 };
-
-// The search `source` states when it has exactly the shape the window writes;
-// nothing for any other statement.
-std::optional<ExactSearch> parseExactSearch(std::string_view source);
 
 // How the column's collation orders text, and so how its index is ordered.
 enum class TextOrder {

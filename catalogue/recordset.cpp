@@ -146,9 +146,11 @@ void Recordset::open()
 
     // The window's exact searches compare letters by the old engine's rule, which
     // the file's collation does not know: they run as a statement of their own.
+    // One the column cannot take (not text, or missing) runs as written, so the
+    // engine names what is wrong.
     std::optional<BoundSearch> search;
-    if (std::optional<ExactSearch> parsed = parseExactSearch(m_source))
-        search = planExactSearch(db, *parsed);
+    if (m_search)
+        search = planExactSearch(db, *m_search);
     const std::string& sql = search ? search->sql : m_source;
 
     sqlite3_stmt* raw = nullptr;

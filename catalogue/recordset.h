@@ -1,6 +1,7 @@
 #pragma once
 
 #include "connection.h"
+#include "exactsearch.h"
 #include "rowstore.h"
 #include "value.h"
 #include "writeback.h"
@@ -51,6 +52,11 @@ public:
     void setCursorLocation(CursorLocation location) { m_cursorLocation = location; }
     void setSource(std::string source) { m_source = std::move(source); }
     void setActiveConnection(std::shared_ptr<Connection> connection) { m_connection = std::move(connection); }
+    // The source is one of the window's exact searches: `open` runs it under the
+    // old engine's letter rule, on the column's index. Without it the source runs
+    // as it is written; no statement text is ever read back into a search.
+    void setSearch(ExactSearch search) { m_search = std::move(search); }
+    const std::optional<ExactSearch>& search() const { return m_search; }
 
     // Runs the source on the active connection and fetches every row; no statement
     // stays open on the file afterwards. Throws Error when the connection is not
@@ -123,6 +129,7 @@ private:
     LockType m_lockType = LockType::Unspecified;
     CursorLocation m_cursorLocation = CursorLocation::Server;
     std::string m_source;
+    std::optional<ExactSearch> m_search;
     std::shared_ptr<Connection> m_connection;
     std::unique_ptr<RowStore> m_rows; ///< null until open
     std::vector<std::string> m_columnNames;

@@ -1,3 +1,6 @@
+// Text placed inside a statement: a value between single quotes, a name between
+// double quotes, each with its own quote doubled, so no text can end the quoted
+// part early and become statement. Used only where a value cannot be bound.
 #include "sqltext.h"
 
 #include "error.h"

@@ -95,15 +95,12 @@ DatabaseHandle openFile(const std::string& path)
     return DatabaseHandle(raw);
 }
 
-// The plan the engine picks for the statement run in place of `source`, one line a step.
-std::vector<std::string> planOf(sqlite3* db, const std::string& source)
+// The plan the engine picks for the statement the search runs, one line a step.
+std::vector<std::string> planOf(sqlite3* db, const ExactSearch& search)
 {
-    const std::optional<ExactSearch> search = parseExactSearch(source);
-    if (!search)
-        throw std::runtime_error("not a search: " + source);
-    const std::optional<BoundSearch> bound = planExactSearch(db, *search);
+    const std::optional<BoundSearch> bound = planExactSearch(db, search);
     if (!bound)
-        throw std::runtime_error("no letter-rule statement for " + source);
+        throw std::runtime_error("no letter-rule statement for " + search.answer);
     const std::string sql = "EXPLAIN QUERY PLAN " + bound->sql;
     sqlite3_stmt* raw = nullptr;
     if (sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr) != SQLITE_OK)
@@ -130,8 +127,7 @@ TEST_P(SearchPlans, KeepToTheColumnsIndex)
     const PlanCase& c = GetParam();
     TestCatalogue catalogue(accentedBooks);
     const DatabaseHandle db = openFile(catalogue.path());
-    const std::vector<std::string> steps =
-        planOf(db.get(), std::string("select * from dorvi where ") + c.column + "='" + c.answer + "';");
+    const std::vector<std::string> steps = planOf(db.get(), ExactSearch{"dorvi", c.column, c.answer});
     ASSERT_FALSE(steps.empty());
     for (const std::string& step : steps) {
         EXPECT_EQ(step.find("SCAN"), std::string::npos) << step;
@@ -172,41 +168,60 @@ TEST(LetterRuleSearch, LooksUpFewSpellingsOneByOneAndRangesBeyond)
     EXPECT_EQ(everyRow.values, std::vector<std::string>{"ΓΔΖΗΛΞΠΤ"});
 }
 
-struct ParseCase {
+struct AnswerAsTyped {
     const char* name;
-    std::string source;
-    std::optional<std::string> answer; ///< nothing: the source runs as it is
+    std::string answer;
+    std::string literal; ///< between the statement's quotes
 };
 
-class ParseSearch : public ::testing::TestWithParam<ParseCase> {};
+class WindowStatesTheSearch : public ::testing::TestWithParam<AnswerAsTyped>, public WindowOnFakes {
+protected:
+    WindowStatesTheSearch() : WindowOnFakes(accentedBooks) {}
+};
 
-TEST_P(ParseSearch, ReadsBackOnlyTheWindowsShape)
+// The statement text keeps the answer with its quotes doubled; the search the data
+// layer runs holds the answer exactly as typed, whatever it holds, and nothing in
+// it can become statement.
+TEST_P(WindowStatesTheSearch, WithTheAnswerExactlyAsTyped)
 {
-    const ParseCase& c = GetParam();
-    const std::optional<ExactSearch> search = parseExactSearch(c.source);
-    ASSERT_EQ(search.has_value(), c.answer.has_value());
-    if (search) {
-        EXPECT_EQ(search->table, "dorvi");
-        EXPECT_EQ(search->answer, *c.answer);
-    }
+    const AnswerAsTyped& c = GetParam();
+    services.promptAnswers = {QString::fromStdString(c.answer)};
+    trigger("mnuaut");
+    EXPECT_TRUE(services.errors.empty());
+    EXPECT_EQ(window.str.toStdString(), "select * from dorvi where autore='" + c.literal + "';");
+    ASSERT_TRUE(window.recordset());
+    ASSERT_TRUE(window.recordset()->search().has_value());
+    EXPECT_EQ(window.recordset()->search()->table, "dorvi");
+    EXPECT_EQ(window.recordset()->search()->column, "autore");
+    EXPECT_EQ(window.recordset()->search()->answer, c.answer);
+    EXPECT_EQ(catalogue.scalar("SELECT count(*) FROM dorvi;"), std::to_string(accentedBooks.size()));
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Sources, ParseSearch,
+    Answers, WindowStatesTheSearch,
     ::testing::Values(
-        ParseCase{"author", "select * from dorvi where autore='NICCOLÒ';", "NICCOLÒ"},
-        ParseCase{"doubled_quotes", "select * from dorvi where titolo='D''Annunzio''';", "D'Annunzio'"},
-        ParseCase{"empty", "select * from dorvi where genere='';", ""},
-        ParseCase{"spaces_kept", "select * from dorvi where genere='  a ';", "  a "},
-        ParseCase{"injection_stays_a_value", "select * from dorvi where autore='x'' or ''1''=''1';", "x' or '1'='1"},
-        ParseCase{"lone_quote", "select * from dorvi where autore='a'b';", std::nullopt},
-        ParseCase{"second_statement", "select * from dorvi where autore='a'; delete from dorvi;", std::nullopt},
-        ParseCase{"no_semicolon", "select * from dorvi where autore='a'", std::nullopt},
-        ParseCase{"unterminated", "select * from dorvi where autore='a;", std::nullopt},
-        ParseCase{"other_comparison", "select * from dorvi where autore like 'a';", std::nullopt},
-        ParseCase{"listing", "select * from dorvi;", std::nullopt},
-        ParseCase{"nul", std::string("select * from dorvi where autore='a\0b';", 39), std::nullopt}),
+        AnswerAsTyped{"author", "NICCOLÒ", "NICCOLÒ"},
+        AnswerAsTyped{"doubled_quotes", "D'Annunzio'", "D''Annunzio''"},
+        AnswerAsTyped{"spaces_kept", "  a ", "  a "},
+        AnswerAsTyped{"injection_stays_a_value", "x' or '1'='1", "x'' or ''1''=''1"},
+        AnswerAsTyped{"lone_quote", "a'b", "a''b"},
+        AnswerAsTyped{"second_statement", "a'; delete from dorvi;", "a''; delete from dorvi;"},
+        AnswerAsTyped{"unterminated", "a;", "a;"},
+        AnswerAsTyped{"percent_signs", "%1 %2", "%1 %2"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Only the window's own searches run under the letter rule: a statement text of the
+// same shape, given with no search, runs as it is written and compares as the
+// column's collation does (A-Z without regard to case, other letters exactly).
+TEST(LetterRuleSearch, IsAskedForNeverReadBackFromStatementText)
+{
+    TestCatalogue catalogue(accentedBooks);
+    EXPECT_EQ(openRecordset(catalogue.path(), "select * from dorvi where autore='NICCOLÒ MACHIAVELLI';")->rowCount(),
+              1u);
+    EXPECT_EQ(openRecordset(catalogue.path(), "SELECT * FROM dorvi WHERE autore = 'NICCOLÒ MACHIAVELLI';")->rowCount(),
+              1u);
+    EXPECT_EQ(openSearch(catalogue.path(), ExactSearch{"dorvi", "autore", "NICCOLÒ MACHIAVELLI"})->rowCount(), 2u);
+}
 
 // A column with the binary collation, as a hand-made catalogue may have: the
 // letter rule holds there too, and the engine still reports a missing column.
@@ -216,13 +231,13 @@ TEST(LetterRuleSearch, HoldsOnBinaryColumnsAndLeavesOthersAlone)
     catalogue.exec("CREATE TABLE libri (id INTEGER PRIMARY KEY, nome TEXT, anno INTEGER, altro TEXT COLLATE RTRIM);"
                    "INSERT INTO libri (nome, anno, altro) VALUES ('Niccolò', 1513, 'a'), ('NICCOLÒ', 1532, 'A  '),"
                    " ('niccolo', 1500, 'b');");
-    EXPECT_EQ(openRecordset(catalogue.path(), "select * from libri where nome='niccolò';")->rowCount(), 2u);
-    EXPECT_EQ(openRecordset(catalogue.path(), "select * from libri where anno='1513';")->rowCount(), 1u)
+    EXPECT_EQ(openSearch(catalogue.path(), ExactSearch{"libri", "nome", "niccolò"})->rowCount(), 2u);
+    EXPECT_EQ(openSearch(catalogue.path(), ExactSearch{"libri", "anno", "1513"})->rowCount(), 1u)
         << "a number column compares as before";
-    EXPECT_EQ(openRecordset(catalogue.path(), "select * from libri where altro='a';")->rowCount(), 2u)
+    EXPECT_EQ(openSearch(catalogue.path(), ExactSearch{"libri", "altro", "a"})->rowCount(), 2u)
         << "trailing spaces still count as the column's collation says";
     try {
-        openRecordset(catalogue.path(), "select * from libri where manca='x';");
+        openSearch(catalogue.path(), ExactSearch{"libri", "manca", "x"});
         ADD_FAILURE() << "a missing column was searched";
     } catch (const Error& error) {
         EXPECT_EQ(error.number(), ErrorNumber::ColumnMissing);
@@ -244,7 +259,7 @@ std::string shell(const std::string& path, const std::string& sql)
 TEST(StockShell, ReadsChangesAndChecksTheCatalogueTheProgramWrote)
 {
     TestCatalogue catalogue(accentedBooks);
-    auto rs = openRecordset(catalogue.path(), "select * from dorvi where titolo='ΟΔΥΣΣΕΙΑ ΚΑΙ ΙΛΙΑΔΑ ΤΟΥ ΟΜΗΡΟΥ';");
+    auto rs = openSearch(catalogue.path(), ExactSearch{"dorvi", "titolo", "ΟΔΥΣΣΕΙΑ ΚΑΙ ΙΛΙΑΔΑ ΤΟΥ ΟΜΗΡΟΥ"});
     ASSERT_EQ(rs->rowCount(), 2u) << "a search that calls the letter rule on the connection";
     auto all = openRecordset(catalogue.path(), "select * from dorvi;");
     all->update(0, 1, std::string("NICCOLÒ MACHIAVELLI"));
@@ -256,8 +271,7 @@ TEST(StockShell, ReadsChangesAndChecksTheCatalogueTheProgramWrote)
                                       "SELECT count(*) FROM sqlite_schema WHERE sql LIKE '%same_letters%';"),
               "0");
 
-    EXPECT_EQ(openRecordset(catalogue.path(), "select * from dorvi where autore='Niccolò Machiavelli';")->rowCount(),
-              3u);
+    EXPECT_EQ(openSearch(catalogue.path(), ExactSearch{"dorvi", "autore", "Niccolò Machiavelli"})->rowCount(), 3u);
     auto again = openRecordset(catalogue.path(), "select * from dorvi;");
     again->remove(again->rowCount() - 1);
     EXPECT_EQ(shell(catalogue.path(), "PRAGMA integrity_check; SELECT count(*) FROM dorvi;"),

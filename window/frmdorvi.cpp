@@ -44,6 +44,7 @@ struct Frmdorvi::Search {
     const char* title;
     const char* text;
     const char* prefix;
+    const char* column; ///< the column the prefix compares
 };
 
 Frmdorvi::Frmdorvi(WindowServices& services, QWidget* parent)
@@ -200,7 +201,7 @@ void Frmdorvi::init()
 // grid is in editing mode with no line to type a book into (an empty catalogue
 // after a start or after the count): then the empty result is shown too, so that
 // the first book can be typed.
-void Frmdorvi::query(const QString& sql)
+void Frmdorvi::query(const QString& sql, const catalogue::ExactSearch* search)
 {
     // Every data command starts from the statement's own rows: no filter, no sorting.
     if (m_ownGrid)
@@ -214,6 +215,8 @@ void Frmdorvi::query(const QString& sql)
     rs->setLockType(LockType::Optimistic);
     rs->setCursorLocation(CursorLocation::Client);
     rs->setSource(sql.toStdString());
+    if (search)
+        rs->setSearch(*search);
     rs->setActiveConnection(cn);
     rs->setHistory(m_history);
     rs->open();
@@ -285,26 +288,29 @@ void Frmdorvi::search(const Search& search)
         return;
     }
     // Quotes inside the answer are doubled, so the statement compares the column
-    // with the text exactly as typed and can never become another statement.
-    str = QString::fromUtf8(search.prefix) +
-          QString::fromStdString(catalogue::quotedTextBody(answer.toStdString())) + QStringLiteral("';");
-    query(str);
+    // with the text exactly as typed and can never become another statement. The
+    // data layer runs the search itself, as asked here, under the letter rule.
+    const std::string typed = answer.toStdString();
+    str = QString::fromUtf8(search.prefix) + QString::fromStdString(catalogue::quotedTextBody(typed)) +
+          QStringLiteral("';");
+    const catalogue::ExactSearch asked{"dorvi", search.column, typed};
+    query(str, &asked);
     init();
 }
 
 void Frmdorvi::mnuaut_Click()
 {
-    search({"Inserisci autore", "inserisci autore", "select * from dorvi where autore='"});
+    search({"Inserisci autore", "inserisci autore", "select * from dorvi where autore='", "autore"});
 }
 
 void Frmdorvi::mnutit_Click()
 {
-    search({"Inserisci titolo dorvo", "inserisci titolo dorvo", "select * from dorvi where titolo='"});
+    search({"Inserisci titolo dorvo", "inserisci titolo dorvo", "select * from dorvi where titolo='", "titolo"});
 }
 
 void Frmdorvi::mnugen_Click()
 {
-    search({"Inserisci genere", "inserisci genere", "select * from dorvi where genere='"});
+    search({"Inserisci genere", "inserisci genere", "select * from dorvi where genere='", "genere"});
 }
 
 // The list on show leaves the program as the grid shows it: its filter, its order.

@@ -14,6 +14,7 @@ class UndoActions;
 class WindowServices;
 
 namespace catalogue {
+struct ExactSearch;
 class History;
 class Recordset;
 }
@@ -57,7 +58,7 @@ private:
     struct Search;
 
     void init();
-    void query(const QString& sql);
+    void query(const QString& sql, const catalogue::ExactSearch* search = nullptr);
     void search(const Search& search);
     void dispatch(void (Frmdorvi::*command)());
     void buildMenus();

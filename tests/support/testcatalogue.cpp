@@ -1,6 +1,7 @@
 #include "testcatalogue.h"
 
 #include "sqlitehandles.h"
+#include "sqltext.h"
 
 #include <stdexcept>
 
@@ -27,8 +28,10 @@ catalogue::DatabaseHandle openDatabase(const std::string& path)
 
 } // namespace
 
-std::shared_ptr<catalogue::Recordset> openRecordset(const std::string& path, const std::string& sql,
-                                                    catalogue::LockType lock)
+namespace {
+
+std::shared_ptr<catalogue::Recordset> openOn(const std::string& path, const std::string& sql,
+                                             catalogue::LockType lock, const catalogue::ExactSearch* search)
 {
     auto connection = std::make_shared<catalogue::Connection>();
     connection->setProvider("microsoft.jet.oledb.4.0");
@@ -38,9 +41,26 @@ std::shared_ptr<catalogue::Recordset> openRecordset(const std::string& path, con
     recordset->setLockType(lock);
     recordset->setCursorLocation(catalogue::CursorLocation::Client);
     recordset->setSource(sql);
+    if (search)
+        recordset->setSearch(*search);
     recordset->setActiveConnection(connection);
     recordset->open();
     return recordset;
+}
+
+} // namespace
+
+std::shared_ptr<catalogue::Recordset> openRecordset(const std::string& path, const std::string& sql,
+                                                    catalogue::LockType lock)
+{
+    return openOn(path, sql, lock, nullptr);
+}
+
+std::shared_ptr<catalogue::Recordset> openSearch(const std::string& path, const catalogue::ExactSearch& search)
+{
+    const std::string sql = "select * from " + search.table + " where " + search.column + "='" +
+                            catalogue::quotedTextBody(search.answer) + "';";
+    return openOn(path, sql, catalogue::LockType::Optimistic, &search);
 }
 
 TestCatalogue::TestCatalogue(const std::vector<Book>& books)

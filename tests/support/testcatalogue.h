@@ -13,6 +13,10 @@
 std::shared_ptr<catalogue::Recordset> openRecordset(const std::string& path, const std::string& sql,
                                                     catalogue::LockType lock = catalogue::LockType::Optimistic);
 
+// Opens one of the window's exact searches on the catalogue at `path` as the window
+// states it: its statement text, and the search beside it.
+std::shared_ptr<catalogue::Recordset> openSearch(const std::string& path, const catalogue::ExactSearch& search);
+
 // A catalogue file in a temporary folder of its own, so tests can run in parallel.
 // It is read and written behind the program's back through plain SQLite, as
 // another program would.
