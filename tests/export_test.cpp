@@ -71,6 +71,29 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"Empty", "", "", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A text a spreadsheet would run as a formula goes out with an apostrophe before
+// it; a plain number with its sign goes out as it is; the clipboard stays raw.
+INSTANTIATE_TEST_SUITE_P(
+    Formulas, Fields,
+    ::testing::Values(
+        FieldCase{"Equals", "=1+1", "'=1+1", "=1+1"},
+        FieldCase{"Hyperlink", "=HYPERLINK(\"http://x\";\"y\")", "\"'=HYPERLINK(\"\"http://x\"\";\"\"y\"\")\"",
+                  "=HYPERLINK(\"http://x\";\"y\")"},
+        FieldCase{"Dde", "=cmd|' /C calc'!A0", "'=cmd|' /C calc'!A0", "=cmd|' /C calc'!A0"},
+        FieldCase{"Plus", "+1+1", "'+1+1", "+1+1"},
+        FieldCase{"Minus", "-2+3", "'-2+3", "-2+3"},
+        FieldCase{"At", "@SUM(1;1)", "\"'@SUM(1;1)\"", "@SUM(1;1)"},
+        FieldCase{"LeadingTab", "\t=1+1", "'\t=1+1", "\"\t=1+1\""},
+        FieldCase{"LeadingCarriageReturn", "\r=1+1", "\"'\r=1+1\"", "\"\r=1+1\""},
+        FieldCase{"SignAlone", "-", "'-", "-"},
+        FieldCase{"NegativeNumber", "-3", "-3", "-3"},
+        FieldCase{"SignedDecimals", "+2,5", "+2,5", "+2,5"},
+        FieldCase{"NegativeExponent", "-1e-6", "-1e-6", "-1e-6"},
+        FieldCase{"NegativeFraction", "-.5", "-.5", "-.5"},
+        FieldCase{"Telephone", "+39 06 1234", "'+39 06 1234", "+39 06 1234"},
+        FieldCase{"EqualsInside", "E=mc2", "E=mc2", "E=mc2"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 namespace {
 
 struct DocumentCase {
