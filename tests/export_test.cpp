@@ -204,6 +204,32 @@ TEST_F(Export, WritesTheRowsOnShowForAnItalianSpreadsheet)
     EXPECT_EQ(contents(target("catalogo.csv")).toStdString(), expected.toStdString());
 }
 
+// An export ends with a word in the band below the grid, not in a dialog: how many
+// books went to which file. A cancelled one says nothing; the next command's
+// count replaces the word.
+TEST_F(Export, BandSaysHowManyBooksWentToWhichFile)
+{
+    auto* band = window.findChild<QLabel*>(QStringLiteral("lblstato"));
+    ASSERT_NE(band, nullptr);
+    trigger("mnuall");
+    exportTo(target("catalogo.csv"));
+    EXPECT_EQ(band->toolTip(), "8 libri · 8 libri esportati in " + QDir::toNativeSeparators(target("catalogo.csv")));
+    EXPECT_EQ(band->text(), band->toolTip()) << "short enough to show whole";
+    services.promptAnswers = {"Elsa Morante"};
+    trigger("mnuaut");
+    EXPECT_EQ(band->toolTip(), "1 libro");
+    services.fileAnswers.push_back(target("elenco.pdf"));
+    trigger("mnuesportapdf");
+    EXPECT_EQ(band->toolTip(), "1 libro · 1 libro esportato in " + QDir::toNativeSeparators(target("elenco.pdf")));
+    trigger("mnuesportacsv"); // the dialog cancelled
+    EXPECT_EQ(band->toolTip(), "1 libro");
+    services.cancelAt = 0;
+    exportTo(target("annullato.csv"));
+    EXPECT_EQ(band->toolTip(), "1 libro");
+    EXPECT_TRUE(services.informations.empty()) << "no dialog";
+    EXPECT_TRUE(services.errors.empty());
+}
+
 TEST_F(Export, NothingListedYetIsSaidAndNothingAsked)
 {
     trigger("mnuesportacsv");
