@@ -2,6 +2,7 @@
 // the view's own editors, the new-row line, deletion, copying, and errors.
 #include "datagrid.h"
 #include "deletionquestion.h"
+#include "dialogscript.h"
 #include "fakes.h"
 #include "qtwindowservices.h"
 #include "recordset.h"
@@ -498,6 +499,43 @@ TEST_F(GridTest, QuestionListsTheBooksInTheGridsOrder)
                   isolated("Alessandro Manzoni") + "\n«" + isolated("Il fu Mattia Pascal") + "» di " +
                   isolated("Luigi Pirandello"));
     EXPECT_EQ(catalogue.rows("select iddorvo from dorvi order by iddorvo"), (std::vector<std::vector<std::string>>{{"2"}, {"4"}}));
+}
+
+// A deletion another program stops while its question is open: the error box
+// opens at once, and the deletion's progress dialog, whose own timer showed it
+// half a second later over the box, is closed before it.
+TEST_F(GridTest, RefusedDeletionsMessageIsNeverCoveredByItsProgress)
+{
+    struct AnsweringYes : QtWindowServices {
+        std::function<void()> meanwhile;
+        bool confirm(const QString&, const QString&) override
+        {
+            meanwhile();
+            return true;
+        }
+    } real;
+    real.meanwhile = [&] { catalogue.exec("UPDATE dorvi SET genere = 'Poema sacro' WHERE iddorvo = 4"); };
+    real.setWindow(&grid);
+    DataGrid shown(real);
+    shown.setAllowDelete(true);
+    shown.setDataSource(openRecordset(catalogue.path(), "select * from dorvi;"));
+    shown.show();
+    shown.setSelectionMode(QAbstractItemView::MultiSelection);
+    for (int row : {1, 2, 3})
+        shown.selectRow(row);
+    bool boxShown = false;
+    QList<QProgressDialog*> coveringIt;
+    QObject scripts;
+    whenShown<QMessageBox>(scripts, [&](QMessageBox* box) {
+        boxShown = true;
+        QTest::qWait(700);
+        coveringIt = visibleProgress();
+        box->accept();
+    });
+    shown.deleteSelectedRows();
+    EXPECT_TRUE(boxShown);
+    EXPECT_TRUE(coveringIt.isEmpty()) << "the progress dialog covered the message";
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "5");
 }
 
 TEST_F(GridTest, ManyPiecesAtOnceLeaveTheRowsAndCursorRight)

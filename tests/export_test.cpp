@@ -7,6 +7,7 @@
 #include "listexport.h"
 #include "datagrid.h"
 #include "delimitedtext.h"
+#include "dialogscript.h"
 #include "recordsetmodel.h"
 #include "qtwindowservices.h"
 #include "windowonfakes.h"
@@ -29,11 +30,9 @@
 #include <QSortFilterProxyModel>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <functional>
 #include <optional>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -442,40 +441,6 @@ TEST_F(DialogProgress, AppearsAfterHalfASecondAndStopsAtCancel)
     EXPECT_FALSE(progress->advance(1000)) << "a cancel stays";
 }
 
-namespace {
-
-// Runs `act` on the first visible top-level widget of type T once one shows,
-// looking every 20 ms: a modal dialog's own event loop runs it. The looking ends
-// with `owner` too, so a dialog that never came cannot be answered in a later test.
-template <typename T>
-void whenShown(QObject& owner, std::function<void(T*)> act)
-{
-    auto* timer = new QTimer(&owner);
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (auto* shown = qobject_cast<T*>(widget); shown && shown->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                act(shown);
-                return;
-            }
-        }
-    });
-    timer->start();
-}
-
-QList<QProgressDialog*> visibleProgress()
-{
-    QList<QProgressDialog*> visible;
-    for (QWidget* widget : QApplication::allWidgets()) {
-        if (auto* dialog = qobject_cast<QProgressDialog*>(widget); dialog && dialog->isVisible())
-            visible << dialog;
-    }
-    return visible;
-}
-
-} // namespace
 
 // The progress dialog's own timer showed it half a second after the task began,
 // over an error box of that task that could then not be answered. Every message
