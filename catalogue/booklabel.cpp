@@ -1,6 +1,9 @@
 // The words a question or an error uses for one book, so that the user can tell
-// which book is meant without looking for it in the grid.
+// which book is meant without looking for it in the grid. Titles and authors are
+// quoted as quotedInMessage makes them: short, and unable to turn the sentence.
 #include "booklabel.h"
+
+#include "messagetext.h"
 
 #include <sqlite3.h>
 
@@ -39,9 +42,9 @@ std::string bookTitle(const std::vector<std::string>& columnNames, const std::ve
 {
     const std::string title = column(columnNames, row, "titolo");
     if (!title.empty())
-        return "«" + title + "»";
+        return "«" + quotedInMessage(title) + "»";
     if (column(columnNames, row, "autore").empty())
-        return "«n. " + (row.empty() ? std::string() : plainText(row.front())) + "»";
+        return "«n. " + quotedInMessage(row.empty() ? std::string() : plainText(row.front())) + "»";
     return "«senza titolo»";
 }
 
@@ -49,7 +52,7 @@ std::string bookLabel(const std::vector<std::string>& columnNames, const std::ve
 {
     const std::string author = column(columnNames, row, "autore");
     const std::string title = bookTitle(columnNames, row);
-    return author.empty() ? title : title + " di " + author;
+    return author.empty() ? title : title + " di " + quotedInMessage(author);
 }
 
 } // namespace catalogue

@@ -9,7 +9,8 @@ namespace catalogue {
 
 // How a message names one book: «Titolo» di Autore, from the columns of those
 // names (letter case aside). Without an author it is «Titolo»; without a title
-// «senza titolo»; with neither, «n. » and its first column.
+// «senza titolo»; with neither, «n. » and its first column. Each value is quoted
+// as quotedInMessage makes it: at most about 80 characters, in Unicode isolates.
 std::string bookLabel(const std::vector<std::string>& columnNames, const std::vector<Value>& row);
 // The same without the author: «Titolo».
 std::string bookTitle(const std::vector<std::string>& columnNames, const std::vector<Value>& row);

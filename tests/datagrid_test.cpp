@@ -2,10 +2,12 @@
 // the view's own editors, the new-row line, deletion, copying, and errors.
 #include "datagrid.h"
 #include "deletionquestion.h"
+#include "dialogscript.h"
 #include "fakes.h"
 #include "qtwindowservices.h"
 #include "recordset.h"
 #include "recordsetmodel.h"
+#include "rowview.h"
 #include "testcatalogue.h"
 
 #include <QAbstractItemModelTester>
@@ -96,6 +98,12 @@ protected:
         return openEditor();
     }
 };
+
+// Each title and author stands in Unicode isolates (FSI ... PDI) inside the sentence.
+QString isolated(const QString& text)
+{
+    return QChar(0x2068) + text + QChar(0x2069);
+}
 
 } // namespace
 
@@ -422,7 +430,8 @@ TEST_F(GridTest, CtrlAInEditingModeNeverCopiesCountsOrDeletesTheNewRowLine)
     services.confirmAnswers = {true};
     QTest::keyClick(&grid, Qt::Key_Delete);
     ASSERT_EQ(services.confirmations.size(), 1u);
-    EXPECT_EQ(services.confirmations[0].text, "Eliminare dal catalogo 5 libri, da «I promessi sposi» a «Alcyone»?");
+    EXPECT_EQ(services.confirmations[0].text,
+              "Eliminare dal catalogo 5 libri, da «" + isolated("I promessi sposi") + "» a «" + isolated("Alcyone") + "»?");
     EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "0");
     ASSERT_EQ(grid.model()->rowCount(), 1);
     EXPECT_EQ(grid.model()->headerData(0, Qt::Vertical).toString(), "*") << "the new-row line stays";
@@ -444,12 +453,89 @@ TEST_F(GridTest, QuestionNamesTheBooksItDeletes)
 {
     bind();
     const auto& shown = *grid.recordsetModel()->recordset();
-    EXPECT_EQ(deletionQuestion(shown, {1}), "Eliminare dal catalogo il libro «Il piacere» di Gabriele D'Annunzio?");
+    EXPECT_EQ(deletionQuestion(shown, {1}), "Eliminare dal catalogo il libro «" + isolated("Il piacere") + "» di " +
+                                                isolated("Gabriele D'Annunzio") + "?");
     EXPECT_EQ(deletionQuestion(shown, {0, 2, 4}),
-              "Eliminare dal catalogo questi 3 libri?\n\n«I promessi sposi» di Alessandro Manzoni\n"
-              "«Il fu Mattia Pascal» di Luigi Pirandello\n«Alcyone» di Gabriele D'Annunzio");
+              "Eliminare dal catalogo questi 3 libri?\n\n«" + isolated("I promessi sposi") + "» di " +
+                  isolated("Alessandro Manzoni") + "\n«" + isolated("Il fu Mattia Pascal") + "» di " +
+                  isolated("Luigi Pirandello") + "\n«" + isolated("Alcyone") + "» di " + isolated("Gabriele D'Annunzio"));
     EXPECT_EQ(deletionQuestion(shown, {1, 2, 3, 4}),
-              "Eliminare dal catalogo 4 libri, da «Il piacere» a «Alcyone»?");
+              "Eliminare dal catalogo 4 libri, da «" + isolated("Il piacere") + "» a «" + isolated("Alcyone") + "»?");
+}
+
+// A title of a megabyte took seconds to lay out in the question, and an override
+// never closed turned the rest of it around: the question quotes at most about
+// 80 characters of each, closed off.
+TEST_F(GridTest, QuestionQuotesHugeAndRightToLeftTitlesSafely)
+{
+    catalogue.exec("UPDATE dorvi SET titolo = printf('%.*c', 1000000, 'x') WHERE iddorvo = 1;"
+                   "UPDATE dorvi SET titolo = char(0x202E) || '1 erotuA id' WHERE iddorvo = 2");
+    bind();
+    const auto& shown = *grid.recordsetModel()->recordset();
+    EXPECT_EQ(deletionQuestion(shown, {0}), "Eliminare dal catalogo il libro «" + isolated(QString(79, 'x') + QChar(0x2026)) +
+                                                "» di " + isolated("Alessandro Manzoni") + "?");
+    EXPECT_EQ(deletionQuestion(shown, {1}), "Eliminare dal catalogo il libro «" +
+                                                isolated(QChar(0x202E) + QStringLiteral("1 erotuA id")) + "» di " +
+                                                isolated("Gabriele D'Annunzio") + "?");
+}
+
+// The question lists the books as the grid shows them, sorted here by title,
+// while the deletion takes exactly those.
+TEST_F(GridTest, QuestionListsTheBooksInTheGridsOrder)
+{
+    setAll(true);
+    bind();
+    grid.rowView()->sortByColumn(2, Qt::AscendingOrder);
+    ASSERT_EQ(shown(0, 2), "Alcyone");
+    grid.setSelectionMode(QAbstractItemView::MultiSelection);
+    for (int row : {0, 1, 2})
+        grid.selectRow(row);
+    services.confirmAnswers = {true};
+    QTest::keyClick(&grid, Qt::Key_Delete);
+    ASSERT_EQ(services.confirmations.size(), 1u);
+    EXPECT_EQ(services.confirmations[0].text,
+              "Eliminare dal catalogo questi 3 libri?\n\n«" + isolated("Alcyone") + "» di " +
+                  isolated("Gabriele D'Annunzio") + "\n«" + isolated("I promessi sposi") + "» di " +
+                  isolated("Alessandro Manzoni") + "\n«" + isolated("Il fu Mattia Pascal") + "» di " +
+                  isolated("Luigi Pirandello"));
+    EXPECT_EQ(catalogue.rows("select iddorvo from dorvi order by iddorvo"), (std::vector<std::vector<std::string>>{{"2"}, {"4"}}));
+}
+
+// A deletion another program stops while its question is open: the error box
+// opens at once, and the deletion's progress dialog, whose own timer showed it
+// half a second later over the box, is closed before it.
+TEST_F(GridTest, RefusedDeletionsMessageIsNeverCoveredByItsProgress)
+{
+    struct AnsweringYes : QtWindowServices {
+        std::function<void()> meanwhile;
+        bool confirm(const QString&, const QString&) override
+        {
+            meanwhile();
+            return true;
+        }
+    } real;
+    real.meanwhile = [&] { catalogue.exec("UPDATE dorvi SET genere = 'Poema sacro' WHERE iddorvo = 4"); };
+    real.setWindow(&grid);
+    DataGrid shown(real);
+    shown.setAllowDelete(true);
+    shown.setDataSource(openRecordset(catalogue.path(), "select * from dorvi;"));
+    shown.show();
+    shown.setSelectionMode(QAbstractItemView::MultiSelection);
+    for (int row : {1, 2, 3})
+        shown.selectRow(row);
+    bool boxShown = false;
+    QList<QProgressDialog*> coveringIt;
+    QObject scripts;
+    whenShown<QMessageBox>(scripts, [&](QMessageBox* box) {
+        boxShown = true;
+        QTest::qWait(700);
+        coveringIt = visibleProgress();
+        box->accept();
+    });
+    shown.deleteSelectedRows();
+    EXPECT_TRUE(boxShown);
+    EXPECT_TRUE(coveringIt.isEmpty()) << "the progress dialog covered the message";
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "5");
 }
 
 TEST_F(GridTest, ManyPiecesAtOnceLeaveTheRowsAndCursorRight)

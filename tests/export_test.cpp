@@ -4,25 +4,37 @@
 // and the PDF read back by pdftotext.
 #include "cataloguepages.h"
 #include "celltext.h"
+#include "listexport.h"
 #include "datagrid.h"
 #include "delimitedtext.h"
+#include "dialogscript.h"
 #include "recordsetmodel.h"
 #include "qtwindowservices.h"
 #include "windowonfakes.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QAbstractButton>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QRegularExpression>
 #include <QSortFilterProxyModel>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <optional>
+#include <sys/mount.h>
 #include <sys/resource.h>
 
 using catalogue::ErrorNumber;
@@ -69,6 +81,29 @@ INSTANTIATE_TEST_SUITE_P(
                   "a\xE2\x90\x80" "b\xE2\x90\x87"},
         FieldCase{"ControlInsideQuotes", "\"\x1F\"", "\"\"\"\xE2\x90\x9F\"\"\"", "\"\"\"\xE2\x90\x9F\"\"\""},
         FieldCase{"Empty", "", "", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A text a spreadsheet would run as a formula goes out with an apostrophe before
+// it; a plain number with its sign goes out as it is; the clipboard stays raw.
+INSTANTIATE_TEST_SUITE_P(
+    Formulas, Fields,
+    ::testing::Values(
+        FieldCase{"Equals", "=1+1", "'=1+1", "=1+1"},
+        FieldCase{"Hyperlink", "=HYPERLINK(\"http://x\";\"y\")", "\"'=HYPERLINK(\"\"http://x\"\";\"\"y\"\")\"",
+                  "=HYPERLINK(\"http://x\";\"y\")"},
+        FieldCase{"Dde", "=cmd|' /C calc'!A0", "'=cmd|' /C calc'!A0", "=cmd|' /C calc'!A0"},
+        FieldCase{"Plus", "+1+1", "'+1+1", "+1+1"},
+        FieldCase{"Minus", "-2+3", "'-2+3", "-2+3"},
+        FieldCase{"At", "@SUM(1;1)", "\"'@SUM(1;1)\"", "@SUM(1;1)"},
+        FieldCase{"LeadingTab", "\t=1+1", "'\t=1+1", "\"\t=1+1\""},
+        FieldCase{"LeadingCarriageReturn", "\r=1+1", "\"'\r=1+1\"", "\"\r=1+1\""},
+        FieldCase{"SignAlone", "-", "'-", "-"},
+        FieldCase{"NegativeNumber", "-3", "-3", "-3"},
+        FieldCase{"SignedDecimals", "+2,5", "+2,5", "+2,5"},
+        FieldCase{"NegativeExponent", "-1e-6", "-1e-6", "-1e-6"},
+        FieldCase{"NegativeFraction", "-.5", "-.5", "-.5"},
+        FieldCase{"Telephone", "+39 06 1234", "'+39 06 1234", "+39 06 1234"},
+        FieldCase{"EqualsInside", "E=mc2", "E=mc2", "E=mc2"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 namespace {
@@ -166,6 +201,32 @@ TEST_F(Export, WritesTheRowsOnShowForAnItalianSpreadsheet)
                                 "7;Anonimo;\"Il \"\"Novellino\"\"\";;(dati binari)\r\n"
                                 "8;Giacomo Leopardi;\"Canti\nOperette morali\";Poesia;1889\r\n";
     EXPECT_EQ(contents(target("catalogo.csv")).toStdString(), expected.toStdString());
+}
+
+// An export ends with a word in the band below the grid, not in a dialog: how many
+// books went to which file. A cancelled one says nothing; the next command's
+// count replaces the word.
+TEST_F(Export, BandSaysHowManyBooksWentToWhichFile)
+{
+    auto* band = window.findChild<QLabel*>(QStringLiteral("lblstato"));
+    ASSERT_NE(band, nullptr);
+    trigger("mnuall");
+    exportTo(target("catalogo.csv"));
+    EXPECT_EQ(band->toolTip(), "8 libri · 8 libri esportati in " + QDir::toNativeSeparators(target("catalogo.csv")));
+    EXPECT_EQ(band->text(), band->toolTip()) << "short enough to show whole";
+    services.promptAnswers = {"Elsa Morante"};
+    trigger("mnuaut");
+    EXPECT_EQ(band->toolTip(), "1 libro");
+    services.fileAnswers.push_back(target("elenco.pdf"));
+    trigger("mnuesportapdf");
+    EXPECT_EQ(band->toolTip(), "1 libro · 1 libro esportato in " + QDir::toNativeSeparators(target("elenco.pdf")));
+    trigger("mnuesportacsv"); // the dialog cancelled
+    EXPECT_EQ(band->toolTip(), "1 libro");
+    services.cancelAt = 0;
+    exportTo(target("annullato.csv"));
+    EXPECT_EQ(band->toolTip(), "1 libro");
+    EXPECT_TRUE(services.informations.empty()) << "no dialog";
+    EXPECT_TRUE(services.errors.empty());
 }
 
 TEST_F(Export, NothingListedYetIsSaidAndNothingAsked)
@@ -348,12 +409,25 @@ TEST_F(Export, ManyColumnsTurnThePageAndPrintGoesThroughThePreview)
     EXPECT_TRUE(pages[0].contains(QStringLiteral("La Storia; romanzo")));
 }
 
-TEST(DialogProgress, AppearsAfterHalfASecondAndStopsAtCancel)
-{
+namespace {
+
+// The real window services, their dialogs over a window of their own.
+struct ServicesOverWindow {
+    ServicesOverWindow()
+    {
+        window.show();
+        services.setWindow(&window);
+    }
     QWidget window;
-    window.show();
     QtWindowServices services;
-    services.setWindow(&window);
+};
+
+class DialogProgress : public ::testing::Test, public ServicesOverWindow {};
+
+} // namespace
+
+TEST_F(DialogProgress, AppearsAfterHalfASecondAndStopsAtCancel)
+{
     auto progress = services.progress(QStringLiteral("Esportazione dei libri in corso…"), 1000);
     auto* dialog = window.findChild<QProgressDialog*>();
     ASSERT_NE(dialog, nullptr);
@@ -365,4 +439,161 @@ TEST(DialogProgress, AppearsAfterHalfASecondAndStopsAtCancel)
     dialog->cancel();
     EXPECT_FALSE(progress->advance(600));
     EXPECT_FALSE(progress->advance(1000)) << "a cancel stays";
+}
+
+
+// The progress dialog's own timer showed it half a second after the task began,
+// over an error box of that task that could then not be answered. Every message
+// of the services closes the progress dialogs first; the task goes on, unseen,
+// keeping a cancel the user gave.
+TEST_F(DialogProgress, ClosesBeforeAnyMessageSoItNeverCoversOne)
+{
+    auto progress = services.progress(QStringLiteral("Eliminazione dei libri…"), 1000);
+    auto cancelled = services.progress(QStringLiteral("Esportazione dei libri in corso…"), 1000);
+    EXPECT_TRUE(progress->advance(1));
+    window.findChildren<QProgressDialog*>().back()->cancel();
+    EXPECT_FALSE(cancelled->advance(1));
+
+    bool boxShown = false;
+    QList<QProgressDialog*> coveringIt;
+    QObject scripts;
+    whenShown<QMessageBox>(scripts, [&](QMessageBox* box) {
+        boxShown = true;
+        QTest::qWait(700); // past the moment the progress dialog shows itself
+        coveringIt = visibleProgress();
+        box->accept();
+    });
+    services.showError(catalogue::Error(ErrorNumber::Locked, "Il catalogo è bloccato da un altro programma."));
+    EXPECT_TRUE(boxShown);
+    EXPECT_TRUE(coveringIt.isEmpty()) << "a progress dialog covered the message";
+    EXPECT_TRUE(window.findChildren<QProgressDialog*>().isEmpty());
+    EXPECT_TRUE(progress->advance(500)) << "the task goes on";
+    EXPECT_FALSE(cancelled->advance(500)) << "a cancel stays";
+    QTest::qWait(100);
+    EXPECT_TRUE(visibleProgress().isEmpty());
+}
+
+namespace {
+
+// A folder on a filesystem of 200 KB of its own (tmpfs), filled up but for a few
+// bytes, holding an old PDF. Where no filesystem can be mounted, the process's
+// file-size limit stops the write the same way, halfway.
+class FullFolder {
+public:
+    FullFolder()
+    {
+        m_mounted = ::mount("tmpfs", QFile::encodeName(m_base.path()).constData(), "tmpfs", 0, "size=200k") == 0;
+        QFile old(oldPdf());
+        old.open(QIODevice::WriteOnly);
+        old.write(oldBytes());
+        old.close();
+        if (m_mounted) {
+            QFile filler(path("riempitivo"));
+            filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+            const QByteArray block(4096, 'x');
+            while (filler.write(block) == block.size()) {
+            }
+        } else {
+            getrlimit(RLIMIT_FSIZE, &m_before);
+            m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit = m_before;
+            limit.rlim_cur = 16 * 1024;
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
+    }
+    ~FullFolder()
+    {
+        if (m_mounted) {
+            ::umount2(QFile::encodeName(m_base.path()).constData(), MNT_DETACH);
+        } else {
+            setrlimit(RLIMIT_FSIZE, &m_before);
+            std::signal(SIGXFSZ, m_previousHandler);
+        }
+    }
+    QString path(const QString& name) const { return QDir(m_base.path()).filePath(name); }
+    QString oldPdf() const { return path("catalogo.pdf"); }
+    static QByteArray oldBytes() { return "%PDF-1.4\n" + QByteArray(50 * 1024, 'v') + "\n%%EOF\n"; }
+    QStringList files() const { return QDir(m_base.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+    bool mounted() const { return m_mounted; }
+
+private:
+    QTemporaryDir m_base;
+    bool m_mounted = false;
+    rlimit m_before{};
+    void (*m_previousHandler)(int) = SIG_DFL;
+};
+
+} // namespace
+
+// Stampa…, then "Scrivi file PDF" over an existing PDF in a folder with no room
+// left: through the real preview and print dialogs, as a user does. The old file
+// stays whole, no temporary file is left, and the failure is named in Italian.
+TEST_F(Export, PrintToAFileInAFullFolderLeavesTheOldFileWhole)
+{
+    catalogue.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                   "INSERT INTO dorvi (autore, titolo, genere) SELECT 'Autore ' || i, 'Titolo ' || i, 'Saggio' FROM n");
+    trigger("mnuall");
+    ServicesOverWindow real;
+    FullFolder folder;
+    SCOPED_TRACE(folder.mounted() ? "a full tmpfs" : "a file-size limit");
+    bool printDialogShown = false;
+    QObject scripts;
+    whenShown<QPrintPreviewDialog>(scripts, [&](QPrintPreviewDialog* preview) {
+        whenShown<QPrintDialog>(scripts, [&](QPrintDialog* dialog) {
+            printDialogShown = true;
+            auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers"));
+            auto* fileName = dialog->findChild<QLineEdit*>(QStringLiteral("filename"));
+            if (!printers || !fileName) {
+                dialog->reject();
+                return;
+            }
+            printers->setCurrentIndex(printers->count() - 1); // "Scrivi file PDF", always last
+            fileName->setText(folder.oldPdf());
+            whenShown<QMessageBox>(scripts, [](QMessageBox* overwrite) {
+                if (QAbstractButton* yes = overwrite->button(QMessageBox::Yes))
+                    yes->click();
+            });
+            dialog->accept();
+        });
+        const QString print = QCoreApplication::translate("QPrintPreviewDialog", "Print");
+        for (QAction* action : preview->findChildren<QAction*>()) {
+            if (action->text() == print) {
+                action->trigger();
+                return;
+            }
+        }
+        preview->reject();
+    });
+    std::optional<catalogue::Error> failure;
+    try {
+        printList(real.services, grid.rowsOnShow(), QDate(2026, 1, 31));
+    } catch (const catalogue::Error& error) {
+        failure = error;
+    }
+    ASSERT_TRUE(printDialogShown);
+    EXPECT_EQ(contents(folder.oldPdf()), FullFolder::oldBytes()) << "the old file is whole";
+    ASSERT_TRUE(failure.has_value()) << "the failure is reported";
+    EXPECT_EQ(failure->number(), ErrorNumber::DiskFull);
+    EXPECT_NE(failure->description().find("catalogo.pdf» non è stato scritto"), std::string::npos)
+        << failure->description();
+    EXPECT_EQ(folder.files(), folder.mounted() ? (QStringList{"catalogo.pdf", "riempitivo"}) : QStringList{"catalogo.pdf"})
+        << "no temporary file is left";
+}
+
+// The same print to a folder with room puts the whole list in place of the old file.
+TEST_F(Export, PrintToAFileReplacesTheOldFileWhole)
+{
+    trigger("mnuall");
+    QFile old(target("stampa.pdf"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write(FullFolder::oldBytes());
+    old.close();
+    services.printedTo = target("stampa.pdf");
+    trigger("mnustampa");
+    EXPECT_TRUE(services.errors.empty());
+    const QByteArray written = contents(target("stampa.pdf"));
+    EXPECT_TRUE(written.startsWith("%PDF-"));
+    EXPECT_TRUE(written.trimmed().endsWith("%%EOF"));
+    EXPECT_EQ(pdfPages(target("stampa.pdf")).size(), 1);
+    EXPECT_EQ(filesBeside(), (QStringList{"dorvi.mdb", "stampa.pdf"}));
 }

@@ -64,7 +64,8 @@ TEST_F(Deletion, OneBookChangedElsewhereStopsThemAllAndIsNamed)
     catalogue.exec("UPDATE dorvi SET genere='Poema sacro' WHERE iddorvo=4");
     std::string message;
     EXPECT_EQ(errorOf([&] { rs->remove(std::vector<std::size_t>{1, 3, 4}); }, &message), ErrorNumber::RowChanged);
-    EXPECT_NE(message.find("«La Divina Commedia» di Dante Alighieri"), std::string::npos) << message;
+    EXPECT_NE(message.find("«\u2068La Divina Commedia\u2069» di \u2068Dante Alighieri\u2069"), std::string::npos)
+        << message;
     EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "5") << "not even the books before it";
     EXPECT_EQ(std::get<std::string>(rs->value(3, 3)), "Poema sacro") << "the rows show the file";
     EXPECT_FALSE(history->canUndo());
@@ -144,7 +145,7 @@ TEST_F(Deletion, UndoOfADeletionIsAllOrNothing)
     catalogue.exec("INSERT INTO dorvi (iddorvo, autore) VALUES (2, 'Grazia Deledda')");
     std::string message;
     EXPECT_EQ(errorOf([&] { history->undo(*rs); }, &message), ErrorNumber::DuplicateKey);
-    EXPECT_NE(message.find("«Il piacere»"), std::string::npos) << message;
+    EXPECT_NE(message.find("«\u2068Il piacere\u2069»"), std::string::npos) << message;
     EXPECT_EQ(catalogue.rows("select iddorvo from dorvi order by iddorvo"), (Table{{"2"}, {"4"}, {"5"}}));
 }
 

@@ -18,6 +18,7 @@ struct SheetCell {
     QString type; ///< office:value-type: "float", "string", or empty for an empty cell
     QString value; ///< office:value for numbers
     QString text;  ///< the paragraphs, joined by line feeds
+    QString formula; ///< table:formula, for a cell Calc computes
 };
 using Sheet = std::vector<std::vector<SheetCell>>;
 
@@ -72,12 +73,47 @@ Sheet readFlatSheet(const QString& path)
             const auto attributes = xml.attributes();
             SheetCell cell{attributes.value("office:value-type").toString(), attributes.value("office:value").toString(), {}};
             const int repeated = std::max(1, attributes.value("table:number-columns-repeated").toInt());
+            cell.formula = attributes.value("table:formula").toString();
             cell.text = cellText(xml);
             for (int i = 0; i < std::min(repeated, 64); ++i)
                 sheet.back().push_back(cell);
         }
     }
     return sheet;
+}
+
+// Calc, headless, opens each CSV file of `folder` named in `files` as the README
+// tells an Italian user to (formulas evaluated, as Calc does by default) and saves
+// it beside as a flat OpenDocument sheet. Returns what Calc said, for a failure.
+// A profile of its own, so the test needs nothing of the user's and runs as root.
+QString convertWithCalc(const QString& folder, const QStringList& files)
+{
+    const auto convert = [&] {
+        QStringList arguments = {"-env:UserInstallation=" + QUrl::fromLocalFile(folder + "/profilo").toString(),
+                                 "--headless", "--norestore", "--infilter=CSV:59,34,76,1,,1040", "--convert-to", "fods",
+                                 "--outdir", folder};
+        for (const QString& file : files)
+            arguments << folder + "/" + file;
+        QProcess calc;
+        calc.setProcessChannelMode(QProcess::MergedChannels);
+        calc.start("soffice", arguments);
+        const bool ended = calc.waitForFinished(120000);
+        return QStringLiteral("ended %1, status %2: %3")
+            .arg(ended).arg(calc.exitCode()).arg(QString::fromLocal8Bit(calc.readAll()));
+    };
+    const auto converted = [&] {
+        for (const QString& file : files) {
+            if (!QFile::exists(folder + "/" + QString(file).replace(".csv", ".fods")))
+                return false;
+        }
+        return true;
+    };
+    QString log = convert();
+    // Calc now and then ends without converting on the run that creates its
+    // profile; the second run finds the profile made.
+    if (!converted())
+        log += "\n" + convert();
+    return log;
 }
 
 class Spreadsheet : public ::testing::Test, public WindowOnFakes {};
@@ -99,22 +135,7 @@ TEST_F(Spreadsheet, CalcReadsBackTheGridsValues)
     trigger("mnuesportacsv");
     ASSERT_TRUE(services.errors.empty());
 
-    // A profile of its own, so the test needs nothing of the user's and runs as root.
-    const auto convert = [&folder] {
-        QProcess calc;
-        calc.setProcessChannelMode(QProcess::MergedChannels);
-        calc.start("soffice", {"-env:UserInstallation=" + QUrl::fromLocalFile(folder + "/profilo").toString(),
-                               "--headless", "--norestore", "--infilter=CSV:59,34,76,1,,1040", "--convert-to", "fods",
-                               "--outdir", folder, folder + "/catalogo.csv"});
-        const bool ended = calc.waitForFinished(120000);
-        return QStringLiteral("ended %1, status %2: %3")
-            .arg(ended).arg(calc.exitCode()).arg(QString::fromLocal8Bit(calc.readAll()));
-    };
-    QString log = convert();
-    // Calc now and then ends without converting on the run that creates its
-    // profile; the second run finds the profile made.
-    if (!QFile::exists(folder + "/catalogo.fods"))
-        log += "\n" + convert();
+    const QString log = convertWithCalc(folder, {"catalogo.csv"});
     ASSERT_TRUE(QFile::exists(folder + "/catalogo.fods")) << log.toStdString();
 
     const Sheet sheet = readFlatSheet(folder + "/catalogo.fods");
@@ -147,4 +168,53 @@ TEST_F(Spreadsheet, CalcReadsBackTheGridsValues)
             EXPECT_TRUE(price.type.isEmpty());
         }
     }
+}
+
+// Titles and authors from other people's lists that a spreadsheet would run: a
+// link, a web request, a call to another program. Calc opens the export with every
+// one of them as the text it is, and no formula anywhere; the same text written
+// bare into a file beside becomes formulas, so Calc did evaluate what it read.
+TEST_F(Spreadsheet, NoTitleBecomesAFormula)
+{
+    const QStringList titles = {"=1+1",
+                                "=HYPERLINK(\"http://x\";\"y\")",
+                                "=WEBSERVICE(\"http://127.0.0.1:9/\")",
+                                "=cmd|' /C calc'!A0",
+                                "@SUM(1;1)",
+                                "+1+1",
+                                "-1+1",
+                                "\t=1+1",
+                                "=SUM(1;1)*-1"};
+    catalogue.exec("DELETE FROM dorvi");
+    for (const QString& title : titles)
+        catalogue.exec("INSERT INTO dorvi (autore, titolo, genere) VALUES ('=2+2', '" +
+                       QString(title).replace("'", "''").toStdString() + "', '-3')");
+    trigger("mnuall");
+    const QString folder = catalogue.folder();
+    services.fileAnswers.push_back(folder + "/catalogo.csv");
+    trigger("mnuesportacsv");
+    ASSERT_TRUE(services.errors.empty());
+    QFile bare(folder + "/nudo.csv");
+    ASSERT_TRUE(bare.open(QIODevice::WriteOnly));
+    bare.write("=1+1;@SUM(1;1)\r\n");
+    bare.close();
+
+    const QString log = convertWithCalc(folder, {"catalogo.csv", "nudo.csv"});
+    const Sheet sheet = readFlatSheet(folder + "/catalogo.fods");
+    ASSERT_EQ(sheet.size(), static_cast<std::size_t>(titles.size() + 1)) << log.toStdString();
+    for (int i = 0; i < titles.size(); ++i) {
+        const auto& cells = sheet[static_cast<std::size_t>(i) + 1];
+        SCOPED_TRACE(titles[i].toStdString());
+        ASSERT_GE(cells.size(), 4u);
+        for (const SheetCell& cell : cells)
+            EXPECT_TRUE(cell.formula.isEmpty()) << cell.formula.toStdString();
+        EXPECT_TRUE(cells[2].text.endsWith(titles[i])) << cells[2].text.toStdString();
+        EXPECT_TRUE(cells[1].text.endsWith("=2+2")) << cells[1].text.toStdString();
+        EXPECT_EQ(cells[3].type, "float") << "a plain negative number stays a number";
+        EXPECT_EQ(cells[3].value, "-3");
+    }
+    const Sheet bareSheet = readFlatSheet(folder + "/nudo.fods");
+    ASSERT_GE(bareSheet.size(), 1u) << log.toStdString();
+    ASSERT_GE(bareSheet[0].size(), 2u);
+    EXPECT_FALSE(bareSheet[0][0].formula.isEmpty()) << "Calc evaluates formulas in what it opens";
 }

@@ -264,3 +264,44 @@ TEST_F(WindowTest, ModeShowsBelowTheGridAndFollowsEachCommand)
     EXPECT_EQ(mode->text(), "Modifica") << "the rows shown are still editable, and the label says so";
     EXPECT_EQ(grid->geometry(), QRect(8, 8, 681, 393));
 }
+
+// The band below the grid counts the books on show after every command and as
+// the rows change (a book typed, books deleted), gives way to the quick filter,
+// and counts nothing for a computed total.
+TEST_F(WindowTest, BandCountsTheBooksOnShow)
+{
+    auto* status = window.findChild<QLabel*>(QStringLiteral("lblstato"));
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->parentWidget(), window.centralWidget());
+    EXPECT_EQ(status->geometry(), QRect(116, 409, 573, 22));
+    EXPECT_EQ(status->text(), "");
+    trigger("mnuall");
+    EXPECT_EQ(status->text(), "5 libri");
+    services.promptAnswers = {"Dante Alighieri"};
+    trigger("mnuaut");
+    EXPECT_EQ(status->text(), "1 libro");
+    trigger("mnutot");
+    EXPECT_EQ(status->text(), "") << "the total is no list of books";
+    services.promptAnswers = {"Nessuno"};
+    trigger("mnuaut"); // nothing found: the grid keeps the total
+    EXPECT_EQ(status->text(), "");
+
+    trigger("mnuop");
+    EXPECT_EQ(status->text(), "5 libri");
+    startTyping(5, 1, "Italo Calvino");
+    QTest::keyClick(openEditor(), Qt::Key_Tab);
+    QTest::keyClick(grid, Qt::Key_Escape);
+    trigger("mnuall");
+    EXPECT_EQ(status->text(), "6 libri");
+    trigger("mnuop");
+    grid->selectRow(0);
+    services.confirmAnswers = {true};
+    QTest::keyClick(grid, Qt::Key_Delete);
+    EXPECT_EQ(status->text(), "5 libri") << "a deletion is counted as it happens";
+
+    trigger("mnutrova");
+    EXPECT_FALSE(status->isVisible()) << "the filter counts for itself";
+    QTest::keyClick(window.findChild<QLineEdit*>(QStringLiteral("txtfiltro")), Qt::Key_Escape);
+    EXPECT_TRUE(status->isVisible());
+    EXPECT_EQ(status->text(), "5 libri");
+}

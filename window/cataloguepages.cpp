@@ -257,6 +257,8 @@ void CataloguePages::paintPage(QPainter& painter, int page, double width, double
 bool CataloguePages::paint(QPagedPaintDevice& device, Progress* progress)
 {
     QPainter painter(&device);
+    if (!painter.isActive())
+        return false;
     const QRect area = device.pageLayout().paintRectPixels(device.logicalDpiX());
     const double scale = device.logicalDpiX() / unitsPerInch;
     painter.scale(scale, scale);
@@ -282,5 +284,5 @@ bool CataloguePages::paint(QPagedPaintDevice& device, Progress* progress)
             return false;
         paintPage(painter, page, width, height);
     }
-    return !progress || progress->advance(2 * rows);
+    return painter.end() && (!progress || progress->advance(2 * rows));
 }

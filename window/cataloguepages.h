@@ -28,7 +28,8 @@ public:
     QPageLayout pageLayout() const;
 
     // Draws every page on `device`, laid out for the page it has (the user may have
-    // turned it). Returns false when `progress` says the user cancelled; then the
+    // turned it). Returns false when `progress` says the user cancelled, or when
+    // the device could not take the painting (a printer that failed); then the
     // device holds only some of the pages.
     bool paint(QPagedPaintDevice& device, Progress* progress = nullptr);
     // The number of pages of the last paint.

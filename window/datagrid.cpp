@@ -332,9 +332,11 @@ void DataGrid::deleteSelectedRows()
     const std::vector<int> viewRows = selectedViewRows();
     if (viewRows.empty())
         return;
-    const std::vector<std::size_t> rows = resultRows(viewRows);
+    // The question names the books as the grid lists them; the deletion takes them in result order.
+    std::vector<std::size_t> rows = resultRows(viewRows);
     if (!m_services.confirm(deletionQuestion(*model->recordset(), rows), QStringLiteral("Elimina libri")))
         return;
+    std::sort(rows.begin(), rows.end());
     const QModelIndex current = currentIndex();
     const std::unique_ptr<Progress> progress =
         m_services.progress(QStringLiteral("Eliminazione dei libri…"), static_cast<qint64>(rows.size()));
@@ -346,7 +348,7 @@ void DataGrid::deleteSelectedRows()
     showPendingErrors();
 }
 
-// The one place where rows of the grid become rows of the result, in result order.
+// The one place where rows of the grid become rows of the result, in the grid's order.
 std::vector<std::size_t> DataGrid::resultRows(const std::vector<int>& viewRows) const
 {
     std::vector<std::size_t> rows;
@@ -356,7 +358,6 @@ std::vector<std::size_t> DataGrid::resultRows(const std::vector<int>& viewRows) 
         if (record >= 0)
             rows.push_back(static_cast<std::size_t>(record));
     }
-    std::sort(rows.begin(), rows.end());
     return rows;
 }
 

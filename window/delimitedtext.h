@@ -17,10 +17,16 @@ public:
         // Whether any quote calls for quoting, or only a quote that opens the field
         // (which a spreadsheet would otherwise take for an opening quote).
         bool quoteEveryQuote;
+        // Whether text a spreadsheet would run as a formula gets a leading apostrophe.
+        bool guardFormulas;
     };
-    // Tab-separated lines, as the clipboard carries cells between programs.
+    // Tab-separated lines, as the clipboard carries cells between programs: the
+    // text as it is, since what is pasted is what the user copied.
     static const Dialect clipboard;
-    // The CSV an Italian spreadsheet opens right: `;` and CRLF.
+    // The CSV an Italian spreadsheet opens right: `;` and CRLF. A text that opens
+    // with `=`, `+`, `-`, `@`, a tab or a carriage return, and is not a plain number,
+    // starts with an apostrophe, so that no title becomes a live formula (a link,
+    // a web request, a call to another program) when the file is opened.
     static const Dialect spreadsheet;
 
     explicit DelimitedText(const Dialect& dialect) : m_dialect(dialect) {}
@@ -36,6 +42,7 @@ public:
 private:
     void startField();
     bool needsQuotes(std::string_view utf8) const;
+    bool opensFormula(std::string_view utf8) const;
 
     Dialect m_dialect;
     std::string m_bytes;

@@ -9,6 +9,7 @@
 #include "filterbar.h"
 #include "modelabel.h"
 #include "listexport.h"
+#include "statuslabel.h"
 #include "history.h"
 #include "recordset.h"
 #include "sqltext.h"
@@ -35,8 +36,10 @@ constexpr int clientWidth = 704;
 constexpr int clientHeight = 517;
 const QRect gridGeometry(8, 8, 681, 393);
 const QRect modeGeometry(8, 409, 100, 22);
-// In the free band under the grid, right of the mode label.
+// In the free band under the grid, right of the mode label; the filter, when open,
+// takes the place of the count.
 const QRect filterGeometry(116, 409, 573, 22);
+const QRect statusGeometry = filterGeometry;
 
 } // namespace
 
@@ -54,6 +57,7 @@ Frmdorvi::Frmdorvi(WindowServices& services, QWidget* parent)
     placeGrid(m_ownGrid);
     m_filterBar = new FilterBar(*m_ownGrid, centralWidget());
     m_filterBar->setGeometry(filterGeometry);
+    m_status->giveWayTo(m_filterBar);
 }
 
 Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
@@ -67,6 +71,8 @@ Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
     setCentralWidget(new QWidget(this));
     m_mode = new ModeLabel(centralWidget());
     m_mode->setGeometry(modeGeometry);
+    m_status = new StatusLabel(centralWidget());
+    m_status->setGeometry(statusGeometry);
     keepDataControl();
     buildMenus();
     addUndoTools();
@@ -180,6 +186,9 @@ void Frmdorvi::dispatch(void (Frmdorvi::*command)())
     }
     // The keyboard stays in the grid through every command, whatever its outcome.
     DataGrid1.takeFocus();
+    m_status->showBooks(DataGrid1.rowsOnShow());
+    if (m_ownGrid)
+        m_status->follow(m_ownGrid->rowView());
 }
 
 void Frmdorvi::closeEvent(QCloseEvent* event)
@@ -316,12 +325,14 @@ void Frmdorvi::mnugen_Click()
 // The list on show leaves the program as the grid shows it: its filter, its order.
 void Frmdorvi::mnuesportacsv_Click()
 {
-    exportSpreadsheet(m_services, DataGrid1.rowsOnShow());
+    const RowsOnShow shown = DataGrid1.rowsOnShow();
+    m_status->reportExport(shown.rows.size(), exportSpreadsheet(m_services, shown));
 }
 
 void Frmdorvi::mnuesportapdf_Click()
 {
-    exportPdf(m_services, DataGrid1.rowsOnShow(), QDate::currentDate());
+    const RowsOnShow shown = DataGrid1.rowsOnShow();
+    m_status->reportExport(shown.rows.size(), exportPdf(m_services, shown, QDate::currentDate()));
 }
 
 void Frmdorvi::mnustampa_Click()

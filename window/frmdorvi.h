@@ -10,6 +10,7 @@ class DataGrid;
 class FilterBar;
 class Grid;
 class ModeLabel;
+class StatusLabel;
 class UndoActions;
 class WindowServices;
 
@@ -74,6 +75,7 @@ private:
     std::shared_ptr<catalogue::Recordset> rs;
     QMenu* mnustrumenti = nullptr;
     ModeLabel* m_mode = nullptr; ///< in the free band below the grid
+    StatusLabel* m_status = nullptr; ///< beside it: the books on show, what the last command made of them
     DataGrid* m_ownGrid = nullptr;     ///< the window's own grid; null when driving the caller's
     FilterBar* m_filterBar = nullptr;  ///< the quick filter under the own grid
     std::shared_ptr<catalogue::History> m_history; ///< every change written in this run

@@ -6,6 +6,8 @@
 
 #include "cataloguepages.h"
 #include "csvexport.h"
+#include "error.h"
+#include "printout.h"
 #include "replacingfile.h"
 #include "rowsonshow.h"
 #include "windowservices.h"
@@ -14,6 +16,8 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QStandardPaths>
+
+#include <optional>
 
 namespace {
 
@@ -38,31 +42,33 @@ bool nothingListed(WindowServices& services, const RowsOnShow& shown, const QStr
 
 } // namespace
 
-void exportSpreadsheet(WindowServices& services, const RowsOnShow& shown)
+QString exportSpreadsheet(WindowServices& services, const RowsOnShow& shown)
 {
     const QString title = QStringLiteral("Esporta per foglio di calcolo");
     if (nothingListed(services, shown, title))
-        return;
+        return {};
     const QString path = services.saveFileName(title, proposedPath(QStringLiteral("catalogo.csv")),
                                                QStringLiteral("File CSV (*.csv)"));
     if (path.isEmpty())
-        return;
+        return {};
     ReplacingFile file(path);
     auto progress = services.progress(QStringLiteral("Esportazione dei libri in corso…"),
                                       static_cast<qint64>(shown.rows.size()));
-    if (writeSpreadsheet(shown, file, *progress))
-        file.commit();
+    if (!writeSpreadsheet(shown, file, *progress))
+        return {};
+    file.commit();
+    return path;
 }
 
-void exportPdf(WindowServices& services, const RowsOnShow& shown, QDate today)
+QString exportPdf(WindowServices& services, const RowsOnShow& shown, QDate today)
 {
     const QString title = QStringLiteral("Esporta PDF");
     if (nothingListed(services, shown, title))
-        return;
+        return {};
     const QString path = services.saveFileName(title, proposedPath(QStringLiteral("catalogo.pdf")),
                                                QStringLiteral("Documenti PDF (*.pdf)"));
     if (path.isEmpty())
-        return;
+        return {};
     CataloguePages pages(shown, today);
     ReplacingFile file(path);
     auto progress = services.progress(QStringLiteral("Preparazione del PDF in corso…"),
@@ -76,8 +82,13 @@ void exportPdf(WindowServices& services, const RowsOnShow& shown, QDate today)
         writer.setCreator(QStringLiteral("Gestione Dorvi"));
         done = pages.paint(writer, progress.get());
     }
-    if (done)
-        file.commit();
+    // Not done and not cancelled: the writer itself refused the pages.
+    if (!done && progress->advance(0))
+        file.abandon(catalogue::ErrorNumber::FileNotWritten, "le pagine non si sono potute disegnare");
+    if (!done)
+        return {};
+    file.commit();
+    return path;
 }
 
 void printList(WindowServices& services, const RowsOnShow& shown, QDate today)
@@ -85,5 +96,16 @@ void printList(WindowServices& services, const RowsOnShow& shown, QDate today)
     if (nothingListed(services, shown, QStringLiteral("Stampa")))
         return;
     CataloguePages pages(shown, today);
-    services.printPreview(pages.pageLayout(), [&pages](QPrinter& printer) { pages.paint(printer); });
+    // The dialog paints from inside its own event loop, where no error may pass:
+    // a failure waits there until the dialog has closed.
+    std::optional<catalogue::Error> failure;
+    services.printPreview(pages.pageLayout(), [&](QPrinter& printer) {
+        try {
+            printPages(pages, printer);
+        } catch (const catalogue::Error& error) {
+            failure = error;
+        }
+    });
+    if (failure)
+        throw *failure;
 }

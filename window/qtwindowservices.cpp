@@ -14,39 +14,59 @@
 #include <QPrinter>
 #include <QProgressDialog>
 
-namespace {
-
 // QProgressDialog, fed at most every 50 ms: it appears by itself once the task has
 // run for half a second and looks set to go on, and each feed lets the Cancel
-// button be pressed.
-class DialogProgress : public Progress {
+// button be pressed. The services close it before any message of theirs (see
+// closeProgress): its own timer would otherwise show it over the message box,
+// which then could not be answered.
+class QtWindowServices::DialogProgress : public Progress {
 public:
-    DialogProgress(QWidget* window, const QString& text, qint64 total)
-        : m_dialog(text, QStringLiteral("Annulla"), 0, 1000, window), m_total(std::max<qint64>(total, 1))
+    DialogProgress(QWidget* window, const QString& text, qint64 total, std::vector<DialogProgress*>& open)
+        : m_dialog(std::make_unique<QProgressDialog>(text, QStringLiteral("Annulla"), 0, 1000, window)),
+          m_total(std::max<qint64>(total, 1)),
+          m_open(open)
     {
-        m_dialog.setWindowTitle(QStringLiteral("Gestione Dorvi"));
-        m_dialog.setWindowModality(Qt::WindowModal);
-        m_dialog.setMinimumDuration(500);
-        m_dialog.setAutoClose(false);
-        m_dialog.setAutoReset(false);
-        m_dialog.setValue(0);
+        m_dialog->setWindowTitle(QStringLiteral("Gestione Dorvi"));
+        m_dialog->setWindowModality(Qt::WindowModal);
+        m_dialog->setMinimumDuration(500);
+        m_dialog->setAutoClose(false);
+        m_dialog->setAutoReset(false);
+        m_dialog->setValue(0);
         m_sinceFeed.start();
+        m_open.push_back(this);
     }
+
+    ~DialogProgress() override { std::erase(m_open, this); }
 
     bool advance(qint64 done) override
     {
+        if (!m_dialog)
+            return !m_cancelled;
         if (m_sinceFeed.elapsed() >= 50) {
-            m_dialog.setValue(static_cast<int>(std::min<qint64>(done, m_total) * 1000 / m_total));
+            m_dialog->setValue(static_cast<int>(std::min<qint64>(done, m_total) * 1000 / m_total));
             m_sinceFeed.restart();
         }
-        return !m_dialog.wasCanceled();
+        return !m_dialog->wasCanceled();
+    }
+
+    // The dialog goes for good; the task keeps the user's answer so far.
+    void close()
+    {
+        if (!m_dialog)
+            return;
+        m_cancelled = m_dialog->wasCanceled();
+        m_dialog.reset();
     }
 
 private:
-    QProgressDialog m_dialog;
+    std::unique_ptr<QProgressDialog> m_dialog;
     qint64 m_total;
+    std::vector<DialogProgress*>& m_open;
     QElapsedTimer m_sinceFeed;
+    bool m_cancelled = false;
 };
+
+namespace {
 
 // Window managers cut a title that does not fit ("Inseris...dorvo"): the dialog is
 // made wide enough for its whole title, beside the title bar's icon and buttons.
@@ -73,8 +93,24 @@ QString errorText(const catalogue::Error& error)
     return QStringLiteral("Errore %1: %2").arg(error.code()).arg(QString::fromStdString(error.description()));
 }
 
+QtWindowServices::QtWindowServices() = default;
+
+QtWindowServices::~QtWindowServices()
+{
+    closeProgress();
+}
+
+// A message belongs to the task under way, or comes after it: either way its
+// progress dialog is done, and must not cover the message.
+void QtWindowServices::closeProgress()
+{
+    for (DialogProgress* progress : m_openProgress)
+        progress->close();
+}
+
 void QtWindowServices::information(const QString& text, const QString& title)
 {
+    closeProgress();
     QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, m_window);
     nameForScreenReaders(box, title, text);
     box.exec();
@@ -82,6 +118,7 @@ void QtWindowServices::information(const QString& text, const QString& title)
 
 QString QtWindowServices::prompt(const QString& text, const QString& title)
 {
+    closeProgress();
     QInputDialog dialog(m_window);
     dialog.setWindowTitle(title);
     dialog.setLabelText(text);
@@ -97,6 +134,7 @@ QString QtWindowServices::prompt(const QString& text, const QString& title)
 
 bool QtWindowServices::confirm(const QString& text, const QString& title)
 {
+    closeProgress();
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, m_window);
     box.setDefaultButton(QMessageBox::No);
     nameForScreenReaders(box, title, text);
@@ -105,6 +143,7 @@ bool QtWindowServices::confirm(const QString& text, const QString& title)
 
 void QtWindowServices::showError(const catalogue::Error& error)
 {
+    closeProgress();
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Errore di run-time"), errorText(error),
                     QMessageBox::Ok, m_window);
     if (!error.engineMessage().empty())
@@ -121,6 +160,7 @@ QString QtWindowServices::programFolder() const
 
 QString QtWindowServices::saveFileName(const QString& title, const QString& proposed, const QString& filter)
 {
+    closeProgress();
     // Qt's own dialog, which the program's translation makes Italian on every desktop.
     QFileDialog dialog(m_window, title, proposed, filter);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -135,7 +175,7 @@ QString QtWindowServices::saveFileName(const QString& title, const QString& prop
 
 std::unique_ptr<Progress> QtWindowServices::progress(const QString& text, qint64 total)
 {
-    return std::make_unique<DialogProgress>(m_window, text, total);
+    return std::make_unique<DialogProgress>(m_window, text, total, m_openProgress);
 }
 
 void QtWindowServices::printPreview(const QPageLayout& layout, const std::function<void(QPrinter&)>& paint)

@@ -5,9 +5,17 @@
 
 #include "windowservices.h"
 
+#include <vector>
+
 // The window services on Qt's own modal dialogs, in Italian.
+// Every message box first closes the progress dialogs of the tasks under way.
 class QtWindowServices : public WindowServices {
 public:
+    QtWindowServices();
+    ~QtWindowServices() override;
+    QtWindowServices(const QtWindowServices&) = delete;
+    QtWindowServices& operator=(const QtWindowServices&) = delete;
+
     // Dialogs open over `window`, and ending the program closes it.
     void setWindow(QWidget* window) { m_window = window; }
 
@@ -22,7 +30,11 @@ public:
     void end() override;
 
 private:
+    class DialogProgress;
+    void closeProgress();
+
     QPointer<QWidget> m_window;
+    std::vector<DialogProgress*> m_openProgress; ///< the tasks' dialogs, open or still to appear
 };
 
 // The text of an error as the user reads it: "Errore N: description".

@@ -80,10 +80,15 @@ void ReplacingFile::commit()
 void ReplacingFile::fail(int osError)
 {
     const QString details = m_file.errorString();
-    m_file.cancelWriting();
     const auto [number, why] = cause(osError, m_path);
+    abandon(number, why, osError, utf8(details));
+}
+
+void ReplacingFile::abandon(ErrorNumber number, const std::string& why, int osError, const std::string& details)
+{
+    m_file.cancelWriting();
     throw Error(number,
                 "Il file «" + utf8(QDir::toNativeSeparators(m_path)) + "» non è stato scritto: " + why +
                     ". Un file che c'era con quel nome è rimasto com'era.",
-                osError, utf8(details));
+                osError, details);
 }

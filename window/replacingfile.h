@@ -1,5 +1,7 @@
 #pragma once
 
+#include "error.h"
+
 #include <QSaveFile>
 #include <QString>
 
@@ -25,6 +27,10 @@ public:
     // Puts the file in place. Throws Error when anything written failed, or the
     // rename did; the old file is then still whole.
     void commit();
+    // Gives the file up, for a cause the writer found (`why`, in Italian), and
+    // throws the Error that names the file.
+    [[noreturn]] void abandon(catalogue::ErrorNumber number, const std::string& why, int osError = 0,
+                              const std::string& details = {});
 
 private:
     [[noreturn]] void fail(int osError);
