@@ -135,7 +135,7 @@ std::vector<std::string> XmlFeed::leafTexts()
 {
     std::vector<std::string> leaves;
     std::string text;
-    bool leaf = false;
+    bool leaf = true; // the element itself, until a child starts
     for (int depth = 1; depth > 0;) {
         switch (next()) {
         case QXmlStreamReader::StartElement:
@@ -145,13 +145,13 @@ std::vector<std::string> XmlFeed::leafTexts()
             break;
         case QXmlStreamReader::EndElement:
             --depth;
-            if (leaf && !text.empty())
+            if (leaf && !text.empty() && text.find_first_not_of(" \t\r\n") != std::string::npos)
                 leaves.push_back(text);
             leaf = false;
             break;
         case QXmlStreamReader::Characters:
         case QXmlStreamReader::EntityReference:
-            if (!m_reader.isWhitespace())
+            if (leaf)
                 text += m_reader.text().toString().toStdString();
             break;
         default:
