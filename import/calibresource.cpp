@@ -67,6 +67,18 @@ catalogue::DatabaseHandle openReadOnly(const std::string& path)
     return db;
 }
 
+[[noreturn]] void locked(const std::string& path)
+{
+    refuseSource("La biblioteca di calibre " + quoted(path) +
+                 " è bloccata da calibre, che la sta scrivendo. Chiudere calibre (o attendere che finisca) "
+                 "e ripetere l'importazione.");
+}
+
+bool isBusy(int resultCode)
+{
+    return (resultCode & 0xFF) == SQLITE_BUSY || (resultCode & 0xFF) == SQLITE_LOCKED;
+}
+
 } // namespace
 
 bool isCalibreLibrary(const std::string& path)
@@ -75,12 +87,12 @@ bool isCalibreLibrary(const std::string& path)
     sqlite3_stmt* raw = nullptr;
     const char* sql = "SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND name IN "
                       "('books', 'authors', 'books_authors_link', 'identifiers', 'comments')";
-    if (sqlite3_prepare_v2(db.get(), sql, -1, &raw, nullptr) != SQLITE_OK) {
-        catalogue::StatementHandle failed(raw);
-        return false;
-    }
+    const int prepared = sqlite3_prepare_v2(db.get(), sql, -1, &raw, nullptr);
     catalogue::StatementHandle statement(raw);
-    return sqlite3_step(raw) == SQLITE_ROW && sqlite3_column_int(raw, 0) == 5;
+    const int rc = prepared == SQLITE_OK ? sqlite3_step(raw) : prepared;
+    if (isBusy(rc))
+        locked(path);
+    return rc == SQLITE_ROW && sqlite3_column_int(raw, 0) == 5;
 }
 
 CalibreSource::CalibreSource(const std::string& path)
@@ -97,11 +109,8 @@ CalibreSource::CalibreSource(const std::string& path)
 
 void CalibreSource::fail(int resultCode) const
 {
-    if ((resultCode & 0xFF) == SQLITE_BUSY || (resultCode & 0xFF) == SQLITE_LOCKED) {
-        refuseSource("La biblioteca di calibre " + quoted(m_path) +
-                     " è bloccata da calibre, che la sta scrivendo. Chiudere calibre (o attendere che finisca) "
-                     "e ripetere l'importazione.");
-    }
+    if (isBusy(resultCode))
+        locked(m_path);
     refuseSource("La biblioteca di calibre " + quoted(m_path) + " non si può leggere: " + sqlite3_errmsg(m_db.get()) +
                  ".");
 }

@@ -442,6 +442,42 @@ TEST_F(Books, AFailureMidwayLeavesTheCatalogueExactlyAsItWas)
     EXPECT_EQ(fileBytes(catalogue), before);
 }
 
+// A library made by calibre itself (Debian's calibre package): read through its
+// folder, every field in place, and the library's file never written.
+TEST_F(Books, CalibreLibraryReadOnly)
+{
+    const fs::path library = m_folder / "Biblioteca calibre";
+    const std::string calibredb = "QT_QPA_PLATFORM=offscreen calibredb --with-library '" + library.string() + "' ";
+    ASSERT_EQ(std::system((calibredb + "add --empty -t 'Il sistema periodico' -a 'Primo Levi & Italo Calvino' "
+                                       "-i 9788806219185 >/dev/null 2>&1").c_str()), 0);
+    ASSERT_EQ(std::system((calibredb + "set_metadata 1 --field rating:4 --field tags:memorie,chimica "
+                                       "--field 'comments:<p>Ventuno racconti, uno per elemento.</p>"
+                                       "<p>L&#39;argon &egrave; il primo.</p>' --field publisher:Einaudi "
+                                       "--field 'series:Super ET' --field series_index:2 --field pubdate:1975-05-01 "
+                                       "--field languages:ita >/dev/null 2>&1").c_str()), 0);
+    const fs::path metadata = library / "metadata.db";
+    const std::string before = fileBytes(metadata);
+    const bookimport::ImportReport report = bookimport::importIntoNewCatalogue(library, fresh(), {});
+    EXPECT_EQ(report.kind, "calibre");
+    EXPECT_EQ(report.exitStatus(), 0) << bookimport::reportText(report);
+    EXPECT_EQ(query(fresh(), "SELECT titolo, autore, isbn, editore, anno, collana, numero, lingua, voto, genere, note "
+                             "FROM dorvi"),
+              (Rows{{t("Il sistema periodico"), t("Primo Levi, Italo Calvino"), t("9788806219185"), t("Einaudi"),
+                     i(1975), t("Super ET"), i(2), t("ita"), i(4), t("chimica, memorie"),
+                     t("Ventuno racconti, uno per elemento.\n\nL'argon è il primo.")}}));
+    EXPECT_EQ(fileBytes(metadata), before);
+    EXPECT_EQ(bookimport::importIntoCatalogue(metadata, fresh(), {}).skipped, 1u); // the file itself, too
+
+    // calibre writing to it meanwhile
+    sqlite3* raw = nullptr;
+    sqlite3_open(metadata.c_str(), &raw);
+    catalogue::DatabaseHandle calibre(raw);
+    ASSERT_EQ(sqlite3_exec(calibre.get(), "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_TRUE(contains(failureOf([&] { bookimport::importIntoCatalogue(library, fresh(), {}); }),
+                         "è bloccata da calibre"));
+    sqlite3_exec(calibre.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
 // A row the catalogue's own rules refuse is named; the others are written.
 TEST_F(Books, ARowTheCatalogueRefusesIsNamedAndTheRestWritten)
 {
