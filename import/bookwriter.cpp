@@ -45,7 +45,7 @@ int bind(sqlite3_stmt* statement, int index, const catalogue::Value& value)
     if (const auto* real = std::get_if<double>(&value))
         return sqlite3_bind_double(statement, index, *real);
     if (const auto* text = std::get_if<std::string>(&value))
-        return sqlite3_bind_text64(statement, index, text->data(), text->size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+        return sqlite3_bind_text64(statement, index, text->data(), text->size(), SQLITE_STATIC, SQLITE_UTF8);
     return sqlite3_bind_null(statement, index);
 }
 
@@ -60,11 +60,12 @@ BookWriter::BookWriter(sqlite3* db, const std::vector<std::string>& columns, boo
         m_today = today();
     }
     catalogue::Statement types(db, "SELECT name, type FROM pragma_table_info('dorvi')");
-    m_types.assign(m_columns.size(), {});
+    m_rules.assign(m_columns.size(), ValueRule::Text);
+    m_values.resize(m_columns.size());
     while (types.step()) {
         const std::string name = reinterpret_cast<const char*>(sqlite3_column_text(types.handle(), 0));
         if (const auto index = indexOf(m_columns, name))
-            m_types[*index] = reinterpret_cast<const char*>(sqlite3_column_text(types.handle(), 1));
+            m_rules[*index] = valueRule(name, reinterpret_cast<const char*>(sqlite3_column_text(types.handle(), 1)));
     }
     std::string names;
     std::string marks;
@@ -115,9 +116,10 @@ bool BookWriter::bindValues(const SourceBook& book)
     bool any = false;
     bool changed = false;
     for (std::size_t i = 0; i < m_columns.size(); ++i) {
-        catalogue::Value value;
+        catalogue::Value& value = m_values[i];
+        value = std::monostate{};
         if (i < book.values.size() && book.values[i]) {
-            StoredValue stored = storedValue(m_columns[i], m_types[i], *book.values[i]);
+            StoredValue stored = storedValue(m_rules[i], *book.values[i]);
             if (!stored.change.empty()) {
                 m_report.changes.push_back({book.where, describe(book), m_columns[i], stored.change});
                 changed = true;

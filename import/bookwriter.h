@@ -2,6 +2,7 @@
 
 #include "booksource.h"
 #include "duplicates.h"
+#include "fieldvalues.h"
 #include "importreport.h"
 #include "sqlitehandles.h"
 
@@ -30,7 +31,8 @@ private:
 
     sqlite3* m_db;
     std::vector<std::string> m_columns;
-    std::vector<std::string> m_types;
+    std::vector<ValueRule> m_rules;
+    std::vector<catalogue::Value> m_values; ///< bound without a copy until the next book
     bool m_keepDuplicates;
     ImportReport& m_report;
     DuplicateIndex m_duplicates;

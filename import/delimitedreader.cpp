@@ -2,6 +2,7 @@
 
 #include "importfailure.h"
 
+#include <algorithm>
 #include <array>
 
 namespace bookimport {
@@ -78,8 +79,12 @@ bool DelimitedReader::next(std::vector<std::string>& fields)
                     inQuotes = false;
                 }
             } else {
-                m_line += c == '\n';
-                fields.back() += c;
+                // the run up to the closing quote at once
+                const std::size_t end = std::min(m_buffer.find('"', m_at), m_buffer.size());
+                m_line += static_cast<std::uint64_t>(std::count(m_buffer.begin() + static_cast<std::ptrdiff_t>(m_at - 1),
+                                                                m_buffer.begin() + static_cast<std::ptrdiff_t>(end), '\n'));
+                fields.back().append(m_buffer, m_at - 1, end - (m_at - 1));
+                m_at = end;
             }
         } else if (c == m_delimiter) {
             fields.emplace_back();
@@ -94,7 +99,17 @@ bool DelimitedReader::next(std::vector<std::string>& fields)
         } else if (c == '\r' && wasQuoted) {
             // the CR of a CRLF after a closing quote
         } else {
-            fields.back() += c;
+            // the run up to the next character that means something, at once:
+            // copying byte by byte was a fifth of the import's own time
+            std::size_t end = m_at;
+            while (end < m_buffer.size()) {
+                const char d = m_buffer[end];
+                if (d == m_delimiter || d == '\n' || d == '"' || d == '\r')
+                    break;
+                ++end;
+            }
+            fields.back().append(m_buffer, m_at - 1, end - (m_at - 1));
+            m_at = end;
         }
     }
 }

@@ -81,6 +81,7 @@ DuplicateIndex::DuplicateIndex(sqlite3* db) : m_db(db)
     catalogue::Statement books(db, m_hasIsbn ? "SELECT iddorvo, isbn, autore, titolo FROM dorvi"
                                              : "SELECT iddorvo, NULL, autore, titolo FROM dorvi");
     sqlite3_stmt* s = books.handle();
+    m_ids.reserve(1 << 16);
     while (books.step()) {
         if (const auto key = duplicateKey(column(s, 1), column(s, 2), column(s, 3)))
             m_ids.emplace(hashOf(*key), sqlite3_column_int64(s, 0));

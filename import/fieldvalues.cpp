@@ -148,17 +148,17 @@ bool contains(std::string_view type, std::string_view word)
 }
 
 // SQLite's own rules for a column's affinity from its declared type.
-StoredValue byDeclaredType(std::string_view type, const std::string& text)
+ValueRule ruleOfType(std::string_view type)
 {
     if (contains(type, "INT"))
-        return number(text, "un numero intero");
+        return ValueRule::Whole;
     if (contains(type, "CHAR") || contains(type, "CLOB") || contains(type, "TEXT") || contains(type, "BLOB") ||
         type.empty())
-        return {text, {}};
+        return ValueRule::Text;
     if (contains(type, "REAL") || contains(type, "FLOA") || contains(type, "DOUB") || contains(type, "NUM") ||
         contains(type, "DEC"))
-        return decimal(text);
-    return {text, {}};
+        return ValueRule::Decimal;
+    return ValueRule::Text;
 }
 
 } // namespace
@@ -200,32 +200,60 @@ std::optional<std::string> isoDate(std::string_view text)
     return std::nullopt;
 }
 
-StoredValue storedValue(std::string_view column, std::string_view declaredType, const std::string& text)
+ValueRule valueRule(std::string_view column, std::string_view declaredType)
 {
     const catalogue::StandardField* field = catalogue::findStandardField(column);
     if (!field)
-        return byDeclaredType(declaredType, text);
+        return ruleOfType(declaredType);
     const std::string_view name = field->name;
     if (name == "isbn")
-        return isbn(text);
+        return ValueRule::Isbn;
     if (name == "anno")
-        return year(text);
+        return ValueRule::Year;
     if (name == "pagine")
-        return number(text, "un numero intero");
+        return ValueRule::Whole;
     switch (field->kind) {
     case catalogue::FieldKind::Number:
-        return decimal(text);
+        return ValueRule::Decimal;
     case catalogue::FieldKind::YesNo:
-        return yesNo(text);
+        return ValueRule::YesNo;
     case catalogue::FieldKind::Stars:
-        return stars(text);
+        return ValueRule::Stars;
     case catalogue::FieldKind::Date:
-        return date(text);
+        return ValueRule::Date;
     case catalogue::FieldKind::Text:
     case catalogue::FieldKind::LongText:
         break;
     }
+    return ValueRule::Text;
+}
+
+StoredValue storedValue(ValueRule rule, const std::string& text)
+{
+    switch (rule) {
+    case ValueRule::Isbn:
+        return isbn(text);
+    case ValueRule::Year:
+        return year(text);
+    case ValueRule::Whole:
+        return number(text, "un numero intero");
+    case ValueRule::Decimal:
+        return decimal(text);
+    case ValueRule::YesNo:
+        return yesNo(text);
+    case ValueRule::Stars:
+        return stars(text);
+    case ValueRule::Date:
+        return date(text);
+    case ValueRule::Text:
+        break;
+    }
     return {text, {}};
+}
+
+StoredValue storedValue(std::string_view column, std::string_view declaredType, const std::string& text)
+{
+    return storedValue(valueRule(column, declaredType), text);
 }
 
 } // namespace bookimport

@@ -29,16 +29,42 @@ constexpr NamedReference references[] = {
     {"mdash", 0x2014}, {"euro", 0x20AC},  {"copy", 0xA9},    {"deg", 0xB0},
 };
 
-bool breaksLine(std::string_view tag)
+// How many line breaks a tag makes: a paragraph's start and end one each (so
+// paragraphs stand apart by a blank line), a line break, list item, row or
+// division one at its start, any other tag none.
+int lineBreaks(std::string_view tag)
 {
+    const bool closing = tag.starts_with('/');
     std::string name;
-    for (const char c : tag.substr(tag.starts_with('/') ? 1 : 0)) {
+    for (const char c : tag.substr(closing ? 1 : 0)) {
         if (!std::isalnum(static_cast<unsigned char>(c)))
             break;
         name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
-    for (const char* block : {"p", "br", "div", "li", "tr", "h1", "h2", "h3", "h4", "h5", "h6", "blockquote"}) {
+    for (const char* block : {"p", "h1", "h2", "h3", "h4", "h5", "h6", "blockquote"}) {
         if (name == block)
+            return 1;
+    }
+    for (const char* line : {"br", "li", "tr", "div"}) {
+        if (name == line)
+            return closing ? 0 : 1;
+    }
+    return 0;
+}
+
+// '<' opens a tag only before a letter, '/' or '!': "3 < 4" is text.
+bool opensTag(std::string_view text, std::size_t at)
+{
+    if (at + 1 >= text.size())
+        return false;
+    const char next = text[at + 1];
+    return std::isalpha(static_cast<unsigned char>(next)) || next == '/' || next == '!';
+}
+
+bool looksLikeHtml(std::string_view text)
+{
+    for (std::size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
+        if (opensTag(text, at) && text.find('>', at) != std::string_view::npos)
             return true;
     }
     return false;
@@ -97,20 +123,19 @@ void trimLines(std::string& text)
 
 std::string plainText(const std::string& html)
 {
-    if (html.find('<') == std::string::npos)
+    if (!looksLikeHtml(html))
         return html;
     std::string out;
     const std::string_view text(html);
     for (std::size_t at = 0; at < text.size();) {
         const char c = text[at];
-        if (c == '<') {
+        if (c == '<' && opensTag(text, at)) {
             const std::size_t close = text.find('>', at);
             if (close == std::string_view::npos) {
                 out += text.substr(at);
                 break;
             }
-            if (breaksLine(text.substr(at + 1, close - at - 1)))
-                out += '\n';
+            out.append(static_cast<std::size_t>(lineBreaks(text.substr(at + 1, close - at - 1))), '\n');
             at = close + 1;
         } else if (c == '&') {
             const std::size_t length = appendReference(out, text, at);
