@@ -19,7 +19,7 @@ std::uint64_t hashOf(const std::string& key)
         hash ^= static_cast<unsigned char>(c);
         hash *= 1099511628211ull;
     }
-    return hash;
+    return hash == 0 ? 1 : hash;
 }
 
 // The fold of case and accents, with every run of spaces, tabs and line breaks
@@ -81,24 +81,50 @@ DuplicateIndex::DuplicateIndex(sqlite3* db) : m_db(db)
     catalogue::Statement books(db, m_hasIsbn ? "SELECT iddorvo, isbn, autore, titolo FROM dorvi"
                                              : "SELECT iddorvo, NULL, autore, titolo FROM dorvi");
     sqlite3_stmt* s = books.handle();
-    m_ids.reserve(1 << 16);
     while (books.step()) {
         if (const auto key = duplicateKey(column(s, 1), column(s, 2), column(s, 3)))
-            m_ids.emplace(hashOf(*key), sqlite3_column_int64(s, 0));
+            add(*key, sqlite3_column_int64(s, 0));
+    }
+}
+
+std::size_t DuplicateIndex::slotOf(std::uint64_t hash) const
+{
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t at = static_cast<std::size_t>(hash) & mask;
+    while (m_slots[at].hash != 0 && m_slots[at].hash != hash)
+        at = (at + 1) & mask;
+    return at;
+}
+
+void DuplicateIndex::grow()
+{
+    std::vector<Slot> old(m_slots.size() * 2);
+    old.swap(m_slots);
+    for (const Slot& slot : old) {
+        if (slot.hash != 0)
+            m_slots[slotOf(slot.hash)] = slot;
     }
 }
 
 std::optional<std::int64_t> DuplicateIndex::find(const std::string& key) const
 {
-    const auto found = m_ids.find(hashOf(key));
-    if (found == m_ids.end() || keyOfBook(found->second) != key)
+    const Slot& slot = m_slots[slotOf(hashOf(key))];
+    if (slot.hash == 0 || keyOfBook(slot.id) != key)
         return std::nullopt;
-    return found->second;
+    return slot.id;
 }
 
 void DuplicateIndex::add(const std::string& key, std::int64_t id)
 {
-    m_ids.emplace(hashOf(key), id);
+    // Kept at most half full, so a look-up ends after a slot or two.
+    if (2 * (m_used + 1) > m_slots.size())
+        grow();
+    const std::uint64_t hash = hashOf(key);
+    Slot& slot = m_slots[slotOf(hash)];
+    if (slot.hash == 0) {
+        slot = {hash, id};
+        ++m_used;
+    }
 }
 
 std::optional<std::string> DuplicateIndex::keyOfBook(std::int64_t id) const

@@ -478,6 +478,19 @@ TEST_F(Books, CalibreLibraryReadOnly)
     sqlite3_exec(calibre.get(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
+// A new catalogue has the starter's table, its columns, types and indexes.
+TEST_F(Books, ANewCatalogueHasTheStartersTable)
+{
+    bookimport::importIntoNewCatalogue(file("uno.csv", "titolo\nCanti\n"), fresh(), {});
+    const fs::path starter = m_folder / "starter.mdb";
+    exec(starter, fileBytes(STARTER_SQL));
+    const std::string columns = "SELECT name, type, pk FROM pragma_table_info('dorvi')";
+    const std::string indexes = "SELECT l.name, i.name, i.coll FROM pragma_index_list('dorvi') l, "
+                                "pragma_index_xinfo(l.name) i WHERE i.key ORDER BY l.name";
+    EXPECT_EQ(query(fresh(), columns), query(starter, columns));
+    EXPECT_EQ(query(fresh(), indexes), query(starter, indexes));
+}
+
 // A row the catalogue's own rules refuse is named; the others are written.
 TEST_F(Books, ARowTheCatalogueRefusesIsNamedAndTheRestWritten)
 {
