@@ -11,7 +11,7 @@ cd "$(dirname "$0")"
 packages="cmake ninja-build ccache g++ pkg-config qt6-base-dev qt6-translations-l10n libgl-dev \
 libsqlite3-dev libicu-dev sqlite3 mdbtools-dev libgtest-dev libgmock-dev libbenchmark-dev \
 xvfb xauth xdotool xclip clang libclang-rt-14-dev valgrind libqt6sql6-sqlite \
-libreoffice-calc-nogui poppler-utils desktop-file-utils appstream at-spi2-core python3-pyatspi dbus dbus-x11"
+libreoffice-calc-nogui poppler-utils libzip-dev calibre zip desktop-file-utils appstream at-spi2-core python3-pyatspi dbus dbus-x11"
 
 missing=""
 for package in $packages; do

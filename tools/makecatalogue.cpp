@@ -2,7 +2,11 @@
 // Builds a catalogue file from a SQL script, unless TARGET already exists: an
 // existing catalogue is never touched. The script runs into a temporary file that
 // is renamed into place only when complete, so nothing half-made is left behind.
+// Whatever the script's table lacks of the standard fields is added after it, so
+// a new catalogue always has every one of them.
+#include "error.h"
 #include "sqlitehandles.h"
+#include "standardfields.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -53,6 +57,13 @@ int main(int argc, char* argv[])
             db.reset();
             fs::remove(temporary);
             return fail(script.string() + ": " + message);
+        }
+        try {
+            catalogue::addStandardColumns(db.get());
+        } catch (const catalogue::Error& error) {
+            db.reset();
+            fs::remove(temporary);
+            return fail(script.string() + ": " + error.description());
         }
     }
     fs::rename(temporary, target);

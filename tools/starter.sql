@@ -1,11 +1,26 @@
 -- The starter catalogue: a few dozen Italian classics. Text columns compare without
 -- regard to case, as the old catalogue engine did, and each searched column has an
--- index in the column's own collation.
+-- index in the column's own collation. After them come the fields the program
+-- knows by name, in their order (catalogue/standardfields.h), empty for every book.
 CREATE TABLE dorvi (
     iddorvo INTEGER PRIMARY KEY,
     autore TEXT COLLATE NOCASE,
     titolo TEXT COLLATE NOCASE,
-    genere TEXT COLLATE NOCASE
+    genere TEXT COLLATE NOCASE,
+    anno INTEGER,
+    editore TEXT,
+    isbn TEXT,
+    collana TEXT,
+    numero NUMERIC,
+    lingua TEXT,
+    pagine INTEGER,
+    collocazione TEXT,
+    letto INTEGER,
+    voto INTEGER,
+    note TEXT,
+    prestato_a TEXT,
+    prestato_il TEXT,
+    aggiunto_il TEXT
 );
 CREATE INDEX dorvi_autore ON dorvi (autore);
 CREATE INDEX dorvi_titolo ON dorvi (titolo);

@@ -318,6 +318,46 @@ TEST_F(Tool, UsageErrorsAndHelp)
     EXPECT_TRUE(m_folder.names().empty());
 }
 
+// Every list but Access goes to the import engine; the exit status says whether
+// everything went in (0), something was changed or left out (1), or nothing was
+// written (2).
+TEST_F(Tool, BookListsIntoANewCatalogueAndIntoOneInUse)
+{
+    writeFile(m_folder / "libri.csv", "autore;titolo;isbn\nPrimo Levi;La tregua;88-06-17297-2\n");
+    const ToolRun created = runTool({m_folder / "libri.csv", m_folder / "dorvi.mdb"});
+    EXPECT_EQ(created.exitCode, 0) << created.err;
+    EXPECT_TRUE(contains(created.out, "Libri letti: 1; aggiunti: 1")) << created.out;
+    EXPECT_EQ(query(m_folder / "dorvi.mdb", "SELECT isbn FROM dorvi")[0][0], catalogue::Value(std::string("9788806172978")));
+    EXPECT_EQ(columnsOf(m_folder / "dorvi.mdb", "dorvi").size(), 18u);
+
+    const ToolRun again = runTool({"--aggiungi", m_folder / "libri.csv", m_folder / "dorvi.mdb"});
+    EXPECT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_TRUE(contains(again.out, "doppioni non aggiunti: 1")) << again.out;
+
+    writeFile(m_folder / "altri.csv", "Autore,Titolo,Scaffale,isbn\nDino Buzzati,Il deserto dei Tartari,B2,123\n");
+    const ToolRun changed = runTool({"--aggiungi", "--campo", "collocazione=Scaffale", m_folder / "altri.csv",
+                                     m_folder / "dorvi.mdb"});
+    EXPECT_EQ(changed.exitCode, 1) << changed.err;
+    EXPECT_TRUE(contains(changed.out, "isbn: non è un ISBN")) << changed.out;
+    EXPECT_EQ(query(m_folder / "dorvi.mdb", "SELECT collocazione, isbn FROM dorvi WHERE autore = 'Dino Buzzati'"),
+              (std::vector<std::vector<catalogue::Value>>{{std::string("B2"), std::string("123")}}));
+
+    const auto before = fileBytes(m_folder / "dorvi.mdb");
+    writeFile(m_folder / "foglio.xlsx", "PK\x03\x04 not really");
+    const ToolRun refused = runTool({"--aggiungi", m_folder / "foglio.xlsx", m_folder / "dorvi.mdb"});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(contains(refused.err, "Niente è stato scritto")) << refused.err;
+    const ToolRun exists = runTool({m_folder / "libri.csv", m_folder / "dorvi.mdb"});
+    EXPECT_EQ(exists.exitCode, 2);
+    EXPECT_TRUE(contains(exists.err, "--force")) << exists.err;
+    const ToolRun access = runTool({"--aggiungi", jetFile("testV1997.mdb"), m_folder / "dorvi.mdb"});
+    EXPECT_EQ(access.exitCode, 2);
+    EXPECT_TRUE(contains(access.err, "si converte in un catalogo nuovo")) << access.err;
+    EXPECT_EQ(fileBytes(m_folder / "dorvi.mdb"), before);
+    EXPECT_EQ(runTool({"--campo", "senza-uguale", m_folder / "libri.csv"}).exitCode, 2);
+    EXPECT_EQ(m_folder.names(), (std::vector<std::string>{"altri.csv", "dorvi.mdb", "foglio.xlsx", "libri.csv"}));
+}
+
 TEST_F(Tool, TargetFolderMissing)
 {
     const ToolRun run = runTool({jetFile("testV1997.mdb"), m_folder / "manca" / "dorvi.mdb"});

@@ -23,6 +23,14 @@ void checkCodePage(const std::string& name)
     }
 }
 
+void addFieldMap(CommandLine& line, const std::string& pair)
+{
+    const std::size_t equals = pair.find('=');
+    if (equals == 0 || equals == std::string::npos || equals + 1 == pair.size())
+        usageError("--campo vuole COLONNA=INTESTAZIONE, ad esempio --campo titolo=\"Titolo del libro\".");
+    line.fieldMap.emplace_back(pair.substr(0, equals), pair.substr(equals + 1));
+}
+
 } // namespace
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments)
@@ -45,6 +53,16 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
             if (++i == arguments.size())
                 usageError("Manca il codice di pagina dopo --codepage.");
             line.codePage = arguments[i];
+        } else if (argument == "--aggiungi") {
+            line.add = true;
+        } else if (argument == "--anche-doppioni") {
+            line.keepDuplicates = true;
+        } else if (argument == "--campo") {
+            if (++i == arguments.size())
+                usageError("Manca COLONNA=INTESTAZIONE dopo --campo.");
+            addFieldMap(line, arguments[i]);
+        } else if (argument.rfind("--campo=", 0) == 0) {
+            addFieldMap(line, argument.substr(std::string("--campo=").size()));
         } else if (argument.rfind("--codepage=", 0) == 0) {
             line.codePage = argument.substr(std::string("--codepage=").size());
         } else {
@@ -54,9 +72,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
     if (line.help)
         return line;
     if (files.empty())
-        usageError("Manca il catalogo di Access da convertire.");
+        usageError("Manca il file da importare.");
     if (files.size() > 2)
-        usageError("Troppi argomenti: al più il catalogo da convertire e il file da scrivere.");
+        usageError("Troppi argomenti: al più il file da importare e il catalogo da scrivere.");
     checkCodePage(line.codePage);
     line.source = files[0];
     if (files.size() == 2)
@@ -66,16 +84,27 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
 
 std::string usageLine()
 {
-    return "Uso: dorvi-import [--force] [--codepage CODICE] ORIGINE.mdb [DESTINAZIONE]";
+    return "Uso: dorvi-import [--force] [--codepage CODICE] [--campo COLONNA=INTESTAZIONE]... [--anche-doppioni]\n"
+           "                    ORIGINE [DESTINAZIONE]\n"
+           "     dorvi-import --aggiungi [--campo COLONNA=INTESTAZIONE]... [--anche-doppioni] ORIGINE [CATALOGO]";
 }
 
 std::string helpText()
 {
     return usageLine() + "\n"
         "\n"
-        "Converte una volta un vecchio catalogo di Access (file Jet 3 o Jet 4, Access 97-2003)\n"
-        "nel catalogo di Gestione Dorvi. Il file di origine viene solo letto.\n"
+        "Porta in Gestione Dorvi i libri di un altro elenco. Il file di origine viene solo letto;\n"
+        "il suo tipo si riconosce dal contenuto:\n"
+        "  - un file CSV o TSV con una riga d'intestazione (separatore , ; o tabulazione, UTF-8 o\n"
+        "    Windows-1252), anche esportato da Gestione Dorvi: ogni colonna la cui intestazione è il\n"
+        "    nome di un campo (maiuscole o minuscole) va in quel campo, le altre con --campo;\n"
+        "  - l'esportazione della biblioteca di Goodreads (CSV) e quella di LibraryThing (TSV o CSV);\n"
+        "  - una biblioteca di calibre: la cartella o il suo metadata.db, aperto in sola lettura;\n"
+        "  - una raccolta di libri di Tellico (.tc o il suo XML) o di GCstar (.gcs);\n"
+        "  - un vecchio catalogo di Access (.mdb, Jet 3 o Jet 4, Access 97-2003).\n"
+        "Un foglio .ods o .xlsx va prima salvato come CSV dal foglio di calcolo.\n"
         "\n"
+        "Senza --aggiungi scrive un catalogo nuovo, con tutti i campi standard.\n"
         "DESTINAZIONE è il nuovo catalogo; se manca, è dorvi.mdb nella cartella del programma.\n"
         "Il catalogo viene scritto in un file temporaneo e prende il posto della destinazione\n"
         "solo a conversione finita: se la conversione fallisce non resta nulla a metà.\n"
@@ -83,7 +112,22 @@ std::string helpText()
         "destinazione è il file stesso da convertire, il nuovo catalogo ne prende il posto e\n"
         "l'originale resta accanto con il nome DESTINAZIONE.jet.\n"
         "\n"
+        "Con --aggiungi i libri vanno nel catalogo esistente CATALOGO (se manca, dorvi.mdb nella\n"
+        "cartella del programma): prima vi si aggiungono i campi standard che non ha, poi i libri,\n"
+        "tutto in una sola transazione: se qualcosa va storto il catalogo resta com'era.\n"
+        "\n"
+        "Doppioni: un libro con lo stesso ISBN-13 di uno già nel catalogo o già importato, oppure,\n"
+        "se nessuno dei due ha l'ISBN, con lo stesso autore e titolo (senza badare a maiuscole e\n"
+        "accenti), non viene aggiunto; il resoconto lo nomina con il libro a cui corrisponde.\n"
+        "L'ISBN è scritto come ISBN-13; uno non valido resta com'è ed è nominato nel resoconto.\n"
+        "Le date diventano AAAA-MM-GG.\n"
+        "\n"
         "Opzioni:\n"
+        "  --aggiungi         aggiunge i libri a un catalogo esistente\n"
+        "  --campo COLONNA=INTESTAZIONE\n"
+        "                     mette la colonna INTESTAZIONE del file CSV nel campo COLONNA\n"
+        "                     (ripetibile), ad esempio --campo collocazione=Scaffale\n"
+        "  --anche-doppioni   aggiunge anche i doppioni\n"
         "  --force            sostituisce una destinazione che esiste già\n"
         "  --codepage CODICE  codice di pagina dei testi di un file Jet 3 (Access 97 e precedenti),\n"
         "                     che il file non registra; predefinito CP1252 (Europa occidentale).\n"
@@ -109,7 +153,16 @@ std::string helpText()
         "Per ogni tabella stampa le righe lette e quelle scritte, e nomina tabella e colonna di\n"
         "ogni valore che ha dovuto cambiare.\n"
         "\n"
-        "Codici di uscita:\n"
+        "Per gli elenchi diversi da Access stampa i libri letti, aggiunti, saltati come doppioni,\n"
+        "rifiutati e quelli con valori cambiati, con il campo e il motivo.\n"
+        "\n"
+        "Codici di uscita per gli elenchi diversi da Access:\n"
+        "  0  tutti i libri aggiunti o saltati come doppioni\n"
+        "  1  alcuni valori cambiati, righe rifiutate o colonne non importate (sono elencati)\n"
+        "  2  niente è stato scritto: uso sbagliato del comando, origine illeggibile o catalogo\n"
+        "     non scrivibile (il messaggio dice perché)\n"
+        "\n"
+        "Codici di uscita per Access:\n"
         "  0  conversione completa\n"
         "  1  conversione incompleta: righe o valori non letti per intero da un file danneggiato\n"
         "     (il catalogo non viene scritto), oppure valori scritti in un'altra forma, ad esempio\n"

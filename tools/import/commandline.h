@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace jetimport {
@@ -12,6 +13,10 @@ struct CommandLine {
     std::string codePage;
     std::string source;
     std::optional<std::string> target; ///< dorvi.mdb beside the program when absent
+    // Books of any list other than Access:
+    bool add = false;            ///< --aggiungi: into the existing catalogue `target`
+    bool keepDuplicates = false; ///< --anche-doppioni
+    std::vector<std::pair<std::string, std::string>> fieldMap; ///< --campo COLONNA=INTESTAZIONE
 };
 
 // Reads the arguments (without the program's name). Throws ImportError

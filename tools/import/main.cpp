@@ -1,5 +1,7 @@
-// dorvi-import: converts an old Access catalogue into the program's own. See
-// helpText() in commandline.cpp for what it does and its exit codes.
+// dorvi-import: converts an old Access catalogue into the program's own, and
+// brings in the books of other programs' lists. See helpText() in
+// commandline.cpp for what it does and its exit codes.
+#include "bookcommand.h"
 #include "commandline.h"
 #include "converter.h"
 #include "importerror.h"
@@ -53,6 +55,8 @@ int main(int argc, char* argv[])
             std::cout << helpText();
             return 0;
         }
+        if (line.add || !line.fieldMap.empty() || line.keepDuplicates || !isAccessSource(line.source))
+            return importBookList(line);
         return convert(line);
     } catch (const ImportError& error) {
         return fail(error);

@@ -1,0 +1,136 @@
+#include "bookimport.h"
+
+#include "bookwriter.h"
+#include "engineerror.h"
+#include "importfailure.h"
+#include "sourcekind.h"
+#include "sqlitehandles.h"
+#include "standardfields.h"
+#include "statement.h"
+#include "transaction.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace bookimport {
+
+namespace {
+
+catalogue::DatabaseHandle openCatalogue(const std::string& path, int flags)
+{
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
+    catalogue::DatabaseHandle db(raw);
+    if (rc != SQLITE_OK)
+        throw catalogue::engineError(db.get(), rc, path);
+    sqlite3_extended_result_codes(db.get(), 1);
+    sqlite3_busy_timeout(db.get(), 5000);
+    // A larger page cache keeps the indexes' pages in memory while a large import
+    // fills them: a fixed 64 MiB, whatever the source's size.
+    catalogue::execute(db.get(), "PRAGMA cache_size = -65536");
+    return db;
+}
+
+// The catalogue's columns once the standard ones it lacks are added.
+std::vector<std::string> columnsAfterStandard(std::vector<std::string> columns)
+{
+    for (const catalogue::StandardField& field : catalogue::standardFields) {
+        if (std::none_of(columns.begin(), columns.end(), [&](const std::string& name) {
+                const catalogue::StandardField* standard = catalogue::findStandardField(name);
+                return standard && standard->name == field.name;
+            }))
+            columns.emplace_back(field.name);
+    }
+    return columns;
+}
+
+std::unique_ptr<BookSource> openBooks(const std::string& path, const std::vector<std::string>& columns,
+                                      const ImportOptions& options)
+{
+    const RecognisedSource source = recogniseSource(path);
+    if (!options.fieldMap.empty() && source.kind != SourceKind::Delimited)
+        refuseSource("--campo vale solo per i file CSV o TSV: " + quoted(path) + " non lo è.");
+    return openSource(source, columns, options.fieldMap);
+}
+
+void executeScript(sqlite3* db, const std::string& sql)
+{
+    if (const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr); rc != SQLITE_OK)
+        throw catalogue::engineError(db, rc);
+}
+
+void copyBooks(BookSource& books, BookWriter& writer, const ImportReport& report, const std::string& path)
+{
+    SourceBook book;
+    while (books.next(book))
+        writer.write(book);
+    if (report.read == 0)
+        refuseSource("In " + quoted(path) + " non c'è nessun libro da importare.");
+}
+
+} // namespace
+
+std::string newCatalogueTable()
+{
+    std::string sql = "CREATE TABLE dorvi (\n    iddorvo INTEGER PRIMARY KEY,\n    autore TEXT COLLATE NOCASE,\n"
+                      "    titolo TEXT COLLATE NOCASE,\n    genere TEXT COLLATE NOCASE";
+    for (const catalogue::StandardField& field : catalogue::standardFields)
+        sql += ",\n    " + std::string(field.name) + " " + std::string(field.type);
+    return sql + "\n);\n";
+}
+
+std::string newCatalogueIndexes()
+{
+    return "CREATE INDEX dorvi_autore ON dorvi (autore);\n"
+           "CREATE INDEX dorvi_titolo ON dorvi (titolo);\n"
+           "CREATE INDEX dorvi_genere ON dorvi (genere);\n";
+}
+
+ImportReport importIntoCatalogue(const std::string& source, const std::string& path, const ImportOptions& options)
+{
+    if (!std::filesystem::is_regular_file(path))
+        refuseSource("Il catalogo " + quoted(path) + " non esiste.");
+    const catalogue::DatabaseHandle db = openCatalogue(path, SQLITE_OPEN_READWRITE);
+    const std::vector<std::string> existing = catalogue::catalogueColumns(db.get());
+    if (existing.empty())
+        refuseSource("Il file " + quoted(path) + " non è un catalogo di Gestione Dorvi (non ha la tabella dorvi).");
+    const std::unique_ptr<BookSource> books = openBooks(source, columnsAfterStandard(existing), options);
+    if (options.beforeWriting)
+        options.beforeWriting(path);
+
+    catalogue::Transaction transaction(db.get());
+    ImportReport report;
+    report.kind = books->kind();
+    report.addedColumns = catalogue::addStandardColumnsInTransaction(db.get());
+    BookWriter writer(db.get(), books->columns(), options.keepDuplicates, report);
+    copyBooks(*books, writer, report, source);
+    report.ignoredColumns = books->ignoredColumns();
+    transaction.commit();
+    return report;
+}
+
+ImportReport importIntoNewCatalogue(const std::string& source, const std::string& target,
+                                    const ImportOptions& options)
+{
+    const catalogue::DatabaseHandle db = openCatalogue(target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    const std::unique_ptr<BookSource> books = openBooks(source, columnsAfterStandard({"iddorvo", "autore", "titolo",
+                                                                                      "genere"}),
+                                                        options);
+    if (options.beforeWriting)
+        options.beforeWriting(target);
+
+    catalogue::Transaction transaction(db.get());
+    executeScript(db.get(), newCatalogueTable());
+    ImportReport report;
+    report.kind = books->kind();
+    {
+        BookWriter writer(db.get(), books->columns(), options.keepDuplicates, report);
+        copyBooks(*books, writer, report, source);
+    }
+    report.ignoredColumns = books->ignoredColumns();
+    executeScript(db.get(), newCatalogueIndexes());
+    transaction.commit();
+    return report;
+}
+
+} // namespace bookimport

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace bookimport {
+
+// A value changed on the way in, or a note about one, for the report.
+struct SourceNote {
+    std::string column;
+    std::string reason;
+};
+
+// One book as read from a source: a value, or none, for each of the source's
+// columns, and where it stands in the source, for the report.
+struct SourceBook {
+    std::string where; ///< "riga 12", "libro 17"
+    std::vector<std::optional<std::string>> values;
+    std::vector<SourceNote> notes;
+    // Why the source cannot give this row as a book: it is refused, not written.
+    std::string refusal;
+};
+
+// A list of books in another program's form, read one book at a time so that a
+// source of any size takes the same memory.
+class BookSource {
+public:
+    virtual ~BookSource() = default;
+    // "Goodreads", "calibre", "testo delimitato (;)"
+    virtual std::string kind() const = 0;
+    // The catalogue columns the source fills, in the order of SourceBook::values.
+    virtual const std::vector<std::string>& columns() const = 0;
+    // The next book; false at the end. Throws catalogue::Error when the source
+    // turns out unreadable: the import then writes nothing.
+    virtual bool next(SourceBook& book) = 0;
+    // Columns of the source carried into no field, each with how many of its
+    // values were not empty, read so far.
+    virtual std::vector<std::pair<std::string, std::uint64_t>> ignoredColumns() const { return {}; }
+};
+
+} // namespace bookimport

@@ -1,0 +1,193 @@
+#include "bookwriter.h"
+
+#include "engineerror.h"
+#include "fieldvalues.h"
+#include "importfailure.h"
+#include "sqltext.h"
+#include "statement.h"
+
+#include <algorithm>
+#include <ctime>
+
+namespace bookimport {
+
+namespace {
+
+std::optional<std::size_t> indexOf(const std::vector<std::string>& columns, std::string_view name)
+{
+    const auto found = std::find(columns.begin(), columns.end(), name);
+    if (found == columns.end())
+        return std::nullopt;
+    return static_cast<std::size_t>(found - columns.begin());
+}
+
+std::string today()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char out[11];
+    std::strftime(out, sizeof out, "%Y-%m-%d", &local);
+    return out;
+}
+
+// Failures that belong to the one book; anything else stops the import.
+bool refusesTheBook(int resultCode)
+{
+    const int primary = resultCode & 0xFF;
+    return primary == SQLITE_CONSTRAINT || primary == SQLITE_MISMATCH || primary == SQLITE_TOOBIG;
+}
+
+int bind(sqlite3_stmt* statement, int index, const catalogue::Value& value)
+{
+    if (const auto* number = std::get_if<std::int64_t>(&value))
+        return sqlite3_bind_int64(statement, index, *number);
+    if (const auto* real = std::get_if<double>(&value))
+        return sqlite3_bind_double(statement, index, *real);
+    if (const auto* text = std::get_if<std::string>(&value))
+        return sqlite3_bind_text64(statement, index, text->data(), text->size(), SQLITE_STATIC, SQLITE_UTF8);
+    return sqlite3_bind_null(statement, index);
+}
+
+} // namespace
+
+BookWriter::BookWriter(sqlite3* db, const std::vector<std::string>& columns, bool keepDuplicates,
+                       ImportReport& report)
+    : m_db(db), m_columns(columns), m_keepDuplicates(keepDuplicates), m_report(report), m_duplicates(db)
+{
+    if (!indexOf(m_columns, "aggiunto_il")) {
+        m_columns.emplace_back("aggiunto_il");
+        m_today = today();
+    }
+    catalogue::Statement types(db, "SELECT name, type FROM pragma_table_info('dorvi')");
+    m_rules.assign(m_columns.size(), ValueRule::Text);
+    m_values.resize(m_columns.size());
+    while (types.step()) {
+        const std::string name = reinterpret_cast<const char*>(sqlite3_column_text(types.handle(), 0));
+        if (const auto index = indexOf(m_columns, name))
+            m_rules[*index] = valueRule(name, reinterpret_cast<const char*>(sqlite3_column_text(types.handle(), 1)));
+    }
+    std::string names;
+    std::string marks;
+    for (const std::string& column : m_columns) {
+        names += (names.empty() ? "" : ", ") + catalogue::quotedIdentifier(column);
+        marks += marks.empty() ? "?" : ", ?";
+    }
+    const std::string sql = "INSERT INTO dorvi (" + names + ") VALUES (" + marks + ")";
+    sqlite3_stmt* raw = nullptr;
+    const int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr);
+    m_insert.reset(raw);
+    if (rc != SQLITE_OK)
+        throw catalogue::engineError(db, rc);
+    m_author = indexOf(m_columns, "autore");
+    m_title = indexOf(m_columns, "titolo");
+    m_isbn = indexOf(m_columns, "isbn");
+}
+
+std::string BookWriter::describe(const SourceBook& book) const
+{
+    std::string text;
+    for (const auto& index : {m_author, m_title}) {
+        if (index && *index < book.values.size() && book.values[*index])
+            text += (text.empty() ? "" : ", ") + quoted(*book.values[*index]);
+    }
+    return text;
+}
+
+std::string BookWriter::describeBook(std::int64_t id) const
+{
+    catalogue::Statement book(m_db, "SELECT autore, titolo FROM dorvi WHERE iddorvo = ?");
+    book.bind(1, id);
+    std::string text;
+    if (book.step()) {
+        for (int c = 0; c < 2; ++c) {
+            if (const auto* value = sqlite3_column_text(book.handle(), c))
+                text += (text.empty() ? "" : ", ") + quoted(reinterpret_cast<const char*>(value));
+        }
+    }
+    return text + (text.empty() ? "" : " ") + "(iddorvo " + std::to_string(id) + ")";
+}
+
+// Binds every value; false when the book has none to write.
+bool BookWriter::bindValues(const SourceBook& book)
+{
+    sqlite3_stmt* insert = m_insert.get();
+    sqlite3_reset(insert);
+    bool any = false;
+    bool changed = false;
+    for (std::size_t i = 0; i < m_columns.size(); ++i) {
+        catalogue::Value& value = m_values[i];
+        value = std::monostate{};
+        if (i < book.values.size() && book.values[i]) {
+            StoredValue stored = storedValue(m_rules[i], *book.values[i]);
+            if (!stored.change.empty()) {
+                m_report.changes.push_back({book.where, describe(book), m_columns[i], stored.change});
+                changed = true;
+            }
+            value = std::move(stored.value);
+            any = true;
+        } else if (i >= book.values.size() && m_today) {
+            value = *m_today;
+        }
+        if (const int rc = bind(insert, static_cast<int>(i + 1), value); rc != SQLITE_OK)
+            throw catalogue::engineError(m_db, rc);
+    }
+    for (const SourceNote& note : book.notes) {
+        m_report.changes.push_back({book.where, describe(book), note.column, note.reason});
+        changed = true;
+    }
+    m_report.changedBooks += any && changed;
+    return any;
+}
+
+bool BookWriter::insert(const SourceBook& book)
+{
+    const int rc = sqlite3_step(m_insert.get());
+    if (rc == SQLITE_DONE)
+        return true;
+    if (!refusesTheBook(rc))
+        throw catalogue::engineError(m_db, rc);
+    m_report.refusals.push_back({book.where, describe(book), {},
+                                 std::string("il catalogo rifiuta il libro (") + sqlite3_errmsg(m_db) + "): non scritto"});
+    return false;
+}
+
+void BookWriter::write(const SourceBook& book)
+{
+    ++m_report.read;
+    if (!book.refusal.empty()) {
+        ++m_report.refused;
+        m_report.refusals.push_back({book.where, describe(book), {}, book.refusal});
+        return;
+    }
+    const auto valueAt = [&](const std::optional<std::size_t>& index) -> std::optional<std::string> {
+        return index && *index < book.values.size() ? book.values[*index] : std::nullopt;
+    };
+    const std::optional<std::string> key = duplicateKey(valueAt(m_isbn), valueAt(m_author), valueAt(m_title));
+    if (key) {
+        if (const auto match = m_duplicates.find(*key)) {
+            if (!m_keepDuplicates) {
+                ++m_report.skipped;
+                m_report.duplicates.push_back({book.where, describe(book), {},
+                                               "doppione di " + describeBook(*match) + ": non aggiunto"});
+                return;
+            }
+            m_report.duplicates.push_back({book.where, describe(book), {},
+                                           "doppione di " + describeBook(*match) + ": aggiunto lo stesso"});
+        }
+    }
+    if (!bindValues(book)) {
+        ++m_report.refused;
+        m_report.refusals.push_back({book.where, {}, {}, "nessun campo importato ha un valore: non scritta"});
+        return;
+    }
+    if (!insert(book)) {
+        ++m_report.refused;
+        return;
+    }
+    ++m_report.added;
+    if (key)
+        m_duplicates.add(*key, sqlite3_last_insert_rowid(m_db));
+}
+
+} // namespace bookimport

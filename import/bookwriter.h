@@ -1,0 +1,44 @@
+#pragma once
+
+#include "booksource.h"
+#include "duplicates.h"
+#include "fieldvalues.h"
+#include "importreport.h"
+#include "sqlitehandles.h"
+
+#include <optional>
+
+namespace bookimport {
+
+// Writes the books of a source into `dorvi`, inside the caller's transaction:
+// each value by its field's rule, duplicates looked up before the book is added,
+// and everything that happened counted in the report.
+class BookWriter {
+public:
+    // `columns` are the source's, every one a column of `dorvi`. Throws
+    // catalogue::Error.
+    BookWriter(sqlite3* db, const std::vector<std::string>& columns, bool keepDuplicates, ImportReport& report);
+
+    // Throws catalogue::Error when the catalogue cannot be written at all; a
+    // book that the table's own rules refuse is counted as refused instead.
+    void write(const SourceBook& book);
+
+private:
+    std::string describe(const SourceBook& book) const;
+    std::string describeBook(std::int64_t id) const;
+    bool bindValues(const SourceBook& book);
+    bool insert(const SourceBook& book);
+
+    sqlite3* m_db;
+    std::vector<std::string> m_columns;
+    std::vector<ValueRule> m_rules;
+    std::vector<catalogue::Value> m_values; ///< bound without a copy until the next book
+    bool m_keepDuplicates;
+    ImportReport& m_report;
+    DuplicateIndex m_duplicates;
+    catalogue::StatementHandle m_insert;
+    std::optional<std::size_t> m_author, m_title, m_isbn;
+    std::optional<std::string> m_today; ///< aggiunto_il, when the source has none
+};
+
+} // namespace bookimport

@@ -1,0 +1,228 @@
+#include "delimitedlayout.h"
+
+#include "fold.h"
+#include "importfailure.h"
+
+#include <algorithm>
+
+namespace bookimport {
+
+namespace {
+
+using Combine = ColumnRule::Combine;
+using Clean = ColumnRule::Clean;
+
+std::string headingKey(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    return catalogue::foldCase(text);
+}
+
+class Heading {
+public:
+    explicit Heading(const std::vector<std::string>& fields)
+    {
+        for (const std::string& field : fields)
+            m_keys.push_back(headingKey(field));
+    }
+    std::optional<std::size_t> find(std::string_view name) const
+    {
+        const auto found = std::find(m_keys.begin(), m_keys.end(), headingKey(name));
+        if (found == m_keys.end())
+            return std::nullopt;
+        return static_cast<std::size_t>(found - m_keys.begin());
+    }
+    bool has(std::initializer_list<const char*> names) const
+    {
+        return std::all_of(names.begin(), names.end(), [&](const char* name) { return find(name).has_value(); });
+    }
+    std::size_t size() const { return m_keys.size(); }
+
+private:
+    std::vector<std::string> m_keys;
+};
+
+struct Source {
+    const char* column;
+    std::initializer_list<const char*> headings;
+    Combine combine = Combine::First;
+    Clean clean = Clean::None;
+};
+
+// The Goodreads library export's heading: Book Id, Title, Author, Author l-f,
+// Additional Authors, ISBN, ISBN13, My Rating, …, Exclusive Shelf, My Review, …
+const std::initializer_list<Source> goodreads = {
+    {"titolo", {"Title"}},
+    {"autore", {"Author", "Additional Authors"}, Combine::Comma},
+    {"isbn", {"ISBN13", "ISBN"}, Combine::First, Clean::Guard},
+    {"editore", {"Publisher"}},
+    {"anno", {"Year Published"}},
+    {"pagine", {"Number of Pages"}},
+    {"voto", {"My Rating"}, Combine::First, Clean::Rating},
+    {"letto", {"Exclusive Shelf"}, Combine::First, Clean::Shelf},
+    {"genere", {"Bookshelves"}},
+    {"note", {"Private Notes", "My Review"}, Combine::Lines},
+    {"aggiunto_il", {"Date Added"}},
+};
+
+// LibraryThing's export, tab-separated or CSV: Book Id, Title, Sort Character,
+// Primary Author, …, Publication, Date, Review, Rating, Comment, …
+const std::initializer_list<Source> libraryThing = {
+    {"titolo", {"Title"}},
+    {"autore", {"Primary Author", "Secondary Author"}, Combine::Comma},
+    {"isbn", {"ISBN", "ISBNs"}, Combine::First, Clean::Brackets},
+    {"editore", {"Publication"}},
+    {"anno", {"Date"}},
+    {"pagine", {"Page Count"}},
+    {"voto", {"Rating"}, Combine::First, Clean::Rating},
+    {"genere", {"Tags"}},
+    {"collocazione", {"Collections"}},
+    {"lingua", {"Languages"}},
+    {"note", {"Comment", "Private Comment", "Review"}, Combine::Lines},
+    {"prestato_a", {"Lending Patron"}},
+    {"prestato_il", {"Lending Start"}},
+    {"aggiunto_il", {"Entry Date"}},
+};
+
+std::optional<std::string> columnNamed(const std::vector<std::string>& columns, std::string_view name)
+{
+    const std::string key = headingKey(name);
+    for (const std::string& column : columns) {
+        if (headingKey(column) == key)
+            return column;
+    }
+    return std::nullopt;
+}
+
+void setRule(std::vector<ColumnRule>& rules, ColumnRule rule)
+{
+    const auto same = std::find_if(rules.begin(), rules.end(),
+                                   [&](const ColumnRule& other) { return other.column == rule.column; });
+    if (same != rules.end())
+        *same = std::move(rule);
+    else
+        rules.push_back(std::move(rule));
+}
+
+std::vector<ColumnRule> exportRules(const Heading& heading, std::initializer_list<Source> sources,
+                                    const std::vector<std::string>& columns)
+{
+    std::vector<ColumnRule> rules;
+    for (const Source& source : sources) {
+        const auto column = columnNamed(columns, source.column);
+        ColumnRule rule{column.value_or(""), {}, source.combine, source.clean};
+        for (const char* name : source.headings) {
+            if (const auto field = heading.find(name))
+                rule.fields.push_back(*field);
+        }
+        if (column && !rule.fields.empty())
+            rules.push_back(std::move(rule));
+    }
+    return rules;
+}
+
+std::vector<ColumnRule> rulesByName(const std::vector<std::string>& fields, const std::vector<std::string>& columns)
+{
+    std::vector<ColumnRule> rules;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const auto column = columnNamed(columns, fields[i]);
+        // The key is the catalogue's to give: an export's iddorvo is not carried.
+        if (column && headingKey(*column) != "iddorvo")
+            setRule(rules, {*column, {i}, Combine::First, Clean::Formula});
+    }
+    return rules;
+}
+
+[[noreturn]] void noHeading(const std::vector<std::string>& fields, const std::string& path)
+{
+    std::string first;
+    for (const std::string& field : fields)
+        first += (first.empty() ? "" : " | ") + field;
+    if (first.size() > 120)
+        first = first.substr(0, 117) + "...";
+    refuseSource("La prima riga di " + quoted(path) +
+                 " non è un'intestazione con i nomi dei campi: " + quoted(first) +
+                 ". Aggiungere in cima una riga con i nomi delle colonne (ad esempio autore;titolo;genere;isbn) "
+                 "oppure indicare con --campo COLONNA=INTESTAZIONE quale colonna va in quale campo.");
+}
+
+} // namespace
+
+DelimitedLayout delimitedLayout(const std::vector<std::string>& fields, const std::vector<std::string>& columns,
+                                const std::vector<std::pair<std::string, std::string>>& mapped,
+                                const std::string& path)
+{
+    const Heading heading(fields);
+    DelimitedLayout layout;
+    if (heading.has({"Book Id", "Title", "Author", "Exclusive Shelf"})) {
+        layout = {"Goodreads", exportRules(heading, goodreads, columns), {}, true};
+    } else if (heading.has({"Title", "Primary Author"})) {
+        layout = {"LibraryThing", exportRules(heading, libraryThing, columns), {}, false};
+    } else {
+        layout = {"testo delimitato", rulesByName(fields, columns), {}, false};
+    }
+    for (const auto& [columnName, headingName] : mapped) {
+        const auto column = columnNamed(columns, columnName);
+        if (!column)
+            refuseSource("--campo: il catalogo non ha la colonna " + quoted(columnName) + ".");
+        const auto field = heading.find(headingName);
+        if (!field)
+            refuseSource("--campo: " + quoted(path) + " non ha la colonna d'intestazione " + quoted(headingName) + ".");
+        setRule(layout.rules, {*column, {*field}, Combine::First, Clean::Formula});
+    }
+    if (layout.rules.empty())
+        noHeading(fields, path);
+    if (layout.kind == "testo delimitato") {
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const bool used = std::any_of(layout.rules.begin(), layout.rules.end(), [&](const ColumnRule& rule) {
+                return std::find(rule.fields.begin(), rule.fields.end(), i) != rule.fields.end();
+            });
+            if (!used && headingKey(fields[i]) != "iddorvo")
+                layout.ignored.push_back(i);
+        }
+    }
+    return layout;
+}
+
+std::optional<std::string> cleaned(const std::string& text, ColumnRule::Clean clean)
+{
+    std::string value = text;
+    switch (clean) {
+    case Clean::None:
+        break;
+    case Clean::Formula:
+        // Our own export guards a text that a spreadsheet would take for a formula.
+        if (value.size() > 1 && value[0] == '\'' && std::string_view("=+-@").find(value[1]) != std::string_view::npos)
+            value.erase(0, 1);
+        break;
+    case Clean::Guard:
+        // Goodreads writes ="0131103628" so that spreadsheets keep the zeros.
+        if (value.size() >= 3 && value.starts_with("=\"") && value.ends_with('"'))
+            value = value.substr(2, value.size() - 3);
+        break;
+    case Clean::Brackets: {
+        // LibraryThing: [0131103628], or a list "9780131103627, 0131103628".
+        if (value.starts_with('[') && value.ends_with(']'))
+            value = value.substr(1, value.size() - 2);
+        if (const auto comma = value.find(','); comma != std::string::npos)
+            value.resize(comma);
+        break;
+    }
+    case Clean::Rating:
+        if (value == "0")
+            return std::nullopt;
+        break;
+    case Clean::Shelf:
+        if (!value.empty())
+            value = value == "read" ? "1" : "0";
+        break;
+    }
+    if (value.empty())
+        return std::nullopt;
+    return value;
+}
+
+} // namespace bookimport

@@ -1,0 +1,100 @@
+#include "delimitedsource.h"
+
+#include "importfailure.h"
+
+#include <algorithm>
+
+namespace bookimport {
+
+namespace {
+
+bool blank(const std::vector<std::string>& fields)
+{
+    return std::all_of(fields.begin(), fields.end(), [](const std::string& field) { return field.empty(); });
+}
+
+std::optional<std::string> combined(const ColumnRule& rule, const std::vector<std::string>& fields)
+{
+    std::optional<std::string> result;
+    const char* separator = rule.combine == ColumnRule::Combine::Comma ? ", " : "\n\n";
+    for (const std::size_t index : rule.fields) {
+        if (index >= fields.size())
+            continue;
+        const std::optional<std::string> value = cleaned(fields[index], rule.clean);
+        if (!value)
+            continue;
+        if (rule.combine == ColumnRule::Combine::First)
+            return value;
+        result = result ? *result + separator + *value : *value;
+    }
+    return result;
+}
+
+} // namespace
+
+DelimitedSource::DelimitedSource(const std::string& path, const std::vector<std::string>& columns,
+                                 const std::vector<std::pair<std::string, std::string>>& mapped)
+    : m_reader(path)
+{
+    if (!m_reader.next(m_heading) || blank(m_heading))
+        refuseSource("Il file " + quoted(path) + " è vuoto: non ha né un'intestazione né libri.");
+    m_layout = delimitedLayout(m_heading, columns, mapped, path);
+    for (const ColumnRule& rule : m_layout.rules)
+        m_columns.push_back(rule.column);
+    m_ignoredValues.assign(m_layout.ignored.size(), 0);
+}
+
+std::string DelimitedSource::kind() const
+{
+    if (m_layout.kind != "testo delimitato")
+        return m_layout.kind;
+    const char d = m_reader.delimiter();
+    return std::string("testo delimitato (") + (d == '\t' ? "tabulazione" : std::string(1, d)) + ")";
+}
+
+bool DelimitedSource::next(SourceBook& book)
+{
+    do {
+        if (!m_reader.next(m_fields))
+            return false;
+    } while (blank(m_fields));
+    book.where = "riga " + std::to_string(m_reader.line());
+    book.notes.clear();
+    book.refusal.clear();
+    checkWidth(book);
+    book.values.resize(m_layout.rules.size());
+    for (std::size_t i = 0; i < m_layout.rules.size(); ++i)
+        book.values[i] = combined(m_layout.rules[i], m_fields);
+    for (std::size_t i = 0; i < m_layout.ignored.size(); ++i) {
+        const std::size_t index = m_layout.ignored[i];
+        m_ignoredValues[i] += index < m_fields.size() && !m_fields[index].empty();
+    }
+    return true;
+}
+
+void DelimitedSource::checkWidth(SourceBook& book) const
+{
+    const std::size_t width = m_heading.size();
+    if (m_fields.size() < width && m_layout.strictWidth) {
+        refuseSource("Il file " + m_layout.kind + " " + quoted(m_reader.path()) + " si interrompe alla riga " +
+                     std::to_string(m_reader.line()) + ": ha " + std::to_string(m_fields.size()) +
+                     " campi invece di " + std::to_string(width) +
+                     ". Il file è stato troncato: esportarlo di nuovo per intero e ripetere l'importazione.");
+    }
+    if (m_fields.size() > width &&
+        std::any_of(m_fields.begin() + static_cast<std::ptrdiff_t>(width), m_fields.end(),
+                    [](const std::string& field) { return !field.empty(); })) {
+        book.refusal = "ha " + std::to_string(m_fields.size()) + " campi ma l'intestazione ne nomina " +
+                       std::to_string(width) + " (un separatore di troppo?): non scritta";
+    }
+}
+
+std::vector<std::pair<std::string, std::uint64_t>> DelimitedSource::ignoredColumns() const
+{
+    std::vector<std::pair<std::string, std::uint64_t>> ignored;
+    for (std::size_t i = 0; i < m_layout.ignored.size(); ++i)
+        ignored.emplace_back(m_heading[m_layout.ignored[i]], m_ignoredValues[i]);
+    return ignored;
+}
+
+} // namespace bookimport

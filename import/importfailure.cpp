@@ -1,0 +1,15 @@
+#include "importfailure.h"
+
+namespace bookimport {
+
+void refuseSource(const std::string& message)
+{
+    throw catalogue::Error(catalogue::ErrorNumber::InputError, message);
+}
+
+std::string quoted(const std::string& name)
+{
+    return "«" + name + "»";
+}
+
+} // namespace bookimport

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "error.h"
+
+#include <string>
+
+namespace bookimport {
+
+// A source the import cannot take, in Italian: nothing is written.
+[[noreturn]] void refuseSource(const std::string& message);
+
+// «name», the way the import's messages quote a file, column or value.
+std::string quoted(const std::string& name);
+
+} // namespace bookimport
