@@ -236,8 +236,8 @@ TEST(CopyWhileWriting, TheProgramsOwnWriteWaitsForTheCopyInTheBackground)
             std::this_thread::sleep_for(milliseconds(1));
     });
     {
-        catalogue::BackgroundBackup copy(catalogue.path(), [&](const std::function<bool()>&) {
-            while (!release)
+        catalogue::BackgroundBackup copy(catalogue.path(), [&](const std::function<bool()>& stopRequested) {
+            while (!release && !stopRequested())
                 std::this_thread::sleep_for(milliseconds(1));
             catalogue::copyDatabase(catalogue.path(), target);
         });
