@@ -3,7 +3,17 @@
 // so the failure may be read once finished() says so.
 #include "backgroundbackup.h"
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 namespace catalogue {
+
+namespace {
+
+constexpr int backgroundNice = 10;
+
+} // namespace
 
 BackgroundBackup::BackgroundBackup(const std::string& cataloguePath, Job job)
     : m_gate(std::make_unique<BackupGate::Running>(cataloguePath))
@@ -25,6 +35,9 @@ void BackgroundBackup::wait()
 
 void BackgroundBackup::run(Job job)
 {
+    // The copy yields the processor to the window: on a busy machine the window's
+    // thread is served first, and the copy takes the time that is left.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)), backgroundNice);
     try {
         job([this] { return m_stop.load(); });
     } catch (const Error& error) {

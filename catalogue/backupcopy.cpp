@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fcntl.h>
 #include <thread>
 #include <unistd.h>
@@ -28,10 +29,8 @@ std::string quoted(const std::string& text) { return "«" + text + "»"; }
 
 std::string folderOf(const std::string& path)
 {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    return folder.empty() ? "." : folder;
 }
 
 DatabaseHandle openDatabase(const std::string& path, int flags)

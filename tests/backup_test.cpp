@@ -91,6 +91,22 @@ void addBooks(const TestCatalogue& catalogue, int count)
                    "'Un titolo abbastanza lungo, il numero ' || i, 'Genere' FROM n");
 }
 
+// A catalogue of a few hundred pages and a copy of it made 8 pages a step, told
+// after each step.
+struct SmallSteps {
+    SmallSteps() { addBooks(catalogue, 3000); }
+    void copy(std::function<bool(int remaining, int total)> afterStep)
+    {
+        CopyControl control;
+        control.pagesPerStep = 8;
+        control.afterStep = std::move(afterStep);
+        catalogue::copyDatabase(catalogue.path(), target, control);
+    }
+
+    TestCatalogue catalogue;
+    const std::string target = catalogue.folder().toStdString() + "/copia.mdb";
+};
+
 } // namespace
 
 TEST(Rotation, KeepsTheNewestOfEachOfTheLastSevenDaysFiveWeeksAndTwelveMonths)
@@ -182,42 +198,32 @@ TEST(SafetyCopiesFolder, TwoCopiesInOneSecondKeepDifferentNames)
 
 TEST(CopyWhileWriting, AWriteOfAnotherProgramBetweenTwoStepsStartsTheCopyAgainWithIt)
 {
-    TestCatalogue catalogue;
-    addBooks(catalogue, 3000);
-    const std::string target = catalogue.folder().toStdString() + "/copia.mdb";
-    CopyControl control;
-    control.pagesPerStep = 8;
-    int steps = 0;
-    control.afterStep = [&](int, int) {
-        if (++steps == 3)
-            catalogue.exec("INSERT INTO dorvi (autore, titolo) VALUES ('Italo Calvino', 'Palomar')");
+    SmallSteps steps;
+    int step = 0;
+    steps.copy([&](int, int) {
+        if (++step == 3)
+            steps.catalogue.exec("INSERT INTO dorvi (autore, titolo) VALUES ('Italo Calvino', 'Palomar')");
         return true;
-    };
-    catalogue::copyDatabase(catalogue.path(), target, control);
-    EXPECT_EQ(shell(target, "PRAGMA integrity_check; SELECT count(*) FROM dorvi WHERE titolo = 'Palomar';"), "ok\n1");
-    EXPECT_EQ(shell(target, "SELECT count(*) FROM dorvi;"), "3006");
+    });
+    EXPECT_EQ(shell(steps.target, "PRAGMA integrity_check; SELECT count(*) FROM dorvi WHERE titolo = 'Palomar';"), "ok\n1");
+    EXPECT_EQ(shell(steps.target, "SELECT count(*) FROM dorvi;"), "3006");
 }
 
 TEST(CopyWhileWriting, AProgramThatNeverStopsWritingMakesTheCopyGiveUpLeavingNoFile)
 {
-    TestCatalogue catalogue;
-    addBooks(catalogue, 3000);
-    const std::string target = catalogue.folder().toStdString() + "/copia.mdb";
-    CopyControl control;
-    control.pagesPerStep = 8;
+    SmallSteps steps;
     int written = 0;
-    control.afterStep = [&](int, int) {
-        catalogue.exec("INSERT INTO dorvi (autore) VALUES ('Scrittore " + std::to_string(++written) + "')");
-        return true;
-    };
     try {
-        catalogue::copyDatabase(catalogue.path(), target, control);
+        steps.copy([&](int, int) {
+            steps.catalogue.exec("INSERT INTO dorvi (autore) VALUES ('Scrittore " + std::to_string(++written) + "')");
+            return true;
+        });
         FAIL() << "the copy ended although the file never stopped changing";
     } catch (const Error& error) {
         EXPECT_NE(error.description().find("un altro programma continuava a scriverlo"), std::string::npos)
             << error.description();
     }
-    EXPECT_EQ(filesIn(catalogue.folder().toStdString()), std::vector<std::string>{"dorvi.mdb"});
+    EXPECT_EQ(filesIn(steps.catalogue.folder().toStdString()), std::vector<std::string>{"dorvi.mdb"});
 }
 
 // The program's own write during the day's copy waits at the gate: the copy
@@ -253,14 +259,9 @@ TEST(CopyWhileWriting, TheProgramsOwnWriteWaitsForTheCopyInTheBackground)
 
 TEST(CopyWhileWriting, ACopyStoppedHalfWayKeepsNoName)
 {
-    TestCatalogue catalogue;
-    addBooks(catalogue, 3000);
-    const std::string target = catalogue.folder().toStdString() + "/copia.mdb";
-    CopyControl control;
-    control.pagesPerStep = 8;
-    control.afterStep = [](int remaining, int total) { return remaining > total / 2; };
-    EXPECT_THROW(catalogue::copyDatabase(catalogue.path(), target, control), Error);
-    EXPECT_EQ(filesIn(catalogue.folder().toStdString()), std::vector<std::string>{"dorvi.mdb"});
+    SmallSteps steps;
+    EXPECT_THROW(steps.copy([](int remaining, int total) { return remaining > total / 2; }), Error);
+    EXPECT_EQ(filesIn(steps.catalogue.folder().toStdString()), std::vector<std::string>{"dorvi.mdb"});
 }
 
 TEST(Restore, IsUndoneByRestoringTheCopyItMade)
