@@ -230,6 +230,35 @@ void writeDuringDailyCopy(benchmark::State& state)
     state.counters["write_waited_ms"] = benchmark::Counter(waitSeconds * 1000, benchmark::Counter::kAvgIterations);
 }
 
+// The same ticks with no copy running, for as long as a copy took: the pauses the
+// machine itself imposes on the window's thread (on a shared machine, the other
+// programs' turns on the processors).
+void windowIdle(benchmark::State& state)
+{
+    const Catalogue& file = copiedCatalogue();
+    ShownWindow shown(file.folder);
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        bool ticking = true;
+        QTimer::singleShot(3000, [&] { ticking = false; });
+        QEventLoop loop;
+        QTimer tick;
+        tick.setTimerType(Qt::PreciseTimer);
+        auto last = start;
+        double longest = 0;
+        QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+            const auto now = Clock::now();
+            longest = std::max(longest, std::chrono::duration<double>(now - last).count());
+            last = now;
+            if (!ticking)
+                loop.quit();
+        });
+        tick.start(1);
+        loop.exec();
+        state.SetIterationTime(longest);
+    }
+}
+
 // The limit the window's pauses are held to, as a figure of the same run.
 void limit50ms(benchmark::State& state)
 {
@@ -255,6 +284,7 @@ void registerBackups()
         ->UseRealTime();
     for (auto* manual : {benchmark::RegisterBenchmark(("Backup/window_longest_pause" + rows).c_str(), windowDuringDailyCopy),
                          benchmark::RegisterBenchmark(("Backup/write_longest_pause" + rows).c_str(), writeDuringDailyCopy),
+                         benchmark::RegisterBenchmark(("Backup/idle_longest_pause" + rows).c_str(), windowIdle),
                          benchmark::RegisterBenchmark("Backup/limit_50ms", limit50ms)})
         manual->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 }

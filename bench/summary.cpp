@@ -103,6 +103,8 @@ std::vector<Comparison> comparisons()
                    "Backup/limit_50ms", Measure::Time, Goal::AtMost, 1.0});
     all.push_back({"  a change typed meanwhile, waiting / 50 ms", at("Backup/write_longest_pause", big),
                    "Backup/limit_50ms", Measure::Time, Goal::AtMost, 1.0});
+    all.push_back({"  the same / no copy running (the machine's own)", at("Backup/window_longest_pause", big),
+                   at("Backup/idle_longest_pause", big), Measure::Time, Goal::Inform});
     return all;
 }
 
