@@ -1,3 +1,4 @@
+#include "copykeeper.h"
 #include "frmdorvi.h"
 #include "qtwindowservices.h"
 
@@ -19,5 +20,7 @@ int main(int argc, char* argv[])
     Frmdorvi window(services);
     services.setWindow(&window);
     window.show();
+    // Before the first event of the run, so no write of this run precedes the day's copy.
+    window.copies().atStart();
     return app.exec();
 }

@@ -47,6 +47,7 @@ int main(int argc, char* argv[])
     bench::registerExports();
     bench::registerFolding();
     bench::registerView();
+    bench::registerBackups();
 
     bench::SummaryReporter reporter;
     try {

@@ -91,6 +91,20 @@ std::vector<Comparison> comparisons()
                    at("Write/delete10k/bare", big), Measure::Time, Goal::Inform});
     all.push_back({"Spreadsheet export / sqlite3 shell's CSV", at("ExportCsv/ours", big),
                    at("ExportCsv/sqlite3_shell", big), Measure::Time, Goal::AtMost, 1.5});
+    all.push_back({"Safety copy (backup, check, flush, rename) / cp", at("Backup/ours", big), at("Backup/cp", big),
+                   Measure::Time, Goal::AtMost, 1.5});
+    all.push_back({"  the same / cp and sync of the copy", at("Backup/ours", big), at("Backup/cp_and_sync", big),
+                   Measure::Time, Goal::Inform});
+    all.push_back({"  the engine's online backup alone / cp", at("Backup/engine_floor", big), at("Backup/cp", big),
+                   Measure::Time, Goal::Inform});
+    all.push_back({"  quick_check of the copy alone / cp", at("Backup/quick_check", big), at("Backup/cp", big),
+                   Measure::Time, Goal::Inform});
+    all.push_back({"Window's longest pause, day's copy running / 50 ms", at("Backup/window_longest_pause", big),
+                   "Backup/limit_50ms", Measure::Time, Goal::AtMost, 1.0});
+    all.push_back({"  a change typed meanwhile, waiting / 50 ms", at("Backup/write_longest_pause", big),
+                   "Backup/limit_50ms", Measure::Time, Goal::AtMost, 1.0});
+    all.push_back({"  the same / no copy running (the machine's own)", at("Backup/window_longest_pause", big),
+                   at("Backup/idle_longest_pause", big), Measure::Time, Goal::Inform});
     return all;
 }
 

@@ -7,6 +7,7 @@
 // next opened.
 #include "connection.h"
 
+#include "backupgate.h"
 #include "engineerror.h"
 #include "statement.h"
 #include "writeerror.h"
@@ -92,6 +93,9 @@ void Connection::open()
 
 void Connection::prepareForWriting()
 {
+    // A safety copy being made holds every write of the program until it is done,
+    // so the copy shows the file as it was before.
+    BackupGate::waitFor(m_connectionString);
     struct stat now{};
     if (::stat(m_connectionString.c_str(), &now) != 0 || now.st_dev != m_device || now.st_ino != m_inode) {
         throw Error(ErrorNumber::FileReplaced,

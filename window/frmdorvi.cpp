@@ -4,6 +4,8 @@
 // then make the grid read-only with `init`.
 #include "frmdorvi.h"
 
+#include "copiesdialog.h"
+#include "copykeeper.h"
 #include "datagrid.h"
 #include "error.h"
 #include "filterbar.h"
@@ -76,6 +78,7 @@ Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
     keepDataControl();
     buildMenus();
     addUndoTools();
+    addCopyTools();
     resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
     DataGrid1.setNotifications({[this] { DataGrid1_AfterUpdate(); }, [this] { DataGrid1_OnAddNew(); }});
 }
@@ -149,6 +152,16 @@ void Frmdorvi::addUndoTools()
                          {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
                          &Frmdorvi::mnuripeti_Click);
     m_undoActions = std::make_unique<UndoActions>(undo, redo, m_history);
+}
+
+// The safety copies, in the menu only: they concern the file, not the rows shown.
+void Frmdorvi::addCopyTools()
+{
+    m_copies = std::make_unique<CopyKeeper>(m_services);
+    mnustrumenti->addSeparator();
+    QAction* copie = mnustrumenti->addAction(QStringLiteral("Copie di &sicurezza…"));
+    copie->setObjectName(QStringLiteral("mnucopie"));
+    connect(copie, &QAction::triggered, this, [this] { dispatch(&Frmdorvi::mnucopie_Click); });
 }
 
 // The mode label and the undo items follow the grid's mode together.
@@ -282,6 +295,19 @@ void Frmdorvi::mnuripeti_Click()
         return;
     m_history->redo(*rs);
     DataGrid1_AfterUpdate();
+}
+
+// After a restore the grid lists the catalogue now in the file, in the mode it had.
+void Frmdorvi::mnucopie_Click()
+{
+    CopiesDialog dialog(m_services, *m_copies, this);
+    m_services.runDialog(dialog);
+    if (!dialog.restored())
+        return;
+    if (m_undoActions->editing())
+        mnuop_Click();
+    else
+        mnuall_Click();
 }
 
 void Frmdorvi::mnuesci_Click()

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class CopyKeeper;
 class DataGrid;
 class FilterBar;
 class Grid;
@@ -35,6 +36,8 @@ public:
     QString str; ///< the statement the last data command started
 
     const std::shared_ptr<catalogue::Recordset>& recordset() const { return rs; }
+    // The safety copies of the catalogue: the check at start and the day's copy.
+    CopyKeeper& copies() { return *m_copies; }
 
     void mnuop_Click();
     void mnuesci_Click();
@@ -49,6 +52,7 @@ public:
     void mnustampa_Click();
     void mnuannulla_Click();
     void mnuripeti_Click();
+    void mnucopie_Click();
     void DataGrid1_AfterUpdate();
     void DataGrid1_OnAddNew();
 
@@ -68,6 +72,7 @@ private:
     void placeGrid(QWidget* grid);
     void keepDataControl();
     void addUndoTools();
+    void addCopyTools();
     void setEditing(bool editing);
 
     WindowServices& m_services;
@@ -80,4 +85,5 @@ private:
     FilterBar* m_filterBar = nullptr;  ///< the quick filter under the own grid
     std::shared_ptr<catalogue::History> m_history; ///< every change written in this run
     std::unique_ptr<UndoActions> m_undoActions;
+    std::unique_ptr<CopyKeeper> m_copies;
 };

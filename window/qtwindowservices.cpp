@@ -3,6 +3,7 @@
 #include "error.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -13,6 +14,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressDialog>
+#include <QUrl>
 
 // QProgressDialog, fed at most every 50 ms: it appears by itself once the task has
 // run for half a second and looks set to go on, and each feed lets the Cancel
@@ -186,6 +188,16 @@ void QtWindowServices::printPreview(const QPageLayout& layout, const std::functi
     dialog.setWindowTitle(QStringLiteral("Anteprima di stampa"));
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&paint](QPrinter* target) { paint(*target); });
     dialog.exec();
+}
+
+int QtWindowServices::runDialog(QDialog& dialog)
+{
+    return dialog.exec();
+}
+
+void QtWindowServices::openFolder(const QString& folder)
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
 void QtWindowServices::end()

@@ -27,6 +27,8 @@ public:
     QString saveFileName(const QString& title, const QString& proposed, const QString& filter) override;
     std::unique_ptr<Progress> progress(const QString& text, qint64 total) override;
     void printPreview(const QPageLayout& layout, const std::function<void(QPrinter&)>& paint) override;
+    int runDialog(QDialog& dialog) override;
+    void openFolder(const QString& folder) override;
     void end() override;
 
 private:

@@ -20,6 +20,15 @@ std::unique_ptr<Progress> WindowServices::progress(const QString&, qint64)
     return std::make_unique<UncancelledProgress>();
 }
 
+int WindowServices::runDialog(QDialog&)
+{
+    return 0; // QDialog::Rejected
+}
+
+void WindowServices::openFolder(const QString&)
+{
+}
+
 void WindowServices::printPreview(const QPageLayout&, const std::function<void(QPrinter&)>&)
 {
 }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+class QDialog;
 class QPageLayout;
 class QPrinter;
 
@@ -52,6 +53,11 @@ public:
     // The print dialog with its preview of the pages `paint` draws on the printer,
     // which comes set to `layout`; the user may change it before printing.
     virtual void printPreview(const QPageLayout& layout, const std::function<void(QPrinter&)>& paint);
+    // Runs one of the program's own dialogs modally and returns its result;
+    // without a user, Rejected at once.
+    virtual int runDialog(QDialog& dialog);
+    // Shows `folder` in the desktop's file manager; without a user, nothing.
+    virtual void openFolder(const QString& folder);
     // Ends the program: the window closes and nothing further runs.
     virtual void end() = 0;
 };

@@ -1,5 +1,6 @@
 #include "fakes.h"
 
+#include <QDialog>
 #include <QPrinter>
 
 namespace {
@@ -46,6 +47,14 @@ void FakeWindowServices::printPreview(const QPageLayout& layout, const std::func
     printer.setOutputFileName(printedTo);
     printer.setPageLayout(layout);
     paint(printer);
+}
+
+int FakeWindowServices::runDialog(QDialog& dialog)
+{
+    ++dialogsRun;
+    if (dialogScript)
+        dialogScript(dialog);
+    return dialog.result();
 }
 
 void FakeWindowServices::information(const QString& text, const QString& title)

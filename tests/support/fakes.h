@@ -30,6 +30,8 @@ public:
     QString saveFileName(const QString& title, const QString& proposed, const QString& filter) override;
     std::unique_ptr<Progress> progress(const QString& text, qint64 total) override;
     void printPreview(const QPageLayout& layout, const std::function<void(QPrinter&)>& paint) override;
+    int runDialog(QDialog& dialog) override;
+    void openFolder(const QString& folder) override { openedFolders.push_back(folder); }
     void end() override { ++ends; }
 
     QString folder;
@@ -46,6 +48,10 @@ public:
     std::vector<qint64> progressTotals;
     QString printedTo; ///< when set, the print dialog "prints" to this PDF file
     int previews = 0;
+    // Plays the user's part in a dialog of the program's own, then it is Rejected.
+    std::function<void(QDialog&)> dialogScript;
+    int dialogsRun = 0;
+    QStringList openedFolders;
     int ends = 0;
 };
 
