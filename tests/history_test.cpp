@@ -135,7 +135,7 @@ TEST_F(Deletion, UndoOverAChangeByAnotherProgramWritesNothing)
     EXPECT_EQ(errorOf([&] { history->undo(*rs); }), ErrorNumber::RowChanged);
     EXPECT_EQ(catalogue.scalar("select genere from dorvi where iddorvo=3"), "Romanzo filosofico");
     EXPECT_EQ(std::get<std::string>(rs->value(2, 3)), "Romanzo filosofico");
-    EXPECT_FALSE(history->canUndo()) << "a change that can never be undone leaves the history";
+    EXPECT_TRUE(history->canUndo()) << "the other program may change the book back: the undo can be tried again";
 }
 
 TEST_F(Deletion, UndoOfADeletionIsAllOrNothing)

@@ -1,0 +1,196 @@
+// Deleting many books in one transaction. The books are found by name, column by
+// column, so the same code deletes the rows of the result on show and the books the
+// undo history kept from a result long gone.
+#include "bulkdeletion.h"
+
+#include "sqltext.h"
+#include "transaction.h"
+
+#include <sqlite3.h>
+
+namespace catalogue {
+
+namespace {
+
+std::string parameter(int index) { return "?" + std::to_string(index); }
+
+// Text is bound where it lies in the store: a million books bind without a copy.
+void bindCell(Statement& statement, int index, const RowStore& books, std::size_t row, int column)
+{
+    if (const std::optional<std::string_view> text = books.text(row, column)) {
+        sqlite3_bind_text64(statement.handle(), index, text->data(), text->size(), SQLITE_STATIC, SQLITE_UTF8);
+        return;
+    }
+    statement.bind(index, books.value(row, column));
+}
+
+Value columnValue(sqlite3_stmt* stmt, int column)
+{
+    sqlite3_value* value = sqlite3_column_value(stmt, column);
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_INTEGER:
+        return std::int64_t(sqlite3_value_int64(value));
+    case SQLITE_FLOAT:
+        return sqlite3_value_double(value);
+    case SQLITE_TEXT:
+        return std::string(reinterpret_cast<const char*>(sqlite3_value_text(value)),
+                           static_cast<std::size_t>(sqlite3_value_bytes(value)));
+    case SQLITE_BLOB: {
+        const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
+        return Blob{std::string(bytes, bytes + sqlite3_value_bytes(value))};
+    }
+    default:
+        return std::monostate{};
+    }
+}
+
+} // namespace
+
+BookMatch::BookMatch(sqlite3* db, std::string table, const std::vector<std::string>& kept)
+    : m_table(quotedIdentifier(table)), m_names(kept), m_quoted(kept.size())
+{
+    Statement columns(db, "SELECT name, pk FROM pragma_table_info(?1) ORDER BY pk");
+    columns.bind(1, table);
+    std::vector<std::pair<std::string, int>> keyNames;
+    while (columns.step()) {
+        const std::string name = reinterpret_cast<const char*>(sqlite3_column_text(columns.handle(), 0));
+        const int pk = sqlite3_column_int(columns.handle(), 1);
+        m_tableHasKey = m_tableHasKey || pk > 0;
+        for (std::size_t c = 0; c < kept.size(); ++c) {
+            if (m_quoted[c].empty() && sqlite3_stricmp(kept[c].c_str(), name.c_str()) == 0) {
+                m_quoted[c] = quotedIdentifier(name);
+                if (pk > 0)
+                    m_key.push_back(static_cast<int>(c));
+            }
+        }
+    }
+    for (std::size_t c = 0; c < kept.size(); ++c) {
+        if (!m_quoted[c].empty())
+            m_present.push_back(static_cast<int>(c));
+    }
+}
+
+std::vector<std::string> BookMatch::missingColumns() const
+{
+    std::vector<std::string> missing;
+    for (std::size_t c = 0; c < m_names.size(); ++c) {
+        if (m_quoted[c].empty())
+            missing.push_back(m_names[c]);
+    }
+    return missing;
+}
+
+std::string BookMatch::condition(int firstParameter) const
+{
+    std::string clause;
+    for (std::size_t i = 0; i < m_present.size(); ++i) {
+        clause += (i ? " AND " : "") + m_quoted[static_cast<std::size_t>(m_present[i])] + " IS " +
+                  parameter(firstParameter + static_cast<int>(i)) + " COLLATE BINARY";
+    }
+    if (clause.empty())
+        clause = "0";
+    if (m_tableHasKey)
+        return clause;
+    return "rowid = (SELECT rowid FROM " + m_table + " WHERE " + clause + " LIMIT 1)";
+}
+
+void BookMatch::bindBook(Statement& statement, const RowStore& books, std::size_t row, int firstParameter) const
+{
+    for (std::size_t i = 0; i < m_present.size(); ++i)
+        bindCell(statement, firstParameter + static_cast<int>(i), books, row, m_present[i]);
+}
+
+bool BookMatch::keyTaken(sqlite3* db, const RowStore& books, std::size_t row) const
+{
+    if (!m_tableHasKey || m_key.empty())
+        return false;
+    std::string clause;
+    for (std::size_t i = 0; i < m_key.size(); ++i)
+        clause += (i ? " AND " : "") + m_quoted[static_cast<std::size_t>(m_key[i])] + " IS " +
+                  parameter(1 + static_cast<int>(i));
+    Statement lookup(db, "SELECT 1 FROM " + m_table + " WHERE " + clause);
+    for (std::size_t i = 0; i < m_key.size(); ++i)
+        bindCell(lookup, 1 + static_cast<int>(i), books, row, m_key[i]);
+    return lookup.step();
+}
+
+Statement BookMatch::everyRow(sqlite3* db) const
+{
+    std::string list;
+    for (std::size_t i = 0; i < m_present.size(); ++i)
+        list += (i ? ", " : "") + m_quoted[static_cast<std::size_t>(m_present[i])];
+    return Statement(db, "SELECT " + (list.empty() ? std::string("1") : list) + " FROM " + m_table);
+}
+
+bool BookMatch::sameAs(sqlite3_stmt* scan, const RowStore& books, std::size_t row) const
+{
+    for (std::size_t i = 0; i < m_present.size(); ++i) {
+        if (columnValue(scan, static_cast<int>(i)) != books.value(row, m_present[i]))
+            return false;
+    }
+    return true;
+}
+
+BulkDeletion::BulkDeletion(sqlite3* db, const BookMatch& match, const RowStore& books)
+    : m_db(db), m_match(match), m_books(books)
+{
+}
+
+// One transaction for every book: a statement prepared once and run per book, so
+// that a million books cost a million steps and nothing more.
+BulkDeletion::Outcome BulkDeletion::run(const std::vector<std::size_t>& rows, bool maybeEveryBook,
+                                        const Progress& progress)
+{
+    const RoomForLargeWrite room(m_db, rows.size());
+    Transaction transaction(m_db);
+    if (maybeEveryBook && rows.size() > 64) {
+        const std::optional<bool> exactly = fileHoldsExactly(rows, progress);
+        if (!exactly)
+            return Outcome::Stopped;
+        if (*exactly) {
+            Statement(m_db, "DELETE FROM " + m_match.table()).step();
+            transaction.commit();
+            return Outcome::Deleted;
+        }
+    }
+    Statement removal(m_db, "DELETE FROM " + m_match.table() + " WHERE " + m_match.condition(1) + " RETURNING 1");
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (progress && i % progressEvery == 0 && !progress(i))
+            return Outcome::Stopped;
+        m_match.bindBook(removal, m_books, rows[i], 1);
+        if (!removal.step()) {
+            m_refused = rows[i];
+            m_gone = !m_match.keyTaken(m_db, m_books, rows[i]);
+            return Outcome::Refused;
+        }
+        removal.step();
+        removal.reset();
+    }
+    transaction.commit();
+    return Outcome::Deleted;
+}
+
+// Every book is to go (Ctrl+A, or its redo). When the file holds exactly those
+// books, as kept, one pass over the table proves it, and the table is emptied in
+// one statement that frees its pages instead of taking each book out of every
+// index: about 1 s instead of 40 s at a million books. Anything else, or any
+// doubt, and the books go one by one. Nothing when `progress` stops it.
+std::optional<bool> BulkDeletion::fileHoldsExactly(const std::vector<std::size_t>& rows,
+                                                   const Progress& progress) const
+{
+    if (!m_match.missingColumns().empty())
+        return false;
+    Statement scan = m_match.everyRow(m_db);
+    std::size_t at = 0;
+    for (; scan.step(); ++at) {
+        if (at >= rows.size())
+            return false;
+        if (progress && at % progressEvery == 0 && !progress(at))
+            return std::nullopt;
+        if (!m_match.sameAs(scan.handle(), m_books, rows[at]))
+            return false;
+    }
+    return at == rows.size();
+}
+
+} // namespace catalogue
