@@ -3,11 +3,14 @@
 #include "error.h"
 #include "history.h"
 #include "recordset.h"
+#include "statement.h"
+#include "transaction.h"
 #include "testcatalogue.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <sqlite3.h>
 #include <optional>
 
 using namespace catalogue;
@@ -176,6 +179,151 @@ TEST_F(Deletion, FileAwayKeepsTheChangeForLater)
     ASSERT_EQ(std::rename(away.c_str(), catalogue.path().c_str()), 0);
     history->undo(*rs);
     EXPECT_EQ(catalogue.scalar("select genere from dorvi where iddorvo=1"), "Romanzo storico");
+}
+
+// The history checks the whole book as it kept it, not its key and one cell.
+TEST_F(Deletion, UndoOfACellRefusesAnotherBookWithTheSameKeyAndValue)
+{
+    rs->update(1, 1, std::string("Anonimo"));
+    catalogue.exec("DELETE FROM dorvi WHERE iddorvo=2;"
+                   "INSERT INTO dorvi VALUES (2, 'Anonimo', 'Il fiore delle Mille e una notte', 'Novelle')");
+    EXPECT_EQ(errorOf([&] { history->undo(*rs); }), ErrorNumber::RowChanged);
+    EXPECT_EQ(catalogue.scalar("select autore from dorvi where iddorvo=2"), "Anonimo") << "the other book is untouched";
+    EXPECT_EQ(catalogue.scalar("select titolo from dorvi where iddorvo=2"), "Il fiore delle Mille e una notte");
+}
+
+TEST_F(Deletion, UndoOfACellRefusesABookChangedInAnotherCell)
+{
+    rs->update(1, 1, std::string("G. D'Annunzio"));
+    catalogue.exec("UPDATE dorvi SET titolo='Il fuoco' WHERE iddorvo=2");
+    EXPECT_EQ(errorOf([&] { history->undo(*rs); }), ErrorNumber::RowChanged);
+    EXPECT_EQ(catalogue.scalar("select autore from dorvi where iddorvo=2"), "G. D'Annunzio");
+    catalogue.exec("UPDATE dorvi SET titolo='Il piacere' WHERE iddorvo=2");
+    EXPECT_TRUE(history->undo(*rs)) << "once the book is as it was, the undo can be tried again";
+    EXPECT_EQ(catalogue.scalar("select autore from dorvi where iddorvo=2"), "Gabriele D'Annunzio");
+}
+
+TEST_F(Deletion, ColumnsAddedOrMovedElsewhereDoNotBlockTheHistory)
+{
+    rs->update(0, 3, std::string("Romanzo"));
+    const Table kept = catalogue.rows("select iddorvo, autore, titolo, genere from dorvi where iddorvo in (2, 3)");
+    rs->remove(std::vector<std::size_t>{1, 2});
+    // Another program adds a column, and rebuilds the table with its columns in
+    // another order; the user lists the books again.
+    catalogue.exec("ALTER TABLE dorvi ADD COLUMN nota TEXT DEFAULT 'nessuna';"
+                   "CREATE TABLE nuova (titolo TEXT, nota TEXT DEFAULT 'nessuna', iddorvo INTEGER PRIMARY KEY, "
+                   "genere TEXT, autore TEXT);"
+                   "INSERT INTO nuova SELECT titolo, nota, iddorvo, genere, autore FROM dorvi;"
+                   "DROP TABLE dorvi; ALTER TABLE nuova RENAME TO dorvi;");
+    auto again = listing();
+    ASSERT_EQ(again->columnName(0), "titolo");
+    EXPECT_TRUE(history->undo(*again));
+    const std::string books = "select iddorvo, autore, titolo, genere from dorvi where iddorvo in (2, 3) order by 1";
+    EXPECT_EQ(catalogue.rows(books), kept);
+    EXPECT_EQ(catalogue.scalar("select nota from dorvi where iddorvo=3"), "nessuna");
+    ASSERT_EQ(again->rowCount(), 5u);
+    EXPECT_EQ(std::get<std::string>(again->value(2, 0)), kept[1][2]) << "shown in the columns shown, in its place";
+    EXPECT_EQ(std::get<std::string>(again->value(2, 1)), "nessuna");
+    EXPECT_TRUE(history->undo(*again));
+    EXPECT_EQ(catalogue.scalar("select genere from dorvi where iddorvo=1"), "Romanzo storico");
+    EXPECT_TRUE(history->redo(*again));
+    EXPECT_TRUE(history->redo(*again));
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "3");
+}
+
+TEST_F(Deletion, AColumnRemovedElsewhereRefusesOnlyTheChangeThatNeedsIt)
+{
+    rs->update(0, 3, std::string("Romanzo"));
+    rs->update(1, 1, std::string("G. D'Annunzio"));
+    catalogue.exec("DROP INDEX dorvi_genere; ALTER TABLE dorvi DROP COLUMN genere");
+    auto again = listing();
+    EXPECT_TRUE(history->undo(*again)) << "the author's change does not need the genre";
+    EXPECT_EQ(catalogue.scalar("select autore from dorvi where iddorvo=2"), "Gabriele D'Annunzio");
+    std::string message;
+    EXPECT_EQ(errorOf([&] { history->undo(*again); }, &message), ErrorNumber::ColumnMissing);
+    EXPECT_NE(message.find("«genere»"), std::string::npos) << message;
+    EXPECT_TRUE(history->canUndo());
+    EXPECT_TRUE(history->canRedo());
+}
+
+TEST_F(Deletion, ARefusedUndoKeepsTheChangeForAnotherTry)
+{
+    rs->remove(std::vector<std::size_t>{0, 1, 2});
+    catalogue.exec("INSERT INTO dorvi (iddorvo, autore) VALUES (2, 'Grazia Deledda')");
+    EXPECT_EQ(errorOf([&] { history->undo(*rs); }), ErrorNumber::DuplicateKey);
+    EXPECT_EQ(history->undoText(), "eliminazione di 3 libri");
+    catalogue.exec("DELETE FROM dorvi WHERE iddorvo=2");
+    EXPECT_TRUE(history->undo(*rs));
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "5") << "all three books are back";
+}
+
+TEST_F(Deletion, AUniqueTitleIsNotTakenForTheSameKey)
+{
+    rs->remove(std::vector<std::size_t>{1});
+    catalogue.exec("INSERT INTO dorvi (autore, titolo) VALUES ('Anonimo', 'Il piacere');"
+                   "CREATE UNIQUE INDEX dorvi_titolo_unico ON dorvi (titolo)");
+    std::string message;
+    EXPECT_EQ(errorOf([&] { history->undo(*rs); }, &message), ErrorNumber::DuplicateKey);
+    EXPECT_EQ(message.find("stessa chiave"), std::string::npos) << message;
+    EXPECT_NE(message.find("non può ripetersi"), std::string::npos) << message;
+    catalogue.exec("DROP INDEX dorvi_titolo_unico");
+    EXPECT_TRUE(history->undo(*rs));
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi where titolo='Il piacere'"), "2");
+}
+
+TEST_F(Deletion, UndoStoppedMidwayWritesNothingAndStays)
+{
+    rs->remove(std::vector<std::size_t>{0, 1, 2});
+    EXPECT_FALSE(history->undo(*rs, [](std::size_t) { return false; }));
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "2");
+    EXPECT_EQ(rs->rowCount(), 2u);
+    EXPECT_TRUE(history->undo(*rs));
+    EXPECT_EQ(rs->rowCount(), 5u);
+}
+
+// Taking a large deletion back and forth puts back the very rows the history kept:
+// the result's memory does not grow with every undo.
+TEST(LargeDeletion, UndoAndRedoNeverCopyTheBooks)
+{
+    TestCatalogue catalogue(TestCatalogue::Books{});
+    catalogue.exec("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 2999) "
+                   "INSERT INTO dorvi (autore, titolo, genere) "
+                   "SELECT 'Autore ' || (i % 50), 'Titolo numero ' || i, 'Romanzo' FROM n");
+    auto history = std::make_shared<History>();
+    auto rs = openRecordset(catalogue.path(), "select * from dorvi;");
+    rs->setHistory(history);
+    const std::size_t listed = rs->bytesHeld();
+    std::vector<std::size_t> every(rs->rowCount());
+    for (std::size_t row = 0; row < every.size(); ++row)
+        every[row] = row;
+    ASSERT_TRUE(rs->remove(every));
+    for (int round = 0; round < 4; ++round) {
+        ASSERT_TRUE(history->undo(*rs));
+        ASSERT_TRUE(history->redo(*rs));
+    }
+    ASSERT_TRUE(history->undo(*rs));
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "3000");
+    EXPECT_EQ(std::get<std::string>(rs->value(2999, 2)), "Titolo numero 2999");
+    EXPECT_LE(rs->bytesHeld(), listed * 11 / 10) << "four undos, four redos";
+}
+
+TEST(Transaction, CommitsOnce)
+{
+    TestCatalogue catalogue;
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(catalogue.path().c_str(), &db), SQLITE_OK);
+    {
+        catalogue::Transaction transaction(db);
+        transaction.commit();
+        catalogue::execute(db, "BEGIN"); // the connection's next transaction
+#ifdef NDEBUG
+        EXPECT_THROW(transaction.commit(), Error);
+#else
+        EXPECT_DEATH(transaction.commit(), "commits once");
+#endif
+    }
+    EXPECT_EQ(sqlite3_get_autocommit(db), 0) << "the transaction begun after it is not ended by it";
+    sqlite3_close(db);
 }
 
 } // namespace
