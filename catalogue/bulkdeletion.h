@@ -22,6 +22,7 @@ public:
     BookMatch(sqlite3* db, std::string table, const std::vector<std::string>& kept);
 
     const std::string& table() const { return m_table; }
+    const std::string& tableName() const { return m_tableName; }
     // The quoted name of the table's column for stored column `column`; empty when
     // the table no longer has it.
     const std::string& columnOf(int column) const { return m_quoted[static_cast<std::size_t>(column)]; }
@@ -38,12 +39,13 @@ public:
     // Whether a book with the key of stored row `row` is in the table (false
     // without a key: the book is then known by its values alone).
     bool keyTaken(sqlite3* db, const RowStore& books, std::size_t row) const;
-    // Every row of the table, the columns kept in store order; and whether the
-    // row `scan` stands on holds exactly stored row `row`.
+    // Every row of the table, its rowid then the columns kept in store order; and
+    // whether the row `scan` stands on holds exactly stored row `row`.
     Statement everyRow(sqlite3* db) const;
     bool sameAs(sqlite3_stmt* scan, const RowStore& books, std::size_t row) const;
 
 private:
+    std::string m_tableName;
     std::string m_table;                 ///< quoted
     std::vector<std::string> m_names;    ///< the stored columns' names
     std::vector<std::string> m_quoted;   ///< per stored column, its quoted table column or empty
@@ -62,17 +64,23 @@ public:
 
     BulkDeletion(sqlite3* db, const BookMatch& match, const RowStore& books);
 
-    // `rows` (rows of the store) are every book the table should hold when
-    // `maybeEveryBook`: one pass over the table then proves it, and the table is
-    // emptied in one statement.
-    Outcome run(const std::vector<std::size_t>& rows, bool maybeEveryBook, const Progress& progress);
+    // `rows` are rows of the store, in the table's order when they are most of it.
+    Outcome run(const std::vector<std::size_t>& rows, const Progress& progress);
     // After Refused: the store row of the book that stopped it, and whether another
     // program deleted it (rather than changed it).
     std::size_t refusedRow() const { return m_refused; }
     bool refusedBookGone() const { return m_gone; }
 
 private:
-    std::optional<bool> fileHoldsExactly(const std::vector<std::size_t>& rows, const Progress& progress) const;
+    struct Survey {
+        bool stopped = false;
+        bool everyBookFound = false;      ///< each book as kept, in the table's order
+        std::vector<long long> keptRowids; ///< the rows of the table that stay
+    };
+    Survey survey(const std::vector<std::size_t>& rows, const Progress& progress) const;
+    bool mayEmptyAndRefill() const;
+    void emptyKeeping(const std::vector<long long>& rowids);
+    Outcome oneByOne(const std::vector<std::size_t>& rows, const Progress& progress);
 
     sqlite3* m_db;
     const BookMatch& m_match;

@@ -253,7 +253,7 @@ bool HistoryReplay::removeBooks(const RowStore& rows, const std::vector<std::siz
         for (std::size_t i = 0; i < books.size(); ++i)
             books[i] = i;
         BulkDeletion deletion(db, match, rows);
-        const BulkDeletion::Outcome outcome = deletion.run(books, true, progress);
+        const BulkDeletion::Outcome outcome = deletion.run(books, progress);
         if (outcome == BulkDeletion::Outcome::Stopped)
             return;
         const std::vector<std::size_t> shown = shownRows(match, rows, hints);

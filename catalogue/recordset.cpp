@@ -255,8 +255,7 @@ bool Recordset::remove(const std::vector<std::size_t>& rows, const Progress& pro
         sqlite3* db = writableDatabase();
         const BookMatch match(db, m_origins.table, m_origins.columns);
         BulkDeletion deletion(db, match, *m_rows);
-        const bool everyRow = rows.size() == m_rows->size();
-        const BulkDeletion::Outcome outcome = deletion.run(rows, everyRow, progress);
+        const BulkDeletion::Outcome outcome = deletion.run(rows, progress);
         if (outcome == BulkDeletion::Outcome::Stopped)
             return;
         if (outcome == BulkDeletion::Outcome::Refused) {

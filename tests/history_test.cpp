@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <sqlite3.h>
 #include <optional>
@@ -324,6 +325,63 @@ TEST(Transaction, CommitsOnce)
     }
     EXPECT_EQ(sqlite3_get_autocommit(db), 0) << "the transaction begun after it is not ended by it";
     sqlite3_close(db);
+}
+
+// Deleting all but a few books of a large table: the few stay exactly as they
+// were, keys included, and anything the table reacts to sees only the books deleted.
+class MostBooks : public ::testing::Test {
+protected:
+    TestCatalogue catalogue{TestCatalogue::Books{}};
+    std::shared_ptr<History> history = std::make_shared<History>();
+    std::shared_ptr<Recordset> rs;
+
+    void SetUp() override
+    {
+        catalogue.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200) "
+                       "INSERT INTO dorvi (iddorvo, autore, titolo, genere) "
+                       "SELECT i * 3, 'Autore ' || (i % 7), 'Titolo ' || i, NULL FROM n");
+        rs = openRecordset(catalogue.path(), "select * from dorvi;");
+        rs->setHistory(history);
+    }
+    std::vector<std::size_t> allBut(std::initializer_list<std::size_t> kept) const
+    {
+        std::vector<std::size_t> rows;
+        for (std::size_t row = 0; row < rs->rowCount(); ++row) {
+            if (std::find(kept.begin(), kept.end(), row) == kept.end())
+                rows.push_back(row);
+        }
+        return rows;
+    }
+};
+
+TEST_F(MostBooks, TheFewThatStayKeepTheirKeysAndValues)
+{
+    const Table everything = catalogue.rows("select * from dorvi order by iddorvo");
+    ASSERT_TRUE(rs->remove(allBut({49, 119})));
+    EXPECT_EQ(catalogue.rows("select * from dorvi order by iddorvo"),
+              (Table{{"150", "Autore 1", "Titolo 50", "NULL"}, {"360", "Autore 1", "Titolo 120", "NULL"}}));
+    EXPECT_EQ(rs->rowCount(), 2u);
+    ASSERT_TRUE(history->undo(*rs));
+    EXPECT_EQ(catalogue.rows("select * from dorvi order by iddorvo"), everything);
+    ASSERT_TRUE(history->redo(*rs));
+    EXPECT_EQ(catalogue.scalar("select group_concat(iddorvo) from dorvi"), "150,360");
+}
+
+TEST_F(MostBooks, OneChangedElsewhereStopsThemAll)
+{
+    catalogue.exec("UPDATE dorvi SET titolo = 'Altro' WHERE iddorvo = 300");
+    EXPECT_EQ(errorOf([&] { rs->remove(allBut({0})); }), ErrorNumber::RowChanged);
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "200");
+}
+
+TEST_F(MostBooks, ATableThatReactsToDeletionsSeesOnlyTheBooksDeleted)
+{
+    catalogue.exec("CREATE TABLE registro (iddorvo INTEGER);"
+                   "CREATE TRIGGER registra AFTER DELETE ON dorvi BEGIN INSERT INTO registro VALUES (old.iddorvo); END");
+    ASSERT_TRUE(rs->remove(allBut({10})));
+    EXPECT_EQ(catalogue.scalar("select count(*) from registro"), "199");
+    EXPECT_EQ(catalogue.scalar("select count(*) from registro where iddorvo = 33"), "0");
+    EXPECT_EQ(catalogue.scalar("select iddorvo from dorvi"), "33");
 }
 
 } // namespace
