@@ -3,6 +3,7 @@
 // undo history kept from a result long gone.
 #include "bulkdeletion.h"
 
+#include "error.h"
 #include "sqltext.h"
 #include "transaction.h"
 
@@ -149,7 +150,14 @@ BulkDeletion::Outcome BulkDeletion::run(const std::vector<std::size_t>& rows, co
         if (found.stopped)
             return Outcome::Stopped;
         if (found.everyBookFound && (found.keptRowids.empty() || mayEmptyAndRefill())) {
-            emptyKeeping(found.keptRowids);
+            const EngineProgress told(m_db, progress, rows.size());
+            try {
+                emptyKeeping(found.keptRowids);
+            } catch (const Error&) {
+                if (told.stopped())
+                    return Outcome::Stopped;
+                throw;
+            }
             transaction.commit();
             return Outcome::Deleted;
         }

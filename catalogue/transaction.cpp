@@ -47,4 +47,27 @@ RoomForLargeWrite::~RoomForLargeWrite()
     sqlite3_db_release_memory(m_db);
 }
 
+// About every 2 to 5 ms of engine work at a million books.
+constexpr int instructionsBetweenReports = 100'000;
+
+EngineProgress::EngineProgress(sqlite3* db, const Progress& progress, std::size_t done)
+    : m_db(progress ? db : nullptr), m_progress(progress), m_done(done)
+{
+    if (m_db)
+        sqlite3_progress_handler(m_db, instructionsBetweenReports, &EngineProgress::tell, this);
+}
+
+EngineProgress::~EngineProgress()
+{
+    if (m_db)
+        sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+}
+
+int EngineProgress::tell(void* self)
+{
+    auto* engine = static_cast<EngineProgress*>(self);
+    engine->m_stopped = engine->m_stopped || !engine->m_progress(engine->m_done);
+    return engine->m_stopped ? 1 : 0;
+}
+
 } // namespace catalogue

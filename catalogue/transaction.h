@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 
 struct sqlite3;
 
@@ -41,6 +42,29 @@ public:
 private:
     sqlite3* m_db;
     long long m_previous = 0;
+};
+
+// Keeps a long write's progress told while one statement runs for a long time
+// (emptying a table, making an index): the window's progress dialog is fed from
+// inside the engine, so it never stops answering. A stop asked there interrupts
+// the statement, which then throws; `stopped` tells that apart from a failure.
+class EngineProgress {
+public:
+    using Progress = std::function<bool(std::size_t done)>;
+    EngineProgress(sqlite3* db, const Progress& progress, std::size_t done);
+    ~EngineProgress();
+    EngineProgress(const EngineProgress&) = delete;
+    EngineProgress& operator=(const EngineProgress&) = delete;
+
+    bool stopped() const { return m_stopped; }
+
+private:
+    static int tell(void* self);
+
+    sqlite3* m_db;
+    const Progress& m_progress;
+    std::size_t m_done;
+    bool m_stopped = false;
 };
 
 } // namespace catalogue

@@ -384,4 +384,43 @@ TEST_F(MostBooks, ATableThatReactsToDeletionsSeesOnlyTheBooksDeleted)
     EXPECT_EQ(catalogue.scalar("select iddorvo from dorvi"), "33");
 }
 
+// Undoing the deletion of a large table puts every book back with the table's
+// indexes made again once: the same indexes, whole, or none of it when stopped.
+TEST(LargeRestore, IndexesComeBackWholeOrTheUndoWritesNothing)
+{
+    TestCatalogue catalogue(TestCatalogue::Books{});
+    catalogue.exec("CREATE UNIQUE INDEX dorvi_unico ON dorvi (titolo, iddorvo) WHERE titolo IS NOT NULL;"
+                   "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 60000) "
+                   "INSERT INTO dorvi (autore, titolo, genere) SELECT 'Autore ' || (i % 97), 'Titolo ' || i, "
+                   "'Genere ' || (i % 30) FROM n");
+    const std::string schema = "select name, sql from sqlite_master order by name";
+    const Table indexes = catalogue.rows(schema);
+    const std::string sum = "select count(*), sum(iddorvo), sum(length(titolo)) from dorvi";
+    const Table books = catalogue.rows(sum);
+    auto history = std::make_shared<History>();
+    auto rs = openRecordset(catalogue.path(), "select * from dorvi;");
+    rs->setHistory(history);
+    std::vector<std::size_t> every(rs->rowCount());
+    for (std::size_t row = 0; row < every.size(); ++row)
+        every[row] = row;
+    ASSERT_TRUE(rs->remove(every));
+
+    bool indexing = false;
+    EXPECT_FALSE(history->undo(*rs, [&](std::size_t done) {
+        indexing = indexing || done == every.size();
+        return !indexing;
+    })) << "stopped while the indexes are made";
+    EXPECT_TRUE(indexing);
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "0");
+    EXPECT_EQ(catalogue.rows(schema), indexes);
+
+    ASSERT_TRUE(history->undo(*rs));
+    EXPECT_EQ(catalogue.rows(sum), books);
+    EXPECT_EQ(catalogue.rows(schema), indexes);
+    EXPECT_EQ(catalogue.scalar("pragma integrity_check"), "ok");
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi indexed by dorvi_autore where autore = 'autore 5'"),
+              "619");
+    EXPECT_EQ(rs->rowCount(), every.size());
+}
+
 } // namespace
