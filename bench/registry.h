@@ -11,5 +11,6 @@ void registerWrites();
 void registerExports();
 void registerFolding();
 void registerView();
+void registerHistory();
 
 } // namespace bench
