@@ -44,6 +44,7 @@ int main(int argc, char* argv[])
     bench::registerCommands();
     bench::registerFirstPaint();
     bench::registerWrites();
+    bench::registerHistory();
     bench::registerExports();
     bench::registerFolding();
     bench::registerView();

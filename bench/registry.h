@@ -12,5 +12,6 @@ void registerExports();
 void registerFolding();
 void registerView();
 void registerBackups();
+void registerHistory();
 
 } // namespace bench

@@ -89,6 +89,14 @@ std::vector<Comparison> comparisons()
                    at("Write/delete10k/bare", big), Measure::Time, Goal::Inform});
     all.push_back({"Write: undo of that deletion / bare deletion", at("Write/undoDelete10k/ours", big),
                    at("Write/delete10k/bare", big), Measure::Time, Goal::Inform});
+    all.push_back({"Undo of deleting every book / that deletion", at("Write/undoDeleteAll/ours", big),
+                   at("Write/deleteAll/ours", big), Measure::Time, Goal::AtMost, 2.0});
+    all.push_back({"Delete all but one book / deleting every book", at("Write/deleteAllButOne/ours", big),
+                   at("Write/deleteAll/ours", big), Measure::Time, Goal::Inform});
+    all.push_back({"History of a 1M deletion / those rows in the result", at("HistoryMemory/delete_all", big),
+                   at("HistoryMemory/result_rows", big), Measure::BytesPerRow, Goal::AtMost, 1.2});
+    all.push_back({"  after 6 undos and redos / after the deletion", at("HistoryMemory/delete_all_6_undo_redo", big),
+                   at("HistoryMemory/delete_all", big), Measure::BytesPerRow, Goal::AtMost, 1.5});
     all.push_back({"Spreadsheet export / sqlite3 shell's CSV", at("ExportCsv/ours", big),
                    at("ExportCsv/sqlite3_shell", big), Measure::Time, Goal::AtMost, 1.5});
     all.push_back({"Safety copy (backup, check, flush, rename) / cp", at("Backup/ours", big), at("Backup/cp", big),

@@ -1,15 +1,17 @@
-// The undo history. Each change keeps copies of the rows it concerns (packed as the
-// result set packs them, a few hundred bytes for a cell, about 75 bytes a book for
-// a deletion) and never a position it relies on: positions are only hints for
-// finding a row shown, so the history survives every new listing. Invariant: the
+// The undo history. Each change keeps the rows it concerns, packed as the result
+// set packs them, with the names of their columns, and never a position it relies
+// on: positions are only hints for finding a row shown, so the history survives
+// every new listing and every column another program adds or moves. A cell edit
+// or a small deletion copies its rows (a few hundred bytes, about 75 bytes a
+// book); a deletion of most of a result keeps the result's own blocks instead, so
+// deleting a million books costs the history 8 bytes a book. Invariant: the
 // changes in m_done are in the file, in order; those in m_undone were taken back,
 // the last taken back at the end.
 #include "history.h"
 
 #include "error.h"
+#include "historyreplay.h"
 #include "recordset.h"
-
-#include <numeric>
 
 namespace catalogue {
 
@@ -17,12 +19,6 @@ namespace {
 
 // A cell edit keeps two rows: a first block the size of a page, not of a fetch.
 constexpr std::size_t smallBlockBytes = 512;
-
-bool isConflict(const Error& error)
-{
-    return error.number() == ErrorNumber::RowChanged || error.number() == ErrorNumber::RowGone ||
-           error.number() == ErrorNumber::DuplicateKey;
-}
 
 // "4.751": the grouping an Italian reader expects.
 std::string grouped(std::size_t count)
@@ -46,33 +42,12 @@ public:
     virtual ~Change() = default;
 
     virtual std::string text() const = 0;
-    void undo(Recordset& shown)
-    {
-        checkColumns(shown);
-        undoIn(shown);
-    }
-    void redo(Recordset& shown)
-    {
-        checkColumns(shown);
-        redoIn(shown);
-    }
+    std::size_t books() const { return m_rows.size(); }
+    virtual bool undo(Recordset& shown, const Progress& progress) = 0;
+    virtual bool redo(Recordset& shown, const Progress& progress) = 0;
 
 protected:
-    virtual void undoIn(Recordset& shown) = 0;
-    virtual void redoIn(Recordset& shown) = 0;
-
-    // The rows are written back by column position, so the result shown must have
-    // the columns the change was made in.
-    void checkColumns(const Recordset& shown) const
-    {
-        if (shown.columnNames() != m_columns) {
-            throw Error(ErrorNumber::NotUpdatable,
-                        "Le colonne mostrate non sono quelle in cui è stata fatta la modifica: non si può "
-                        "annullare né ripetere finché non si torna a «Gestione».");
-        }
-    }
-
-    std::vector<std::string> m_columns;
+    std::vector<std::string> m_columns; ///< the names of the kept rows' columns
     RowStore m_rows;
 };
 
@@ -87,15 +62,14 @@ public:
         m_rows.append(m_rows.copy(after));
     }
     std::string text() const override { return "modifica di «" + m_columns[m_column] + "»"; }
-
-protected:
-    void undoIn(Recordset& shown) override { write(shown, 1, 0); }
-    void redoIn(Recordset& shown) override { write(shown, 0, 1); }
+    bool undo(Recordset& shown, const History::Progress&) override { return write(shown, 1, 0); }
+    bool redo(Recordset& shown, const History::Progress&) override { return write(shown, 0, 1); }
 
 private:
-    void write(Recordset& shown, std::size_t from, std::size_t to)
+    bool write(Recordset& shown, std::size_t from, std::size_t to)
     {
-        shown.rewrite(m_rows.rowValues(from), m_column, m_rows.value(to, m_column), m_row);
+        HistoryReplay(shown, m_columns).rewriteCell(m_rows, from, to, m_column, m_row);
+        return true;
     }
 
     int m_column;
@@ -105,40 +79,66 @@ private:
 class BookAddition : public History::Change {
 public:
     BookAddition(const Recordset& shown, RowStore::Packed row, std::size_t position)
-        : Change(shown, 1), m_position(position)
+        : Change(shown, 1), m_positions{position}
     {
         m_rows.append(m_rows.copy(row));
     }
     std::string text() const override { return "aggiunta di un libro"; }
-
-protected:
-    void undoIn(Recordset& shown) override { shown.removeBooks(m_rows, {m_position}); }
-    void redoIn(Recordset& shown) override { shown.restore(m_rows, {m_position}); }
+    bool undo(Recordset& shown, const History::Progress& progress) override
+    {
+        return HistoryReplay(shown, m_columns).removeBooks(m_rows, m_positions, progress);
+    }
+    bool redo(Recordset& shown, const History::Progress& progress) override
+    {
+        return HistoryReplay(shown, m_columns).restoreBooks(m_rows, m_positions, progress);
+    }
 
 private:
-    std::size_t m_position;
+    std::vector<std::size_t> m_positions;
 };
 
 class BookDeletion : public History::Change {
 public:
-    BookDeletion(const Recordset& shown, const std::vector<RowStore::Packed>& rows,
+    BookDeletion(const Recordset& shown, const RowStore& store, const std::vector<RowStore::Packed>& rows,
                  const std::vector<std::size_t>& positions)
         : Change(shown, rows.size()), m_positions(positions)
     {
-        for (RowStore::Packed row : rows)
-            m_rows.append(m_rows.copy(row));
+        if (keepsInPlace(store, rows)) {
+            m_rows.keepBlocksOf(store);
+            for (RowStore::Packed row : rows)
+                m_rows.append(row);
+        } else {
+            for (RowStore::Packed row : rows)
+                m_rows.append(m_rows.copy(row));
+        }
     }
     std::string text() const override
     {
         const std::size_t count = m_rows.size();
         return count == 1 ? "eliminazione di un libro" : "eliminazione di " + grouped(count) + " libri";
     }
-
-protected:
-    void undoIn(Recordset& shown) override { shown.restore(m_rows, m_positions); }
-    void redoIn(Recordset& shown) override { shown.removeBooks(m_rows, m_positions); }
+    bool undo(Recordset& shown, const History::Progress& progress) override
+    {
+        return HistoryReplay(shown, m_columns).restoreBooks(m_rows, m_positions, progress);
+    }
+    bool redo(Recordset& shown, const History::Progress& progress) override
+    {
+        return HistoryReplay(shown, m_columns).removeBooks(m_rows, m_positions, progress);
+    }
 
 private:
+    // Keeping the result's blocks costs nothing while the result lives, and after
+    // it at most twice the rows kept: only when they are at least half its bytes.
+    static bool keepsInPlace(const RowStore& store, const std::vector<RowStore::Packed>& rows)
+    {
+        if (rows.size() < 1024)
+            return false;
+        std::size_t bytes = 0;
+        for (RowStore::Packed row : rows)
+            bytes += store.rowBytes(row);
+        return bytes * 2 >= store.blockBytes();
+    }
+
     std::vector<std::size_t> m_positions; ///< where the books were shown, ascending
 };
 
@@ -158,10 +158,10 @@ void History::recordAddition(const Recordset& shown, RowStore::Packed row, std::
     push(std::make_unique<BookAddition>(shown, row, position));
 }
 
-void History::recordDeletion(const Recordset& shown, const std::vector<RowStore::Packed>& rows,
+void History::recordDeletion(const Recordset& shown, const RowStore& store, const std::vector<RowStore::Packed>& rows,
                              const std::vector<std::size_t>& positions)
 {
-    push(std::make_unique<BookDeletion>(shown, rows, positions));
+    push(std::make_unique<BookDeletion>(shown, store, rows, positions));
 }
 
 void History::push(std::unique_ptr<Change> change)
@@ -181,35 +181,40 @@ std::string History::redoText() const
     return m_undone.empty() ? std::string() : m_undone.back()->text();
 }
 
-void History::undo(Recordset& shown)
+std::size_t History::undoBooks() const
 {
-    replay(m_done, m_undone, &Change::undo, shown);
+    return m_done.empty() ? 0 : m_done.back()->books();
 }
 
-void History::redo(Recordset& shown)
+std::size_t History::redoBooks() const
 {
-    replay(m_undone, m_done, &Change::redo, shown);
+    return m_undone.empty() ? 0 : m_undone.back()->books();
 }
 
-// Writes the last change of `from` through `write` and moves it to `to`. A change
-// another program has made impossible is dropped; any other refusal keeps it.
-void History::replay(std::vector<std::unique_ptr<Change>>& from, std::vector<std::unique_ptr<Change>>& to,
-                     void (Change::*write)(Recordset&), Recordset& shown)
+bool History::undo(Recordset& shown, const Progress& progress)
+{
+    return replay(m_done, m_undone, &Change::undo, shown, progress);
+}
+
+bool History::redo(Recordset& shown, const Progress& progress)
+{
+    return replay(m_undone, m_done, &Change::redo, shown, progress);
+}
+
+// Writes the last change of `from` through `write` and moves it to `to`. A refused
+// or stopped write leaves it where it was: the other program's change may be
+// taken back, the file put back, the index dropped, and the change tried again.
+bool History::replay(std::vector<std::unique_ptr<Change>>& from, std::vector<std::unique_ptr<Change>>& to,
+                     bool (Change::*write)(Recordset&, const Progress&), Recordset& shown, const Progress& progress)
 {
     if (from.empty())
-        return;
-    try {
-        (from.back().get()->*write)(shown);
-    } catch (const Error& error) {
-        if (isConflict(error)) {
-            from.pop_back();
-            notify();
-        }
-        throw;
-    }
+        return false;
+    if (!(from.back().get()->*write)(shown, progress))
+        return false;
     to.push_back(std::move(from.back()));
     from.pop_back();
     notify();
+    return true;
 }
 
 void History::notify()

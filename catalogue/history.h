@@ -28,7 +28,9 @@ public:
     void recordEdit(const Recordset& shown, int column, RowStore::Packed before, RowStore::Packed after,
                     std::size_t row);
     void recordAddition(const Recordset& shown, RowStore::Packed row, std::size_t position);
-    void recordDeletion(const Recordset& shown, const std::vector<RowStore::Packed>& rows,
+    // `rows` were packed in `store`, the result's own rows: a deletion of most of
+    // them keeps them where they lie, with no copy.
+    void recordDeletion(const Recordset& shown, const RowStore& store, const std::vector<RowStore::Packed>& rows,
                         const std::vector<std::size_t>& positions);
 
     bool canUndo() const { return !m_done.empty(); }
@@ -37,13 +39,19 @@ public:
     // "eliminazione di 3 libri"); empty when there is none.
     std::string undoText() const;
     std::string redoText() const;
+    // How many books the next undo or redo writes, for its progress.
+    std::size_t undoBooks() const;
+    std::size_t redoBooks() const;
 
-    // Each is one short write through `shown`, checked against what the change left
-    // in the file (or, to do it again, what it found there). Throws Error with
-    // nothing written; a change that another program has made impossible leaves the
-    // history, while one refused for any other reason (a locked file) stays.
-    void undo(Recordset& shown);
-    void redo(Recordset& shown);
+    // Each is one write through `shown`, the result the grid shows, checked against
+    // every value the change left in the file (or, to do it again, found there).
+    // Throws Error with nothing written, and the change stays where it was, to be
+    // tried again once the cause is gone. Returns false, with nothing written, when
+    // `progress` stops it.
+    using Progress = std::function<bool(std::size_t done)>;
+    bool undo(Recordset& shown, const Progress& progress = {});
+    bool redo(Recordset& shown, const Progress& progress = {});
+
 
     // Told after every change to what undo and redo would do.
     void setOnChanged(std::function<void()> onChanged) { m_onChanged = std::move(onChanged); }
@@ -52,8 +60,8 @@ public:
 
 private:
     void push(std::unique_ptr<Change> change);
-    void replay(std::vector<std::unique_ptr<Change>>& from, std::vector<std::unique_ptr<Change>>& to,
-                void (Change::*write)(Recordset&), Recordset& shown);
+    bool replay(std::vector<std::unique_ptr<Change>>& from, std::vector<std::unique_ptr<Change>>& to,
+                bool (Change::*write)(Recordset&, const Progress&), Recordset& shown, const Progress& progress);
     void notify();
 
     std::vector<std::unique_ptr<Change>> m_done;   ///< the last one is undone first

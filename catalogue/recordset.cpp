@@ -6,6 +6,7 @@
 #include "recordset.h"
 
 #include "booklabel.h"
+#include "bulkdeletion.h"
 #include "engineerror.h"
 #include "exactsearch.h"
 #include "history.h"
@@ -50,20 +51,6 @@ bool isOneStatement(sqlite3* db, const char* tail)
     return rc == SQLITE_OK && next == nullptr;
 }
 
-// Runs one write of `connection`; an engine failure leaves it as a message that
-// names the cause of the refused write.
-template <typename Write>
-auto asWrite(const std::shared_ptr<Connection>& connection, Write write) -> decltype(write())
-{
-    try {
-        return write();
-    } catch (const Error& failure) {
-        if (failure.engineCode() == 0 || !connection || !connection->isOpen())
-            throw;
-        throw writeError(failure, sqlite3_system_errno(connection->handle()), connection->connectionString());
-    }
-}
-
 // Beyond this many runs of neighbouring rows, a view is told of one change of every
 // row instead: each run costs it a pass over all its rows (about 2 ms at a million).
 constexpr std::size_t maxRunsTold = 8;
@@ -79,61 +66,18 @@ std::vector<std::size_t> runStarts(const std::vector<std::size_t>& rows)
     return starts;
 }
 
-Value columnValue(sqlite3_stmt* stmt, int column)
+} // namespace
+
+void Recordset::asWrite(const std::function<void()>& write)
 {
-    sqlite3_value* value = sqlite3_column_value(stmt, column);
-    switch (sqlite3_value_type(value)) {
-    case SQLITE_INTEGER:
-        return std::int64_t(sqlite3_value_int64(value));
-    case SQLITE_FLOAT:
-        return sqlite3_value_double(value);
-    case SQLITE_TEXT:
-        return std::string(reinterpret_cast<const char*>(sqlite3_value_text(value)),
-                           static_cast<std::size_t>(sqlite3_value_bytes(value)));
-    case SQLITE_BLOB: {
-        const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
-        return Blob{std::string(bytes, bytes + sqlite3_value_bytes(value))};
-    }
-    default:
-        return std::monostate{};
+    try {
+        write();
+    } catch (const Error& failure) {
+        if (failure.engineCode() == 0 || !m_connection || !m_connection->isOpen())
+            throw;
+        throw writeError(failure, sqlite3_system_errno(m_connection->handle()), m_connection->connectionString());
     }
 }
-
-// How often a long write reports, and may be stopped.
-constexpr std::size_t progressEvery = 256;
-
-// A write of many books touches pages of the table and of every index all over the
-// file. In the default page cache (2 MB) they were spilled and read back again and
-// again before the commit: three quarters of the time of deleting 10,000 books at
-// a million. For the length of such a write the cache may grow to 256 MB (only as
-// pages are touched); afterwards it shrinks back and the memory is returned.
-class RoomForLargeWrite {
-public:
-    RoomForLargeWrite(sqlite3* db, std::size_t books) : m_db(books > 64 ? db : nullptr)
-    {
-        if (!m_db)
-            return;
-        Statement size(m_db, "PRAGMA cache_size");
-        m_previous = size.step() ? sqlite3_column_int64(size.handle(), 0) : -2000;
-        execute(m_db, "PRAGMA cache_size = -262144");
-    }
-    ~RoomForLargeWrite()
-    {
-        if (!m_db)
-            return;
-        const std::string restore = "PRAGMA cache_size = " + std::to_string(m_previous);
-        sqlite3_exec(m_db, restore.c_str(), nullptr, nullptr, nullptr);
-        sqlite3_db_release_memory(m_db);
-    }
-    RoomForLargeWrite(const RoomForLargeWrite&) = delete;
-    RoomForLargeWrite& operator=(const RoomForLargeWrite&) = delete;
-
-private:
-    sqlite3* m_db;
-    sqlite3_int64 m_previous = 0;
-};
-
-} // namespace
 
 Recordset::Recordset() = default;
 Recordset::~Recordset() = default;
@@ -261,7 +205,7 @@ sqlite3* Recordset::writableDatabase() const
 
 void Recordset::update(std::size_t row, int column, const Value& value)
 {
-    asWrite(m_connection, [&] {
+    asWrite([&] {
         sqlite3* db = writableDatabase();
         const std::vector<Value> read = rowValues(row);
         Transaction transaction(db);
@@ -282,7 +226,8 @@ void Recordset::update(std::size_t row, int column, const Value& value)
 
 std::size_t Recordset::addNew(int column, const Value& value)
 {
-    return asWrite(m_connection, [&] {
+    std::size_t added = 0;
+    asWrite([&] {
         sqlite3* db = writableDatabase();
         Transaction transaction(db);
         Statement statement = m_writeBack->insert(db, column, value);
@@ -299,99 +244,42 @@ std::size_t Recordset::addNew(int column, const Value& value)
             m_history->recordAddition(*this, written, row);
         if (m_observer)
             m_observer->rowAppended(row);
-        return row;
+        added = row;
     });
+    return added;
 }
 
 bool Recordset::remove(const std::vector<std::size_t>& rows, const Progress& progress)
 {
-    return asWrite(m_connection, [&] {
+    bool removed = false;
+    asWrite([&] {
         assert(std::is_sorted(rows.begin(), rows.end()));
         sqlite3* db = writableDatabase();
-        std::vector<RowStore::Packed> removed;
-        removed.reserve(rows.size());
-        for (std::size_t row : rows)
-            removed.push_back(m_rows->packed(row));
-        if (!deleteBooks(db, *m_rows, rows, rows, progress))
-            return false;
+        const BookMatch match(db, m_origins.table, m_origins.columns);
+        BulkDeletion deletion(db, match, *m_rows);
+        const BulkDeletion::Outcome outcome = deletion.run(rows, progress);
+        if (outcome == BulkDeletion::Outcome::Stopped)
+            return;
+        if (outcome == BulkDeletion::Outcome::Refused) {
+            refuseDeletion(db, bookLabel(m_columnNames, m_rows->rowValues(deletion.refusedRow())),
+                           deletion.refusedBookGone(), rows);
+        }
         // The packed bytes outlive the rows: the store never frees them.
+        std::vector<RowStore::Packed> packed;
+        packed.reserve(rows.size());
+        for (std::size_t row : rows)
+            packed.push_back(m_rows->packed(row));
         if (m_history)
-            m_history->recordDeletion(*this, removed, rows);
-        return true;
+            m_history->recordDeletion(*this, *m_rows, packed, rows);
+        dropRows(rows);
+        removed = true;
     });
-}
-
-// One transaction for every book: a statement prepared once and run per book, so
-// that a million books cost a million steps and nothing more.
-bool Recordset::deleteBooks(sqlite3* db, const RowStore& rows, const std::vector<std::size_t>& books,
-                            const std::vector<std::size_t>& shown, const Progress& progress)
-{
-    std::optional<std::vector<Value>> refused;
-    bool gone = false;
-    {
-        const RoomForLargeWrite room(db, books.size());
-        Transaction transaction(db);
-        bool emptied = false;
-        if (&rows == m_rows.get() && books.size() == m_rows->size() && books.size() > 64) {
-            const std::optional<bool> exactly = fileHoldsExactly(db, progress);
-            if (!exactly)
-                return false;
-            if (*exactly) {
-                m_writeBack->empty(db);
-                emptied = true;
-            }
-        }
-        Statement statement = m_writeBack->removal(db);
-        for (std::size_t i = 0; i < books.size() && !refused && !emptied; ++i) {
-            if (progress && i % progressEvery == 0 && !progress(i))
-                return false;
-            std::vector<Value> book = rows.rowValues(books[i]);
-            m_writeBack->bindRow(statement, book);
-            if (statement.step()) {
-                statement.step();
-                statement.reset();
-            } else {
-                refused = std::move(book);
-            }
-        }
-        if (refused) {
-            Statement current = m_writeBack->reload(db, *refused);
-            gone = !current.step();
-        } else {
-            transaction.commit();
-        }
-    }
-    if (refused)
-        refuseDeletion(db, *refused, gone, shown);
-    dropRows(shown);
-    return true;
-}
-
-// Every book shown is to go (Ctrl+A). When the file holds exactly those books, as
-// read, one pass over the table proves it, and the table is emptied in one
-// statement that frees its pages instead of taking each book out of every index:
-// about 1 s instead of 40 s at a million books. Anything else, or any doubt, and the
-// books go one by one. Returns nothing when `progress` stops it.
-std::optional<bool> Recordset::fileHoldsExactly(sqlite3* db, const Progress& progress) const
-{
-    Statement scan = m_writeBack->everyRow(db);
-    std::size_t row = 0;
-    for (; scan.step(); ++row) {
-        if (row >= m_rows->size())
-            return false;
-        if (progress && row % progressEvery == 0 && !progress(row))
-            return std::nullopt;
-        for (int c = 0; c < columnCount(); ++c) {
-            if (columnValue(scan.handle(), c) != m_rows->value(row, c))
-                return false;
-        }
-    }
-    return row == m_rows->size();
+    return removed;
 }
 
 // Nothing was deleted: every row concerned shows the file again, and the user is
 // told which book stopped the deletion.
-void Recordset::refuseDeletion(sqlite3* db, const std::vector<Value>& book, bool gone,
+void Recordset::refuseDeletion(sqlite3* db, const std::string& book, bool gone,
                                const std::vector<std::size_t>& shown)
 {
     std::vector<std::size_t> goneRows;
@@ -406,128 +294,12 @@ void Recordset::refuseDeletion(sqlite3* db, const std::vector<Value>& book, bool
         }
     }
     dropRows(goneRows);
-    const std::string label = bookLabel(m_columnNames, book);
+    const std::string& label = book;
     const std::string what = gone ? "eliminato" : "modificato";
     throw Error(gone ? ErrorNumber::RowGone : ErrorNumber::RowChanged,
                 "Un altro programma ha " + what + " il libro " + label +
                     " dopo che era stato letto: non è stato eliminato nessun libro. Le righe mostrano ora ciò "
                     "che il catalogo contiene.");
-}
-
-void Recordset::rewrite(const std::vector<Value>& expected, int column, const Value& value, std::size_t hint)
-{
-    asWrite(m_connection, [&] {
-        sqlite3* db = writableDatabase();
-        const std::optional<std::size_t> shown = findShown(expected, hint);
-        Transaction transaction(db);
-        Statement statement = m_writeBack->update(db, column, value, expected);
-        if (!statement.step()) {
-            if (shown)
-                reloadAfterConflict(db, *shown, m_rows->rowValues(*shown));
-            Statement current = m_writeBack->reload(db, expected);
-            const bool gone = !current.step();
-            throw Error(gone ? ErrorNumber::RowGone : ErrorNumber::RowChanged,
-                        "Un altro programma ha " + std::string(gone ? "eliminato" : "modificato") + " il libro " +
-                            bookLabel(m_columnNames, expected) +
-                            " dopo che era stato letto: la modifica non è stata scritta.");
-        }
-        const RowStore::Packed written = m_rows->pack(statement.handle());
-        statement.step();
-        transaction.commit();
-        if (shown) {
-            m_rows->replace(*shown, written);
-            if (m_observer)
-                m_observer->rowChanged(*shown);
-        }
-    });
-}
-
-void Recordset::restore(const RowStore& rows, const std::vector<std::size_t>& positions)
-{
-    asWrite(m_connection, [&] {
-        sqlite3* db = writableDatabase();
-        std::vector<RowStore::Packed> written;
-        written.reserve(rows.size());
-        {
-            const RoomForLargeWrite room(db, rows.size());
-            Transaction transaction(db);
-            Statement statement = m_writeBack->restoral(db);
-            for (std::size_t i = 0; i < rows.size(); ++i) {
-                const std::vector<Value> book = rows.rowValues(i);
-                m_writeBack->bindRow(statement, book);
-                try {
-                    statement.step();
-                } catch (const Error& error) {
-                    if (error.number() != ErrorNumber::DuplicateKey)
-                        throw;
-                    throw Error(ErrorNumber::DuplicateKey,
-                                "Un altro programma ha scritto nel catalogo un libro con la stessa chiave di " +
-                                    bookLabel(m_columnNames, book) + ": non è stato rimesso nessun libro.");
-                }
-                written.push_back(m_rows->pack(statement.handle()));
-                statement.step();
-                statement.reset();
-            }
-            transaction.commit();
-        }
-        // Each book goes back where it was, as far as the rows shown still allow.
-        std::vector<std::size_t> placed(positions.begin(), positions.end());
-        placed.resize(written.size(), m_rows->size() + written.size());
-        for (std::size_t i = 0; i < placed.size(); ++i) {
-            const std::size_t lowest = i == 0 ? 0 : placed[i - 1] + 1;
-            placed[i] = std::min(std::max(placed[i], lowest), m_rows->size() + i);
-        }
-        placeRows(placed, written);
-    });
-}
-
-void Recordset::removeBooks(const RowStore& rows, const std::vector<std::size_t>& hints)
-{
-    asWrite(m_connection, [&] {
-        sqlite3* db = writableDatabase();
-        std::vector<std::size_t> books(rows.size());
-        std::iota(books.begin(), books.end(), 0);
-        deleteBooks(db, rows, books, findShown(rows, hints), {});
-    });
-}
-
-std::optional<std::size_t> Recordset::findShown(const std::vector<Value>& book, std::size_t hint) const
-{
-    if (hint < m_rows->size() && m_writeBack->sameBook(m_rows->rowValues(hint), book))
-        return hint;
-    for (std::size_t row = 0; row < m_rows->size(); ++row) {
-        if (m_writeBack->sameBook(m_rows->rowValues(row), book))
-            return row;
-    }
-    return std::nullopt;
-}
-
-// The rows shown that hold the books of `rows`, ascending. Each is looked for at its
-// hint first; the rest are found through one pass over the rows shown.
-std::vector<std::size_t> Recordset::findShown(const RowStore& rows, const std::vector<std::size_t>& hints) const
-{
-    std::vector<std::size_t> found;
-    std::vector<std::vector<Value>> missed;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        std::vector<Value> book = rows.rowValues(i);
-        const std::size_t hint = i < hints.size() ? hints[i] : m_rows->size();
-        if (hint < m_rows->size() && m_writeBack->sameBook(m_rows->rowValues(hint), book))
-            found.push_back(hint);
-        else
-            missed.push_back(m_writeBack->keyOf(book));
-    }
-    if (!missed.empty()) {
-        std::map<std::vector<Value>, std::size_t> wanted;
-        for (auto& key : missed)
-            wanted.emplace(std::move(key), 0);
-        for (std::size_t row = 0; row < m_rows->size(); ++row) {
-            if (wanted.count(m_writeBack->keyOf(m_rows->rowValues(row))))
-                found.push_back(row);
-        }
-    }
-    std::sort(found.begin(), found.end());
-    found.erase(std::unique(found.begin(), found.end()), found.end());
-    return found;
 }
 
 void Recordset::dropRows(const std::vector<std::size_t>& rows)

@@ -98,31 +98,22 @@ public:
     bool remove(const std::vector<std::size_t>& rows, const Progress& progress = {});
     void remove(std::size_t row) { remove(std::vector<std::size_t>{row}); }
 
-    // Every write above is recorded in `history`, once it is in the file.
+    // Every write above is recorded in `history`, once it is in the file. The
+    // history's own writes (HistoryReplay) are recorded nowhere.
     void setHistory(std::shared_ptr<History> history) { m_history = std::move(history); }
-
-    // The history's own writes, recorded nowhere. Books are found in the file by
-    // their key and must still hold the values given (all of them for a deletion,
-    // the column written for a change), or nothing is written and the error says
-    // so; rows shown are found by key too, at `hints` first. Each throws Error as
-    // the writes above do.
-    void rewrite(const std::vector<Value>& expected, int column, const Value& value, std::size_t hint);
-    void restore(const RowStore& rows, const std::vector<std::size_t>& positions);
-    void removeBooks(const RowStore& rows, const std::vector<std::size_t>& hints);
 
     void setObserver(RecordsetObserver* observer) { m_observer = observer; }
 
 private:
+    friend class HistoryReplay;
+
     const WriteBack* writeBack() const;
     sqlite3* writableDatabase() const;
+    // Runs one write; an engine failure leaves it as a message naming the cause.
+    void asWrite(const std::function<void()>& write);
     [[noreturn]] void reloadAfterConflict(sqlite3* db, std::size_t row, const std::vector<Value>& read);
-    bool deleteBooks(sqlite3* db, const RowStore& rows, const std::vector<std::size_t>& books,
-                     const std::vector<std::size_t>& shown, const Progress& progress);
-    std::optional<bool> fileHoldsExactly(sqlite3* db, const Progress& progress) const;
-    [[noreturn]] void refuseDeletion(sqlite3* db, const std::vector<Value>& book, bool gone,
+    [[noreturn]] void refuseDeletion(sqlite3* db, const std::string& book, bool gone,
                                      const std::vector<std::size_t>& shown);
-    std::vector<std::size_t> findShown(const RowStore& rows, const std::vector<std::size_t>& hints) const;
-    std::optional<std::size_t> findShown(const std::vector<Value>& book, std::size_t hint) const;
     void dropRows(const std::vector<std::size_t>& rows);
     void placeRows(const std::vector<std::size_t>& positions, const std::vector<RowStore::Packed>& rows);
 

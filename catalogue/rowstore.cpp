@@ -1,7 +1,9 @@
 // Packed rows of a result set. The store lives inside its result set. Invariants:
 // every entry of m_rows points at m_columnCount packed cells inside one block of
-// m_blocks; blocks are never moved or freed before the store, so a row pointer
-// stays valid however many rows are added after it.
+// its own arena or of an arena kept from another store; blocks are never moved or
+// freed before every store keeping them, so a row pointer stays valid however many
+// rows are added after it, and a row can move between stores without a copy (the
+// undo history keeps a large deletion's rows where the result packed them).
 //
 // A cell is a header, an unsigned LEB128 number (length << 3 | type), followed by
 // `length` bytes: nothing for NULL, the shortest little-endian two's complement for
@@ -256,10 +258,10 @@ char* RowStore::allocate(std::size_t bytes)
 {
     if (bytes > m_freeBytes) {
         const std::size_t blockBytes = std::max(bytes, m_nextBlockBytes);
-        m_blocks.push_back(std::make_unique_for_overwrite<char[]>(blockBytes));
-        adviseHugePages(m_blocks.back().get(), blockBytes);
-        m_blockBytesHeld += blockBytes;
-        m_free = m_blocks.back().get();
+        m_arena->blocks.push_back(std::make_unique_for_overwrite<char[]>(blockBytes));
+        adviseHugePages(m_arena->blocks.back().get(), blockBytes);
+        m_arena->bytes += blockBytes;
+        m_free = m_arena->blocks.back().get();
         m_freeBytes = blockBytes;
         m_nextBlockBytes = std::min(m_nextBlockBytes * 2, maxBlockBytes);
     }
@@ -269,13 +271,31 @@ char* RowStore::allocate(std::size_t bytes)
     return start;
 }
 
+std::size_t RowStore::rowBytes(Packed row) const
+{
+    if (m_columnCount == 0)
+        return 0;
+    std::uint64_t header = 0;
+    const char* end = cellStart(row.cells, m_columnCount - 1, header) + (header >> 3);
+    return static_cast<std::size_t>(end - row.cells);
+}
+
+void RowStore::keepBlocksOf(const RowStore& owner)
+{
+    const auto keep = [this](std::shared_ptr<const Arena> arena) {
+        if (arena != m_arena && std::find(m_kept.begin(), m_kept.end(), arena) == m_kept.end())
+            m_kept.push_back(std::move(arena));
+    };
+    keep(owner.m_arena);
+    for (const auto& arena : owner.m_kept)
+        keep(arena);
+}
+
 RowStore::Packed RowStore::copy(Packed row)
 {
     if (m_columnCount == 0)
         return Packed{nullptr};
-    std::uint64_t header = 0;
-    const char* end = cellStart(row.cells, m_columnCount - 1, header) + (header >> 3);
-    const std::size_t bytes = static_cast<std::size_t>(end - row.cells);
+    const std::size_t bytes = rowBytes(row);
     char* start = allocate(bytes);
     std::memcpy(start, row.cells, bytes);
     return Packed{start};
@@ -326,8 +346,8 @@ void RowStore::insert(const std::vector<std::size_t>& positions, const std::vect
 
 std::size_t RowStore::bytesHeld() const
 {
-    return m_blockBytesHeld + m_rows.capacity() * sizeof(const char*) +
-           m_blocks.capacity() * sizeof(m_blocks[0]);
+    return m_arena->bytes + m_rows.capacity() * sizeof(const char*) +
+           m_arena->blocks.capacity() * sizeof(m_arena->blocks[0]);
 }
 
 } // namespace catalogue

@@ -22,6 +22,9 @@ public:
         : m_columnCount(columnCount), m_nextBlockBytes(firstBlockBytes)
     {
     }
+    // A copy would pack into the same free tail as its original.
+    RowStore(const RowStore&) = delete;
+    RowStore& operator=(const RowStore&) = delete;
 
     int columnCount() const { return m_columnCount; }
     std::size_t size() const { return m_rows.size(); }
@@ -51,20 +54,34 @@ public:
     // Places each row at the position it is to have afterwards (ascending).
     void insert(const std::vector<std::size_t>& positions, const std::vector<Packed>& rows);
 
-    // Bytes held by the rows and their index, for measuring.
+    // Bytes held by the rows and their index, for measuring; blocks kept from
+    // another store count where they were packed, not here.
     std::size_t bytesHeld() const;
+    // Bytes of the packed row, header to last cell.
+    std::size_t rowBytes(Packed row) const;
+    // Bytes of every block this store packed rows into.
+    std::size_t blockBytes() const { return m_arena->bytes; }
+
+    // Keeps the blocks of `owner` (and those it keeps) alive as long as this store,
+    // so that rows packed there can be placed here without a copy.
+    void keepBlocksOf(const RowStore& owner);
 
 private:
+    struct Arena {
+        std::vector<std::unique_ptr<char[]>> blocks;
+        std::size_t bytes = 0;
+    };
+
     const char* cellStart(const char* cells, int column, std::uint64_t& header) const;
     char* allocate(std::size_t bytes);
 
     int m_columnCount;
     std::vector<const char*> m_rows;               ///< where each row's packed cells begin
-    std::vector<std::unique_ptr<char[]>> m_blocks; ///< owns every packed byte
+    std::shared_ptr<Arena> m_arena = std::make_shared<Arena>(); ///< owns every byte packed here
+    std::vector<std::shared_ptr<const Arena>> m_kept; ///< blocks of other stores some rows lie in
     char* m_free = nullptr;                        ///< unused tail of the newest block
     std::size_t m_freeBytes = 0;
     std::size_t m_nextBlockBytes;
-    std::size_t m_blockBytesHeld = 0;
 };
 
 } // namespace catalogue

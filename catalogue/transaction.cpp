@@ -1,8 +1,11 @@
 #include "transaction.h"
 
+#include "error.h"
 #include "statement.h"
 
+#include <cassert>
 #include <sqlite3.h>
+#include <string>
 
 namespace catalogue {
 
@@ -19,8 +22,52 @@ Transaction::~Transaction()
 
 void Transaction::commit()
 {
+    assert(!m_done && "a transaction commits once");
+    if (m_done)
+        throw Error(ErrorNumber::Generic, "Errore interno: la stessa modifica è stata confermata due volte.");
     execute(m_db, "COMMIT");
     m_done = true;
+}
+
+RoomForLargeWrite::RoomForLargeWrite(sqlite3* db, std::size_t books) : m_db(books > 64 ? db : nullptr)
+{
+    if (!m_db)
+        return;
+    Statement size(m_db, "PRAGMA cache_size");
+    m_previous = size.step() ? sqlite3_column_int64(size.handle(), 0) : -2000;
+    execute(m_db, "PRAGMA cache_size = -262144");
+}
+
+RoomForLargeWrite::~RoomForLargeWrite()
+{
+    if (!m_db)
+        return;
+    const std::string restore = "PRAGMA cache_size = " + std::to_string(m_previous);
+    sqlite3_exec(m_db, restore.c_str(), nullptr, nullptr, nullptr);
+    sqlite3_db_release_memory(m_db);
+}
+
+// About every 2 to 5 ms of engine work at a million books.
+constexpr int instructionsBetweenReports = 100'000;
+
+EngineProgress::EngineProgress(sqlite3* db, const Progress& progress, std::size_t done)
+    : m_db(progress ? db : nullptr), m_progress(progress), m_done(done)
+{
+    if (m_db)
+        sqlite3_progress_handler(m_db, instructionsBetweenReports, &EngineProgress::tell, this);
+}
+
+EngineProgress::~EngineProgress()
+{
+    if (m_db)
+        sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+}
+
+int EngineProgress::tell(void* self)
+{
+    auto* engine = static_cast<EngineProgress*>(self);
+    engine->m_stopped = engine->m_stopped || !engine->m_progress(engine->m_done);
+    return engine->m_stopped ? 1 : 0;
 }
 
 } // namespace catalogue

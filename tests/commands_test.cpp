@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 
 using catalogue::ErrorNumber;
 
@@ -323,4 +324,39 @@ TEST_F(Commands, UndoAndRedoNameTheChangeAndWorkInEditingModeOnly)
     trigger("mnuripeti");
     EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "2");
     EXPECT_TRUE(services.errors.empty());
+}
+
+// A Gestione that finds nothing leaves the grid on its rows while `rs` moves on:
+// undo puts the books back where the user sees them.
+TEST_F(Commands, UndoWritesThroughTheResultTheGridShows)
+{
+    trigger("mnuop");
+    const auto shown = grid.dataSource;
+    shown->remove(std::vector<std::size_t>{0, 1, 2, 3, 4});
+    trigger("mnuop");
+    ASSERT_EQ(services.informations.back().text, "Nessun record trovato");
+    ASSERT_EQ(grid.dataSource, shown) << "the grid keeps its rows";
+    ASSERT_NE(window.recordset(), shown);
+
+    trigger("mnuannulla");
+    EXPECT_TRUE(services.errors.empty());
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "5");
+    EXPECT_EQ(rowsShown(), 5u) << "the books come back where the grid shows them";
+    EXPECT_EQ(services.progressTotals.back(), 5) << "undo reports its progress as a deletion does";
+}
+
+TEST_F(Commands, UndoWorksAgainOnceAFileMovedAwayIsBack)
+{
+    trigger("mnuop");
+    grid.dataSource->remove(std::vector<std::size_t>{1});
+    const std::string path = catalogue.path(), away = path + ".via";
+    ASSERT_EQ(std::rename(path.c_str(), away.c_str()), 0);
+    trigger("mnuop");
+    ASSERT_EQ(services.errors.size(), 1u) << "the command fails: the file is away";
+    ASSERT_EQ(std::rename(away.c_str(), path.c_str()), 0);
+
+    trigger("mnuannulla");
+    EXPECT_EQ(services.errors.size(), 1u) << services.errors.back().description();
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "5");
+    EXPECT_EQ(rowsShown(), 5u);
 }

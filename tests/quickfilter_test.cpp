@@ -151,3 +151,27 @@ TEST_F(QuickFilterTest, DeletionFromTheFilteredSortedListIsUndoneIntoIt)
     EXPECT_EQ(column(0), QStringList({"2", ""}));
     EXPECT_TRUE(services.errors.empty());
 }
+
+// A book from the middle of the result comes back into the filtered, sorted list,
+// in its place, with the cursor still on the book it was on.
+TEST_F(QuickFilterTest, BooksFromTheMiddleComeBackIntoTheListInTheirPlace)
+{
+    trigger("mnuop");
+    trigger("mnutrova");
+    QTest::keyClicks(bar->field(), "annunzio");
+    clickHeading(2);
+    clickHeading(2); // titolo, descending: Il piacere (2), Alcyone (5)
+    ASSERT_EQ(column(0), QStringList({"2", "5", ""}));
+    grid->setCurrentIndex(grid->model()->index(0, 1));
+    services.confirmAnswers = {true};
+    grid->deleteSelectedRows();
+    ASSERT_EQ(column(0), QStringList({"5", ""}));
+    grid->setCurrentIndex(grid->model()->index(0, 2));
+    trigger("mnuannulla");
+    EXPECT_EQ(catalogue.scalar("select titolo from dorvi where iddorvo=2"), "Il piacere");
+    EXPECT_EQ(column(0), QStringList({"2", "5", ""})) << "filter and order kept";
+    EXPECT_EQ(bar->countText(), "2 di 5 libri");
+    EXPECT_EQ(grid->currentIndex().row(), 1) << "the cursor stays on Alcyone";
+    EXPECT_EQ(grid->currentIndex().column(), 2);
+    EXPECT_TRUE(services.errors.empty());
+}

@@ -87,6 +87,12 @@ RecordsetModel* DataGrid::recordsetModel() const
     return view ? &view->recordsetModel() : nullptr;
 }
 
+std::shared_ptr<catalogue::Recordset> DataGrid::boundResult() const
+{
+    const RecordsetModel* model = recordsetModel();
+    return model ? model->recordset() : nullptr;
+}
+
 int DataGrid::recordRow(int row) const
 {
     RowView* view = rowView();

@@ -26,6 +26,7 @@ public:
     ~DataGrid() override;
 
     void setDataSource(std::shared_ptr<catalogue::Recordset> source) override;
+    std::shared_ptr<catalogue::Recordset> boundResult() const override;
     void setAllowAddNew(bool allow) override;
     void setAllowDelete(bool allow) override;
     void setAllowUpdate(bool allow) override;

@@ -281,20 +281,32 @@ void Frmdorvi::mnutrova_Click()
         m_filterBar->open();
 }
 
+// Undo and redo write through the result the grid shows, which a command that
+// found nothing, or failed, leaves in place while `rs` moves on. A long one shows
+// its progress as a long deletion does.
 void Frmdorvi::mnuannulla_Click()
 {
-    if (!m_undoActions->editing() || !rs)
-        return;
-    m_history->undo(*rs);
-    DataGrid1_AfterUpdate();
+    replayChange(QStringLiteral("Annullamento della modifica…"), &catalogue::History::undoBooks,
+                 &catalogue::History::undo);
 }
 
 void Frmdorvi::mnuripeti_Click()
 {
-    if (!m_undoActions->editing() || !rs)
+    replayChange(QStringLiteral("Ripetizione della modifica…"), &catalogue::History::redoBooks,
+                 &catalogue::History::redo);
+}
+
+void Frmdorvi::replayChange(const QString& task, std::size_t (catalogue::History::*books)() const,
+                            bool (catalogue::History::*write)(Recordset&, const catalogue::History::Progress&))
+{
+    const std::shared_ptr<Recordset> shown = DataGrid1.boundResult();
+    if (!m_undoActions->editing() || !shown)
         return;
-    m_history->redo(*rs);
-    DataGrid1_AfterUpdate();
+    const std::unique_ptr<Progress> progress = m_services.progress(task, static_cast<qint64>(((*m_history).*books)()));
+    const bool written = ((*m_history).*write)(
+        *shown, [&](std::size_t done) { return progress->advance(static_cast<qint64>(done)); });
+    if (written)
+        DataGrid1_AfterUpdate();
 }
 
 // After a restore the grid lists the catalogue now in the file, in the mode it had.

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QMainWindow>
 
+#include <cstddef>
+#include <functional>
 #include <memory>
 
 class CopyKeeper;
@@ -74,6 +76,9 @@ private:
     void addUndoTools();
     void addCopyTools();
     void setEditing(bool editing);
+    void replayChange(const QString& task, std::size_t (catalogue::History::*books)() const,
+                      bool (catalogue::History::*write)(catalogue::Recordset&,
+                                                         const std::function<bool(std::size_t)>&));
 
     WindowServices& m_services;
     Grid& DataGrid1;

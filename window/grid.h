@@ -26,6 +26,8 @@ public:
     // Shows every column and row of `source` and keeps it alive until bound anew.
     // Any cell edit still open is written first.
     virtual void setDataSource(std::shared_ptr<catalogue::Recordset> source) = 0;
+    // The result the grid shows, kept since the last binding; null before any.
+    virtual std::shared_ptr<catalogue::Recordset> boundResult() const = 0;
     // The permissions stay as set across bindings and apply at once to the rows shown.
     virtual void setAllowAddNew(bool allow) = 0;
     virtual void setAllowDelete(bool allow) = 0;

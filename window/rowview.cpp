@@ -282,19 +282,24 @@ void RowView::sourceRowsAboutToBeInserted(const QModelIndex&, int first, int las
         beginInsertRows({}, first, last);
         return;
     }
-    // The source adds at its end only; a row inside the records would be a new
-    // kind of change, and the whole view starts over rather than show it wrongly.
+    // Books put back by undo come in among the records: they are placed once the
+    // source holds them.
     if (first < m_records) {
-        m_removal = Removal::Reset;
-        beginResetModel();
+        m_removal = Removal::Placed;
         return;
     }
     const int row = static_cast<int>(m_rows.size()) + (first - m_records);
     beginInsertRows({}, row, row + (last - first));
 }
 
-void RowView::sourceRowsInserted(const QModelIndex&, int, int)
+void RowView::sourceRowsInserted(const QModelIndex&, int first, int last)
 {
+    if (m_removal == Removal::Placed) {
+        m_removal = Removal::None;
+        placeRecords(first, last - first + 1);
+        emit shownRecordsChanged();
+        return;
+    }
     if (m_removal == Removal::Reset) {
         m_removal = Removal::None;
         forgetArrangement();

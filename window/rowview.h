@@ -64,7 +64,7 @@ signals:
     void statementOrderRestored();
 
 private:
-    enum class Removal { None, Tail, Shown, Hidden, Reset };
+    enum class Removal { None, Tail, Shown, Hidden, Reset, Placed };
 
     int sourceRow(int row) const;
     QModelIndex mapToSource(const QModelIndex& index) const;
@@ -75,6 +75,7 @@ private:
     void composeRows();
     bool adoptNewRecords(); ///< true when some were adopted
     void dropRecords(int first, int count);
+    void placeRecords(int first, int count);
     void refreshViewRows() const;
 
     void sourceAboutToBeReset();

@@ -59,6 +59,7 @@ public:
 class FakeGrid : public Grid {
 public:
     void setDataSource(std::shared_ptr<catalogue::Recordset> source) override;
+    std::shared_ptr<catalogue::Recordset> boundResult() const override { return dataSource; }
     void setAllowAddNew(bool allow) override;
     void setAllowDelete(bool allow) override;
     void setAllowUpdate(bool allow) override;
