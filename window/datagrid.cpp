@@ -4,7 +4,7 @@
 // the editor is still closing (which would commit it a second time).
 #include "datagrid.h"
 
-#include "celleditor.h"
+#include "cellpainter.h"
 #include "columnwidths.h"
 #include "deletionquestion.h"
 #include "delimitedtext.h"
@@ -57,7 +57,7 @@ DataGrid::DataGrid(WindowServices& services, QWidget* parent) : QTableView(paren
     setContextMenuPolicy(Qt::DefaultContextMenu);
     m_keyboard = new GridKeyboard(*this, [this] { return showsNewRowLine(); });
     m_accessibility = new GridAccessibility(*this, [this] { return showsNewRowLine(); });
-    setItemDelegate(new CellEditor(this));
+    setItemDelegate(new CellPainter(this));
     m_widths = new ColumnWidths(*this);
     // A click on a heading sorts by that column, a second click reverses; the rows
     // start in the statement's order, with no arrow shown.
