@@ -151,3 +151,21 @@ TEST_F(QuickFilterTest, DeletionFromTheFilteredSortedListIsUndoneIntoIt)
     EXPECT_EQ(column(0), QStringList({"2", ""}));
     EXPECT_TRUE(services.errors.empty());
 }
+
+// A click on a heading sorts; the cursor stays on its book, wherever the book
+// lands, and the view shows it.
+TEST_F(QuickFilterTest, HeadingClickKeepsTheCursorOnItsBookInView)
+{
+    catalogue.exec("UPDATE dorvi SET titolo = '" + std::string(300, 'z') + "' WHERE iddorvo=2");
+    trigger("mnuall");
+    grid->setCurrentIndex(grid->model()->index(3, 3)); // book 4, genere
+    clickHeading(2);
+    ASSERT_EQ(column(0), QStringList({"5", "1", "3", "4", "2"}));
+    const QModelIndex current = grid->currentIndex();
+    ASSERT_TRUE(current.isValid());
+    EXPECT_EQ(grid->model()->index(current.row(), 0).data().toString(), "4");
+    EXPECT_EQ(current.column(), 3);
+    EXPECT_TRUE(grid->viewport()->rect().contains(grid->visualRect(current)));
+    clickHeading(2);
+    EXPECT_EQ(grid->model()->index(grid->currentIndex().row(), 0).data().toString(), "4");
+}
