@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace {
@@ -149,6 +150,35 @@ TEST_F(QuickFilterTest, DeletionFromTheFilteredSortedListIsUndoneIntoIt)
     trigger("mnuripeti");
     EXPECT_EQ(catalogue.scalar("select count(*) from dorvi where iddorvo=5"), "0");
     EXPECT_EQ(column(0), QStringList({"2", ""}));
+    EXPECT_TRUE(services.errors.empty());
+}
+
+// The keys after Ctrl+F were typed while the window was busy: they wait in the
+// queue, behind Ctrl+F, and must all reach the field, none the book under the
+// cursor.
+TEST_F(QuickFilterTest, KeysQueuedAfterCtrlFGoToTheFieldNotTheBook)
+{
+    trigger("mnuop");
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    grid->setCurrentIndex(grid->model()->index(1, 2));
+    grid->setFocus();
+    const std::string before = catalogue.scalar("select titolo from dorvi where iddorvo=2");
+    QWindow* handle = window.windowHandle();
+    const auto queue = [handle](int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+        QCoreApplication::postEvent(handle, new QKeyEvent(QEvent::KeyPress, key, modifiers, text));
+        QCoreApplication::postEvent(handle, new QKeyEvent(QEvent::KeyRelease, key, modifiers, text));
+    };
+    queue(Qt::Key_F, Qt::ControlModifier, {});
+    for (const QChar letter : QStringLiteral("boccaccio"))
+        queue(Qt::Key_A + (letter.unicode() - 'a'), Qt::NoModifier, letter);
+    queue(Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    for (int pass = 0; pass < 5; ++pass)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(bar->field()->text(), "boccaccio");
+    EXPECT_EQ(catalogue.scalar("select titolo from dorvi where iddorvo=2"), before);
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "5");
+    EXPECT_TRUE(grid->hasFocus()) << "Return took the keyboard to the books found";
     EXPECT_TRUE(services.errors.empty());
 }
 

@@ -46,20 +46,17 @@ RowView* FilterBar::view()
     return view;
 }
 
-// The keyboard moves to the field once the command has ended, since the window
-// hands it back to the grid after every command.
+// The keyboard moves to the field here, before the event loop runs again: keys the
+// user typed while the window was busy are already waiting, and each goes to
+// whatever has the keyboard when its turn comes. Given the keyboard later, the
+// field let them reach the grid, and be written into the book under the cursor.
 void FilterBar::open()
 {
     show();
+    m_field->selectAll();
+    m_field->setFocus(Qt::ShortcutFocusReason);
     showCount();
     prepareInIdleTime();
-    QMetaObject::invokeMethod(
-        m_field,
-        [field = m_field] {
-            field->selectAll();
-            field->setFocus(Qt::ShortcutFocusReason);
-        },
-        Qt::QueuedConnection);
 }
 
 // The filter's text is folded in short slices between the user's keys, so at a

@@ -177,8 +177,10 @@ void Frmdorvi::dispatch(void (Frmdorvi::*command)())
     } catch (const std::exception& error) {
         m_services.showError(catalogue::unexpectedError(error));
     }
-    // The keyboard stays in the grid through every command, whatever its outcome.
-    DataGrid1.takeFocus();
+    // The keyboard stays in the grid through every command, whatever its outcome;
+    // Trova alone gives it to its field.
+    if (command != &Frmdorvi::mnutrova_Click || !m_filterBar)
+        DataGrid1.takeFocus();
 }
 
 void Frmdorvi::closeEvent(QCloseEvent* event)
