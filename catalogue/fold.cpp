@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <unordered_map>
 
 namespace catalogue {
@@ -208,6 +209,60 @@ std::string foldCaseAndAccents(std::string_view utf8)
 void appendFoldCaseAndAccents(std::string& out, std::string_view utf8)
 {
     appendFolded(out, utf8, appendPlain);
+}
+
+namespace {
+
+// Marks inside or between words that a reader does not type: whether a name is
+// written with them or without, it is the same name.
+bool isJoiningPunctuation(char32_t c)
+{
+    switch (c) {
+    case U'\'': case U'-': case U'.': case U'`':
+    case 0x00AD: // soft hyphen
+    case 0x00B7: // middle dot
+    case 0x02BC: // modifier letter apostrophe
+    case 0x2010: case 0x2011: case 0x2012: case 0x2013: case 0x2014: // hyphens and dashes
+    case 0x2018: case 0x2019: // single quotation marks, the typeset apostrophe
+    case 0x2024: case 0x2027: // one dot leader, hyphenation point
+    case 0x2212: // minus sign
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Removes those marks from `out` from `from` on, in place.
+void dropJoiningPunctuation(std::string& out, std::size_t from)
+{
+    std::size_t kept = from;
+    for (std::size_t at = from; at < out.size();) {
+        const auto byte = static_cast<unsigned char>(out[at]);
+        const Utf8Char c = byte < 0x80 ? Utf8Char{byte, 1, true} : readUtf8(out, at);
+        if (!(c.valid && isJoiningPunctuation(c.value))) {
+            if (kept != at)
+                std::memmove(out.data() + kept, out.data() + at, c.length);
+            kept += c.length;
+        }
+        at += c.length;
+    }
+    out.resize(kept);
+}
+
+} // namespace
+
+std::string filterFold(std::string_view utf8)
+{
+    std::string out;
+    appendFilterFold(out, utf8);
+    return out;
+}
+
+void appendFilterFold(std::string& out, std::string_view utf8)
+{
+    const std::size_t from = out.size();
+    appendFoldCaseAndAccents(out, utf8);
+    dropJoiningPunctuation(out, from);
 }
 
 } // namespace catalogue

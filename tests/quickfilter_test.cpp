@@ -153,6 +153,14 @@ TEST_F(QuickFilterTest, DeletionFromTheFilteredSortedListIsUndoneIntoIt)
     EXPECT_TRUE(services.errors.empty());
 }
 
+TEST_F(QuickFilterTest, ApostropheTypedOrNotFindsDAnnunzio)
+{
+    trigger("mnuall");
+    trigger("mnutrova");
+    QTest::keyClicks(bar->field(), "dannunzio");
+    EXPECT_EQ(column(0), QStringList({"2", "5"}));
+}
+
 // The keys after Ctrl+F were typed while the window was busy: they wait in the
 // queue, behind Ctrl+F, and must all reach the field, none the book under the
 // cursor.
