@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QTimer>
+#include <QToolButton>
 
 FilterBar::FilterBar(DataGrid& grid, QWidget* parent)
     : QWidget(parent), m_grid(grid), m_field(new QLineEdit(this)), m_count(new QLabel(this))
@@ -22,6 +23,7 @@ FilterBar::FilterBar(DataGrid& grid, QWidget* parent)
     m_field->setPlaceholderText(QStringLiteral("Trova autore, titolo o genere"));
     m_field->setAccessibleName(QStringLiteral("Trova"));
     m_field->setClearButtonEnabled(true);
+    nameClearButton();
     m_field->installEventFilter(this);
     m_count->setObjectName(QStringLiteral("lblfiltro"));
     auto* layout = new QHBoxLayout(this);
@@ -30,6 +32,18 @@ FilterBar::FilterBar(DataGrid& grid, QWidget* parent)
     layout->addWidget(m_count, 2);
     connect(m_field, &QLineEdit::textChanged, this, &FilterBar::filter);
     hide();
+}
+
+// Qt's clear button carries only an icon, which a screen reader cannot read.
+void FilterBar::nameClearButton()
+{
+    const QString name = QStringLiteral("Cancella il testo di Trova");
+    for (QToolButton* button : m_field->findChildren<QToolButton*>()) {
+        button->setAccessibleName(name);
+        button->setToolTip(name);
+        if (QAction* action = button->defaultAction())
+            action->setToolTip(name);
+    }
 }
 
 RowView* FilterBar::view()
