@@ -13,6 +13,7 @@
 #include "recordset.h"
 #include "sqltext.h"
 #include "undoactions.h"
+#include "windowlayout.h"
 #include "windowservices.h"
 
 #include <QCloseEvent>
@@ -53,6 +54,7 @@ Frmdorvi::Frmdorvi(WindowServices& services, QWidget* parent)
     placeGrid(m_ownGrid);
     m_filterBar = new FilterBar(*m_ownGrid, centralWidget());
     m_filterBar->setGeometry(filterGeometry);
+    new WindowLayout(*centralWidget(), QSize(clientWidth, clientHeight), *m_ownGrid, *mnustrumenti);
 }
 
 Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
@@ -70,13 +72,14 @@ Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
     buildMenus();
     addUndoTools();
     resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
+    fitOnScreen(*this);
     DataGrid1.setNotifications({[this] { DataGrid1_AfterUpdate(); }, [this] { DataGrid1_OnAddNew(); }});
 }
 
 Frmdorvi::~Frmdorvi() = default;
 
 // The window takes its own grid as a child, at a fixed place and size: resizing
-// the window moves nothing.
+// the window moves nothing, unless "Griglia a tutta finestra" is on (WindowLayout).
 void Frmdorvi::placeGrid(QWidget* grid)
 {
     grid->setParent(centralWidget());
