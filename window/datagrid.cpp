@@ -10,7 +10,7 @@
 #include "delimitedtext.h"
 #include "gridaccessibility.h"
 #include "gridkeyboard.h"
-#include "keptcursor.h"
+#include "headingsort.h"
 #include "recordset.h"
 #include "recordsetmodel.h"
 #include "rowview.h"
@@ -67,7 +67,7 @@ DataGrid::DataGrid(WindowServices& services, QWidget* parent) : QTableView(paren
     header->setSortIndicatorShown(true);
     header->setSortIndicator(-1, Qt::AscendingOrder);
     connect(header, &QHeaderView::sortIndicatorChanged, this, &DataGrid::sortRows);
-    m_keptCursor = new KeptCursor(*this);
+    m_headingSort = new HeadingSort(*this, [this] { commitPendingEdit(); });
 }
 
 DataGrid::~DataGrid() = default;
@@ -109,19 +109,11 @@ void DataGrid::clearSortIndicator()
     horizontalHeader()->viewport()->update();
 }
 
-// Sorting a million rows by a text column takes up to a second: the pointer says
-// so. The cursor stays on its book, wherever the book now is.
+// The cursor stays on its book, wherever the book now is.
 void DataGrid::sortRows(int column, Qt::SortOrder order)
 {
-    RowView* view = rowView();
-    if (!view || column < 0)
-        return;
-    m_keptCursor->note();
-    commitPendingEdit();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    view->sortByColumn(column, order);
-    QApplication::restoreOverrideCursor();
-    m_keptCursor->restore(*view);
+    if (RowView* view = rowView(); view && column >= 0)
+        m_headingSort->sort(*view, column, order);
 }
 
 void DataGrid::setDataSource(std::shared_ptr<catalogue::Recordset> source)

@@ -11,7 +11,7 @@
 
 class GridAccessibility;
 class GridKeyboard;
-class KeptCursor;
+class HeadingSort;
 class ColumnWidths;
 class RecordsetModel;
 class RowView;
@@ -99,5 +99,5 @@ private:
     QList<QAction*> m_contextActions; ///< the window's tools, after the grid's own items
     GridKeyboard* m_keyboard; ///< a child of the grid
     GridAccessibility* m_accessibility; ///< a child of the grid
-    KeptCursor* m_keptCursor = nullptr; ///< a child of the grid
+    HeadingSort* m_headingSort = nullptr; ///< a child of the grid
 };

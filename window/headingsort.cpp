@@ -1,21 +1,34 @@
 // Records keep their rows in the record model while the row map reorders them, so
 // a persistent index there still names the book after the sort (and follows it if
-// the edit written before the sort removed a row above it).
-#include "keptcursor.h"
+// the edit written before the sort removed a row above it). A press noted without
+// a sort after it (a drag of a column's edge) is replaced at the next press.
+#include "headingsort.h"
 
 #include "recordsetmodel.h"
 #include "rowview.h"
 
+#include <QApplication>
 #include <QHeaderView>
-#include <QMouseEvent>
 #include <QTableView>
 
-KeptCursor::KeptCursor(QTableView& view) : QObject(&view), m_view(view)
+HeadingSort::HeadingSort(QTableView& view, std::function<void()> commitEdit)
+    : QObject(&view), m_view(view), m_commitEdit(std::move(commitEdit))
 {
     view.horizontalHeader()->viewport()->installEventFilter(this);
 }
 
-bool KeptCursor::eventFilter(QObject* watched, QEvent* event)
+// Sorting a million rows by a text column takes up to a second: the pointer says so.
+void HeadingSort::sort(RowView& rows, int column, Qt::SortOrder order)
+{
+    note();
+    m_commitEdit();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    rows.sortByColumn(column, order);
+    QApplication::restoreOverrideCursor();
+    restore(rows);
+}
+
+bool HeadingSort::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonPress) {
         m_noted = false;
@@ -24,7 +37,7 @@ bool KeptCursor::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-void KeptCursor::note()
+void HeadingSort::note()
 {
     if (m_noted)
         return;
@@ -39,7 +52,7 @@ void KeptCursor::note()
     m_noted = m_record.isValid() || m_onNewRowLine;
 }
 
-void KeptCursor::restore(const RowView& rows)
+void HeadingSort::restore(const RowView& rows)
 {
     if (!std::exchange(m_noted, false))
         return;
