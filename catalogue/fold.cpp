@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <unordered_map>
 
 namespace catalogue {
@@ -232,17 +231,27 @@ bool isJoiningPunctuation(char32_t c)
     }
 }
 
-// Removes those marks from `out` from `from` on, in place.
+bool isAsciiJoiningPunctuation(char c)
+{
+    return c == '\'' || c == '-' || c == '.' || c == '`';
+}
+
+// Removes those marks from `out` from `from` on, in place. Most values hold none
+// and no letter beyond ASCII: one scan finds that, and nothing moves.
 void dropJoiningPunctuation(std::string& out, std::size_t from)
 {
-    std::size_t kept = from;
-    for (std::size_t at = from; at < out.size();) {
+    const auto mayMark = [](char c) {
+        return static_cast<unsigned char>(c) >= 0x80 || isAsciiJoiningPunctuation(c);
+    };
+    std::size_t at = static_cast<std::size_t>(std::find_if(out.begin() + static_cast<std::ptrdiff_t>(from), out.end(),
+                                                           mayMark) - out.begin());
+    std::size_t kept = at;
+    while (at < out.size()) {
         const auto byte = static_cast<unsigned char>(out[at]);
         const Utf8Char c = byte < 0x80 ? Utf8Char{byte, 1, true} : readUtf8(out, at);
         if (!(c.valid && isJoiningPunctuation(c.value))) {
-            if (kept != at)
-                std::memmove(out.data() + kept, out.data() + at, c.length);
-            kept += c.length;
+            for (std::size_t i = 0; i < c.length; ++i)
+                out[kept++] = out[at + i];
         }
         at += c.length;
     }
@@ -258,11 +267,21 @@ std::string filterFold(std::string_view utf8)
     return out;
 }
 
+// ASCII text, nearly every value, is lowered and cleared of its marks in one pass.
 void appendFilterFold(std::string& out, std::string_view utf8)
 {
-    const std::size_t from = out.size();
-    appendFoldCaseAndAccents(out, utf8);
-    dropJoiningPunctuation(out, from);
+    std::size_t kept = out.size();
+    if (!isAscii(utf8)) {
+        appendFoldCaseAndAccents(out, utf8);
+        dropJoiningPunctuation(out, kept);
+        return;
+    }
+    out.resize(kept + utf8.size());
+    for (const char c : utf8) {
+        out[kept] = asciiLower(c);
+        kept += isAsciiJoiningPunctuation(c) ? 0 : 1;
+    }
+    out.resize(kept);
 }
 
 } // namespace catalogue
