@@ -89,6 +89,13 @@ std::vector<Comparison> comparisons()
                    at("Write/delete10k/bare", big), Measure::Time, Goal::Inform});
     all.push_back({"Write: undo of that deletion / bare deletion", at("Write/undoDelete10k/ours", big),
                    at("Write/delete10k/bare", big), Measure::Time, Goal::Inform});
+    all.push_back({"Quick filter's fold / fold of case and accents alone", at("Fold/quick_filter", big),
+                   at("Fold/case_and_accents", big), Measure::Time, Goal::Inform});
+    for (const char* what : {"ctrl_end_home", "repaint_megabyte_titles", "repaint_joined_emoji"}) {
+        const std::string base = std::string("ViewHuge/") + what;
+        all.push_back({std::string("Huge titles on screen: ") + what + " / the same without", base + "/huge",
+                       base + "/plain", Measure::Time, Goal::Inform});
+    }
     all.push_back({"Spreadsheet export / sqlite3 shell's CSV", at("ExportCsv/ours", big),
                    at("ExportCsv/sqlite3_shell", big), Measure::Time, Goal::AtMost, 1.5});
     return all;
