@@ -376,6 +376,34 @@ const Catalogue& scratchCatalogue(int rows)
     return made.emplace(rows, result).first->second;
 }
 
+const Catalogue& hugeTitlesCatalogue()
+{
+    static const Catalogue made = [] {
+        const int rows = hugeTitlesRows;
+        const Catalogue& source = catalogue(rows);
+        const Catalogue result = describe(dataFolder() / "huge-titles", rows);
+        fs::create_directories(result.folder);
+        fs::remove(result.path + "-journal");
+        fs::copy_file(source.path, result.path, fs::copy_options::overwrite_existing);
+        sqlite3* raw = nullptr;
+        if (sqlite3_open(result.path.c_str(), &raw) != SQLITE_OK)
+            fail("cannot open " + result.path, raw);
+        DatabaseHandle db(raw);
+        const std::string megabyte(std::size_t(1) << 20, 'm');
+        std::string emoji;
+        for (int i = 0; i < hugeEmojiCount; ++i)
+            emoji += i == 0 ? "\xF0\x9F\x91\xA9" : "\xE2\x80\x8D\xF0\x9F\x91\xA9"; // 👩, then ZWJ 👩
+        std::string sql = "UPDATE dorvi SET titolo = CASE iddorvo WHEN " + std::to_string(hugeEmojiBook) + " THEN '" +
+                          emoji + "' ELSE 'Inizio " + megabyte + "' END WHERE iddorvo IN (" +
+                          std::to_string(hugeEmojiBook);
+        for (const int book : {1, 2, 3, 4, 5, rows - 4, rows - 3, rows - 2, rows - 1, rows})
+            sql += ", " + std::to_string(book);
+        execute(db.get(), sql + ")");
+        return result;
+    }();
+    return made;
+}
+
 SearchValues presentValues(int rows)
 {
     const Catalogue& file = catalogue(rows);

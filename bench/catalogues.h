@@ -24,6 +24,14 @@ const Catalogue& catalogue(int rows);
 // anew once per run, so writes never leak into the read benchmarks.
 const Catalogue& scratchCatalogue(int rows);
 
+// A copy of the 100,000-book catalogue with huge titles: a megabyte each for books
+// 1 to 5 and the last five (on the first and the last screen), and 700,000 emoji
+// joined by zero-width joiners for book `hugeEmojiBook`. Made anew once per run.
+constexpr int hugeTitlesRows = 100'000;
+constexpr int hugeEmojiBook = 60;
+constexpr int hugeEmojiCount = 700'000;
+const Catalogue& hugeTitlesCatalogue();
+
 // Values certain to be in every generated catalogue (they are those of its middle
 // row), and values certain not to be. The author holds an apostrophe and an accent.
 struct SearchValues {

@@ -64,6 +64,7 @@ void add(const char* name, void (*run)(benchmark::State&))
 void registerFolding()
 {
     add("Fold/case_and_accents", foldEveryCell<catalogue::appendFoldCaseAndAccents>);
+    add("Fold/quick_filter", foldEveryCell<catalogue::appendFilterFold>);
     add("Fold/case", foldEveryCell<appendCase>);
 }
 

@@ -97,6 +97,13 @@ std::vector<Comparison> comparisons()
                    at("HistoryMemory/result_rows", big), Measure::BytesPerRow, Goal::AtMost, 1.2});
     all.push_back({"  after 6 undos and redos / after the deletion", at("HistoryMemory/delete_all_6_undo_redo", big),
                    at("HistoryMemory/delete_all", big), Measure::BytesPerRow, Goal::AtMost, 1.5});
+    all.push_back({"Quick filter's fold / fold of case and accents alone", at("Fold/quick_filter", big),
+                   at("Fold/case_and_accents", big), Measure::Time, Goal::Inform});
+    for (const char* what : {"ctrl_end_home", "repaint_megabyte_titles", "repaint_joined_emoji"}) {
+        const std::string base = std::string("ViewHuge/") + what;
+        all.push_back({std::string("Huge titles on screen: ") + what + " / the same without", base + "/huge",
+                       base + "/plain", Measure::Time, Goal::Inform});
+    }
     all.push_back({"Spreadsheet export / sqlite3 shell's CSV", at("ExportCsv/ours", big),
                    at("ExportCsv/sqlite3_shell", big), Measure::Time, Goal::AtMost, 1.5});
     all.push_back({"Safety copy (backup, check, flush, rename) / cp", at("Backup/ours", big), at("Backup/cp", big),

@@ -1,6 +1,7 @@
 // The quick filter and column sorting on a million books, through the real window
 // and grid: each figure is the change to the rows on show plus the repaint the user
-// waits for. Targets: a keystroke of the filter within 30 ms (median), the first
+// waits for. Then jumps and repaints with huge titles on screen, against the same
+// without them. Targets: a keystroke of the filter within 30 ms (median), the first
 // sort by titolo within 1 s, a reverse within 100 ms. Next to them, for the choice
 // of design, Qt's stock QSortFilterProxyModel over the same model, run once.
 #include "catalogues.h"
@@ -11,6 +12,8 @@
 #include "registry.h"
 #include "rowview.h"
 
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QSortFilterProxyModel>
 
 #include <algorithm>
@@ -183,6 +186,54 @@ void stockProxyFilter(benchmark::State& state)
     }
 }
 
+// Huge cells against plain ones: "Visualizza tutto" on the 100,000-book catalogue
+// as generated, or on its copy with huge titles, listed once per benchmark.
+struct HugeOrPlain {
+    explicit HugeOrPlain(bool huge)
+        : shown(huge ? hugeTitlesCatalogue().folder : catalogue(hugeTitlesRows).folder)
+    {
+        shown.window.mnuall_Click();
+        shown.paintNow();
+    }
+    void key(int key, Qt::KeyboardModifiers modifiers)
+    {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers);
+        QCoreApplication::sendEvent(shown.grid, &press);
+        shown.paintNow();
+    }
+    ShownWindow shown;
+};
+
+// Each iteration is one jump, Ctrl+End then Ctrl+Home in turn, painted: on the
+// huge copy both screens hold five megabyte titles.
+void jumpToEnds(benchmark::State& state, bool huge)
+{
+    HugeOrPlain listed(huge);
+    bool toEnd = true;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        listed.key(toEnd ? Qt::Key_End : Qt::Key_Home, Qt::ControlModifier);
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+        toEnd = !toEnd;
+    }
+}
+
+// One repaint of the screen whose top row is book `book`: book 1's screen holds
+// five megabyte titles, the one a few books before hugeEmojiBook the title of
+// 700,000 joined emoji.
+void repaintScreen(benchmark::State& state, bool huge, int book)
+{
+    HugeOrPlain listed(huge);
+    DataGrid& grid = *listed.shown.grid;
+    grid.scrollTo(grid.model()->index(book - 1, 0), QAbstractItemView::PositionAtTop);
+    listed.shown.paintNow();
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        grid.viewport()->repaint();
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+    }
+}
+
 } // namespace
 
 void registerView()
@@ -198,6 +249,17 @@ void registerView()
     add("ViewSort/titolo_reverse", sortReverse)->Iterations(20);
     add("ViewStockProxy/sort_titolo", stockProxySort)->Iterations(1);
     add("ViewStockProxy/filter_titolo", stockProxyFilter)->Iterations(1);
+    for (const bool huge : {false, true}) {
+        const std::string copy = huge ? "/huge" : "/plain";
+        const auto each = [&](const std::string& name, auto run) {
+            benchmark::RegisterBenchmark((name + copy).c_str(), run, huge)->Unit(benchmark::kMillisecond)->UseManualTime()
+                ->Iterations(10);
+        };
+        each("ViewHuge/ctrl_end_home", jumpToEnds);
+        each("ViewHuge/repaint_megabyte_titles", [](benchmark::State& state, bool huge) { repaintScreen(state, huge, 1); });
+        each("ViewHuge/repaint_joined_emoji",
+             [](benchmark::State& state, bool huge) { repaintScreen(state, huge, hugeEmojiBook - 5); });
+    }
 }
 
 } // namespace bench

@@ -210,4 +210,78 @@ void appendFoldCaseAndAccents(std::string& out, std::string_view utf8)
     appendFolded(out, utf8, appendPlain);
 }
 
+namespace {
+
+// Marks inside or between words that a reader does not type: whether a name is
+// written with them or without, it is the same name.
+bool isJoiningPunctuation(char32_t c)
+{
+    switch (c) {
+    case U'\'': case U'-': case U'.': case U'`':
+    case 0x00AD: // soft hyphen
+    case 0x00B7: // middle dot
+    case 0x02BC: // modifier letter apostrophe
+    case 0x2010: case 0x2011: case 0x2012: case 0x2013: case 0x2014: // hyphens and dashes
+    case 0x2018: case 0x2019: // single quotation marks, the typeset apostrophe
+    case 0x2024: case 0x2027: // one dot leader, hyphenation point
+    case 0x2212: // minus sign
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isAsciiJoiningPunctuation(char c)
+{
+    return c == '\'' || c == '-' || c == '.' || c == '`';
+}
+
+// Removes those marks from `out` from `from` on, in place. Most values hold none
+// and no letter beyond ASCII: one scan finds that, and nothing moves.
+void dropJoiningPunctuation(std::string& out, std::size_t from)
+{
+    const auto mayMark = [](char c) {
+        return static_cast<unsigned char>(c) >= 0x80 || isAsciiJoiningPunctuation(c);
+    };
+    std::size_t at = static_cast<std::size_t>(std::find_if(out.begin() + static_cast<std::ptrdiff_t>(from), out.end(),
+                                                           mayMark) - out.begin());
+    std::size_t kept = at;
+    while (at < out.size()) {
+        const auto byte = static_cast<unsigned char>(out[at]);
+        const Utf8Char c = byte < 0x80 ? Utf8Char{byte, 1, true} : readUtf8(out, at);
+        if (!(c.valid && isJoiningPunctuation(c.value))) {
+            for (std::size_t i = 0; i < c.length; ++i)
+                out[kept++] = out[at + i];
+        }
+        at += c.length;
+    }
+    out.resize(kept);
+}
+
+} // namespace
+
+std::string filterFold(std::string_view utf8)
+{
+    std::string out;
+    appendFilterFold(out, utf8);
+    return out;
+}
+
+// ASCII text, nearly every value, is lowered and cleared of its marks in one pass.
+void appendFilterFold(std::string& out, std::string_view utf8)
+{
+    std::size_t kept = out.size();
+    if (!isAscii(utf8)) {
+        appendFoldCaseAndAccents(out, utf8);
+        dropJoiningPunctuation(out, kept);
+        return;
+    }
+    out.resize(kept + utf8.size());
+    for (const char c : utf8) {
+        out[kept] = asciiLower(c);
+        kept += isAsciiJoiningPunctuation(c) ? 0 : 1;
+    }
+    out.resize(kept);
+}
+
 } // namespace catalogue

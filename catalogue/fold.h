@@ -25,6 +25,12 @@ std::string foldCaseAndAccents(std::string_view utf8);
 // The same key appended to `out`, so a caller folding many values reuses one buffer.
 void appendFoldCaseAndAccents(std::string& out, std::string_view utf8);
 
+// The quick filter's key: the fold above with apostrophes, hyphens and dots left
+// out, so "dannunzio" finds "D'Annunzio", "jrr" finds "J.R.R." and "pierpaolo"
+// finds "Pier-Paolo". The typographic forms count too (’ ʼ ‘, ‐ – —, ·).
+std::string filterFold(std::string_view utf8);
+void appendFilterFold(std::string& out, std::string_view utf8);
+
 // The case fold of one code point.
 char32_t foldCase(char32_t c);
 

@@ -13,6 +13,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QTimer>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 namespace {
@@ -106,4 +107,18 @@ TEST(ScreenReaderNames, WindowAndPromptAreNamed)
     real.prompt("inserisci autore", "Inserisci autore");
     EXPECT_EQ(dialogName, "Inserisci autore");
     EXPECT_EQ(fieldName, "inserisci autore");
+}
+
+// The clear button of Trova's field shows an icon alone: a screen reader needs its name.
+TEST(ScreenReaderNames, TrovaClearButtonIsNamed)
+{
+    FakeWindowServices services;
+    Frmdorvi window{services};
+    auto* field = window.findChild<QLineEdit*>(QStringLiteral("txtfiltro"));
+    ASSERT_NE(field, nullptr);
+    const auto buttons = field->findChildren<QToolButton*>();
+    ASSERT_EQ(buttons.size(), 1);
+    QAccessibleInterface* button = QAccessible::queryAccessibleInterface(buttons.front());
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(QAccessible::Name), "Cancella il testo di Trova");
 }

@@ -9,6 +9,7 @@
 #include "recordsetmodel.h"
 #include "rowview.h"
 #include "testcatalogue.h"
+#include "celltext.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
@@ -20,6 +21,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QStyledItemDelegate>
 #include <QToolTip>
 #include <QHelpEvent>
 #include <gtest/gtest.h>
@@ -723,7 +725,7 @@ TEST_F(GridTest, CutTextShowsWholeAsTooltipAndWholeTextNone)
 TEST_F(GridTest, ProgramWidthsHoldTheLongestSampledValueWhole)
 {
     TestCatalogue::Books books(400, {"Autore", "Titolo breve", "Genere"});
-    books[350] = {"Autore", "Il giardino dei Finzi-Contini, edizione commentata", "Genere"};
+    books[350] = {"Autore", "Il giardino dei Finzi-Contini", "Genere"}; // within two fifths of the grid
     TestCatalogue many(books);
     many.exec("UPDATE dorvi SET iddorvo = 9223372036854775807 WHERE iddorvo = 300");
     grid.setDataSource(openRecordset(many.path(), "select * from dorvi;"));
@@ -733,3 +735,93 @@ TEST_F(GridTest, ProgramWidthsHoldTheLongestSampledValueWhole)
         EXPECT_GE(grid.columnWidth(column), grid.sizeHintForIndex(cell).width()) << "column " << column;
     }
 }
+
+// A column the program sizes takes at most two fifths of the grid, so the column
+// after a long one starts in sight, and stays in sight when the cursor enters the
+// long one.
+TEST_F(GridTest, LongColumnLeavesTheNextOneInSight)
+{
+    catalogue.exec("UPDATE dorvi SET autore = '" + std::string(100000, 'x') + "' WHERE iddorvo=5");
+    bind();
+    const int area = grid.viewport()->width();
+    EXPECT_LE(grid.columnWidth(1), area * 2 / 5);
+    EXPECT_GT(grid.columnWidth(1), grid.columnWidth(3)) << "still the widest";
+    grid.setCurrentIndex(grid.model()->index(4, 1));
+    const int title = grid.columnViewportPosition(2);
+    EXPECT_GE(grid.columnViewportPosition(1), 0);
+    EXPECT_LT(title + 20, area) << "titolo begins in sight";
+}
+
+// Only the beginning of a long value is painted and measured; every other reader
+// of the cell (the model, the screen reader, Ctrl+C, the editor) gets it whole.
+TEST_F(GridTest, MegabyteCellPaintsItsBeginningAndIsReadWhole)
+{
+    const std::string huge = "Inizio " + std::string(1 << 20, 'a') + " fine";
+    catalogue.exec("UPDATE dorvi SET titolo = '" + huge + "' WHERE iddorvo=2");
+    setAll(true);
+    bind();
+    const QModelIndex cell = grid.model()->index(1, 2);
+    const auto* painter = qobject_cast<QStyledItemDelegate*>(grid.itemDelegate());
+    ASSERT_NE(painter, nullptr);
+    const QString painted = painter->displayText(cell.data(), QLocale());
+    EXPECT_LE(painted.size(), 3001);
+    EXPECT_TRUE(painted.startsWith("Inizio aaa"));
+    EXPECT_TRUE(painted.endsWith(QChar(0x2026)));
+    EXPECT_LT(painter->sizeHint(QStyleOptionViewItem(), cell).width(), 5000);
+
+    const qsizetype whole = static_cast<qsizetype>(huge.size());
+    EXPECT_EQ(cell.data().toString().size(), whole);
+    EXPECT_TRUE(cell.data(Qt::AccessibleTextRole).toString().endsWith(" fine"));
+    grid.clearSelection();
+    grid.selectionModel()->select(cell, QItemSelectionModel::Select);
+    EXPECT_EQ(grid.selectedText().size(), whole + 1) << "the whole title and its line end";
+    QLineEdit* editor = editCell(1, 2);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text().size(), whole);
+    QTest::keyClick(editor, Qt::Key_Escape);
+}
+
+namespace {
+
+struct Cut {
+    const char* name;
+    QString text;
+    qsizetype length;
+    QString expected; ///< what is kept before the "…"
+};
+
+class LeadingPart : public ::testing::TestWithParam<Cut> {};
+
+const QString family = QString::fromUtf8("👨‍👩‍👧"); // three emoji joined: one cluster, 8 units
+const QString woman = QString::fromUtf8("👩");
+const QString joinedWoman = woman + QChar(0x200D);
+
+} // namespace
+
+TEST_P(LeadingPart, EndsOnAWholeCluster)
+{
+    const Cut& c = GetParam();
+    const QString part = leadingPart(c.text, c.length);
+    if (c.text.size() <= c.length) {
+        EXPECT_EQ(part, c.text);
+        return;
+    }
+    EXPECT_EQ(part, c.expected + QChar(0x2026));
+    EXPECT_FALSE(part.at(part.size() - 2).isHighSurrogate());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, LeadingPart,
+    ::testing::Values(
+        Cut{"short_text_whole", "Il piacere", 20, {}},
+        Cut{"plain_letters", "abcdef", 3, "abc"},
+        Cut{"accent_as_a_mark_stays_with_its_letter", QString::fromUtf8("ab" "e\u0301" "cd"), 3, "ab"},
+        Cut{"emoji_beyond_the_first_plane", QString::fromUtf8("a😀😀"), 2, "a"},
+        Cut{"joined_emoji_kept_whole", "ab" + family + "cd", 6, "ab"},
+        Cut{"flag_pair_kept_whole", QString::fromUtf8("x🇮🇹🇫🇷"), 3, QString::fromUtf8("x")},
+        Cut{"next_cluster_begins_at_the_length", "ab" + family + family, 10, "ab" + family},
+        Cut{"endless_joined_emoji_cut_before_a_joiner", joinedWoman.repeated(1000) + woman, 100,
+            joinedWoman.repeated(32) + woman},
+        Cut{"endless_marks_cut_between_code_points", "a" + QString(QChar(0x0301)).repeated(500), 100,
+            "a" + QString(QChar(0x0301)).repeated(99)}),
+    [](const ::testing::TestParamInfo<Cut>& info) { return info.param.name; });

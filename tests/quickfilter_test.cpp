@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace {
@@ -174,4 +175,59 @@ TEST_F(QuickFilterTest, BooksFromTheMiddleComeBackIntoTheListInTheirPlace)
     EXPECT_EQ(grid->currentIndex().row(), 1) << "the cursor stays on Alcyone";
     EXPECT_EQ(grid->currentIndex().column(), 2);
     EXPECT_TRUE(services.errors.empty());
+}
+
+TEST_F(QuickFilterTest, ApostropheTypedOrNotFindsDAnnunzio)
+{
+    trigger("mnuall");
+    trigger("mnutrova");
+    QTest::keyClicks(bar->field(), "dannunzio");
+    EXPECT_EQ(column(0), QStringList({"2", "5"}));
+}
+
+// The keys after Ctrl+F were typed while the window was busy: they wait in the
+// queue, behind Ctrl+F, and must all reach the field, none the book under the
+// cursor.
+TEST_F(QuickFilterTest, KeysQueuedAfterCtrlFGoToTheFieldNotTheBook)
+{
+    trigger("mnuop");
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    grid->setCurrentIndex(grid->model()->index(1, 2));
+    grid->setFocus();
+    const std::string before = catalogue.scalar("select titolo from dorvi where iddorvo=2");
+    QWindow* handle = window.windowHandle();
+    const auto queue = [handle](int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+        QCoreApplication::postEvent(handle, new QKeyEvent(QEvent::KeyPress, key, modifiers, text));
+        QCoreApplication::postEvent(handle, new QKeyEvent(QEvent::KeyRelease, key, modifiers, text));
+    };
+    queue(Qt::Key_F, Qt::ControlModifier, {});
+    for (const QChar letter : QStringLiteral("boccaccio"))
+        queue(Qt::Key_A + (letter.unicode() - 'a'), Qt::NoModifier, letter);
+    queue(Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    for (int pass = 0; pass < 5; ++pass)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(bar->field()->text(), "boccaccio");
+    EXPECT_EQ(catalogue.scalar("select titolo from dorvi where iddorvo=2"), before);
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "5");
+    EXPECT_TRUE(grid->hasFocus()) << "Return took the keyboard to the books found";
+    EXPECT_TRUE(services.errors.empty());
+}
+
+// A click on a heading sorts; the cursor stays on its book, wherever the book
+// lands, and the view shows it.
+TEST_F(QuickFilterTest, HeadingClickKeepsTheCursorOnItsBookInView)
+{
+    catalogue.exec("UPDATE dorvi SET titolo = '" + std::string(300, 'z') + "' WHERE iddorvo=2");
+    trigger("mnuall");
+    grid->setCurrentIndex(grid->model()->index(3, 3)); // book 4, genere
+    clickHeading(2);
+    ASSERT_EQ(column(0), QStringList({"5", "1", "3", "4", "2"}));
+    const QModelIndex current = grid->currentIndex();
+    ASSERT_TRUE(current.isValid());
+    EXPECT_EQ(grid->model()->index(current.row(), 0).data().toString(), "4");
+    EXPECT_EQ(current.column(), 3);
+    EXPECT_TRUE(grid->viewport()->rect().contains(grid->visualRect(current)));
+    clickHeading(2);
+    EXPECT_EQ(grid->model()->index(grid->currentIndex().row(), 0).data().toString(), "4");
 }

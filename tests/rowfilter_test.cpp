@@ -66,7 +66,11 @@ INSTANTIATE_TEST_SUITE_P(
                       FilterCase{"WordsInAnyOrderAndSpaces", "  piacere   D'ANNUNZIO ", {"3"}},
                       FilterCase{"OneWordMissingHidesTheBook", "zeno tommaseo", {}},
                       FilterCase{"NoWordSpansTwoFields", "principesaggistica", {}},
-                      FilterCase{"BlankShowsEveryBook", "   ", {"1", "2", "3", "4", "5", "6"}}),
+                      FilterCase{"BlankShowsEveryBook", "   ", {"1", "2", "3", "4", "5", "6"}},
+                      FilterCase{"ApostropheLeftOutOfTheStored", "dannunzio", {"3"}},
+                      FilterCase{"TypographicApostropheTyped", "D’Annunzio", {"3"}},
+                      FilterCase{"DotAndHyphenTypedInsideWords", "mala.voglia ver-ga", {"4"}},
+                      FilterCase{"PunctuationAloneIsNoWord", "zeno - .", {"5"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FilterWords, NarrowingOnlyWhenEveryOldWordLivesOn)

@@ -304,4 +304,46 @@ TEST_F(WindowTest, BandCountsTheBooksOnShow)
     QTest::keyClick(window.findChild<QLineEdit*>(QStringLiteral("txtfiltro")), Qt::Key_Escape);
     EXPECT_TRUE(status->isVisible());
     EXPECT_EQ(status->text(), "5 libri");
+
+// With "Griglia a tutta finestra" on, the grid and everything in the band below it
+// (the mode label, the filter, and whatever else lives there) follow the window's
+// size; the choice outlives the window, and turning it off puts everything back.
+TEST_F(WindowTest, FullWindowGridFollowsTheWindowAndIsRemembered)
+{
+    auto* option = window.findChild<QAction*>(QStringLiteral("mnugriglia"));
+    ASSERT_NE(option, nullptr);
+    EXPECT_EQ(option->text(), "&Griglia a tutta finestra");
+    EXPECT_TRUE(option->isCheckable());
+    EXPECT_FALSE(option->isChecked()) << "the fixed layout is the default";
+    QWidget* area = window.centralWidget();
+    QWidget* mode = window.findChild<QLabel*>(QStringLiteral("lblmodo"));
+    QWidget* filter = window.findChild<QWidget*>(QStringLiteral("filtro"));
+    auto* added = new QLabel(QStringLiteral("5 libri"), area);
+    added->setGeometry(560, 409, 129, 22);
+    const QRect designs[] = {mode->geometry(), filter->geometry(), added->geometry()};
+
+    option->trigger();
+    window.resize(1000, 800);
+    QCoreApplication::processEvents();
+    const QRect shown = grid->geometry();
+    EXPECT_EQ(shown, QRect(8, 8, area->width() - 23, area->height() - 124));
+    for (QWidget* band : {mode, filter, static_cast<QWidget*>(added)}) {
+        EXPECT_EQ(band->geometry().top(), shown.bottom() + 9) << band->objectName().toStdString();
+        EXPECT_TRUE(area->rect().contains(band->geometry()));
+    }
+    EXPECT_EQ(filter->geometry().right(), shown.right()) << "the filter still ends where the grid does";
+    EXPECT_EQ(added->geometry().right(), shown.right());
+    EXPECT_LT(mode->geometry().right(), filter->geometry().left());
+
+    {
+        Frmdorvi again{services};
+        EXPECT_TRUE(again.findChild<QAction*>(QStringLiteral("mnugriglia"))->isChecked()) << "remembered";
+    }
+    option->trigger();
+    EXPECT_EQ(grid->geometry(), QRect(8, 8, 681, 393));
+    EXPECT_EQ(mode->geometry(), designs[0]);
+    EXPECT_EQ(filter->geometry(), designs[1]);
+    EXPECT_EQ(added->geometry(), designs[2]);
+    Frmdorvi fixed{services};
+    EXPECT_FALSE(fixed.findChild<QAction*>(QStringLiteral("mnugriglia"))->isChecked());
 }

@@ -2,6 +2,8 @@
 // that all of them read the same.
 #include "celltext.h"
 
+#include <QTextBoundaryFinder>
+
 #include <algorithm>
 #include <charconv>
 #include <iterator>
@@ -22,7 +24,34 @@ char16_t controlPicture(unsigned code)
     return code == 0x7F ? u'\u2421' : static_cast<char16_t>(0x2400 + code);
 }
 
+// Where a cluster that began before `length` must be cut: before the last
+// zero-width joiner at or before it, else at the last code point boundary.
+qsizetype insideCluster(const QString& text, qsizetype length)
+{
+    const qsizetype joiner = text.lastIndexOf(QChar(0x200D), length);
+    if (joiner > 0)
+        return joiner;
+    return text.at(length).isLowSurrogate() ? length - 1 : length;
+}
+
 } // namespace
+
+QString leadingPart(const QString& text, qsizetype length)
+{
+    if (text.size() <= length)
+        return text;
+    // The finder reads its whole text at once; only the part near the cut matters,
+    // since whether a cluster ends at `length` depends on what comes before it and
+    // on the character right after. A whole megabyte took milliseconds a cell.
+    constexpr qsizetype lookAhead = 8;
+    const QStringView near = QStringView(text).left(length + lookAhead);
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, near.data(), near.size());
+    clusters.setPosition(length);
+    qsizetype cut = clusters.isAtBoundary() ? length : clusters.toPreviousBoundary();
+    if (cut <= 0)
+        cut = insideCluster(text, length);
+    return text.left(cut) + QChar(0x2026);
+}
 
 QString cellText(const catalogue::Value& value)
 {

@@ -28,3 +28,10 @@ bool holdsHiddenControls(std::string_view utf8);
 // NULL as nothing.
 void appendDocumentText(std::string& out, const catalogue::Value& value);
 QString documentText(const catalogue::Value& value);
+
+// The beginning of `text` that the grid paints or measures: at most `length`
+// UTF-16 units, ending where a grapheme cluster ends, then "…" when anything was
+// left out. A cluster longer than `length` by itself (emoji joined by zero-width
+// joiners without end, a letter under endless marks) is cut before one of its
+// joiners, or else between two code points, never inside a surrogate pair.
+QString leadingPart(const QString& text, qsizetype length);

@@ -26,7 +26,9 @@ void ColumnWidths::sectionResized(int column)
 // The rows on screen and the first and last rows of the result are sampled (the
 // last hold the largest keys), and of each column's cells only the few with the
 // longest text are laid out: laying out every sampled cell, as Qt's own sizing
-// does, cost tens of milliseconds a command.
+// does, cost tens of milliseconds a command. The grid's delegate measures only the
+// beginning of each (CellPainter::measuredLength), so a megabyte title costs no
+// more than a long one.
 int ColumnWidths::contentWidth(int column) const
 {
     constexpr int sampledAtEachEnd = 100;
@@ -60,12 +62,22 @@ int ColumnWidths::contentWidth(int column) const
     return m_view.showGrid() ? width + 1 : width;
 }
 
+// Two fifths of the grid: a long title or a megabyte author leaves at least two
+// columns in sight, and the cursor entering it or a click on its heading never
+// scrolls the others away. Its cells show the whole value as a tooltip and in the
+// editor.
+int ColumnWidths::widestColumn() const
+{
+    const int grid = m_view.viewport()->width() - m_view.verticalScrollBar()->sizeHint().width();
+    return std::max(grid * 2 / 5, 40);
+}
+
 void ColumnWidths::fit(bool sameColumns)
 {
     if (!sameColumns)
         m_setByHand.clear();
     m_fitting = true;
-    const int widest = std::max(m_view.viewport()->width() - m_view.verticalScrollBar()->sizeHint().width(), 40);
+    const int widest = widestColumn();
     const int columns = m_view.model() ? m_view.model()->columnCount() : 0;
     for (int column = 0; column < columns; ++column) {
         if (m_setByHand.count(column))

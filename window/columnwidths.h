@@ -7,9 +7,9 @@
 class QTableView;
 
 // The widths of the grid's columns. Columns the program sizes follow each new
-// result, never wider than the grid itself (a megabyte author must not push the
-// other columns off screen); columns the user has sized by hand keep their width
-// while the result's columns stay the same.
+// result, once per result, never wider than two fifths of the grid (a megabyte
+// author must not push the other columns off screen); columns the user has sized
+// by hand keep their width while the result's columns stay the same.
 class ColumnWidths : public QObject {
     Q_OBJECT
 public:
@@ -22,6 +22,7 @@ public:
 private:
     void sectionResized(int column);
     int contentWidth(int column) const;
+    int widestColumn() const;
 
     QTableView& m_view;
     std::set<int> m_setByHand;

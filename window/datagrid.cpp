@@ -4,12 +4,13 @@
 // the editor is still closing (which would commit it a second time).
 #include "datagrid.h"
 
-#include "celleditor.h"
+#include "cellpainter.h"
 #include "columnwidths.h"
 #include "deletionquestion.h"
 #include "delimitedtext.h"
 #include "gridaccessibility.h"
 #include "gridkeyboard.h"
+#include "headingsort.h"
 #include "recordset.h"
 #include "recordsetmodel.h"
 #include "rowview.h"
@@ -57,7 +58,7 @@ DataGrid::DataGrid(WindowServices& services, QWidget* parent) : QTableView(paren
     setContextMenuPolicy(Qt::DefaultContextMenu);
     m_keyboard = new GridKeyboard(*this, [this] { return showsNewRowLine(); });
     m_accessibility = new GridAccessibility(*this, [this] { return showsNewRowLine(); });
-    setItemDelegate(new CellEditor(this));
+    setItemDelegate(new CellPainter(this));
     m_widths = new ColumnWidths(*this);
     // A click on a heading sorts by that column, a second click reverses; the rows
     // start in the statement's order, with no arrow shown.
@@ -66,6 +67,7 @@ DataGrid::DataGrid(WindowServices& services, QWidget* parent) : QTableView(paren
     header->setSortIndicatorShown(true);
     header->setSortIndicator(-1, Qt::AscendingOrder);
     connect(header, &QHeaderView::sortIndicatorChanged, this, &DataGrid::sortRows);
+    m_headingSort = new HeadingSort(*this, [this] { commitPendingEdit(); });
 }
 
 DataGrid::~DataGrid() = default;
@@ -113,16 +115,11 @@ void DataGrid::clearSortIndicator()
     horizontalHeader()->viewport()->update();
 }
 
-// Sorting a million rows by a text column takes up to a second: the pointer says so.
+// The cursor stays on its book, wherever the book now is.
 void DataGrid::sortRows(int column, Qt::SortOrder order)
 {
-    RowView* view = rowView();
-    if (!view || column < 0)
-        return;
-    commitPendingEdit();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    view->sortByColumn(column, order);
-    QApplication::restoreOverrideCursor();
+    if (RowView* view = rowView(); view && column >= 0)
+        m_headingSort->sort(*view, column, order);
 }
 
 void DataGrid::setDataSource(std::shared_ptr<catalogue::Recordset> source)

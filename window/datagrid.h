@@ -11,6 +11,7 @@
 
 class GridAccessibility;
 class GridKeyboard;
+class HeadingSort;
 class ColumnWidths;
 class RecordsetModel;
 class RowView;
@@ -99,4 +100,5 @@ private:
     QList<QAction*> m_contextActions; ///< the window's tools, after the grid's own items
     GridKeyboard* m_keyboard; ///< a child of the grid
     GridAccessibility* m_accessibility; ///< a child of the grid
+    HeadingSort* m_headingSort = nullptr; ///< a child of the grid
 };

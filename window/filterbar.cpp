@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QTimer>
+#include <QToolButton>
 
 FilterBar::FilterBar(DataGrid& grid, QWidget* parent)
     : QWidget(parent), m_grid(grid), m_field(new QLineEdit(this)), m_count(new QLabel(this))
@@ -22,6 +23,7 @@ FilterBar::FilterBar(DataGrid& grid, QWidget* parent)
     m_field->setPlaceholderText(QStringLiteral("Trova autore, titolo o genere"));
     m_field->setAccessibleName(QStringLiteral("Trova"));
     m_field->setClearButtonEnabled(true);
+    nameClearButton();
     m_field->installEventFilter(this);
     m_count->setObjectName(QStringLiteral("lblfiltro"));
     auto* layout = new QHBoxLayout(this);
@@ -30,6 +32,18 @@ FilterBar::FilterBar(DataGrid& grid, QWidget* parent)
     layout->addWidget(m_count, 2);
     connect(m_field, &QLineEdit::textChanged, this, &FilterBar::filter);
     hide();
+}
+
+// Qt's clear button carries only an icon, which a screen reader cannot read.
+void FilterBar::nameClearButton()
+{
+    const QString name = QStringLiteral("Cancella il testo di Trova");
+    for (QToolButton* button : m_field->findChildren<QToolButton*>()) {
+        button->setAccessibleName(name);
+        button->setToolTip(name);
+        if (QAction* action = button->defaultAction())
+            action->setToolTip(name);
+    }
 }
 
 RowView* FilterBar::view()
@@ -46,20 +60,17 @@ RowView* FilterBar::view()
     return view;
 }
 
-// The keyboard moves to the field once the command has ended, since the window
-// hands it back to the grid after every command.
+// The keyboard moves to the field here, before the event loop runs again: keys the
+// user typed while the window was busy are already waiting, and each goes to
+// whatever has the keyboard when its turn comes. Given the keyboard later, the
+// field let them reach the grid, and be written into the book under the cursor.
 void FilterBar::open()
 {
     show();
+    m_field->selectAll();
+    m_field->setFocus(Qt::ShortcutFocusReason);
     showCount();
     prepareInIdleTime();
-    QMetaObject::invokeMethod(
-        m_field,
-        [field = m_field] {
-            field->selectAll();
-            field->setFocus(Qt::ShortcutFocusReason);
-        },
-        Qt::QueuedConnection);
 }
 
 // The filter's text is folded in short slices between the user's keys, so at a

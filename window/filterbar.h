@@ -28,6 +28,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void nameClearButton();
     RowView* view();
     void filter(const QString& text);
     void showCount();

@@ -16,6 +16,7 @@
 #include "recordset.h"
 #include "sqltext.h"
 #include "undoactions.h"
+#include "windowlayout.h"
 #include "windowservices.h"
 
 #include <QCloseEvent>
@@ -60,6 +61,7 @@ Frmdorvi::Frmdorvi(WindowServices& services, QWidget* parent)
     m_filterBar = new FilterBar(*m_ownGrid, centralWidget());
     m_filterBar->setGeometry(filterGeometry);
     m_status->giveWayTo(m_filterBar);
+    new WindowLayout(*centralWidget(), QSize(clientWidth, clientHeight), *m_ownGrid, *mnustrumenti);
 }
 
 Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
@@ -80,13 +82,14 @@ Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
     addUndoTools();
     addCopyTools();
     resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
+    fitOnScreen(*this);
     DataGrid1.setNotifications({[this] { DataGrid1_AfterUpdate(); }, [this] { DataGrid1_OnAddNew(); }});
 }
 
 Frmdorvi::~Frmdorvi() = default;
 
 // The window takes its own grid as a child, at a fixed place and size: resizing
-// the window moves nothing.
+// the window moves nothing, unless "Griglia a tutta finestra" is on (WindowLayout).
 void Frmdorvi::placeGrid(QWidget* grid)
 {
     grid->setParent(centralWidget());
@@ -197,8 +200,10 @@ void Frmdorvi::dispatch(void (Frmdorvi::*command)())
     } catch (const std::exception& error) {
         m_services.showError(catalogue::unexpectedError(error));
     }
-    // The keyboard stays in the grid through every command, whatever its outcome.
-    DataGrid1.takeFocus();
+    // The keyboard stays in the grid through every command, whatever its outcome;
+    // Trova alone gives it to its field.
+    if (command != &Frmdorvi::mnutrova_Click || !m_filterBar)
+        DataGrid1.takeFocus();
     m_status->showBooks(DataGrid1.rowsOnShow());
     if (m_ownGrid)
         m_status->follow(m_ownGrid->rowView());

@@ -25,14 +25,15 @@ bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
 }
 
+// Numbers go through the same fold as text, so "3.5" typed finds the real 3.5.
 void appendCell(std::string& out, const catalogue::Value& value)
 {
     if (const auto* text = std::get_if<std::string>(&value))
-        catalogue::appendFoldCaseAndAccents(out, *text);
+        catalogue::appendFilterFold(out, *text);
     else if (const auto* number = std::get_if<std::int64_t>(&value))
-        out += std::to_string(*number);
+        catalogue::appendFilterFold(out, std::to_string(*number));
     else if (const auto* real = std::get_if<double>(&value))
-        out += QString::number(*real, 'g', 15).toStdString();
+        catalogue::appendFilterFold(out, QString::number(*real, 'g', 15).toStdString());
 }
 
 } // namespace
@@ -62,8 +63,8 @@ std::vector<std::string> RowFilter::words(std::string_view typed)
         std::size_t end = at;
         while (end < typed.size() && !isBlank(typed[end]))
             ++end;
-        if (end > at)
-            words.push_back(catalogue::foldCaseAndAccents(typed.substr(at, end - at)));
+        if (std::string word = catalogue::filterFold(typed.substr(at, end - at)); !word.empty())
+            words.push_back(std::move(word));
         at = end;
     }
     return words;
@@ -84,7 +85,7 @@ RowFilter::Span RowFilter::foldRecord(std::size_t record)
         if (i > 0)
             m_text.push_back(fieldSeparator);
         if (const auto text = m_recordset.text(record, m_columns[i]))
-            catalogue::appendFoldCaseAndAccents(m_text, *text);
+            catalogue::appendFilterFold(m_text, *text);
         else
             appendCell(m_text, m_recordset.value(record, m_columns[i]));
     }

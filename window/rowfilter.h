@@ -10,10 +10,11 @@ namespace catalogue {
 class Recordset;
 }
 
-// The quick filter's text: for each record the fold (case and accents ignored) of
-// its author, title and genre, back to back in one buffer. It is made at the first
-// filtering, grows with the result, and follows edits and deletions; a result
-// without those columns is filtered on every column it has.
+// The quick filter's text: for each record the fold (case, accents, apostrophes,
+// hyphens and dots ignored: catalogue::filterFold) of its author, title and genre,
+// back to back in one buffer. It is made at the first filtering, grows with the
+// result, and follows edits and deletions; a result without those columns is
+// filtered on every column it has.
 class RowFilter {
 public:
     explicit RowFilter(const catalogue::Recordset& recordset);

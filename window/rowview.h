@@ -32,8 +32,9 @@ public:
     int totalRecords() const { return m_records; }
     bool isArranged() const { return m_arranged; }
 
-    // Books whose author, title or genre hold every word of `text`, letter case and
-    // accents ignored; blank text shows every book. The order stays.
+    // Books whose author, title or genre hold every word of `text`, letter case,
+    // accents, apostrophes, hyphens and dots ignored; blank text shows every book.
+    // The order stays.
     void setFilterText(const QString& text);
     // Prepares a slice of the filter's folded text while the user has not typed yet,
     // so the first letter finds it made; true once it is whole.

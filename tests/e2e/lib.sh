@@ -49,7 +49,9 @@ start_program() {
     cp "$program" "$folder/dorvi"
     # A runtime folder of its own, so Qt has nothing to warn about when run as root.
     mkdir -m 700 "$folder/runtime"
-    XDG_RUNTIME_DIR="$folder/runtime" program_environment "$folder/dorvi" 2>"$folder/stderr" &
+    # Settings of its own too, so none of the user's options apply.
+    XDG_RUNTIME_DIR="$folder/runtime" XDG_CONFIG_HOME="$folder/config" program_environment "$folder/dorvi" \
+        2>"$folder/stderr" &
     pid=$!
     window=$(timeout 20 xdotool search --sync --name '^Gestione Dorvi$' | head -n 1) ||
         fail "the window did not appear"

@@ -1,7 +1,9 @@
 #!/bin/sh
 # "Visualizza tutto", Ctrl+F, part of an author typed in capitals without its
 # accent; Return takes the keyboard to the grid, Ctrl+A and Ctrl+C copy the rows on
-# show; the clipboard holds the two books by Machiavelli and the file is unchanged.
+# show; the clipboard holds the two books by Machiavelli. Then in "Gestione", Ctrl+F
+# and a name typed while the program cannot answer: the name filters, and the file
+# is unchanged.
 . "$(dirname "$0")/lib.sh"
 
 make_catalogue "INSERT INTO dorvi (autore, titolo, genere) VALUES
@@ -25,6 +27,21 @@ keys ctrl+f
 keys Escape                        # the filter cleared: every book again
 keys ctrl+a ctrl+c
 [ "$(xclip -o -selection clipboard | wc -l)" -eq 5 ] || fail "after Esc the clipboard held: $(xclip -o -selection clipboard)"
+
+# Keys typed while the window is busy wait in the queue: stopped, the program
+# answers none of them until it goes on, then finds them all at once.
+keys alt+g Return                  # "Gestione"
+keys Down Right Right              # book 2's title
+kill -STOP "$pid"
+xdotool key --clearmodifiers ctrl+f
+xdotool type --delay 30 "pirandello"
+xdotool key Return
+kill -CONT "$pid"
+sleep 1
+keys ctrl+a ctrl+c                 # the rows found, with the keyboard back on them
+copied=$(xclip -o -selection clipboard)
+expected=$(printf 'iddorvo\tautore\ttitolo\tgenere\n4\tLuigi Pirandello\tIl fu Mattia Pascal\tRomanzo')
+[ "$copied" = "$expected" ] || fail "after keys queued behind Ctrl+F the clipboard held: $copied"
 
 keys alt+g Down Return             # "Esci"
 wait_for_end
