@@ -355,7 +355,15 @@ TEST_F(Tool, BookListsIntoANewCatalogueAndIntoOneInUse)
     EXPECT_TRUE(contains(access.err, "si converte in un catalogo nuovo")) << access.err;
     EXPECT_EQ(fileBytes(m_folder / "dorvi.mdb"), before);
     EXPECT_EQ(runTool({"--campo", "senza-uguale", m_folder / "libri.csv"}).exitCode, 2);
-    EXPECT_EQ(m_folder.names(), (std::vector<std::string>{"altri.csv", "dorvi.mdb", "foglio.xlsx", "libri.csv"}));
+    EXPECT_EQ(m_folder.names(),
+              (std::vector<std::string>{"altri.csv", "copie", "dorvi.mdb", "foglio.xlsx", "libri.csv"}));
+
+    // Each import into the catalogue in use that got as far as writing made a safety
+    // copy of the catalogue as it was just before; the refused ones made none.
+    std::vector<catalogue::Value> copiedBooks;
+    for (const auto& copy : fs::directory_iterator(m_folder / "copie"))
+        copiedBooks.push_back(query(copy.path(), "SELECT count(*) FROM dorvi")[0][0]);
+    EXPECT_EQ(copiedBooks, (std::vector<catalogue::Value>{std::int64_t{1}, std::int64_t{1}}));
 }
 
 TEST_F(Tool, TargetFolderMissing)

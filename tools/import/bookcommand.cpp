@@ -3,6 +3,7 @@
 #include "bookimport.h"
 #include "error.h"
 #include "importerror.h"
+#include "safetycopies.h"
 #include "targetfile.h"
 
 #include <algorithm>
@@ -51,7 +52,14 @@ int intoNewCatalogue(const CommandLine& line)
 int intoCatalogue(const CommandLine& line)
 {
     const fs::path catalogue = line.target ? fs::path(*line.target) : defaultTarget();
-    const bookimport::ImportReport report = bookimport::importIntoCatalogue(line.source, catalogue, optionsOf(line));
+    bookimport::ImportOptions options = optionsOf(line);
+    // Many books at once into the user's catalogue: a safety copy first, whatever
+    // the time of the last one, so the whole import can be taken back.
+    options.beforeWriting = [](const std::string& path) {
+        const catalogue::SafetyCopy copy = catalogue::SafetyCopies(path).make();
+        std::cout << "Copia di sicurezza: " << copy.path << '\n';
+    };
+    const bookimport::ImportReport report = bookimport::importIntoCatalogue(line.source, catalogue, options);
     const int status = finish(report);
     std::cout << "Catalogo aggiornato: " << catalogue.string() << '\n';
     return status;
