@@ -224,13 +224,13 @@ void Recordset::update(std::size_t row, int column, const Value& value)
     });
 }
 
-std::size_t Recordset::addNew(int column, const Value& value)
+std::size_t Recordset::addNew(const NewBook& cells)
 {
     std::size_t added = 0;
     asWrite([&] {
         sqlite3* db = writableDatabase();
         Transaction transaction(db);
-        Statement statement = m_writeBack->insert(db, column, value);
+        Statement statement = m_writeBack->insert(db, cells);
         if (!statement.step())
             throw Error(ErrorNumber::Generic, "Il catalogo non ha restituito il libro appena aggiunto.");
         const RowStore::Packed written = m_rows->pack(statement.handle());

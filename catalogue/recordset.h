@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace catalogue {
@@ -88,7 +89,14 @@ public:
     // row in the file is no longer the row read: then nothing is written, the row
     // is reloaded (or, if gone, dropped) and the observer is told.
     void update(std::size_t row, int column, const Value& value);
-    std::size_t addNew(int column, const Value& value); ///< returns the new row's index
+    // A new book, written as one insert: each result column given and its value;
+    // the others take the table's defaults. Returns the new row's index.
+    using NewBook = std::vector<std::pair<int, Value>>;
+    std::size_t addNew(const NewBook& cells);
+    std::size_t addNew(int column, const Value& value) { return addNew(NewBook{{column, value}}); }
+    // Whether `column` holds a key the engine assigns (a rowid), shown but never
+    // typed; false too for a result that cannot be changed.
+    bool isAssignedKey(int column) const { return writeBack() && m_writeBack->assignedKeyColumn() == column; }
     // Called now and then during a long write with the rows done; false stops it.
     using Progress = std::function<bool(std::size_t done)>;
     // Deletes the books on `rows` (ascending, no repeats) in one transaction: all or

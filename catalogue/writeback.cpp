@@ -14,14 +14,34 @@ namespace catalogue {
 
 namespace {
 
-std::vector<std::string> primaryKey(sqlite3* db, const std::string& table)
+struct KeyColumn {
+    std::string name;
+    std::string declaredType;
+};
+
+std::vector<KeyColumn> primaryKey(sqlite3* db, const std::string& table)
 {
-    Statement statement(db, "SELECT name FROM pragma_table_info(?1) WHERE pk > 0 ORDER BY pk");
+    Statement statement(db, "SELECT name, type FROM pragma_table_info(?1) WHERE pk > 0 ORDER BY pk");
     statement.bind(1, table);
-    std::vector<std::string> key;
-    while (statement.step())
-        key.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement.handle(), 0)));
+    std::vector<KeyColumn> key;
+    while (statement.step()) {
+        const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(statement.handle(), 1));
+        key.push_back({reinterpret_cast<const char*>(sqlite3_column_text(statement.handle(), 0)), type ? type : ""});
+    }
     return key;
+}
+
+// Whether the engine assigns the key itself: a key of one column declared exactly
+// INTEGER names the table's rowid (an Access counter is converted to one), unless
+// the table keeps its key in an index of its own, as it does for INTEGER PRIMARY
+// KEY DESC and for a table WITHOUT ROWID.
+bool isRowidKey(sqlite3* db, const std::string& table, const std::vector<KeyColumn>& key)
+{
+    if (key.size() != 1 || sqlite3_stricmp(key.front().declaredType.c_str(), "INTEGER") != 0)
+        return false;
+    Statement index(db, "SELECT 1 FROM pragma_index_list(?1) WHERE origin = 'pk'");
+    index.bind(1, table);
+    return !index.step();
 }
 
 std::string parameter(int index) { return "?" + std::to_string(index); }
@@ -58,29 +78,33 @@ std::unique_ptr<WriteBack> WriteBack::plan(sqlite3* db, const Origins& origins, 
         return nullptr;
     }
     const int count = static_cast<int>(origins.columns.size());
+    const std::vector<KeyColumn> key = primaryKey(db, origins.table);
     std::vector<int> keyColumns;
-    for (const std::string& keyName : primaryKey(db, origins.table)) {
+    for (const KeyColumn& keyColumn : key) {
         int found = -1;
         for (int c = 0; c < count && found < 0; ++c) {
-            if (sqlite3_stricmp(origins.columns[c].c_str(), keyName.c_str()) == 0)
+            if (sqlite3_stricmp(origins.columns[c].c_str(), keyColumn.name.c_str()) == 0)
                 found = c;
         }
         if (found < 0) {
-            reason = "manca la colonna chiave «" + keyName + "» della tabella";
+            reason = "manca la colonna chiave «" + keyColumn.name + "» della tabella";
             return nullptr;
         }
         keyColumns.push_back(found);
     }
+    const int assignedKey = isRowidKey(db, origins.table, key) ? keyColumns.front() : -1;
 
     std::vector<std::string> quoted;
     for (const std::string& origin : origins.columns)
         quoted.push_back(quotedIdentifier(origin));
     return std::unique_ptr<WriteBack>(
-        new WriteBack(quotedIdentifier(origins.table), std::move(quoted), std::move(keyColumns)));
+        new WriteBack(quotedIdentifier(origins.table), std::move(quoted), std::move(keyColumns), assignedKey));
 }
 
-WriteBack::WriteBack(std::string table, std::vector<std::string> columns, std::vector<int> keyColumns)
-    : m_table(std::move(table)), m_columns(std::move(columns)), m_keyColumns(std::move(keyColumns))
+WriteBack::WriteBack(std::string table, std::vector<std::string> columns, std::vector<int> keyColumns,
+                     int assignedKey)
+    : m_table(std::move(table)), m_columns(std::move(columns)), m_keyColumns(std::move(keyColumns)),
+      m_assignedKey(assignedKey)
 {
     for (std::size_t c = 0; c < m_columns.size(); ++c)
         m_columnList += (c ? ", " : "") + m_columns[c];
@@ -130,11 +154,18 @@ Statement WriteBack::update(sqlite3* db, int column, const Value& value, const s
     return statement;
 }
 
-Statement WriteBack::insert(sqlite3* db, int column, const Value& value) const
+// Columns not given take the table's defaults, the key the engine assigns among them.
+Statement WriteBack::insert(sqlite3* db, const std::vector<std::pair<int, Value>>& cells) const
 {
-    Statement statement(db, "INSERT INTO " + m_table + " (" + m_columns[column] + ") VALUES (?1) RETURNING " +
-                                m_columnList);
-    statement.bind(1, value);
+    std::string columns, values;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        columns += (i ? ", " : "") + m_columns[cells[i].first];
+        values += (i ? ", " : "") + parameter(1 + static_cast<int>(i));
+    }
+    const std::string what = cells.empty() ? " DEFAULT VALUES" : " (" + columns + ") VALUES (" + values + ")";
+    Statement statement(db, "INSERT INTO " + m_table + what + " RETURNING " + m_columnList);
+    for (std::size_t i = 0; i < cells.size(); ++i)
+        statement.bind(1 + static_cast<int>(i), cells[i].second);
     return statement;
 }
 

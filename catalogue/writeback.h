@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace catalogue {
@@ -31,7 +32,8 @@ public:
     // Each binds its values and is ready to step; a step that yields no row means
     // the row in the file is no longer the row that was read.
     Statement update(sqlite3* db, int column, const Value& value, const std::vector<Value>& row) const;
-    Statement insert(sqlite3* db, int column, const Value& value) const;
+    // A new row holding the values of `cells`, each a result column and its value.
+    Statement insert(sqlite3* db, const std::vector<std::pair<int, Value>>& cells) const;
     Statement remove(sqlite3* db, const std::vector<Value>& row) const;
     // The same deletion prepared once for many rows: bind each with bindRow.
     Statement removal(sqlite3* db) const;
@@ -49,9 +51,12 @@ public:
     // Whether two rows are the same book: equal keys, or equal values without a key.
     bool sameBook(const std::vector<Value>& a, const std::vector<Value>& b) const;
     Statement reload(sqlite3* db, const std::vector<Value>& row) const;
+    // The result column of a key the engine assigns (the table's rowid); -1 when the
+    // key is the user's to type, or there is none.
+    int assignedKeyColumn() const { return m_assignedKey; }
 
 private:
-    WriteBack(std::string table, std::vector<std::string> columns, std::vector<int> keyColumns);
+    WriteBack(std::string table, std::vector<std::string> columns, std::vector<int> keyColumns, int assignedKey);
 
     std::string matchClause(int firstParameter) const;
     std::string unchangedClause(const std::vector<int>& columns, int firstParameter) const;
@@ -60,6 +65,7 @@ private:
     std::string m_table;                ///< quoted table name
     std::vector<std::string> m_columns; ///< quoted origin column of each result column
     std::vector<int> m_keyColumns;      ///< result columns of the primary key; empty: none
+    int m_assignedKey;                  ///< result column of the rowid key; -1: none
     std::vector<int> m_allColumns;      ///< 0, 1, … for every result column
     std::string m_columnList;           ///< the result's columns, comma-separated
 };

@@ -245,6 +245,10 @@ protected:
 
     void SetUp() override
     {
+        // A key the user types, so that its refusals can be typed too.
+        catalogue.makeKeyTyped();
+        catalogue.exec("CREATE TRIGGER chiave_intera BEFORE UPDATE OF iddorvo ON dorvi "
+                       "WHEN typeof(NEW.iddorvo) <> 'integer' BEGIN SELECT RAISE(ABORT, 'chiave non intera'); END;");
         catalogue.exec("CREATE TABLE vincoli AS SELECT 1;"
                        "CREATE UNIQUE INDEX titolo_unico ON dorvi (titolo);"
                        "CREATE TRIGGER genere_valido BEFORE UPDATE OF genere ON dorvi WHEN NEW.genere = 'Vietato' "
@@ -252,12 +256,16 @@ protected:
         window.mnuop_Click();
     }
     QAbstractItemModel* model() const { return grid.model(); }
+    // A new book is written when a command runs: it counts as written only if no
+    // error was told.
     bool edit(int row, int column, const QString& value)
     {
+        const std::size_t errors = services.errors.size();
         const bool written = model()->setData(model()->index(row, column), value);
+        grid.commitPendingEdit();
         for (int pass = 0; pass < 3; ++pass)
             QCoreApplication::processEvents();
-        return written;
+        return written && services.errors.size() == errors;
     }
 };
 

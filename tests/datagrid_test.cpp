@@ -1,9 +1,12 @@
 // The real grid on Qt's offscreen platform: the three permissions, editing through
 // the view's own editors, the new-row line, deletion, copying, and errors.
+#include "celleditor.h"
 #include "datagrid.h"
 #include "deletionquestion.h"
 #include "dialogscript.h"
 #include "fakes.h"
+#include "gridkeyboard.h"
+#include "history.h"
 #include "qtwindowservices.h"
 #include "recordset.h"
 #include "recordsetmodel.h"
@@ -168,9 +171,10 @@ TEST_F(GridTest, NewRowLineBecomesTheBookBeingTyped)
 
     type(5, 1, "Italo Calvino", Qt::Key_Tab);
     EXPECT_EQ(addNews, 1);
-    EXPECT_EQ(catalogue.scalar("select autore from dorvi where iddorvo=6"), "Italo Calvino");
-    EXPECT_EQ(shown(5, 0), "6") << "the key the database gave is shown";
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "5") << "nothing is written while the book is typed";
+    EXPECT_EQ(shown(5, 1), "Italo Calvino") << "the line holds what was typed";
     EXPECT_EQ(grid.model()->rowCount(), 7);
+    EXPECT_EQ(grid.model()->headerData(5, Qt::Vertical).toString(), QString::fromUtf8("✎"));
     EXPECT_EQ(grid.model()->headerData(6, Qt::Vertical).toString(), "*");
 
     // Tab went on to the title of the same book, not to a second new line.
@@ -181,6 +185,12 @@ TEST_F(GridTest, NewRowLineBecomesTheBookBeingTyped)
     settle();
     EXPECT_EQ(catalogue.rows("select autore, titolo from dorvi where iddorvo >= 6"),
               (std::vector<std::vector<std::string>>{{"Italo Calvino", "Il barone rampante"}}));
+    EXPECT_EQ(shown(5, 0), "6") << "the key the database gave is shown";
+    EXPECT_EQ(grid.model()->rowCount(), 7);
+    EXPECT_EQ(grid.model()->headerData(5, Qt::Vertical).toString(), "");
+    EXPECT_EQ(grid.model()->headerData(6, Qt::Vertical).toString(), "*");
+    EXPECT_EQ(addNews, 1) << "one book begun";
+    EXPECT_EQ(afterUpdates, 1) << "one book written";
 }
 
 TEST_F(GridTest, DeleteAsksFirstAndNoKeepsTheBook)
@@ -602,9 +612,10 @@ TEST_F(GridTest, ClearedTextCellStoresEmptyTextNotNull)
 
 TEST_F(GridTest, RefusedEditOpensAgainHoldingWhatWasTyped)
 {
+    catalogue.makeKeyTyped();
     setAll(true);
     bind();
-    type(0, 0, "2"); // the key of another book
+    type(0, 0, "2"); // the key of another book, in a file where the user types the key
     ASSERT_EQ(services.errors.size(), 1u);
     EXPECT_EQ(services.errors[0].number(), ErrorNumber::DuplicateKey);
     ASSERT_NE(openEditor(), nullptr) << "the editor is open again";
@@ -673,6 +684,7 @@ TEST_F(GridTest, MovingToAnotherCellWritesTheOpenEdit)
     grid.setCurrentIndex(grid.model()->index(4, 1)); // as a click elsewhere does
     settle();
     EXPECT_EQ(catalogue.scalar("select genere from dorvi where iddorvo=2"), "Decadente");
+    EXPECT_EQ(grid.currentIndex(), grid.model()->index(4, 1)) << "the cursor stays where the click put it";
 }
 
 TEST_F(GridTest, ControlCharactersShowAsMarksAndStayStored)
@@ -825,3 +837,192 @@ INSTANTIATE_TEST_SUITE_P(
         Cut{"endless_marks_cut_between_code_points", "a" + QString(QChar(0x0301)).repeated(500), 100,
             "a" + QString(QChar(0x0301)).repeated(99)}),
     [](const ::testing::TestParamInfo<Cut>& info) { return info.param.name; });
+TEST_F(GridTest, ConflictReopensTheEditorHoldingWhatWasTyped)
+{
+    setAll(true);
+    bind();
+    catalogue.exec("UPDATE dorvi SET titolo='Senilità' WHERE iddorvo=4");
+    QLineEdit* editor = editCell(3, 2);
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    QTest::keyClicks(editor, "La coscienza di Zeno");
+    QTest::keyClick(editor, Qt::Key_Return);
+    settle();
+    ASSERT_EQ(services.errors.size(), 1u);
+    EXPECT_EQ(services.errors[0].number(), ErrorNumber::RowChanged);
+    ASSERT_NE(openEditor(), nullptr) << "the editor is open again";
+    EXPECT_EQ(openEditor()->text(), "La coscienza di Zeno");
+    EXPECT_EQ(grid.currentIndex(), grid.model()->index(3, 2));
+    EXPECT_EQ(grid.model()->index(3, 2).data().toString(), QString::fromUtf8("Senilità")) << "the row shows the file";
+}
+
+// A key the engine assigns is shown, never typed into: not in a book, not in the
+// new-row line; Tab and Shift+Tab pass over it, and a key typed onto it says why
+// nothing changes.
+TEST_F(GridTest, AssignedKeyIsShownButNeverTyped)
+{
+    setAll(true);
+    bind();
+    for (int row : {0, 5})
+        EXPECT_FALSE(grid.model()->flags(grid.model()->index(row, 0)) & Qt::ItemIsEditable) << row;
+    EXPECT_TRUE(grid.model()->flags(grid.model()->index(5, 1)) & Qt::ItemIsEditable);
+    EXPECT_FALSE(grid.model()->setData(grid.model()->index(1, 0), "99999"));
+
+    grid.setCurrentIndex(grid.model()->index(1, 0));
+    QTest::keyClicks(&grid, "99999");
+    EXPECT_EQ(QToolTip::text(), GridKeyboard::assignedKeyNote("iddorvo"));
+    settle();
+    EXPECT_EQ(openEditor(), nullptr);
+    EXPECT_EQ(grid.currentIndex(), grid.model()->index(1, 0));
+    EXPECT_EQ(catalogue.rows("select iddorvo from dorvi order by iddorvo"),
+              (std::vector<std::vector<std::string>>{{"1"}, {"2"}, {"3"}, {"4"}, {"5"}}));
+    EXPECT_TRUE(services.errors.empty());
+
+    type(0, 3, "Classico", Qt::Key_Tab);
+    EXPECT_EQ(grid.currentIndex(), grid.model()->index(1, 1)) << "from the last column past the next book's key";
+    ASSERT_NE(openEditor(), nullptr);
+    QTest::keyClick(openEditor(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(grid.currentIndex(), grid.model()->index(0, 3));
+    EXPECT_EQ(catalogue.scalar("select genere from dorvi where iddorvo=1"), "Classico");
+}
+
+// In a file whose key the user types, the key is edited like any other cell, in a
+// book and in a new one.
+TEST_F(GridTest, KeyTypedByHandStaysEditable)
+{
+    catalogue.makeKeyTyped();
+    setAll(true);
+    bind();
+    EXPECT_TRUE(grid.model()->flags(grid.model()->index(5, 0)) & Qt::ItemIsEditable);
+    type(1, 0, "20");
+    EXPECT_EQ(catalogue.scalar("select titolo from dorvi where iddorvo=20"), "Il piacere");
+    type(5, 0, "30", Qt::Key_Tab);
+    EXPECT_EQ(grid.currentIndex(), grid.model()->index(5, 1));
+    QTest::keyClicks(openEditor(), "Italo Svevo");
+    QTest::keyClick(openEditor(), Qt::Key_Return);
+    settle();
+    EXPECT_EQ(catalogue.scalar("select autore from dorvi where iddorvo=30"), "Italo Svevo");
+    EXPECT_TRUE(services.errors.empty());
+}
+
+TEST_F(GridTest, EmptyCatalogueOpensOnItsFirstColumnToTypeInto)
+{
+    catalogue.exec("DELETE FROM dorvi");
+    setAll(true);
+    bind();
+    ASSERT_EQ(grid.model()->rowCount(), 1);
+    EXPECT_EQ(grid.currentIndex(), grid.model()->index(0, 1));
+    QTest::keyClicks(&grid, "D");
+    ASSERT_NE(openEditor(), nullptr) << "typing begins the book at once";
+    QTest::keyClicks(openEditor(), "ino Buzzati");
+    QTest::keyClick(openEditor(), Qt::Key_Tab);
+    QTest::keyClicks(openEditor(), "Il deserto dei Tartari");
+    QTest::keyClick(openEditor(), Qt::Key_Return);
+    settle();
+    EXPECT_EQ(catalogue.rows("select * from dorvi"),
+              (std::vector<std::vector<std::string>>{{"1", "Dino Buzzati", "Il deserto dei Tartari", "NULL"}}));
+    EXPECT_TRUE(services.errors.empty());
+}
+
+// A new book goes to the file as one insert, and is one step of the undo history.
+TEST_F(GridTest, NewBookIsOneInsertWrittenWhenItsRowIsLeft)
+{
+    auto history = std::make_shared<catalogue::History>();
+    auto rs = openRecordset(catalogue.path(), "select * from dorvi;");
+    rs->setHistory(history);
+    setAll(true);
+    grid.setDataSource(rs);
+    catalogue.exec("CREATE TABLE writes (n INTEGER); CREATE TRIGGER counted AFTER INSERT ON dorvi "
+                   "BEGIN INSERT INTO writes VALUES (1); END; CREATE TRIGGER counted_too AFTER UPDATE ON dorvi "
+                   "BEGIN INSERT INTO writes VALUES (1); END");
+    type(5, 1, "Italo Svevo", Qt::Key_Tab);
+    QTest::keyClicks(openEditor(), "Senilita");
+    QTest::keyClick(openEditor(), Qt::Key_Tab);
+    QTest::keyClicks(openEditor(), "Romanzo");
+    settle();
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "5");
+    grid.setCurrentIndex(grid.model()->index(2, 2)); // a click on another book
+    settle();
+    EXPECT_EQ(catalogue.rows("select * from dorvi where iddorvo = 6"),
+              (std::vector<std::vector<std::string>>{{"6", "Italo Svevo", "Senilita", "Romanzo"}}));
+    EXPECT_EQ(catalogue.scalar("select count(*) from writes"), "1") << "one insert, no update after it";
+    EXPECT_EQ(history->undoText(), "aggiunta di un libro");
+    history->undo(*rs);
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "5") << "one undo takes the whole book back";
+    EXPECT_FALSE(history->canUndo());
+    EXPECT_EQ(afterUpdates, 1);
+}
+
+TEST_F(GridTest, EscTwiceDropsTheNewBookUnwritten)
+{
+    setAll(true);
+    bind();
+    type(5, 1, "Italo Calvino", Qt::Key_Tab);
+    QTest::keyClicks(openEditor(), "Il bar");
+    QTest::keyClick(openEditor(), Qt::Key_Escape);
+    EXPECT_EQ(shown(5, 1), "Italo Calvino");
+    EXPECT_EQ(shown(5, 2), "") << "the first Esc takes back the cell";
+    QTest::keyClick(&grid, Qt::Key_Escape);
+    EXPECT_EQ(grid.model()->rowCount(), 6);
+    EXPECT_EQ(shown(5, 1), "");
+    EXPECT_EQ(grid.model()->headerData(5, Qt::Vertical).toString(), "*");
+    EXPECT_EQ(grid.currentIndex(), grid.model()->index(5, 1)) << "where the next book begins";
+    grid.setCurrentIndex(grid.model()->index(0, 1));
+    settle();
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "5");
+    EXPECT_EQ(afterUpdates, 0);
+}
+
+// The file refuses the book (a rule wants a genre): the line keeps every value,
+// the editor opens again holding what was typed, and once put right the book goes.
+TEST_F(GridTest, RefusedNewBookKeepsEverythingTyped)
+{
+    catalogue.refuse("genere", "NULL");
+    setAll(true);
+    bind();
+    type(5, 1, "Italo Svevo", Qt::Key_Tab);
+    QTest::keyClicks(openEditor(), "Senilita");
+    QTest::keyClick(openEditor(), Qt::Key_Return);
+    settle();
+    ASSERT_EQ(services.errors.size(), 1u);
+    EXPECT_EQ(services.errors[0].number(), ErrorNumber::ValueRefused);
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "5");
+    EXPECT_EQ(shown(5, 1), "Italo Svevo");
+    EXPECT_EQ(shown(5, 2), "Senilita");
+    ASSERT_NE(openEditor(), nullptr);
+    EXPECT_EQ(openEditor()->text(), "Senilita");
+    EXPECT_EQ(grid.currentIndex(), grid.model()->index(5, 2));
+    QTest::keyClick(openEditor(), Qt::Key_Tab);
+    QTest::keyClicks(openEditor(), "Romanzo");
+    QTest::keyClick(openEditor(), Qt::Key_Return);
+    settle();
+    EXPECT_EQ(catalogue.rows("select autore, titolo, genere from dorvi where iddorvo = 6"),
+              (std::vector<std::vector<std::string>>{{"Italo Svevo", "Senilita", "Romanzo"}}));
+    EXPECT_EQ(grid.currentIndex(), grid.model()->index(6, 1)) << "the next book starts at its first column";
+    EXPECT_EQ(services.errors.size(), 1u);
+}
+
+// Outside an open editor a cell shows only what the file holds; the editor that
+// holds a refused value is framed and marked as such.
+TEST_F(GridTest, RefusedValueShowsOnlyInAMarkedEditor)
+{
+    catalogue.refuse("genere", "'Saggio'");
+    setAll(true);
+    bind();
+    type(2, 3, "Saggio");
+    ASSERT_EQ(services.errors.size(), 1u);
+    QLineEdit* editor = openEditor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->hasFrame());
+    EXPECT_TRUE(CellEditor::holdsRefused(editor));
+    EXPECT_EQ(shown(2, 3), "Romanzo");
+
+    grid.commitPendingEdit(); // a command about to run
+    ASSERT_EQ(services.errors.size(), 2u);
+    EXPECT_EQ(openEditor(), nullptr);
+    EXPECT_EQ(shown(2, 3), "Romanzo");
+    EXPECT_EQ(QApplication::clipboard()->text(), "Saggio");
+    grid.commitPendingEdit();
+    settle();
+    EXPECT_EQ(services.errors.size(), 2u) << "told once";
+}

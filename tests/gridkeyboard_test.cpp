@@ -173,3 +173,48 @@ TEST_F(GridKeyboardTest, TabWritesTheCellAndEditsTheNext)
     key(Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(grid.currentIndex(), cell(2, 1));
 }
+
+// From the key the engine assigns, Ins goes to the new-row line's first column the
+// user can type into; a book typed there with Tab between cells is written by the
+// Enter on its last cell, and the next book starts in that first column again.
+TEST_F(GridKeyboardTest, BookTypedFromInsToEnterSkipsTheKey)
+{
+    bindEditable(true);
+    ASSERT_EQ(grid.currentIndex(), cell(0, 0));
+    key(Qt::Key_Insert);
+    EXPECT_EQ(grid.currentIndex(), cell(5, 1));
+    QTest::keyClicks(&grid, "D");
+    ASSERT_NE(openEditor(), nullptr);
+    QTest::keyClicks(openEditor(), "ino Buzzati");
+    key(Qt::Key_Tab);
+    ASSERT_NE(openEditor(), nullptr);
+    QTest::keyClicks(openEditor(), "Il deserto dei Tartari");
+    key(Qt::Key_Tab);
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "5") << "not before the book is left";
+    ASSERT_NE(openEditor(), nullptr);
+    QTest::keyClicks(openEditor(), "Romanzo");
+    key(Qt::Key_Return);
+    EXPECT_EQ(catalogue.rows("select * from dorvi where iddorvo = 6"),
+              (std::vector<std::vector<std::string>>{{"6", "Dino Buzzati", "Il deserto dei Tartari", "Romanzo"}}));
+    EXPECT_EQ(grid.currentIndex(), cell(6, 1));
+    EXPECT_EQ(afterUpdates, 1);
+
+    grid.setCurrentIndex(cell(6, 0));
+    key(Qt::Key_Insert);
+    EXPECT_EQ(grid.currentIndex(), cell(6, 1)) << "never onto the key";
+}
+
+// Tab out of the last cell of a new book writes it and goes on to the next book's
+// first column that can be typed into, open for typing.
+TEST_F(GridKeyboardTest, TabOutOfANewBookStartsTheNext)
+{
+    bindEditable(true);
+    grid.setCurrentIndex(cell(5, 3));
+    QTest::keyClicks(&grid, "P");
+    ASSERT_NE(openEditor(), nullptr);
+    QTest::keyClicks(openEditor(), "oesia");
+    key(Qt::Key_Tab);
+    EXPECT_EQ(catalogue.scalar("select genere from dorvi where iddorvo = 6"), "Poesia");
+    EXPECT_EQ(grid.currentIndex(), cell(6, 1));
+    EXPECT_NE(openEditor(), nullptr);
+}

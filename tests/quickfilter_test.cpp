@@ -89,6 +89,7 @@ TEST_F(QuickFilterTest, BookTypedWhileFilteredIsWrittenAndStaysShown)
     QTest::keyClicks(bar->field(), "pirandello");
     ASSERT_EQ(grid->model()->rowCount(), 2);
     ASSERT_TRUE(grid->model()->setData(grid->model()->index(1, 1), "Italo Svevo"));
+    grid->commitPendingEdit(); // as the next command does
     EXPECT_EQ(catalogue.scalar("select autore from dorvi where iddorvo=6"), "Italo Svevo");
     EXPECT_EQ(column(1), QStringList({"Luigi Pirandello", "Italo Svevo", ""}));
     EXPECT_EQ(bar->countText(), "2 di 6 libri");

@@ -355,3 +355,70 @@ TEST_P(TextOnHeaderBoundary, ComesBackWholeWithTheNextColumnIntact)
 INSTANTIATE_TEST_SUITE_P(Bytes, TextOnHeaderBoundary,
                          ::testing::Values(15, 16, 2046, 2047, 2048, 2049, 2063, 2064, 262143, 262144, 262145),
                          [](const auto& info) { return std::to_string(info.param); });
+
+struct KeySchema {
+    const char* name;
+    const char* table;  ///< created in an empty catalogue, as `libri`
+    const char* select;
+    int assigned;       ///< the result column the engine assigns; -1: none
+};
+
+class AssignedKey : public ::testing::TestWithParam<KeySchema> {};
+
+// The engine assigns the key exactly when it is the table's rowid: one column
+// declared INTEGER, not kept in an index of its own.
+TEST_P(AssignedKey, IsTheRowidAlone)
+{
+    TestCatalogue catalogue(TestCatalogue::Books{});
+    catalogue.exec(GetParam().table);
+    auto rs = openRecordset(catalogue.path(), GetParam().select);
+    ASSERT_TRUE(rs->isUpdatable()) << rs->notUpdatableReason();
+    for (int column = 0; column < rs->columnCount(); ++column)
+        EXPECT_EQ(rs->isAssignedKey(column), column == GetParam().assigned) << column;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tables, AssignedKey,
+    ::testing::Values(
+        KeySchema{"IntegerPrimaryKey", "CREATE TABLE libri (id INTEGER PRIMARY KEY, t TEXT)", "select * from libri;", 0},
+        KeySchema{"Autoincrement", "CREATE TABLE libri (id integer primary key autoincrement, t)", "select * from libri;", 0},
+        KeySchema{"TableConstraint", "CREATE TABLE libri (t, id INTEGER, PRIMARY KEY (id DESC))", "select * from libri;", 1},
+        KeySchema{"ColumnsReordered", "CREATE TABLE libri (id INTEGER PRIMARY KEY, t)", "select t, id from libri;", 1},
+        KeySchema{"IntNotInteger", "CREATE TABLE libri (id INT PRIMARY KEY, t)", "select * from libri;", -1},
+        KeySchema{"Descending", "CREATE TABLE libri (id INTEGER PRIMARY KEY DESC, t)", "select * from libri;", -1},
+        KeySchema{"WithoutRowid", "CREATE TABLE libri (id INTEGER PRIMARY KEY, t) WITHOUT ROWID", "select * from libri;", -1},
+        KeySchema{"TextKey", "CREATE TABLE libri (codice TEXT PRIMARY KEY, t)", "select * from libri;", -1},
+        KeySchema{"TwoColumnKey", "CREATE TABLE libri (a INTEGER, b INTEGER, PRIMARY KEY (a, b))", "select * from libri;", -1},
+        KeySchema{"NoKey", "CREATE TABLE libri (id INTEGER, t)", "select * from libri;", -1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Recordset, ReadOnlyResultHasNoAssignedKey)
+{
+    TestCatalogue catalogue;
+    auto rs = openRecordset(catalogue.path(), "select * from dorvi;", LockType::ReadOnly);
+    EXPECT_FALSE(rs->isAssignedKey(0));
+}
+
+// A new book is one insert of every cell typed; the columns left out take the
+// table's defaults, the key the engine's. A refused book leaves nothing behind.
+TEST_F(WriteBackTest, NewBookIsOneInsertOfEveryCellGiven)
+{
+    catalogue.exec("CREATE TABLE writes (what TEXT);"
+                   "CREATE TRIGGER inserted AFTER INSERT ON dorvi BEGIN INSERT INTO writes VALUES ('insert'); END;"
+                   "CREATE TRIGGER updated AFTER UPDATE ON dorvi BEGIN INSERT INTO writes VALUES ('update'); END;");
+    const std::size_t row = rs->addNew(Recordset::NewBook{{3, std::string("Romanzo")}, {1, std::string("Italo Svevo")}});
+    EXPECT_EQ(row, 5u);
+    EXPECT_EQ(catalogue.rows("select iddorvo, autore, quote(titolo), genere from dorvi where iddorvo = 6"),
+              (std::vector<std::vector<std::string>>{{"6", "Italo Svevo", "NULL", "Romanzo"}}));
+    EXPECT_EQ(catalogue.rows("select what from writes"), (std::vector<std::vector<std::string>>{{"insert"}}));
+    EXPECT_EQ(rs->value(row, 0), Value(std::int64_t(6)));
+    EXPECT_EQ(text(rs->value(row, 1)), "Italo Svevo");
+    EXPECT_EQ(observer.events, (std::vector<std::string>{"appending 5", "appended 5"}));
+
+    catalogue.refuse("genere", "NULL");
+    EXPECT_EQ(errorOf([&] { rs->addNew(Recordset::NewBook{{1, std::string("Italo Calvino")}}); }),
+              ErrorNumber::ValueRefused);
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "6");
+    EXPECT_EQ(rs->rowCount(), 6u);
+    EXPECT_EQ(observer.events.size(), 2u) << "nothing told of a book not written";
+}

@@ -77,6 +77,7 @@ TEST_F(RowViewTest, BookTypedOnArrangedViewStaysOnScreenBeforeTheNewRowLine)
     arrangeFourTwoFive();
     ASSERT_TRUE(view.isNewRowLine(3));
     ASSERT_TRUE(view.setData(view.index(3, 1), "Italo Calvino"));
+    ASSERT_TRUE(model.writePendingBook()); // as leaving its line does
     EXPECT_EQ(catalogue.scalar("select autore from dorvi where iddorvo=6"), "Italo Calvino");
     EXPECT_EQ(ids(), QStringList({"4", "2", "5", "6", "*"}));
     ASSERT_TRUE(view.setData(view.index(3, 2), "Il barone rampante"));

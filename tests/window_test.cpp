@@ -1,6 +1,7 @@
 // The window with its real grid, offscreen: layout, menus, colour cues, the end of
 // the program, and what the user reads when a command fails.
 #include "datagrid.h"
+#include "editrefusals.h"
 #include "error.h"
 #include "fakes.h"
 #include "frmdorvi.h"
@@ -10,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -180,11 +182,77 @@ TEST_F(WindowTest, ClosingTheWindowWritesTheOpenEdit)
 
 TEST_F(WindowTest, EditThatCannotBeWrittenOnClosingIsReported)
 {
+    catalogue.refuse("genere", "'abc'");
     trigger("mnuop");
-    startTyping(0, 0, "abc"); // text into the integer key
+    startTyping(0, 3, "abc"); // a value a rule of the file refuses
     window.close();
     ASSERT_EQ(services.errors.size(), 1u) << "shown before the program ends";
     EXPECT_EQ(services.errors[0].number(), catalogue::ErrorNumber::ValueRefused);
+    EXPECT_EQ(QApplication::clipboard()->text(), "abc") << "what was typed is not lost";
+    EXPECT_TRUE(QString::fromStdString(services.errors[0].description()).endsWith(EditRefusals::rescuedSentence()));
+}
+
+// A refused value left in its editor: opening a menu by keyboard leaves it open and
+// writes nothing; the command then picked tells of it once, with the text on the
+// clipboard, and goes on.
+TEST_F(WindowTest, RefusedValueStopsNoCommand)
+{
+    catalogue.refuse("genere", "'Saggio'");
+    trigger("mnuop");
+    startTyping(1, 3, "Saggio");
+    QTest::keyClick(openEditor(), Qt::Key_Return);
+    for (int pass = 0; pass < 3; ++pass)
+        QCoreApplication::processEvents();
+    ASSERT_EQ(services.errors.size(), 1u);
+    ASSERT_NE(openEditor(), nullptr) << "open again, holding the value refused";
+
+    window.menuBar()->setFocus(Qt::MenuBarFocusReason); // Alt+I
+    QCoreApplication::processEvents();
+    EXPECT_NE(openEditor(), nullptr) << "the menu opens over the editor";
+    EXPECT_EQ(services.errors.size(), 1u) << "and does not bring the error back";
+
+    QApplication::clipboard()->clear();
+    trigger("mnuall");
+    ASSERT_EQ(services.errors.size(), 2u) << "told once";
+    EXPECT_NE(services.errors[1].description().find("appunti"), std::string::npos);
+    EXPECT_EQ(QApplication::clipboard()->text(), "Saggio");
+    EXPECT_EQ(openEditor(), nullptr);
+    EXPECT_EQ(model()->rowCount(), 5) << "the command went on";
+    EXPECT_EQ(model()->index(1, 3).data().toString(), "Romanzo") << "the cell shows what the file holds";
+    trigger("mnuall");
+    EXPECT_EQ(services.errors.size(), 2u);
+}
+
+// A book typed into the new-row line is written, once, by the next command or by the
+// closing of the window; Esc twice drops it.
+TEST_F(WindowTest, NewBookIsWrittenByTheNextCommandOrTheClosing)
+{
+    trigger("mnuop");
+    startTyping(5, 1, "Italo Svevo");
+    QTest::keyClick(openEditor(), Qt::Key_Tab);
+    openEditor()->insert(QString::fromUtf8("Senilità"));
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "5");
+    trigger("mnutrova");
+    EXPECT_EQ(catalogue.rows("select autore, titolo from dorvi where iddorvo = 6"),
+              (std::vector<std::vector<std::string>>{{"Italo Svevo", "Senilità"}}));
+    EXPECT_EQ(grid->palette().color(QPalette::Base), QColor(0, 255, 0)) << "a row written: green";
+
+    startTyping(6, 1, "Italo Calvino");
+    QTest::keyClick(openEditor(), Qt::Key_Tab);
+    QTest::keyClicks(openEditor(), "Il bar");
+    QTest::keyClick(openEditor(), Qt::Key_Escape);
+    EXPECT_EQ(model()->index(6, 1).data().toString(), "Italo Calvino") << "the first Esc takes back the cell";
+    QTest::keyClick(grid, Qt::Key_Escape);
+    EXPECT_EQ(model()->rowCount(), 7) << "six books and an empty new-row line";
+    EXPECT_EQ(model()->index(6, 1).data().toString(), "");
+    trigger("mnutrova");
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "6") << "Esc, Esc: nothing to write";
+
+    startTyping(6, 2, "La coscienza di Zeno");
+    QTest::keyClick(openEditor(), Qt::Key_Tab);
+    window.close();
+    EXPECT_EQ(catalogue.scalar("select titolo from dorvi where iddorvo = 7"), "La coscienza di Zeno");
+    EXPECT_TRUE(services.errors.empty());
 }
 
 TEST(ErrorMessage, ReadsNumberAndDescriptionInACriticalBox)

@@ -5,6 +5,7 @@
 #include "celleditor.h"
 
 #include <QAbstractItemView>
+#include <QFocusEvent>
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QToolTip>
@@ -16,6 +17,9 @@ namespace {
 
 constexpr int multiLineRows = 5;
 const char* crlfProperty = "dorviCrLf";
+const char* refusedProperty = "dorviRefused";
+// A pale red behind a value the file refused, dark text on it in every theme.
+const QColor refusedBase(255, 224, 224);
 
 bool holdsLineBreaks(const QString& text)
 {
@@ -29,12 +33,14 @@ QWidget* CellEditor::createEditor(QWidget* parent, const QStyleOptionViewItem& o
     if (holdsLineBreaks(index.data(Qt::EditRole).toString())) {
         auto* editor = new QPlainTextEdit(parent);
         editor->setTabChangesFocus(true);
-        editor->setFrameShape(QFrame::NoFrame);
+        editor->setFrameShape(QFrame::StyledPanel);
         return editor;
     }
     QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
-    if (auto* line = qobject_cast<QLineEdit*>(editor))
+    if (auto* line = qobject_cast<QLineEdit*>(editor)) {
         line->setMaxLength(std::numeric_limits<int>::max());
+        line->setFrame(true);
+    }
     return editor;
 }
 
@@ -116,4 +122,28 @@ void CellEditor::setText(QWidget* editor, const QString& text)
         lines->setPlainText(text);
     else if (auto* line = qobject_cast<QLineEdit*>(editor))
         line->setText(text);
+}
+
+void CellEditor::holdRefused(QWidget* editor, const QString& typed)
+{
+    setText(editor, typed);
+    editor->setProperty(refusedProperty, true);
+    QPalette colors = editor->palette();
+    colors.setColor(QPalette::Base, refusedBase);
+    colors.setColor(QPalette::Text, Qt::black);
+    editor->setPalette(colors);
+    editor->setAccessibleDescription(
+        QStringLiteral("Valore non accettato dal catalogo: correggerlo, oppure Esc per tornare a quello scritto"));
+}
+
+bool CellEditor::holdsRefused(const QWidget* editor)
+{
+    return editor && editor->property(refusedProperty).toBool();
+}
+
+bool CellEditor::eventFilter(QObject* object, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut && static_cast<QFocusEvent*>(event)->reason() == Qt::MenuBarFocusReason)
+        return false;
+    return QStyledItemDelegate::eventFilter(object, event);
 }

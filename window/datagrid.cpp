@@ -8,9 +8,11 @@
 #include "columnwidths.h"
 #include "deletionquestion.h"
 #include "delimitedtext.h"
+#include "editrefusals.h"
 #include "gridaccessibility.h"
 #include "gridkeyboard.h"
 #include "headingsort.h"
+#include "newbookline.h"
 #include "recordset.h"
 #include "recordsetmodel.h"
 #include "rowview.h"
@@ -56,7 +58,11 @@ DataGrid::DataGrid(WindowServices& services, QWidget* parent) : QTableView(paren
     setEditTriggers(DoubleClicked | EditKeyPressed | AnyKeyPressed);
     setSelectionMode(ExtendedSelection);
     setContextMenuPolicy(Qt::DefaultContextMenu);
-    m_keyboard = new GridKeyboard(*this, [this] { return showsNewRowLine(); });
+    m_refusals = new EditRefusals(*this, m_services, [this](const QModelIndex& cell, const QString& typed) {
+        reopenEdit(cell, typed);
+    });
+    m_newBook = std::make_unique<NewBookLine>(*this, *m_refusals);
+    m_keyboard = new GridKeyboard(*this, *m_newBook, [this] { return showsNewRowLine(); });
     m_accessibility = new GridAccessibility(*this, [this] { return showsNewRowLine(); });
     setItemDelegate(new CellPainter(this));
     m_widths = new ColumnWidths(*this);
@@ -133,7 +139,7 @@ void DataGrid::setDataSource(std::shared_ptr<catalogue::Recordset> source)
         placeCursorOnFirstRow();
         return;
     }
-    auto* model = new RecordsetModel(std::move(source), [this](const catalogue::Error& e) { reportError(e); }, this);
+    auto* model = new RecordsetModel(std::move(source), [this](const catalogue::Error& e) { m_refusals->report(e); }, this);
     model->setAllowAddNew(m_allowAddNew);
     model->setAllowUpdate(m_allowUpdate);
     connect(model, &RecordsetModel::rowWritten, this, [this] {
@@ -150,11 +156,14 @@ void DataGrid::setDataSource(std::shared_ptr<catalogue::Recordset> source)
 }
 
 // Each new result starts with the cursor on its first row, so the first arrow key
-// already moves.
+// already moves; on an empty catalogue's new-row line, where the first book is
+// typed, in its first column the user can type into.
 void DataGrid::placeCursorOnFirstRow()
 {
-    if (model()->rowCount() > 0 && model()->columnCount() > 0)
-        setCurrentIndex(model()->index(0, 0));
+    if (model()->rowCount() == 0 || model()->columnCount() == 0)
+        return;
+    const bool line = rowView() && rowView()->isNewRowLine(0);
+    setCurrentIndex(model()->index(0, line ? recordsetModel()->firstTypeableColumn() : 0));
 }
 
 bool DataGrid::lacksNewRowLine() const
@@ -206,17 +215,20 @@ void DataGrid::setNotifications(Notifications notifications)
     m_notifications = std::move(notifications);
 }
 
+// What the file refuses here is not reopened, since the command goes on: the user
+// is told once, and what was typed is on the clipboard.
 void DataGrid::commitPendingEdit()
 {
+    m_committingForCommand = true;
     if (state() == EditingState) {
         if (QWidget* editor = indexWidget(m_editorCell)) {
-            m_committingForCommand = true;
             commitData(editor);
-            m_committingForCommand = false;
             closeEditor(editor, QAbstractItemDelegate::NoHint);
         }
     }
-    showPendingErrors();
+    m_newBook->write(EditRefusals::Then::Rescue);
+    m_committingForCommand = false;
+    m_refusals->showPending();
 }
 
 void DataGrid::addContextAction(QAction* action)
@@ -229,36 +241,18 @@ RowsOnShow DataGrid::rowsOnShow() const
     return ::rowsOnShow(model());
 }
 
-void DataGrid::reportError(const catalogue::Error& error)
+// The cell's editor open again, holding `typed`, and marked as holding what the
+// file refused, so that it never passes for a value written.
+void DataGrid::reopenEdit(const QModelIndex& cell, const QString& typed)
 {
-    m_pendingErrors.push_back(error);
-    QMetaObject::invokeMethod(this, &DataGrid::showPendingErrors, Qt::QueuedConnection);
-}
-
-void DataGrid::showPendingErrors()
-{
-    const std::vector<catalogue::Error> errors = std::exchange(m_pendingErrors, {});
-    for (const catalogue::Error& error : errors)
-        m_services.showError(error);
-    reopenRefusedEdit();
-}
-
-// The user's typing is never thrown away: once the refusal has been read, the
-// cell's editor opens again holding what was typed, to be corrected.
-void DataGrid::reopenRefusedEdit()
-{
-    const std::optional<RefusedEdit> refused = std::exchange(m_refusedEdit, std::nullopt);
-    if (!refused || !refused->cell.isValid())
-        return;
     if (state() == EditingState) {
         if (QWidget* moved = indexWidget(m_editorCell))
             QTableView::closeEditor(moved, QAbstractItemDelegate::RevertModelCache);
     }
-    const QModelIndex cell = refused->cell;
     setCurrentIndex(cell);
     if (edit(cell, AllEditTriggers, nullptr)) {
         if (QWidget* editor = indexWidget(cell))
-            CellEditor::setText(editor, refused->typed);
+            CellEditor::holdRefused(editor, typed);
     }
 }
 
@@ -276,18 +270,21 @@ void DataGrid::commitData(QWidget* editor)
 {
     if (!isOpenEditor(editor))
         return;
-    const QPersistentModelIndex cell = m_editorCell;
-    const std::size_t errorsBefore = m_pendingErrors.size();
-    QTableView::commitData(editor);
-    if (m_pendingErrors.size() > errorsBefore && !m_committingForCommand)
-        m_refusedEdit = RefusedEdit{cell, CellEditor::text(editor)};
+    // Read before the write: a conflict reloads the row, and the view then fills
+    // the open editor with what the file holds.
+    const QString typed = CellEditor::text(editor);
+    const auto then = m_committingForCommand ? EditRefusals::Then::Rescue : EditRefusals::Then::Reopen;
+    m_refusals->watch(m_editorCell, typed, then, [&] { QTableView::commitData(editor); });
 }
 
 void DataGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
 {
     if (isOpenEditor(editor)) {
         QTableView::closeEditor(editor, hint);
-        m_keyboard->editorClosed(hint);
+        // Moving the cursor to another row closes the editor left behind as Enter
+        // does: only the user's own Enter moves on from there.
+        if (!m_movingCursor)
+            m_keyboard->editorClosed(hint);
         return;
     }
     if (state() == EditingState && !(m_editorCell.isValid() && indexWidget(m_editorCell))) {
@@ -303,9 +300,32 @@ bool DataGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event
     if (editing && indexWidget(index))
         m_editorCell = index;
     RowView* view = rowView();
-    if (editing && !wasEditing && view && view->isNewRowLine(index.row()) && m_notifications.onAddNew)
+    const bool begun = recordsetModel() && recordsetModel()->hasPendingBook();
+    if (editing && !wasEditing && view && view->isNewRowLine(index.row()) && !begun && m_notifications.onAddNew)
         m_notifications.onAddNew();
     return editing;
+}
+
+// Leaving the line of the book being typed writes the book.
+void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    m_movingCursor = true;
+    QTableView::currentChanged(current, previous);
+    m_movingCursor = false;
+    if (previous.isValid() && current.isValid())
+        m_newBook->cursorMoved(previous.row(), current.row());
+}
+
+// Tab and Shift+Tab pass over the cells the user cannot type into while the grid
+// takes changes: the key the engine assigns.
+QModelIndex DataGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex next = QTableView::moveCursor(action, modifiers);
+    const RecordsetModel* source = recordsetModel();
+    const bool across = action == MoveNext || action == MovePrevious;
+    if (across && next.isValid() && (m_allowUpdate || m_allowAddNew) && source && source->isAssignedKey(next.column()))
+        return GridKeyboard::cellBeyond(next, action == MoveNext);
+    return next;
 }
 
 // The selected view rows in the order shown, the new-row line left out.
@@ -348,7 +368,7 @@ void DataGrid::deleteSelectedRows()
     const QAbstractItemModel* shown = this->model();
     if (!currentIndex().isValid() && current.isValid() && shown->rowCount() > 0)
         setCurrentIndex(shown->index(std::min(viewRows.front(), shown->rowCount() - 1), current.column()));
-    showPendingErrors();
+    m_refusals->showPending();
 }
 
 // The one place where rows of the grid become rows of the result, in the grid's order.
@@ -418,29 +438,10 @@ void DataGrid::keyPressEvent(QKeyEvent* event)
     QTableView::keyPressEvent(event);
 }
 
-// Qt leaves the selection behind on a move with Ctrl (Ctrl+End, Ctrl+Home): the
-// selection then lies out of sight, and Canc would delete a book the user cannot
-// see. Every keyboard move takes the selection along; Shift still extends it.
 QItemSelectionModel::SelectionFlags DataGrid::selectionCommand(const QModelIndex& index, const QEvent* event) const
 {
-    if (event && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<const QKeyEvent*>(event);
-        switch (key->key()) {
-        case Qt::Key_Up:
-        case Qt::Key_Down:
-        case Qt::Key_Left:
-        case Qt::Key_Right:
-        case Qt::Key_Home:
-        case Qt::Key_End:
-        case Qt::Key_PageUp:
-        case Qt::Key_PageDown:
-            if (key->modifiers() & Qt::ShiftModifier)
-                return QItemSelectionModel::SelectCurrent;
-            return QItemSelectionModel::ClearAndSelect;
-        default:
-            break;
-        }
-    }
+    if (const auto flags = GridKeyboard::selectionOnMove(event))
+        return *flags;
     return QTableView::selectionCommand(index, event);
 }
 

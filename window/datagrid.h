@@ -9,9 +9,11 @@
 #include "error.h"
 #include "grid.h"
 
+class EditRefusals;
 class GridAccessibility;
 class GridKeyboard;
 class HeadingSort;
+class NewBookLine;
 class ColumnWidths;
 class RecordsetModel;
 class RowView;
@@ -65,6 +67,8 @@ protected:
     void commitData(QWidget* editor) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void keyPressEvent(QKeyEvent* event) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event = nullptr) const override;
@@ -74,11 +78,9 @@ private:
     bool showsNewRowLine() const;
     void placeCursorOnFirstRow();
     bool isOpenEditor(QWidget* editor) const;
-    void reportError(const catalogue::Error& error);
     void sortRows(int column, Qt::SortOrder order);
     void clearSortIndicator();
-    void showPendingErrors();
-    void reopenRefusedEdit();
+    void reopenEdit(const QModelIndex& cell, const QString& typed);
     std::vector<int> selectedViewRows() const;
     std::vector<std::size_t> resultRows(const std::vector<int>& viewRows) const;
 
@@ -88,13 +90,10 @@ private:
     bool m_allowUpdate = false;
     std::uint32_t m_backColor = 0xFFFFFF;
     Notifications m_notifications;
-    std::vector<catalogue::Error> m_pendingErrors; ///< shown once the edit that raised them has unwound
-    struct RefusedEdit {
-        QPersistentModelIndex cell;
-        QString typed;
-    };
-    std::optional<RefusedEdit> m_refusedEdit; ///< reopened once its error has been shown
+    EditRefusals* m_refusals;                 ///< a child of the grid
+    std::unique_ptr<NewBookLine> m_newBook;
     bool m_committingForCommand = false;      ///< a command writes the open edit before it runs
+    bool m_movingCursor = false;              ///< the view closes the editor left behind
     ColumnWidths* m_widths = nullptr;         ///< a child of the grid
     QPersistentModelIndex m_editorCell;       ///< the cell of the editor open, if any
     QList<QAction*> m_contextActions; ///< the window's tools, after the grid's own items

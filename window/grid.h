@@ -35,7 +35,9 @@ public:
     // 0x00BBGGRR: red in the low byte, then green, then blue.
     virtual void setBackColor(std::uint32_t color) = 0;
     virtual void setNotifications(Notifications notifications) = 0;
-    // Writes a cell edit still open; a failure is reported to the user before it returns.
+    // Writes a cell edit still open and the new book still being typed; a value the
+    // file refuses is reported to the user once, before it returns, and what was
+    // typed is put on the clipboard, so the command that asked can go on.
     virtual void commitPendingEdit() = 0;
     // True while new rows are allowed but the grid shows no line to type one into:
     // nothing bound yet, or a computed result such as the count.

@@ -33,7 +33,7 @@ void RecordsetModel::setRecordset(std::shared_ptr<catalogue::Recordset> recordse
     m_recordset->setObserver(nullptr);
     m_recordset = std::move(recordset);
     m_recordset->setObserver(this);
-    m_lineBecomingRow = false;
+    m_pending.reset();
     m_takesChanges.reset();
     endResetModel();
 }
@@ -78,17 +78,34 @@ void RecordsetModel::setAllowAddNew(bool allow)
         m_allowAddNew = true;
         endInsertRows();
     } else {
+        dropPendingBook();
         beginRemoveRows({}, line, line);
         m_allowAddNew = false;
         endRemoveRows();
     }
 }
 
+bool RecordsetModel::isAssignedKey(int column) const
+{
+    return takesChanges() && m_recordset->isAssignedKey(column);
+}
+
+int RecordsetModel::firstTypeableColumn() const
+{
+    for (int column = 0; column < columnCount(); ++column) {
+        if (!isAssignedKey(column))
+            return column;
+    }
+    return 0;
+}
+
 int RecordsetModel::rowCount(const QModelIndex& parent) const
 {
     if (parent.isValid())
         return 0;
-    return recordCount() + (showsNewRowLine() ? 1 : 0) + (m_lineBecomingRow ? 1 : 0);
+    if (!showsNewRowLine())
+        return recordCount();
+    return recordCount() + (m_pending ? 2 : 1);
 }
 
 int RecordsetModel::columnCount(const QModelIndex& parent) const
@@ -101,12 +118,16 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const
     // Screen readers read a cell with its column's name.
     if (role == Qt::AccessibleTextRole && index.isValid())
         return cellReading(headerData(index.column(), Qt::Horizontal).toString(), data(index).toString(),
-                           isNewRowLine(index.row()));
-    if (!index.isValid() || index.row() >= recordCount())
+                           isNewRowLine(index.row()) && !isPendingLine(index.row()));
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return {};
-    if (role != Qt::DisplayRole && role != Qt::EditRole)
+    Value value;
+    if (isPendingLine(index.row()))
+        value = m_pending->cell(index.column()).value_or(Value{});
+    else if (index.row() < recordCount())
+        value = m_recordset->value(static_cast<std::size_t>(index.row()), index.column());
+    else
         return {};
-    const Value value = m_recordset->value(static_cast<std::size_t>(index.row()), index.column());
     if (role == Qt::DisplayRole) {
         // Control characters show as visible marks; the value itself stays as stored.
         return catalogue::isNull(value) ? QVariant() : QVariant(withVisibleControls(cellText(value)));
@@ -120,6 +141,8 @@ QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, in
         return {};
     if (orientation == Qt::Horizontal)
         return QString::fromStdString(m_recordset->columnName(section));
+    if (isPendingLine(section))
+        return QStringLiteral("✎");
     return isNewRowLine(section) ? QStringLiteral("*") : QString();
 }
 
@@ -129,10 +152,14 @@ Qt::ItemFlags RecordsetModel::flags(const QModelIndex& index) const
         return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
     const bool newLine = isNewRowLine(index.row());
+    // While a book is being typed, the fresh line below it takes nothing: leaving the
+    // book writes it, and one the file refused is put right (or dropped) first.
+    if (newLine && m_pending && !isPendingLine(index.row()))
+        return flags;
     const bool allowed = newLine || (m_allowUpdate && takesChanges());
     // Bytes cannot be typed back, so a cell holding a blob is never edited as text.
     const bool holdsBytes = !newLine && m_recordset->holdsBlob(static_cast<std::size_t>(index.row()), index.column());
-    if (allowed && !holdsBytes)
+    if (allowed && !holdsBytes && !isAssignedKey(index.column()))
         flags |= Qt::ItemIsEditable;
     return flags;
 }
@@ -163,11 +190,8 @@ bool RecordsetModel::setData(const QModelIndex& index, const QVariant& edit, int
     if (!index.isValid() || role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
         return false;
     const Value value = valueFromEdit(edit, index.column());
-    if (isNewRowLine(index.row())) {
-        if (catalogue::isNull(value) || value == Value(std::string()))
-            return false; // nothing typed: no book yet
-        return addRowFromNewLine(index.column(), value);
-    }
+    if (isNewRowLine(index.row()))
+        return typeIntoNewLine(index, value);
     const Value before = m_recordset->value(static_cast<std::size_t>(index.row()), index.column());
     if (isUnchanged(before, value))
         return true;
@@ -197,23 +221,51 @@ bool RecordsetModel::writeCell(int row, int column, const Value& value)
     return true;
 }
 
-// The line being typed becomes the new book and a fresh line opens below it, so
-// the cursor stays on the book being typed.
-bool RecordsetModel::addRowFromNewLine(int column, const Value& value)
+// The first cell typed begins the book: its line stays where it is, marked as the
+// book being typed, and a fresh line opens below it.
+bool RecordsetModel::typeIntoNewLine(const QModelIndex& index, const Value& value)
 {
     const int line = recordCount();
-    beginInsertRows({}, line + 1, line + 1);
-    m_lineBecomingRow = true;
-    endInsertRows();
-    if (!attempt([&] { m_recordset->addNew(column, value); })) {
-        beginRemoveRows({}, line + 1, line + 1);
-        m_lineBecomingRow = false;
-        endRemoveRows();
-        return false;
+    if (!m_pending) {
+        if (catalogue::isNull(value) || value == Value(std::string()))
+            return false; // nothing typed: no book yet
+        beginInsertRows({}, line + 1, line + 1);
+        m_pending.emplace(columnCount());
+        endInsertRows();
     }
-    emit headerDataChanged(Qt::Vertical, line, line + 1);
-    emit rowWritten();
+    m_pending->set(index.column(), value);
+    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+    emit headerDataChanged(Qt::Vertical, line, line);
     return true;
+}
+
+bool RecordsetModel::writePendingBook()
+{
+    if (!m_pending)
+        return true;
+    if (m_pending->isEmpty()) {
+        dropPendingBook();
+        return true;
+    }
+    m_writingPending = true;
+    const bool written = attempt([&] { m_recordset->addNew(m_pending->cells()); });
+    m_writingPending = false;
+    if (written)
+        emit rowWritten();
+    return written;
+}
+
+// The fresh line goes, and the book's line is empty again: the cursor stays on it.
+void RecordsetModel::dropPendingBook()
+{
+    if (!m_pending)
+        return;
+    const int line = recordCount();
+    beginRemoveRows({}, line + 1, line + 1);
+    m_pending.reset();
+    endRemoveRows();
+    emit dataChanged(index(line, 0), index(line, columnCount() - 1), {Qt::DisplayRole, Qt::EditRole});
+    emit headerDataChanged(Qt::Vertical, line, line);
 }
 
 bool RecordsetModel::deleteRows(std::vector<std::size_t> rows, const catalogue::Recordset::Progress& progress)
@@ -230,17 +282,20 @@ void RecordsetModel::rowChanged(std::size_t row)
     emit dataChanged(index(r, 0), index(r, columnCount() - 1), {Qt::DisplayRole, Qt::EditRole});
 }
 
+// The book written from the pending line takes that line's place: no row comes or
+// goes, the line now shows the book as the file holds it.
 void RecordsetModel::rowAboutToBeAppended(std::size_t row)
 {
-    if (!m_lineBecomingRow)
+    if (!m_writingPending)
         beginInsertRows({}, static_cast<int>(row), static_cast<int>(row));
 }
 
 void RecordsetModel::rowAppended(std::size_t row)
 {
-    if (m_lineBecomingRow) {
-        m_lineBecomingRow = false;
+    if (m_writingPending) {
+        m_pending.reset();
         rowChanged(row);
+        emit headerDataChanged(Qt::Vertical, static_cast<int>(row), static_cast<int>(row) + 1);
         return;
     }
     endInsertRows();

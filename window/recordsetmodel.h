@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "pendingbook.h"
 #include "recordset.h"
 
 namespace catalogue {
@@ -15,8 +16,11 @@ class Error;
 
 // The grid's view of one bound result set. Rows are the result's rows, plus, while
 // new rows are allowed, a last empty line marked "*" where a new book is typed.
-// Every accepted edit is written to the file before the model shows it; an edit the
-// file refuses is handed to the error handler and the cell keeps what the file holds.
+// Every accepted edit of a book is written to the file before the model shows it;
+// an edit the file refuses is handed to the error handler and the cell keeps what
+// the file holds. A new book is not written cell by cell: from its first cell its
+// line (marked "✎") holds what is typed, a fresh "*" line opens below it, and the
+// whole book is written as one insert by writePendingBook.
 class RecordsetModel : public QAbstractTableModel, private catalogue::RecordsetObserver {
     Q_OBJECT
 public:
@@ -30,7 +34,21 @@ public:
     void setRecordset(std::shared_ptr<catalogue::Recordset> recordset);
     void setAllowAddNew(bool allow);
     void setAllowUpdate(bool allow) { m_allowUpdate = allow; }
+    // Both the line of the book being typed and the fresh line below it.
     bool isNewRowLine(int row) const;
+    bool isPendingLine(int row) const { return m_pending && row == recordCount(); }
+    bool hasPendingBook() const { return m_pending.has_value(); }
+    const std::optional<PendingBook>& pendingBook() const { return m_pending; }
+    // Writes the book being typed as one insert; its line becomes the book. True when
+    // written, or when there was nothing to write; false when the file refused it:
+    // the error is reported and the line keeps everything typed.
+    bool writePendingBook();
+    // Forgets the book being typed: nothing of it reaches the file.
+    void dropPendingBook();
+    // Whether `column` holds a key the engine assigns: shown, never typed into.
+    bool isAssignedKey(int column) const;
+    // The first column the user can type into (the first, when none can be).
+    int firstTypeableColumn() const;
     // Whether the grid shows a line to type a new book into: new rows are allowed and
     // the result can take them.
     bool showsNewRowLine() const { return m_allowAddNew && takesChanges(); }
@@ -55,7 +73,7 @@ private:
     template <typename Write>
     bool attempt(Write write);
     bool writeCell(int row, int column, const catalogue::Value& value);
-    bool addRowFromNewLine(int column, const catalogue::Value& value);
+    bool typeIntoNewLine(const QModelIndex& index, const catalogue::Value& value);
     catalogue::Value valueFromEdit(const QVariant& edit, int column) const;
     bool isUnchanged(const catalogue::Value& before, const catalogue::Value& after) const;
     int recordCount() const;
@@ -75,6 +93,7 @@ private:
     ErrorHandler m_onError;
     bool m_allowAddNew = false;
     bool m_allowUpdate = false;
-    bool m_lineBecomingRow = false; ///< the new-row line is being written as a real row
+    std::optional<PendingBook> m_pending; ///< the book being typed, on the line after the records
+    bool m_writingPending = false;        ///< its line is becoming the book just written
     mutable std::optional<bool> m_takesChanges; ///< asked once a change is allowed
 };

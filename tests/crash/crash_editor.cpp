@@ -127,8 +127,11 @@ private:
     // model as a paste or a programmatic change does.
     bool write(const QModelIndex& index, const QString& value, bool typed)
     {
-        if (!typed)
-            return m_model->setData(index, value, Qt::EditRole);
+        if (!typed) {
+            const bool written = m_model->setData(index, value, Qt::EditRole);
+            m_grid->commitPendingEdit(); // a new book is written when a command runs
+            return written;
+        }
         m_grid->setCurrentIndex(index);
         static_cast<QAbstractItemView*>(m_grid)->edit(index);
         auto* editor = qobject_cast<QLineEdit*>(m_grid->indexWidget(index));

@@ -10,7 +10,7 @@ make_catalogue "INSERT INTO dorvi (autore, titolo, genere) VALUES
 start_program
 
 keys alt+g g                   # "&Gestione"
-keys Insert Right              # the new-row line, then column autore
+keys Insert                    # the new-row line, in column autore: iddorvo is the catalogue's
 type_text "Italo Calvino"
 keys Tab
 type_text "Il barone rampante"

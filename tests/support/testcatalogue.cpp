@@ -100,6 +100,22 @@ void TestCatalogue::exec(const std::string& sql) const
     }
 }
 
+void TestCatalogue::makeKeyTyped() const
+{
+    exec("CREATE TABLE typed (iddorvo INT PRIMARY KEY, autore TEXT COLLATE NOCASE, titolo TEXT COLLATE NOCASE, "
+         "genere TEXT COLLATE NOCASE);"
+         "INSERT INTO typed SELECT * FROM dorvi; DROP TABLE dorvi; ALTER TABLE typed RENAME TO dorvi;");
+}
+
+void TestCatalogue::refuse(const std::string& column, const std::string& literal) const
+{
+    for (const char* write : {"INSERT", "UPDATE"}) {
+        exec(std::string("CREATE TRIGGER refuse_") + write + "_" + column + " BEFORE " + write +
+             " ON dorvi WHEN NEW." + column + " IS " + literal + " BEGIN SELECT RAISE(ABORT, '" + column +
+             " non ammesso'); END");
+    }
+}
+
 std::vector<std::vector<std::string>> TestCatalogue::rows(const std::string& sql) const
 {
     auto db = openDatabase(path());

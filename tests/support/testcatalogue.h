@@ -35,6 +35,12 @@ public:
     std::string path() const;
 
     void exec(const std::string& sql) const;
+    // The same books under a key the user types (INT PRIMARY KEY), which the engine
+    // does not assign, as in a file made by another tool.
+    void makeKeyTyped() const;
+    // A trigger that refuses `literal` (SQL: 'abc', NULL) in `column`, as a rule of
+    // the file would, on every insert and update.
+    void refuse(const std::string& column, const std::string& literal) const;
     // Every row of `sql`, each cell as text, "NULL" for NULL.
     std::vector<std::vector<std::string>> rows(const std::string& sql) const;
     std::string scalar(const std::string& sql) const;
