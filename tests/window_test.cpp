@@ -372,6 +372,7 @@ TEST_F(WindowTest, BandCountsTheBooksOnShow)
     QTest::keyClick(window.findChild<QLineEdit*>(QStringLiteral("txtfiltro")), Qt::Key_Escape);
     EXPECT_TRUE(status->isVisible());
     EXPECT_EQ(status->text(), "5 libri");
+}
 
 // With "Griglia a tutta finestra" on, the grid and everything in the band below it
 // (the mode label, the filter, and whatever else lives there) follow the window's

@@ -347,16 +347,17 @@ TEST(BooksTable, MatchesTheStarterCatalogue)
     EXPECT_TRUE(books.isUpdatable()) << books.notUpdatableReason();
 
     // The program's searches compare the converted file's letters as the old engine did.
-    for (const char* search : {"select * from dorvi where autore='NICCOLÒ MACHIAVELLI';",
-                               "select * from dorvi where titolo='è PRIMAVERA';",
-                               "select * from dorvi where genere='ATTUALITÀ';"}) {
+    for (const catalogue::ExactSearch& search : {catalogue::ExactSearch{"dorvi", "autore", "NICCOLÒ MACHIAVELLI"},
+                                                 catalogue::ExactSearch{"dorvi", "titolo", "è PRIMAVERA"},
+                                                 catalogue::ExactSearch{"dorvi", "genere", "ATTUALITÀ"}}) {
         catalogue::Recordset found;
         found.setLockType(catalogue::LockType::ReadOnly);
         found.setActiveConnection(connection);
-        found.setSource(search);
+        found.setSource("select * from dorvi where " + search.column + "='" + search.answer + "';");
+        found.setSearch(search);
         found.open();
-        ASSERT_EQ(found.rowCount(), 1u) << search;
-        EXPECT_EQ(found.value(0, 0), catalogue::Value(std::int64_t(11))) << search;
+        ASSERT_EQ(found.rowCount(), 1u) << search.answer;
+        EXPECT_EQ(found.value(0, 0), catalogue::Value(std::int64_t(11))) << search.answer;
     }
 }
 
