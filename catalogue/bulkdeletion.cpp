@@ -123,11 +123,22 @@ Statement BookMatch::everyRow(sqlite3* db) const
     return Statement(db, "SELECT rowid" + (list.empty() ? std::string() : ", " + list) + " FROM " + m_table);
 }
 
+// Text, nearly every cell of a catalogue, is compared where it lies on both sides:
+// making a value of each cell cost two copies a cell, and tripled the time of
+// deleting every book of a million.
 bool BookMatch::sameAs(sqlite3_stmt* scan, const RowStore& books, std::size_t row) const
 {
     for (std::size_t i = 0; i < m_present.size(); ++i) {
-        if (columnValue(scan, static_cast<int>(i) + 1) != books.value(row, m_present[i]))
+        const int at = static_cast<int>(i) + 1;
+        if (sqlite3_column_type(scan, at) == SQLITE_TEXT) {
+            const std::optional<std::string_view> held = books.text(row, m_present[i]);
+            const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(scan, at));
+            const auto length = static_cast<std::size_t>(sqlite3_column_bytes(scan, at));
+            if (!held || *held != std::string_view(bytes, length))
+                return false;
+        } else if (columnValue(scan, at) != books.value(row, m_present[i])) {
             return false;
+        }
     }
     return true;
 }
