@@ -223,6 +223,27 @@ void undoManyOurs(benchmark::State& state)
     }
 }
 
+// Lists the catalogue again in editing mode, as the user would (the bare deletions
+// ran on this file too), and selects every book; returns how many.
+int listAndSelectAll(EditingSession& editing)
+{
+    editing.shown.window.mnuop_Click();
+    editing.shown.paintNow();
+    const int books = editing.model->rowCount() - 1;
+    editing.shown.grid->selectAll();
+    return books;
+}
+
+// Puts the deleted books back, untimed, so the next round finds them.
+bool undoUntimed(benchmark::State& state, EditingSession& editing, int books)
+{
+    state.PauseTiming();
+    const bool back = undo(state, editing, books);
+    editing.shown.paintNow();
+    state.ResumeTiming();
+    return back;
+}
+
 // Ctrl+A and Canc on a million books, then, untimed, the undo that puts them back.
 void deleteAllOurs(benchmark::State& state)
 {
@@ -231,21 +252,13 @@ void deleteAllOurs(benchmark::State& state)
         return;
     for (auto _ : state) {
         state.PauseTiming();
-        // The bare deletions ran on this file too: list it again, as the user would.
-        editing->shown.window.mnuop_Click();
-        editing->shown.paintNow();
-        const int books = editing->model->rowCount() - 1;
-        editing->shown.grid->selectAll();
+        const int books = listAndSelectAll(*editing);
         editing->shown.paintNow();
         state.ResumeTiming();
         if (!deleteSelection(state, *editing, books))
             break;
         editing->shown.paintNow();
-        state.PauseTiming();
-        const bool back = undo(state, *editing, books);
-        editing->shown.paintNow();
-        state.ResumeTiming();
-        if (!back)
+        if (!undoUntimed(state, *editing, books))
             break;
     }
 }
@@ -258,10 +271,7 @@ void undoDeleteAllOurs(benchmark::State& state)
         return;
     for (auto _ : state) {
         state.PauseTiming();
-        editing->shown.window.mnuop_Click();
-        editing->shown.paintNow();
-        const int books = editing->model->rowCount() - 1;
-        editing->shown.grid->selectAll();
+        const int books = listAndSelectAll(*editing);
         const bool deleted = deleteSelection(state, *editing, books);
         editing->shown.paintNow();
         state.ResumeTiming();
@@ -280,10 +290,7 @@ void deleteAllButOneOurs(benchmark::State& state)
         return;
     for (auto _ : state) {
         state.PauseTiming();
-        editing->shown.window.mnuop_Click();
-        editing->shown.paintNow();
-        const int books = editing->model->rowCount() - 1;
-        editing->shown.grid->selectAll();
+        const int books = listAndSelectAll(*editing);
         const QAbstractItemModel& model = *editing->shown.grid->model();
         editing->shown.grid->selectionModel()->select(
             QItemSelection(model.index(books / 2, 0), model.index(books / 2, model.columnCount() - 1)),
@@ -293,11 +300,7 @@ void deleteAllButOneOurs(benchmark::State& state)
         if (!deleteSelection(state, *editing, books - 1))
             break;
         editing->shown.paintNow();
-        state.PauseTiming();
-        const bool back = undo(state, *editing, books - 1);
-        editing->shown.paintNow();
-        state.ResumeTiming();
-        if (!back)
+        if (!undoUntimed(state, *editing, books - 1))
             break;
     }
 }

@@ -17,10 +17,10 @@ Statement::Statement(sqlite3* db, std::string_view sql) : m_db(db)
         throw engineError(db, rc);
 }
 
-void Statement::bind(int index, const Value& value)
+int bindValue(sqlite3_stmt* stmt, int index, const Value& value, BoundBytes bytes)
 {
-    sqlite3_stmt* stmt = m_stmt.get();
-    const int rc = std::visit(
+    const sqlite3_destructor_type lifetime = bytes == BoundBytes::Kept ? SQLITE_STATIC : SQLITE_TRANSIENT;
+    return std::visit(
         [&](const auto& v) {
             using T = std::decay_t<decltype(v)>;
             if constexpr (std::is_same_v<T, std::monostate>)
@@ -30,12 +30,16 @@ void Statement::bind(int index, const Value& value)
             else if constexpr (std::is_same_v<T, double>)
                 return sqlite3_bind_double(stmt, index, v);
             else if constexpr (std::is_same_v<T, std::string>)
-                return sqlite3_bind_text64(stmt, index, v.data(), v.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+                return sqlite3_bind_text64(stmt, index, v.data(), v.size(), lifetime, SQLITE_UTF8);
             else
-                return sqlite3_bind_blob64(stmt, index, v.bytes.data(), v.bytes.size(), SQLITE_TRANSIENT);
+                return sqlite3_bind_blob64(stmt, index, v.bytes.data(), v.bytes.size(), lifetime);
         },
         value);
-    if (rc != SQLITE_OK)
+}
+
+void Statement::bind(int index, const Value& value)
+{
+    if (const int rc = bindValue(m_stmt.get(), index, value); rc != SQLITE_OK)
         throw engineError(m_db, rc);
 }
 

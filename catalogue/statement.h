@@ -27,6 +27,14 @@ private:
     StatementHandle m_stmt;
 };
 
+// Whether the engine copies a bound text or blob, or reads it where it lies until
+// the statement is reset or finalized (the caller keeps it alive that long).
+enum class BoundBytes { Copied, Kept };
+
+// Binds `value` to parameter `index` of `statement`; returns the engine's result
+// code. The one place where a Value becomes a parameter.
+int bindValue(sqlite3_stmt* statement, int index, const Value& value, BoundBytes bytes = BoundBytes::Copied);
+
 // Runs statements that return no rows (BEGIN, COMMIT, PRAGMA settings).
 // Throws Error on failure.
 void execute(sqlite3* db, const char* sql);

@@ -38,17 +38,6 @@ bool refusesTheBook(int resultCode)
     return primary == SQLITE_CONSTRAINT || primary == SQLITE_MISMATCH || primary == SQLITE_TOOBIG;
 }
 
-int bind(sqlite3_stmt* statement, int index, const catalogue::Value& value)
-{
-    if (const auto* number = std::get_if<std::int64_t>(&value))
-        return sqlite3_bind_int64(statement, index, *number);
-    if (const auto* real = std::get_if<double>(&value))
-        return sqlite3_bind_double(statement, index, *real);
-    if (const auto* text = std::get_if<std::string>(&value))
-        return sqlite3_bind_text64(statement, index, text->data(), text->size(), SQLITE_STATIC, SQLITE_UTF8);
-    return sqlite3_bind_null(statement, index);
-}
-
 } // namespace
 
 BookWriter::BookWriter(sqlite3* db, const std::vector<std::string>& columns, bool keepDuplicates,
@@ -129,7 +118,8 @@ bool BookWriter::bindValues(const SourceBook& book)
         } else if (i >= book.values.size() && m_today) {
             value = *m_today;
         }
-        if (const int rc = bind(insert, static_cast<int>(i + 1), value); rc != SQLITE_OK)
+        const int rc = catalogue::bindValue(insert, static_cast<int>(i + 1), value, catalogue::BoundBytes::Kept);
+        if (rc != SQLITE_OK)
             throw catalogue::engineError(m_db, rc);
     }
     for (const SourceNote& note : book.notes) {

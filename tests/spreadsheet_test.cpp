@@ -71,9 +71,9 @@ Sheet readFlatSheet(const QString& path)
             sheet.emplace_back();
         } else if (xml.name() == u"table-cell" && !sheet.empty()) {
             const auto attributes = xml.attributes();
-            SheetCell cell{attributes.value("office:value-type").toString(), attributes.value("office:value").toString(), {}};
+            SheetCell cell{attributes.value("office:value-type").toString(), attributes.value("office:value").toString(),
+                           {}, attributes.value("table:formula").toString()};
             const int repeated = std::max(1, attributes.value("table:number-columns-repeated").toInt());
-            cell.formula = attributes.value("table:formula").toString();
             cell.text = cellText(xml);
             for (int i = 0; i < std::min(repeated, 64); ++i)
                 sheet.back().push_back(cell);

@@ -1,6 +1,7 @@
 #include "cataloguewriter.h"
 
 #include "importerror.h"
+#include "statement.h"
 
 namespace jetimport {
 
@@ -19,19 +20,6 @@ bool isRefusal(int resultCode)
     default:
         return false;
     }
-}
-
-int bind(sqlite3_stmt* statement, int index, const catalogue::Value& value)
-{
-    if (const auto* number = std::get_if<std::int64_t>(&value))
-        return sqlite3_bind_int64(statement, index, *number);
-    if (const auto* real = std::get_if<double>(&value))
-        return sqlite3_bind_double(statement, index, *real);
-    if (const auto* text = std::get_if<std::string>(&value))
-        return sqlite3_bind_text64(statement, index, text->data(), text->size(), SQLITE_TRANSIENT, SQLITE_UTF8);
-    if (const auto* blob = std::get_if<catalogue::Blob>(&value))
-        return sqlite3_bind_blob64(statement, index, blob->bytes.data(), blob->bytes.size(), SQLITE_TRANSIENT);
-    return sqlite3_bind_null(statement, index);
 }
 
 } // namespace
@@ -64,7 +52,7 @@ void CatalogueWriter::insert(const std::vector<catalogue::Value>& values)
     sqlite3_stmt* statement = m_insert.get();
     sqlite3_reset(statement);
     for (std::size_t i = 0; i < values.size(); ++i) {
-        if (const int rc = bind(statement, static_cast<int>(i + 1), values[i]); rc != SQLITE_OK)
+        if (const int rc = catalogue::bindValue(statement, static_cast<int>(i + 1), values[i]); rc != SQLITE_OK)
             fail(rc);
     }
     if (const int rc = sqlite3_step(statement); rc != SQLITE_DONE)
