@@ -162,9 +162,7 @@ void Frmdorvi::addCopyTools()
 {
     m_copies = std::make_unique<CopyKeeper>(m_services);
     mnustrumenti->addSeparator();
-    QAction* copie = mnustrumenti->addAction(QStringLiteral("Copie di &sicurezza…"));
-    copie->setObjectName(QStringLiteral("mnucopie"));
-    connect(copie, &QAction::triggered, this, [this] { dispatch(&Frmdorvi::mnucopie_Click); });
+    addTool("mnucopie", QStringLiteral("Copie di &sicurezza…"), {}, [this] { mnucopie_Click(); }, false);
 }
 
 // The mode label and the undo items follow the grid's mode together.
@@ -179,30 +177,55 @@ void Frmdorvi::setEditing(bool editing)
 QAction* Frmdorvi::tool(const char* name, const QString& caption, const QList<QKeySequence>& shortcuts,
                         void (Frmdorvi::*command)())
 {
+    // Trova alone gives the keyboard to its own field.
+    const bool keyboardStaysInGrid = command != &Frmdorvi::mnutrova_Click || !m_filterBar;
+    return addCommand(name, caption, shortcuts, [this, command] { (this->*command)(); }, true, keyboardStaysInGrid);
+}
+
+QAction* Frmdorvi::addTool(const char* name, const QString& caption, const QList<QKeySequence>& shortcuts,
+                           std::function<void()> command, bool inContextMenu)
+{
+    return addCommand(name, caption, shortcuts, std::move(command), inContextMenu, true);
+}
+
+QAction* Frmdorvi::addCommand(const char* name, const QString& caption, const QList<QKeySequence>& shortcuts,
+                              std::function<void()> command, bool inContextMenu, bool keyboardStaysInGrid)
+{
     QAction* action = mnustrumenti->addAction(caption);
     action->setObjectName(QString::fromLatin1(name));
     action->setShortcuts(shortcuts);
-    connect(action, &QAction::triggered, this, [this, command] { dispatch(command); });
-    DataGrid1.addContextAction(action);
+    connect(action, &QAction::triggered, this,
+            [this, command = std::move(command), keyboardStaysInGrid] { run(command, keyboardStaysInGrid); });
+    if (inContextMenu)
+        DataGrid1.addContextAction(action);
     return action;
+}
+
+void Frmdorvi::addToolSeparator()
+{
+    mnustrumenti->addSeparator();
 }
 
 // The one place where an error that no command handled is caught: it is shown,
 // and the program goes on with whatever the command had done before it failed.
 void Frmdorvi::dispatch(void (Frmdorvi::*command)())
 {
+    run([this, command] { (this->*command)(); });
+}
+
+void Frmdorvi::run(const std::function<void()>& command, bool keyboardStaysInGrid)
+{
     // A cell still being edited is written before the command reads the file.
     DataGrid1.commitPendingEdit();
     try {
-        (this->*command)();
+        command();
     } catch (const catalogue::Error& error) {
         m_services.showError(error);
     } catch (const std::exception& error) {
         m_services.showError(catalogue::unexpectedError(error));
     }
-    // The keyboard stays in the grid through every command, whatever its outcome;
-    // Trova alone gives it to its field.
-    if (command != &Frmdorvi::mnutrova_Click || !m_filterBar)
+    // The keyboard stays in the grid through every command, whatever its outcome.
+    if (keyboardStaysInGrid)
         DataGrid1.takeFocus();
     m_status->showBooks(DataGrid1.rowsOnShow());
     if (m_ownGrid)
@@ -236,8 +259,7 @@ void Frmdorvi::query(const QString& sql, const catalogue::ExactSearch* search)
     auto cn = std::make_shared<Connection>();
     rs = std::make_shared<Recordset>();
     cn->setProvider("microsoft.jet.oledb.4.0");
-    const QString path = QDir(m_services.programFolder()).filePath(QStringLiteral("dorvi.mdb"));
-    cn->setConnectionString(QFile::encodeName(path).toStdString());
+    cn->setConnectionString(QFile::encodeName(cataloguePath()).toStdString());
     cn->open();
     rs->setLockType(LockType::Optimistic);
     rs->setCursorLocation(CursorLocation::Client);
@@ -319,12 +341,36 @@ void Frmdorvi::mnucopie_Click()
 {
     CopiesDialog dialog(m_services, *m_copies, this);
     m_services.runDialog(dialog);
-    if (!dialog.restored())
-        return;
-    if (m_undoActions->editing())
+    if (dialog.restored())
+        relist();
+}
+
+void Frmdorvi::relist()
+{
+    if (editing())
         mnuop_Click();
     else
         mnuall_Click();
+}
+
+bool Frmdorvi::editing() const
+{
+    return m_undoActions->editing();
+}
+
+QString Frmdorvi::cataloguePath() const
+{
+    return QDir(m_services.programFolder()).filePath(QStringLiteral("dorvi.mdb"));
+}
+
+// A tool's own listing: its statement is kept in `str` as every listing's is.
+void Frmdorvi::listBooks(const QString& sql)
+{
+    const bool wasEditing = editing();
+    str = sql;
+    query(str);
+    if (!wasEditing)
+        init();
 }
 
 void Frmdorvi::mnuesci_Click()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "toolhost.h"
+
 #include <QKeySequence>
 #include <QList>
 #include <QMainWindow>
@@ -26,7 +28,7 @@ class Recordset;
 // The catalogue window: the grid, the menu bar and every command of the program.
 // Commands raise errors and do not catch them; the window catches each once where
 // it dispatches a menu command, and shows it.
-class Frmdorvi : public QMainWindow {
+class Frmdorvi : public QMainWindow, public ToolHost {
     Q_OBJECT
 public:
     // The window with its own data grid.
@@ -39,7 +41,20 @@ public:
 
     const std::shared_ptr<catalogue::Recordset>& recordset() const { return rs; }
     // The safety copies of the catalogue: the check at start and the day's copy.
-    CopyKeeper& copies() { return *m_copies; }
+
+    // What the tools of the "Strumenti" menu use of the window.
+    WindowServices& services() override { return m_services; }
+    Grid& grid() override { return DataGrid1; }
+    const std::shared_ptr<catalogue::History>& history() override { return m_history; }
+    CopyKeeper& copies() override { return *m_copies; }
+    QWidget* dialogParent() override { return this; }
+    QString cataloguePath() const override;
+    bool editing() const override;
+    void listBooks(const QString& sql) override;
+    void relist() override;
+    QAction* addTool(const char* name, const QString& caption, const QList<QKeySequence>& shortcuts,
+                     std::function<void()> command, bool inContextMenu = true) override;
+    void addToolSeparator() override;
 
     void mnuop_Click();
     void mnuesci_Click();
@@ -68,9 +83,12 @@ private:
     void query(const QString& sql, const catalogue::ExactSearch* search = nullptr);
     void search(const Search& search);
     void dispatch(void (Frmdorvi::*command)());
+    void run(const std::function<void()>& command, bool keyboardStaysInGrid = true);
     void buildMenus();
     QAction* tool(const char* name, const QString& caption, const QList<QKeySequence>& shortcuts,
                   void (Frmdorvi::*command)());
+    QAction* addCommand(const char* name, const QString& caption, const QList<QKeySequence>& shortcuts,
+                        std::function<void()> command, bool inContextMenu, bool keyboardStaysInGrid);
     void placeGrid(QWidget* grid);
     void keepDataControl();
     void addUndoTools();

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QKeySequence>
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class CopyKeeper;
+class Grid;
+class QAction;
+class QWidget;
+class WindowServices;
+
+namespace catalogue {
+class History;
+}
+
+// What the window lends to the tools of its "Strumenti" menu (fields, import, loans,
+// summary…), so each tool lives in a unit of its own and the window stays a list of
+// commands. Tests drive a tool against a window built on scripted fakes.
+class ToolHost {
+public:
+    virtual ~ToolHost() = default;
+
+    virtual WindowServices& services() = 0;
+    virtual Grid& grid() = 0;
+    virtual const std::shared_ptr<catalogue::History>& history() = 0;
+    virtual CopyKeeper& copies() = 0;
+    // The parent for a tool's dialogs.
+    virtual QWidget* dialogParent() = 0;
+    // The catalogue beside the program.
+    virtual QString cataloguePath() const = 0;
+    // True in the editing mode that "Gestione" starts.
+    virtual bool editing() const = 0;
+
+    // Shows the rows of a statement on the catalogue, editable in the editing mode
+    // and read-only outside it, as the listings are.
+    virtual void listBooks(const QString& sql) = 0;
+    // Lists the whole catalogue again in the mode the grid is in: after a change of
+    // the file made outside the grid (a restore, an import, a new field).
+    virtual void relist() = 0;
+
+    // A command of the "Strumenti" menu, run through the window's one dispatch (a
+    // pending cell edit is written first, errors are shown once), and offered in the
+    // grid's context menu too unless `inContextMenu` is false.
+    virtual QAction* addTool(const char* name, const QString& caption, const QList<QKeySequence>& shortcuts,
+                             std::function<void()> command, bool inContextMenu = true) = 0;
+    // A separator in the "Strumenti" menu, before a new group of tools.
+    virtual void addToolSeparator() = 0;
+};
