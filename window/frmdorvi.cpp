@@ -56,12 +56,12 @@ struct Frmdorvi::Search {
 Frmdorvi::Frmdorvi(WindowServices& services, QWidget* parent)
     : Frmdorvi(services, *new DataGrid(services), parent)
 {
-    m_ownGrid = static_cast<DataGrid*>(&DataGrid1);
-    placeGrid(m_ownGrid);
-    m_filterBar = new FilterBar(*m_ownGrid, centralWidget());
+    auto& own = static_cast<DataGrid&>(DataGrid1);
+    placeGrid(&own);
+    m_filterBar = new FilterBar(own, centralWidget());
     m_filterBar->setGeometry(filterGeometry);
     m_status->giveWayTo(m_filterBar);
-    new WindowLayout(*centralWidget(), QSize(clientWidth, clientHeight), *m_ownGrid, *mnustrumenti);
+    new WindowLayout(*centralWidget(), QSize(clientWidth, clientHeight), own, *mnustrumenti);
 }
 
 Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
@@ -170,6 +170,7 @@ void Frmdorvi::setEditing(bool editing)
 {
     m_mode->setEditing(editing);
     m_undoActions->setEditing(editing);
+    m_editing = editing;
 }
 
 // A command of the "Strumenti" menu, offered in the grid's context menu as well,
@@ -178,7 +179,7 @@ QAction* Frmdorvi::tool(const char* name, const QString& caption, const QList<QK
                         void (Frmdorvi::*command)())
 {
     // Trova alone gives the keyboard to its own field.
-    const bool keyboardStaysInGrid = command != &Frmdorvi::mnutrova_Click || !m_filterBar;
+    const bool keyboardStaysInGrid = command != &Frmdorvi::mnutrova_Click;
     return addCommand(name, caption, shortcuts, [this, command] { (this->*command)(); }, true, keyboardStaysInGrid);
 }
 
@@ -224,12 +225,12 @@ void Frmdorvi::run(const std::function<void()>& command, bool keyboardStaysInGri
     } catch (const std::exception& error) {
         m_services.showError(catalogue::unexpectedError(error));
     }
-    // The keyboard stays in the grid through every command, whatever its outcome.
-    if (keyboardStaysInGrid)
+    // The keyboard stays in the grid through every command, whatever its outcome,
+    // unless the command gave it to the quick filter.
+    if (keyboardStaysInGrid || !m_filterBar)
         DataGrid1.takeFocus();
     m_status->showBooks(DataGrid1.rowsOnShow());
-    if (m_ownGrid)
-        m_status->follow(m_ownGrid->rowView());
+    m_status->follow(DataGrid1.rowView());
 }
 
 void Frmdorvi::closeEvent(QCloseEvent* event)
@@ -254,8 +255,7 @@ void Frmdorvi::init()
 void Frmdorvi::query(const QString& sql, const catalogue::ExactSearch* search)
 {
     // Every data command starts from the statement's own rows: no filter, no sorting.
-    if (m_ownGrid)
-        m_ownGrid->showStatementOrder();
+    DataGrid1.showStatementOrder();
     auto cn = std::make_shared<Connection>();
     rs = std::make_shared<Recordset>();
     cn->setProvider("microsoft.jet.oledb.4.0");
@@ -327,7 +327,7 @@ void Frmdorvi::replayChange(const QString& task, std::size_t (catalogue::History
                             bool (catalogue::History::*write)(Recordset&, const catalogue::History::Progress&))
 {
     const std::shared_ptr<Recordset> shown = DataGrid1.boundResult();
-    if (!m_undoActions->editing() || !shown)
+    if (!m_editing || !shown)
         return;
     const std::unique_ptr<Progress> progress = m_services.progress(task, static_cast<qint64>(((*m_history).*books)()));
     const bool written = ((*m_history).*write)(
@@ -355,7 +355,7 @@ void Frmdorvi::relist()
 
 bool Frmdorvi::editing() const
 {
-    return m_undoActions->editing();
+    return m_editing;
 }
 
 QString Frmdorvi::cataloguePath() const

@@ -102,9 +102,9 @@ private:
     Grid& DataGrid1;
     std::shared_ptr<catalogue::Recordset> rs;
     QMenu* mnustrumenti = nullptr;
+    bool m_editing = false; ///< the mode "Gestione" starts and every other listing ends
     ModeLabel* m_mode = nullptr; ///< in the free band below the grid
     StatusLabel* m_status = nullptr; ///< beside it: the books on show, what the last command made of them
-    DataGrid* m_ownGrid = nullptr;     ///< the window's own grid; null when driving the caller's
     FilterBar* m_filterBar = nullptr;  ///< the quick filter under the own grid
     std::shared_ptr<catalogue::History> m_history; ///< every change written in this run
     std::unique_ptr<UndoActions> m_undoActions;

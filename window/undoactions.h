@@ -19,7 +19,6 @@ public:
     UndoActions& operator=(const UndoActions&) = delete;
 
     void setEditing(bool editing);
-    bool editing() const { return m_editing; }
 
 private:
     void refresh();

@@ -30,7 +30,3 @@ private:
     QTableView& m_view;
     std::function<bool()> m_hasNewRowLine;
 };
-
-// A cell as a screen reader reads it: its column's name, then what it holds,
-// "vuoto" when it holds nothing, or what the new-row line is for.
-QString cellReading(const QString& column, const QString& value, bool newRowLine);

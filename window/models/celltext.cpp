@@ -136,3 +136,10 @@ QString documentText(const catalogue::Value& value)
     appendDocumentText(text, value);
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
+
+QString cellReading(const QString& column, const QString& value, bool newRowLine)
+{
+    if (newRowLine)
+        return QStringLiteral("%1: riga per un libro nuovo").arg(column);
+    return QStringLiteral("%1: %2").arg(column, value.isEmpty() ? QStringLiteral("vuoto") : value);
+}

@@ -35,3 +35,7 @@ QString documentText(const catalogue::Value& value);
 // joiners without end, a letter under endless marks) is cut before one of its
 // joiners, or else between two code points, never inside a surrogate pair.
 QString leadingPart(const QString& text, qsizetype length);
+
+// A cell as a screen reader reads it: its column's name, then what it holds,
+// "vuoto" when it holds nothing, or what the new-row line is for.
+QString cellReading(const QString& column, const QString& value, bool newRowLine);

@@ -4,7 +4,6 @@
 // model as exceptions: they go to the error handler and setData returns false.
 #include "recordsetmodel.h"
 
-#include "gridaccessibility.h"
 
 #include "celltext.h"
 #include "error.h"

@@ -55,13 +55,13 @@ public:
 
     // The rows on show, filtered and sorted, over the bound result; null before the
     // first binding. Selections and current indexes are in its rows.
-    RowView* rowView() const;
+    RowView* rowView() const override;
     // The model over the bound result set itself, in result rows.
     RecordsetModel* recordsetModel() const;
     // The row in the result set of the book on view row `row`; -1 on the new-row line.
     int recordRow(int row) const;
     // Drops the quick filter and any sorting: the rows in the statement's order.
-    void showStatementOrder();
+    void showStatementOrder() override;
 
 protected:
     void commitData(QWidget* editor) override;

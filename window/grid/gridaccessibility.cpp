@@ -1,6 +1,6 @@
 // The grid as screen readers present it. The object is a child of the grid and
 // only writes the grid's accessible name and description; the cells' reading
-// comes from the model's accessible-text role, built by cellReading.
+// comes from the model's accessible-text role, built by cellReading (celltext.h).
 #include "gridaccessibility.h"
 
 #include <QAbstractItemModel>
@@ -51,11 +51,4 @@ QString GridAccessibility::description(int books, int columns, bool newRowLine)
     if (newRowLine)
         text += QStringLiteral("; l'ultima riga, segnata con l'asterisco, aggiunge un libro");
     return text;
-}
-
-QString cellReading(const QString& column, const QString& value, bool newRowLine)
-{
-    if (newRowLine)
-        return QStringLiteral("%1: riga per un libro nuovo").arg(column);
-    return QStringLiteral("%1: %2").arg(column, value.isEmpty() ? QStringLiteral("vuoto") : value);
 }

@@ -7,6 +7,7 @@
 #include "rowsonshow.h"
 
 class QAction;
+class RowView;
 
 namespace catalogue {
 class Recordset;
@@ -49,4 +50,9 @@ public:
     virtual void addContextAction(QAction* action) = 0;
     // The books on show, in the order shown, without the new-row line.
     virtual RowsOnShow rowsOnShow() const = 0;
+    // The rows on show, filtered and sorted, over the bound result; null before the
+    // first binding, and in a grid that neither filters nor sorts.
+    virtual RowView* rowView() const = 0;
+    // Drops any filter and sorting: the rows in the statement's order.
+    virtual void showStatementOrder() = 0;
 };
