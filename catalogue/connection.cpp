@@ -10,7 +10,6 @@
 #include "backupgate.h"
 #include "engineerror.h"
 #include "statement.h"
-#include "writeerror.h"
 
 #include <algorithm>
 #include <cctype>

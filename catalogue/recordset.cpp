@@ -13,7 +13,6 @@
 #include "statement.h"
 #include "transaction.h"
 #include "writeback.h"
-#include "writeerror.h"
 
 #include <algorithm>
 #include <cassert>

@@ -2,7 +2,7 @@
 // through the engine's codes and through real files that refuse the change.
 #include "recordset.h"
 #include "testcatalogue.h"
-#include "writeerror.h"
+#include "engineerror.h"
 
 #include <QDir>
 #include <QFile>
