@@ -1,3 +1,6 @@
+// A change of the catalogue as one unit: BEGIN IMMEDIATE takes the write lock at
+// once, so another program's lock shows before anything is written, not halfway;
+// leaving the scope without commit() rolls every statement back.
 #include "transaction.h"
 
 #include "error.h"

@@ -169,9 +169,8 @@ TEST(BadCatalogueMessages, LockedFileIsReportedAfterTheWait)
 {
     WindowOnFakes w;
     // Another program holds the file locked for writing past our wait.
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(w.catalogue.path().c_str(), &raw), SQLITE_OK);
-    catalogue::DatabaseHandle other(raw);
+    catalogue::DatabaseHandle other = openDatabase(w.catalogue.path());
+    ASSERT_TRUE(other);
     ASSERT_EQ(sqlite3_exec(other.get(), "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
     w.trigger("mnuall");
     ASSERT_EQ(w.services.errors.size(), 1u);

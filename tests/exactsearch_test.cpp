@@ -90,9 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 DatabaseHandle openFile(const std::string& path)
 {
-    sqlite3* raw = nullptr;
-    sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    return DatabaseHandle(raw);
+    return openDatabase(path, true);
 }
 
 // The plan the engine picks for the statement the search runs, one line a step.

@@ -312,8 +312,9 @@ TEST(LargeDeletion, UndoAndRedoNeverCopyTheBooks)
 TEST(Transaction, CommitsOnce)
 {
     TestCatalogue catalogue;
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(catalogue.path().c_str(), &db), SQLITE_OK);
+    const catalogue::DatabaseHandle connection = openDatabase(catalogue.path());
+    ASSERT_TRUE(connection);
+    sqlite3* db = connection.get();
     {
         catalogue::Transaction transaction(db);
         transaction.commit();
@@ -325,7 +326,6 @@ TEST(Transaction, CommitsOnce)
 #endif
     }
     EXPECT_EQ(sqlite3_get_autocommit(db), 0) << "the transaction begun after it is not ended by it";
-    sqlite3_close(db);
 }
 
 // Deleting all but a few books of a large table: the few stay exactly as they

@@ -40,15 +40,22 @@ bool nothingListed(WindowServices& services, const RowsOnShow& shown, const QStr
     return true;
 }
 
+// Where the list goes: the file the user chooses, or the empty text when there is
+// no list yet or the user cancels.
+QString askForFile(WindowServices& services, const RowsOnShow& shown, const QString& title, const QString& name,
+                   const QString& filter)
+{
+    if (nothingListed(services, shown, title))
+        return {};
+    return services.saveFileName(title, proposedPath(name), filter);
+}
+
 } // namespace
 
 QString exportSpreadsheet(WindowServices& services, const RowsOnShow& shown)
 {
-    const QString title = QStringLiteral("Esporta per foglio di calcolo");
-    if (nothingListed(services, shown, title))
-        return {};
-    const QString path = services.saveFileName(title, proposedPath(QStringLiteral("catalogo.csv")),
-                                               QStringLiteral("File CSV (*.csv)"));
+    const QString path = askForFile(services, shown, QStringLiteral("Esporta per foglio di calcolo"),
+                                    QStringLiteral("catalogo.csv"), QStringLiteral("File CSV (*.csv)"));
     if (path.isEmpty())
         return {};
     ReplacingFile file(path);
@@ -62,11 +69,8 @@ QString exportSpreadsheet(WindowServices& services, const RowsOnShow& shown)
 
 QString exportPdf(WindowServices& services, const RowsOnShow& shown, QDate today)
 {
-    const QString title = QStringLiteral("Esporta PDF");
-    if (nothingListed(services, shown, title))
-        return {};
-    const QString path = services.saveFileName(title, proposedPath(QStringLiteral("catalogo.pdf")),
-                                               QStringLiteral("Documenti PDF (*.pdf)"));
+    const QString path = askForFile(services, shown, QStringLiteral("Esporta PDF"), QStringLiteral("catalogo.pdf"),
+                                    QStringLiteral("Documenti PDF (*.pdf)"));
     if (path.isEmpty())
         return {};
     CataloguePages pages(shown, today);

@@ -1,3 +1,5 @@
+// The window services as the desktop shows them: Qt's message boxes, input and
+// file dialogs, progress dialog, print preview and file manager, all in Italian.
 #include "qtwindowservices.h"
 
 #include "error.h"

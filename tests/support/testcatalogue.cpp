@@ -15,7 +15,7 @@ const std::vector<TestCatalogue::Book> TestCatalogue::sampleBooks = {
 
 namespace {
 
-catalogue::DatabaseHandle openDatabase(const std::string& path)
+catalogue::DatabaseHandle openCreating(const std::string& path)
 {
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
@@ -70,7 +70,7 @@ TestCatalogue::TestCatalogue(const std::vector<Book>& books)
          "CREATE INDEX dorvi_autore ON dorvi (autore);"
          "CREATE INDEX dorvi_titolo ON dorvi (titolo);"
          "CREATE INDEX dorvi_genere ON dorvi (genere);");
-    auto db = openDatabase(path());
+    auto db = openCreating(path());
     sqlite3_stmt* raw = nullptr;
     sqlite3_prepare_v2(db.get(), "INSERT INTO dorvi (autore, titolo, genere) VALUES (?, ?, ?)", -1, &raw, nullptr);
     catalogue::StatementHandle insert(raw);
@@ -91,7 +91,7 @@ std::string TestCatalogue::path() const
 
 void TestCatalogue::exec(const std::string& sql) const
 {
-    auto db = openDatabase(path());
+    auto db = openCreating(path());
     char* error = nullptr;
     if (sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
         const std::string message = error ? error : "?";
@@ -118,7 +118,7 @@ void TestCatalogue::refuse(const std::string& column, const std::string& literal
 
 std::vector<std::vector<std::string>> TestCatalogue::rows(const std::string& sql) const
 {
-    auto db = openDatabase(path());
+    auto db = openCreating(path());
     sqlite3_stmt* raw = nullptr;
     if (sqlite3_prepare_v2(db.get(), sql.c_str(), -1, &raw, nullptr) != SQLITE_OK)
         throw std::runtime_error(sql + ": " + sqlite3_errmsg(db.get()));
@@ -141,4 +141,15 @@ std::string TestCatalogue::scalar(const std::string& sql) const
     if (result.empty() || result.front().empty())
         throw std::runtime_error(sql + ": no value");
     return result.front().front();
+}
+
+catalogue::DatabaseHandle openDatabase(const std::string& path, bool readOnly)
+{
+    sqlite3* raw = nullptr;
+    const int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    if (sqlite3_open_v2(path.c_str(), &raw, flags, nullptr) != SQLITE_OK) {
+        sqlite3_close(raw);
+        raw = nullptr;
+    }
+    return catalogue::DatabaseHandle(raw);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "recordset.h"
+#include "sqlitehandles.h"
 
 #include <QString>
 #include <QTemporaryDir>
@@ -16,6 +17,10 @@ std::shared_ptr<catalogue::Recordset> openRecordset(const std::string& path, con
 // Opens one of the window's exact searches on the catalogue at `path` as the window
 // states it: its statement text, and the search beside it.
 std::shared_ptr<catalogue::Recordset> openSearch(const std::string& path, const catalogue::ExactSearch& search);
+
+// A connection of "another program" to the file at `path`: plain SQLite, read and
+// write unless `readOnly`; an invalid handle when the file cannot be opened.
+catalogue::DatabaseHandle openDatabase(const std::string& path, bool readOnly = false);
 
 // A catalogue file in a temporary folder of its own, so tests can run in parallel.
 // It is read and written behind the program's back through plain SQLite, as

@@ -1,5 +1,7 @@
 #include "jetvalues.h"
 
+#include "fold.h"
+
 #include <array>
 #include <bit>
 #include <charconv>
@@ -8,6 +10,8 @@
 #include <cstdio>
 
 namespace jetimport {
+
+using catalogue::appendUtf8;
 
 namespace {
 
@@ -23,25 +27,6 @@ std::uint64_t unsignedLittleEndian(Bytes bytes, std::size_t count)
     for (std::size_t i = count; i-- > 0;)
         value = (value << 8) | bytes[i];
     return value;
-}
-
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 bool isHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
