@@ -218,24 +218,33 @@ std::optional<long long> countBooks(const std::string& path)
     }
 }
 
-void restoreDatabase(const std::string& copy, const std::string& catalogue)
+void restoreDatabase(const std::string& copy, const std::string& catalogue, const CopyControl& control)
 {
     DatabaseHandle from = openDatabase(copy, SQLITE_OPEN_READONLY);
     DatabaseHandle to = openDatabase(catalogue, SQLITE_OPEN_READWRITE);
     sqlite3_busy_timeout(to.get(), restoreBusyMs);
     sqlite3_exec(to.get(), "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
     BackupHandle backup = startBackup(to.get(), from.get(), catalogue);
-    const int rc = sqlite3_backup_step(backup.get(), -1);
-    if (rc == SQLITE_DONE)
-        return;
-    if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) {
-        throw Error(ErrorNumber::Locked,
-                    "Il catalogo " + quoted(catalogue) +
-                        " è in uso da un altro programma: il ripristino non è stato fatto e il catalogo è rimasto "
-                        "com'era. Chiudere l'altro programma e riprovare.",
-                    rc, sqlite3_errstr(rc));
+    // Ending the backup before its last step rolls the catalogue's transaction back.
+    for (;;) {
+        const int rc = sqlite3_backup_step(backup.get(), control.pagesPerStep);
+        if (rc == SQLITE_DONE)
+            return;
+        if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) {
+            throw Error(ErrorNumber::Locked,
+                        "Il catalogo " + quoted(catalogue) +
+                            " è in uso da un altro programma: il ripristino non è stato fatto e il catalogo è rimasto "
+                            "com'era. Chiudere l'altro programma e riprovare.",
+                        rc, sqlite3_errstr(rc));
+        }
+        if (rc != SQLITE_OK)
+            throw engineError(to.get(), rc, catalogue);
+        if (control.afterStep &&
+            !control.afterStep(sqlite3_backup_remaining(backup.get()), sqlite3_backup_pagecount(backup.get()))) {
+            throw Error(ErrorNumber::Generic, "Il ripristino è stato interrotto prima della fine: il catalogo " +
+                                                  quoted(catalogue) + " è rimasto com'era.");
+        }
     }
-    throw engineError(to.get(), rc, catalogue);
 }
 
 } // namespace catalogue

@@ -35,9 +35,11 @@ std::optional<long long> countBooks(const std::string& path);
 
 // Replaces every page of the catalogue at `catalogue` with those of the file at
 // `copy`, in one transaction of the catalogue's own journal: all or nothing, and
-// the file keeps its name, identity and permissions. Throws Error: Locked, with
-// nothing changed, while another program holds the catalogue; others as the
-// engine raises them.
-void restoreDatabase(const std::string& copy, const std::string& catalogue);
+// the file keeps its name, identity and permissions. It goes in steps of
+// `control.pagesPerStep`, telling `control.afterStep` after each; the catalogue's
+// write lock is held throughout, so no other program sees half a restore. Throws
+// Error, with nothing changed: Locked while another program holds the catalogue;
+// Generic when `afterStep` stopped it; others as the engine raises them.
+void restoreDatabase(const std::string& copy, const std::string& catalogue, const CopyControl& control = {});
 
 } // namespace catalogue

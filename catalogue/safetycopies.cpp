@@ -114,7 +114,7 @@ void SafetyCopies::rotate() const
         std::remove((fs::path(folder()) / name).c_str());
 }
 
-SafetyCopy SafetyCopies::restore(const SafetyCopy& copy) const
+SafetyCopy SafetyCopies::restore(const SafetyCopy& copy, const CopyControl& control) const
 {
     if (!passesQuickCheck(copy.path)) {
         throw Error(ErrorNumber::Corrupt, "La copia " + quoted(copy.path) +
@@ -125,8 +125,14 @@ SafetyCopy SafetyCopies::restore(const SafetyCopy& copy) const
     // after the restore, so the copy chosen cannot be thinned away before it is read.
     makeFolder(folder());
     const std::string target = nextCopyPath();
-    copyDatabase(m_cataloguePath, target);
-    restoreDatabase(copy.path, m_cataloguePath);
+    CopyControl first = control;
+    CopyControl second = control;
+    if (control.afterStep) {
+        first.afterStep = [&](int remaining, int total) { return control.afterStep(remaining + total, 2 * total); };
+        second.afterStep = [&](int remaining, int total) { return control.afterStep(remaining, 2 * total); };
+    }
+    copyDatabase(m_cataloguePath, target, first);
+    restoreDatabase(copy.path, m_cataloguePath, second);
     rotate();
     return {target, *parseCopyName(fs::path(target).filename().string()), sizeOf(target)};
 }

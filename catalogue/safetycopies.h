@@ -45,8 +45,10 @@ public:
     // Puts `copy` in place of the catalogue, after a copy of the catalogue as it is
     // now (so the restore can itself be undone); returns that copy. Throws Error,
     // with the catalogue unchanged, when the first copy cannot be made or another
-    // program holds the catalogue.
-    SafetyCopy restore(const SafetyCopy& copy) const;
+    // program holds the catalogue. Both the first copy and the restore go in steps
+    // told to `control.afterStep` as one task, each half of it; stopping either
+    // leaves the catalogue unchanged.
+    SafetyCopy restore(const SafetyCopy& copy, const CopyControl& control = {}) const;
     // For a catalogue too damaged to be copied: the damaged file is kept beside it
     // under the first free name of "dorvi.mdb.danneggiato", "….danneggiato-2", …
     // (with its journal, if any), never deleted, and `copy` takes its place.

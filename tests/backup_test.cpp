@@ -288,6 +288,41 @@ TEST(Restore, IsUndoneByRestoringTheCopyItMade)
     EXPECT_EQ(shell(catalogue.path(), "PRAGMA integrity_check;"), "ok");
 }
 
+// A restore goes in steps the window can stop; stopped in either half (the copy of
+// the catalogue first, then the restore itself), the catalogue stays as it was.
+TEST(Restore, StoppedInEitherHalfLeavesTheCatalogueAsItWas)
+{
+    TestCatalogue catalogue;
+    for (int i = 0; i < 200; ++i)
+        catalogue.exec("INSERT INTO dorvi (autore, titolo, genere) VALUES ('A', hex(randomblob(600)), 'G')");
+    const SafetyCopies copies(catalogue.path());
+    const auto copy = copies.make();
+    catalogue.exec("DELETE FROM dorvi WHERE iddorvo > 3");
+    const std::string before = shell(catalogue.path(), "SELECT group_concat(iddorvo) FROM dorvi;");
+
+    for (const double stopAt : {0.75, 0.25}) { // the fraction of work still to do when stopped
+        catalogue::CopyControl control;
+        control.pagesPerStep = 4;
+        std::vector<double> told;
+        control.afterStep = [&](int remaining, int total) {
+            told.push_back(static_cast<double>(remaining) / total);
+            return told.back() > stopAt;
+        };
+        EXPECT_THROW(copies.restore(copy, control), Error) << stopAt;
+        ASSERT_FALSE(told.empty());
+        EXPECT_TRUE(std::is_sorted(told.rbegin(), told.rend())) << "the two halves are told as one task";
+        EXPECT_EQ(shell(catalogue.path(), "SELECT group_concat(iddorvo) FROM dorvi;"), before) << stopAt;
+        EXPECT_EQ(shell(catalogue.path(), "PRAGMA integrity_check;"), "ok");
+    }
+    catalogue::CopyControl steps;
+    steps.pagesPerStep = 4;
+    int calls = 0;
+    steps.afterStep = [&](int, int) { return ++calls > 0; };
+    copies.restore(copy, steps);
+    EXPECT_GT(calls, 2) << "done in steps";
+    EXPECT_EQ(catalogue.scalar("SELECT count(*) FROM dorvi"), "205");
+}
+
 TEST(Restore, IsRefusedWhileAnotherProgramHoldsTheCatalogue)
 {
     TestCatalogue catalogue;
@@ -295,9 +330,9 @@ TEST(Restore, IsRefusedWhileAnotherProgramHoldsTheCatalogue)
     const auto copy = copies.make();
     catalogue.exec("DELETE FROM dorvi WHERE iddorvo = 1");
 
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(catalogue.path().c_str(), &raw), SQLITE_OK);
-    catalogue::DatabaseHandle other(raw);
+    catalogue::DatabaseHandle other = openDatabase(catalogue.path());
+    ASSERT_TRUE(other);
+    sqlite3* raw = other.get();
     ASSERT_EQ(sqlite3_exec(raw, "BEGIN; SELECT count(*) FROM dorvi;", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_stmt* reading = nullptr;
     sqlite3_prepare_v2(raw, "SELECT * FROM dorvi", -1, &reading, nullptr);

@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -112,6 +113,8 @@ TEST(CopiesMenu, ListsTheCopiesNewestFirstAndRestoresTheChosenOneIntoTheGrid)
     fixture.services.dialogScript = [&](QDialog& dialog) {
         QTreeWidget* list = listIn(dialog);
         ASSERT_NE(list, nullptr);
+        // The counts are read in the background and arrive after the list opens.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return list->topLevelItem(0)->text(1) != QStringLiteral("…"); }));
         for (int row = 0; row < list->topLevelItemCount(); ++row)
             shown << list->topLevelItem(row)->text(1);
         static_cast<CopiesDialog&>(dialog).restoreSelected();

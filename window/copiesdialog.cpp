@@ -74,11 +74,7 @@ void CopiesDialog::fill()
     m_list->clear();
     m_copies = m_keeper.copies().list();
     for (const SafetyCopy& copy : m_copies) {
-        const auto books = catalogue::countBooks(copy.path);
-        auto* row = new QTreeWidgetItem(m_list, {copyTimeText(copy.made),
-                                                 books ? QLocale(QLocale::Italian, QLocale::Italy).toString(*books)
-                                                       : QStringLiteral("illeggibile"),
-                                                 sizeText(copy.bytes)});
+        auto* row = new QTreeWidgetItem(m_list, {copyTimeText(copy.made), QStringLiteral("…"), sizeText(copy.bytes)});
         row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     }
@@ -89,6 +85,34 @@ void CopiesDialog::fill()
     m_restore->setEnabled(!m_copies.empty());
     m_save->setEnabled(!m_copies.empty());
     m_restore->setDefault(!m_copies.empty());
+    countInBackground();
+}
+
+// Counting the books of a copy of a million books reads the whole file: the list
+// opens at once, and each count takes its place as it comes.
+void CopiesDialog::countInBackground()
+{
+    const int generation = ++m_generation;
+    std::vector<std::string> paths;
+    for (const SafetyCopy& copy : m_copies)
+        paths.push_back(copy.path);
+    m_counting = std::jthread([this, generation, paths = std::move(paths)](const std::stop_token& stop) {
+        for (std::size_t row = 0; row < paths.size() && !stop.stop_requested(); ++row) {
+            const auto books = catalogue::countBooks(paths[row]);
+            QMetaObject::invokeMethod(
+                this, [this, generation, row, books] { showCount(generation, static_cast<int>(row), books); },
+                Qt::QueuedConnection);
+        }
+    });
+}
+
+void CopiesDialog::showCount(int generation, int row, std::optional<long long> books)
+{
+    QTreeWidgetItem* item = m_list->topLevelItem(row);
+    if (generation != m_generation || !item)
+        return;
+    item->setText(1, books ? QLocale(QLocale::Italian, QLocale::Italy).toString(*books) : QStringLiteral("illeggibile"));
+    m_list->resizeColumnToContents(1);
 }
 
 std::optional<SafetyCopy> CopiesDialog::selected() const
@@ -115,7 +139,7 @@ void CopiesDialog::restoreSelected()
         return;
     try {
         m_keeper.waitForCopy();
-        copies.restore(*copy);
+        restoreWithProgress(copies, *copy);
     } catch (const Error& error) {
         m_services.showError(error);
         fill();
@@ -123,6 +147,20 @@ void CopiesDialog::restoreSelected()
     }
     m_restored = true;
     accept();
+}
+
+// A catalogue of a million books takes seconds to copy and to put back: the window
+// keeps painting between steps of 4 MB, and Annulla stops it with nothing changed.
+// The progress dialog closes before any message of the restore is shown.
+void CopiesDialog::restoreWithProgress(const catalogue::SafetyCopies& copies, const SafetyCopy& copy)
+{
+    constexpr qint64 steps = 1000;
+    const std::unique_ptr<Progress> progress = m_services.progress(QStringLiteral("Ripristino della copia…"), steps);
+    catalogue::CopyControl control;
+    control.afterStep = [&](int remaining, int total) {
+        return progress->advance(total > 0 ? steps - steps * remaining / total : 0);
+    };
+    copies.restore(copy, control);
 }
 
 void CopiesDialog::saveSelected()

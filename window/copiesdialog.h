@@ -5,6 +5,7 @@
 #include <QDialog>
 
 #include <optional>
+#include <thread>
 #include <vector>
 
 class CopyKeeper;
@@ -29,6 +30,9 @@ public:
 
 private:
     void fill();
+    void countInBackground();
+    void showCount(int generation, int row, std::optional<long long> books);
+    void restoreWithProgress(const catalogue::SafetyCopies& copies, const catalogue::SafetyCopy& copy);
     std::optional<catalogue::SafetyCopy> selected() const;
 
     WindowServices& m_services;
@@ -38,4 +42,6 @@ private:
     QPushButton* m_restore = nullptr;
     QPushButton* m_save = nullptr;
     bool m_restored = false;
+    int m_generation = 0; ///< counts arriving for an earlier filling of the list are dropped
+    std::jthread m_counting; ///< last, so it stops before anything it reports to goes
 };
