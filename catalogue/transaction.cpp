@@ -32,6 +32,8 @@ void Transaction::commit()
     m_done = true;
 }
 
+// Up to 64 books the pages touched fit the default cache many times over: the two
+// pragmas would cost more than they save.
 RoomForLargeWrite::RoomForLargeWrite(sqlite3* db, std::size_t books) : m_db(books > 64 ? db : nullptr)
 {
     if (!m_db)

