@@ -204,8 +204,8 @@ struct SortedSlice {
 SortedSlice sortSlice(const catalogue::Recordset& recordset, int column, std::size_t first, std::size_t last)
 {
     SortedSlice slice;
-    // About 24 bytes a key: the folded text of a catalogue's titles and authors
-    // averages 20 characters; one reservation spares the copies of growing.
+    // 24 bytes a key (its type byte and the folded text of a short name or title):
+    // one reservation spares most of the copies of growing.
     slice.keys.reserve((last - first) * 24);
     slice.entries.reserve(last - first);
     std::string scratch;
@@ -231,8 +231,8 @@ SortedSlice sortSlice(const catalogue::Recordset& recordset, int column, std::si
 // the grid waits for all of them, so the records are only read meanwhile.
 std::vector<SortedSlice> sortSlices(const catalogue::Recordset& recordset, int column, unsigned workers)
 {
-    // Below 50,000 records a slice sorts in under 20 ms, less than starting and
-    // joining another thread costs the grid in the worst case measured.
+    // Slices of at least 50,000 records: a smaller result sorts in one thread, where
+    // starting threads and merging their slices would cost more than they share.
     constexpr std::size_t smallestSlice = 50'000;
     const std::size_t records = recordset.rowCount();
     if (workers == 0)
