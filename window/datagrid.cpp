@@ -8,6 +8,7 @@
 #include "columnwidths.h"
 #include "deletionquestion.h"
 #include "delimitedtext.h"
+#include "columnview.h"
 #include "editrefusals.h"
 #include "gridaccessibility.h"
 #include "gridkeyboard.h"
@@ -238,7 +239,9 @@ void DataGrid::addContextAction(QAction* action)
 
 RowsOnShow DataGrid::rowsOnShow() const
 {
-    return ::rowsOnShow(model());
+    RowsOnShow shown = ::rowsOnShow(model());
+    shown.columns = shownColumns(*horizontalHeader());
+    return shown;
 }
 
 // The cell's editor open again, holding `typed`, and marked as holding what the
@@ -397,7 +400,12 @@ QString DataGrid::selectedText() const
             columns.push_back(column);
         wholeRows = wholeRows && range.left() == 0 && range.right() == model->columnCount() - 1;
     }
-    std::sort(columns.begin(), columns.end());
+    // The columns as shown: hidden ones left out, the rest in the heading's order.
+    const std::vector<int> shown = shownColumns(*horizontalHeader());
+    std::erase_if(columns, [&](int column) { return std::find(shown.begin(), shown.end(), column) == shown.end(); });
+    std::sort(columns.begin(), columns.end(), [this](int a, int b) {
+        return horizontalHeader()->visualIndex(a) < horizontalHeader()->visualIndex(b);
+    });
     columns.erase(std::unique(columns.begin(), columns.end()), columns.end());
     if (rows.empty() || columns.empty())
         return {};

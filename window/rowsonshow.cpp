@@ -4,6 +4,7 @@
 #include "rowsonshow.h"
 
 #include "recordsetmodel.h"
+#include "recordset.h"
 #include "rowview.h"
 
 #include <QAbstractProxyModel>
@@ -17,6 +18,16 @@ RowsOnShow RowsOnShow::all(std::shared_ptr<catalogue::Recordset> recordset)
             shown.rows[row] = row;
     }
     return shown;
+}
+
+std::vector<int> RowsOnShow::columnsInOrder() const
+{
+    if (!columns.empty() || !recordset)
+        return columns;
+    std::vector<int> all(static_cast<std::size_t>(recordset->columnCount()));
+    for (std::size_t column = 0; column < all.size(); ++column)
+        all[column] = static_cast<int>(column);
+    return all;
 }
 
 namespace {
