@@ -258,21 +258,28 @@ void addField(sqlite3* db, std::string_view name, std::string_view declared)
     });
 }
 
+long long checkChangeable(sqlite3* db, std::string_view name, bool renaming)
+{
+    const std::string column = existingColumn(db, name).first;
+    if (renaming && findStandardField(column))
+        throw Error(ErrorNumber::NotUpdatable, "Il campo " + quoted(column) +
+                                                   " è un campo standard: il programma lo conosce per nome, "
+                                                   "e non si rinomina.");
+    refuseIfNamed(db, column, renaming ? "rinominare" : "eliminare");
+    return booksHolding(db, column);
+}
+
 void renameField(sqlite3* db, std::string_view from, std::string_view to)
 {
     inTransaction(db, [&] {
-        const auto [column, declared] = existingColumn(db, from);
-        if (findStandardField(column))
-            throw Error(ErrorNumber::NotUpdatable,
-                        "Il campo " + quoted(column) + " è un campo standard: il programma lo conosce per nome, "
-                        "e non si rinomina.");
+        const std::string column = existingColumn(db, from).first;
+        checkChangeable(db, column, true);
         std::vector<std::string> others = catalogueColumns(db);
         others.erase(std::remove_if(others.begin(), others.end(),
                                     [&](const std::string& c) { return c == column; }),
                      others.end());
         if (const auto reason = refusedName(to, others))
             throw Error(ErrorNumber::InputError, *reason);
-        refuseIfNamed(db, column, "rinominare");
         execute(db, alter("RENAME COLUMN " + quotedIdentifier(column) + " TO " + quotedIdentifier(to)).c_str());
     });
 }
@@ -281,7 +288,7 @@ KeptColumn removeField(sqlite3* db, std::string_view name)
 {
     return inTransaction(db, [&] {
         auto [column, declared] = existingColumn(db, name);
-        refuseIfNamed(db, column, "eliminare");
+        checkChangeable(db, column, false);
         KeptColumn kept{column, declared, {}};
         Statement values(db, "SELECT rowid, " + quotedIdentifier(column) + " FROM dorvi WHERE " +
                                  quotedIdentifier(column) + " IS NOT NULL");

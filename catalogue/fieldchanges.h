@@ -43,6 +43,11 @@ long long booksHolding(sqlite3* db, std::string_view column);
 // objects stay as they are, so a column they name is neither removed nor renamed.
 std::vector<std::string> objectsNaming(sqlite3* db, std::string_view column);
 
+// Refuses, with the reason, a removal (or with `renaming` a renaming) of
+// `column` before the user is asked: one of the first four, a standard field's
+// renaming, another object naming it. Returns how many books hold a value in it.
+long long checkChangeable(sqlite3* db, std::string_view column, bool renaming);
+
 // Each is one ALTER TABLE in a transaction of its own, the table never rebuilt or
 // copied. Each throws Error with nothing changed: a name refused (with the
 // reason), a column another object names (naming it), a locked or read-only file

@@ -10,6 +10,7 @@
 #include "delimitedtext.h"
 #include "columnview.h"
 #include "editrefusals.h"
+#include "isbntyping.h"
 #include "gridaccessibility.h"
 #include "gridkeyboard.h"
 #include "headingsort.h"
@@ -63,6 +64,12 @@ DataGrid::DataGrid(WindowServices& services, QWidget* parent) : QTableView(paren
         reopenEdit(cell, typed);
     });
     m_newBook = std::make_unique<NewBookLine>(*this, *m_refusals);
+    m_isbn = new IsbnTyping(
+        *this, m_services,
+        [this](const QModelIndex& cell, const QString& typed) {
+            m_refusals->watch(cell, typed, EditRefusals::Then::Reopen, [&] { model()->setData(cell, typed); });
+        },
+        [this](const QModelIndex& cell, const QString& typed) { reopenEdit(cell, typed); });
     m_keyboard = new GridKeyboard(*this, *m_newBook, [this] { return showsNewRowLine(); });
     m_accessibility = new GridAccessibility(*this, [this] { return showsNewRowLine(); });
     setItemDelegate(new CellPainter(this));
@@ -276,6 +283,11 @@ void DataGrid::commitData(QWidget* editor)
     // Read before the write: a conflict reloads the row, and the view then fills
     // the open editor with what the file holds.
     const QString typed = CellEditor::text(editor);
+    const std::optional<QString> written = m_isbn->toWrite(*model(), m_editorCell, typed);
+    if (!written)
+        return;
+    if (*written != typed)
+        CellEditor::setText(editor, *written);
     const auto then = m_committingForCommand ? EditRefusals::Then::Rescue : EditRefusals::Then::Reopen;
     m_refusals->watch(m_editorCell, typed, then, [&] { QTableView::commitData(editor); });
 }
