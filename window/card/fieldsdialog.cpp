@@ -133,7 +133,8 @@ void FieldsDialog::buildOwnFieldRow()
         if (addOwnField(m_name->text().trimmed(), static_cast<catalogue::OwnKind>(m_kind->currentData().toInt())))
             m_name->clear();
     });
-    connect(m_name, &QLineEdit::returnPressed, add, &QPushButton::click);
+    // Return in the name field presses "Aggiungi", the next button of the dialog's
+    // focus chain (a returnPressed connection would add the field twice).
     row->addWidget(nameLabel, 0, 0);
     row->addWidget(m_name, 0, 1);
     row->addWidget(kindLabel, 0, 2);
@@ -208,12 +209,6 @@ bool FieldsDialog::write(Write change)
     return done;
 }
 
-void FieldsDialog::afterward()
-{
-    if (m_host.relist)
-        m_host.relist();
-}
-
 bool FieldsDialog::addStandardField(const QString& name)
 {
     const catalogue::StandardField* field = catalogue::findStandardField(name.toStdString());
@@ -224,7 +219,7 @@ bool FieldsDialog::addStandardField(const QString& name)
         catalogue::addField(db, field->name, type);
         m_host.history->recordEntry(catalogue::FieldHistory::added(m_host.cataloguePath.toStdString(),
                                                                    std::string(field->name), type,
-                                                                   [this] { afterward(); }));
+                                                                   m_host.relist));
     });
 }
 
@@ -236,7 +231,7 @@ bool FieldsDialog::addOwnField(const QString& name, catalogue::OwnKind kind)
             throw Error(catalogue::ErrorNumber::InputError, *reason);
         catalogue::addField(db, name.toStdString(), type);
         m_host.history->recordEntry(catalogue::FieldHistory::added(m_host.cataloguePath.toStdString(),
-                                                                   name.toStdString(), type, [this] { afterward(); }));
+                                                                   name.toStdString(), type, m_host.relist));
     });
 }
 
@@ -260,7 +255,7 @@ bool FieldsDialog::renameField(const QString& name)
     const bool done = write([&](sqlite3* db) {
         catalogue::renameField(db, name.toStdString(), to.toStdString());
         m_host.history->recordEntry(catalogue::FieldHistory::renamed(
-            m_host.cataloguePath.toStdString(), name.toStdString(), to.toStdString(), [this] { afterward(); }));
+            m_host.cataloguePath.toStdString(), name.toStdString(), to.toStdString(), m_host.relist));
     });
     if (done) {
         // The grid's setting follows the field under its new name.
@@ -301,7 +296,7 @@ bool FieldsDialog::removeField(const QString& name)
     return write([&](sqlite3* db) {
         catalogue::KeptColumn kept = catalogue::removeField(db, name.toStdString());
         m_host.history->recordEntry(catalogue::FieldHistory::removed(m_host.cataloguePath.toStdString(),
-                                                                     std::move(kept), [this] { afterward(); }));
+                                                                     std::move(kept), m_host.relist));
     });
 }
 

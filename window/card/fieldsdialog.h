@@ -38,7 +38,9 @@ public:
         std::shared_ptr<catalogue::History> history;
         QString cataloguePath;
         ColumnView* columns = nullptr;  ///< the grid's column setting; null for a grid without one
-        std::function<void()> relist;   ///< lists the catalogue again, with its columns now
+        // Lists the catalogue again, with its columns now; the undo history keeps
+        // it, so it must outlive the dialog.
+        std::function<void()> relist;
     };
 
     explicit FieldsDialog(Host host, QWidget* parent = nullptr);
@@ -64,7 +66,6 @@ private:
     template <typename Write>
     bool write(Write change);
     QString selectedName() const;
-    void afterward();
 
     Host m_host;
     std::vector<catalogue::FieldInfo> m_fields;
