@@ -11,7 +11,10 @@
 #include "sqlitehandles.h"
 #include "windowonfakes.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QListWidget>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -334,4 +337,43 @@ TEST(ColumnLayoutArrange, SavedOrderFirstThenNewColumnsHiddenByNameCaseIgnored)
     EXPECT_FALSE(placed[2].shown);
     EXPECT_EQ(placed[3].name, "genere");
     EXPECT_TRUE(placed[3].shown);
+}
+
+// Refused before any question or copy: another program's trigger; and a lock
+// another program holds, with the message of every refused write.
+TEST_F(FieldsDialogTest, RefusalsReachTheUserBeforeAnyQuestionOrCopy)
+{
+    fixture.catalogue.exec("ALTER TABLE dorvi ADD COLUMN scaffale TEXT;"
+                           "CREATE TRIGGER tieni AFTER INSERT ON dorvi BEGIN SELECT new.scaffale; END;");
+    Opened other(fixture.catalogue);
+    inDialog([&](FieldsDialog& dialog) {
+        EXPECT_FALSE(dialog.removeField("scaffale"));
+        sqlite3_exec(other.db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        EXPECT_FALSE(dialog.addOwnField("dedica", OwnKind::Date));
+        sqlite3_exec(other.db, "ROLLBACK", nullptr, nullptr, nullptr);
+    });
+    EXPECT_TRUE(fixture.services.confirmations.empty());
+    EXPECT_TRUE(copies().isEmpty());
+    ASSERT_EQ(fixture.services.errors.size(), 2u);
+    EXPECT_NE(fixture.services.errors[0].description().find("il trigger «tieni»"), std::string::npos);
+    EXPECT_EQ(fixture.services.errors[1].number(), ErrorNumber::Locked);
+    EXPECT_TRUE(hasColumn(fixture.catalogue, "scaffale"));
+    EXPECT_FALSE(hasColumn(fixture.catalogue, "dedica"));
+}
+
+// A tick in the dialog's lists acts once the list has told of it.
+TEST_F(FieldsDialogTest, TicksInTheListsAddAStandardFieldAndHideAColumn)
+{
+    inDialog([](FieldsDialog& dialog) {
+        auto* standard = dialog.findChild<QListWidget*>("campistandard");
+        const auto found = standard->findItems("collocazione", Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1);
+        found[0]->setCheckState(Qt::Checked);
+        QCoreApplication::processEvents();
+        auto* list = dialog.findChild<QTreeWidget*>("elencocampi");
+        list->findItems("genere", Qt::MatchExactly)[0]->setCheckState(0, Qt::Unchecked);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(dialog.shown("genere"));
+    });
+    EXPECT_TRUE(hasColumn(fixture.catalogue, "collocazione"));
 }

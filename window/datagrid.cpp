@@ -64,12 +64,8 @@ DataGrid::DataGrid(WindowServices& services, QWidget* parent) : QTableView(paren
         reopenEdit(cell, typed);
     });
     m_newBook = std::make_unique<NewBookLine>(*this, *m_refusals);
-    m_isbn = new IsbnTyping(
-        *this, m_services,
-        [this](const QModelIndex& cell, const QString& typed) {
-            m_refusals->watch(cell, typed, EditRefusals::Then::Reopen, [&] { model()->setData(cell, typed); });
-        },
-        [this](const QModelIndex& cell, const QString& typed) { reopenEdit(cell, typed); });
+    m_isbn = new IsbnTyping(*this, m_services, *m_refusals,
+                            [this](const QModelIndex& cell, const QString& typed) { reopenEdit(cell, typed); });
     m_keyboard = new GridKeyboard(*this, *m_newBook, [this] { return showsNewRowLine(); });
     m_accessibility = new GridAccessibility(*this, [this] { return showsNewRowLine(); });
     setItemDelegate(new CellPainter(this));
@@ -282,12 +278,9 @@ void DataGrid::commitData(QWidget* editor)
         return;
     // Read before the write: a conflict reloads the row, and the view then fills
     // the open editor with what the file holds.
-    const QString typed = CellEditor::text(editor);
-    const std::optional<QString> written = m_isbn->toWrite(*model(), m_editorCell, typed);
-    if (!written)
+    if (!m_isbn->prepare(editor, m_editorCell))
         return;
-    if (*written != typed)
-        CellEditor::setText(editor, *written);
+    const QString typed = CellEditor::text(editor);
     const auto then = m_committingForCommand ? EditRefusals::Then::Rescue : EditRefusals::Then::Reopen;
     m_refusals->watch(m_editorCell, typed, then, [&] { QTableView::commitData(editor); });
 }
@@ -412,13 +405,7 @@ QString DataGrid::selectedText() const
             columns.push_back(column);
         wholeRows = wholeRows && range.left() == 0 && range.right() == model->columnCount() - 1;
     }
-    // The columns as shown: hidden ones left out, the rest in the heading's order.
-    const std::vector<int> shown = shownColumns(*horizontalHeader());
-    std::erase_if(columns, [&](int column) { return std::find(shown.begin(), shown.end(), column) == shown.end(); });
-    std::sort(columns.begin(), columns.end(), [this](int a, int b) {
-        return horizontalHeader()->visualIndex(a) < horizontalHeader()->visualIndex(b);
-    });
-    columns.erase(std::unique(columns.begin(), columns.end()), columns.end());
+    columns = inShownOrder(columns, *horizontalHeader());
     if (rows.empty() || columns.empty())
         return {};
 

@@ -1,27 +1,33 @@
 #include "isbntyping.h"
 
+#include "celleditor.h"
 #include "editrefusals.h"
 #include "isbn.h"
 #include "windowservices.h"
 
 #include <QAbstractItemModel>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
 #include <QTimer>
 
-IsbnTyping::IsbnTyping(QObject& grid, WindowServices& services, Write write, Reopen reopen)
-    : QObject(&grid), m_services(services), m_write(std::move(write)), m_reopen(std::move(reopen))
+IsbnTyping::IsbnTyping(QAbstractItemView& grid, WindowServices& services, EditRefusals& refusals, Reopen reopen)
+    : QObject(&grid), m_grid(grid), m_services(services), m_refusals(refusals), m_reopen(std::move(reopen))
 {
 }
 
-std::optional<QString> IsbnTyping::toWrite(const QAbstractItemModel& model, const QModelIndex& cell,
-                                           const QString& typed)
+bool IsbnTyping::prepare(QWidget* editor, const QModelIndex& cell)
 {
+    const QAbstractItemModel& model = *m_grid.model();
     if (!catalogue::isIsbnColumn(model.headerData(cell.column(), Qt::Horizontal).toString().toStdString()))
-        return typed;
+        return true;
+    const QString typed = CellEditor::text(editor);
     const catalogue::IsbnEntry entry = catalogue::isbnEntry(typed.toStdString());
-    if (entry.question.empty())
-        return QString::fromStdString(entry.stored);
+    if (entry.question.empty()) {
+        if (const QString stored = QString::fromStdString(entry.stored); stored != typed)
+            CellEditor::setText(editor, stored);
+        return true;
+    }
     // Asked once the view has closed the editor: a box opened while it commits
     // would take the focus from an editor still closing.
     const bool queued = !m_question.isEmpty();
@@ -30,7 +36,7 @@ std::optional<QString> IsbnTyping::toWrite(const QAbstractItemModel& model, cons
     m_question = QString::fromStdString(entry.question);
     if (!queued)
         QTimer::singleShot(0, this, &IsbnTyping::askPending);
-    return std::nullopt;
+    return false;
 }
 
 void IsbnTyping::askPending()
@@ -47,8 +53,10 @@ void IsbnTyping::askPending()
                                QStringLiteral("ISBN non valido"));
         return;
     }
-    if (keep)
-        m_write(m_cell, typed);
-    else
+    if (keep) {
+        const QModelIndex cell = m_cell;
+        m_refusals.watch(m_cell, typed, EditRefusals::Then::Reopen,
+                         [&] { m_grid.model()->setData(cell, typed, Qt::EditRole); });
+    } else
         m_reopen(m_cell, typed);
 }

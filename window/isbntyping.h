@@ -7,7 +7,8 @@
 #include <functional>
 #include <optional>
 
-class QAbstractItemModel;
+class EditRefusals;
+class QAbstractItemView;
 class WindowServices;
 
 // The ISBN rule as the grid applies it to what is typed in the `isbn` column: an
@@ -18,20 +19,21 @@ class WindowServices;
 // anew), the text goes to the clipboard. Nothing typed is ever lost.
 class IsbnTyping : public QObject {
 public:
-    using Write = std::function<void(const QModelIndex& cell, const QString& typed)>;
     using Reopen = std::function<void(const QModelIndex& cell, const QString& typed)>;
 
-    IsbnTyping(QObject& grid, WindowServices& services, Write write, Reopen reopen);
+    // A kept value is written through `refusals`, as every edit of the grid is.
+    IsbnTyping(QAbstractItemView& grid, WindowServices& services, EditRefusals& refusals, Reopen reopen);
 
-    // The text to write for `typed` in `cell` of `model`; nothing when the write
-    // waits for the user's answer.
-    std::optional<QString> toWrite(const QAbstractItemModel& model, const QModelIndex& cell, const QString& typed);
+    // Puts in `editor` of `cell` the text to write; false when the write waits for
+    // the user's answer.
+    bool prepare(QWidget* editor, const QModelIndex& cell);
     // Asks the question waiting, if any.
     void askPending();
 
 private:
+    QAbstractItemView& m_grid;
     WindowServices& m_services;
-    Write m_write;
+    EditRefusals& m_refusals;
     Reopen m_reopen;
     QPersistentModelIndex m_cell;
     QString m_typed;

@@ -130,3 +130,13 @@ std::vector<int> shownColumns(const QHeaderView& header)
     }
     return columns;
 }
+
+std::vector<int> inShownOrder(const std::vector<int>& columns, const QHeaderView& header)
+{
+    std::vector<int> shown;
+    for (int column : shownColumns(header)) {
+        if (std::find(columns.begin(), columns.end(), column) != columns.end())
+            shown.push_back(column);
+    }
+    return shown;
+}

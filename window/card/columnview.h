@@ -55,3 +55,5 @@ private:
 // The logical columns of a heading in the order shown, hidden ones left out:
 // what exports, the printed list and copying take.
 std::vector<int> shownColumns(const QHeaderView& header);
+// Of `columns`, each once, those the heading shows, in the order it shows them.
+std::vector<int> inShownOrder(const std::vector<int>& columns, const QHeaderView& header);

@@ -22,6 +22,7 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -95,9 +96,13 @@ void FieldsDialog::buildList()
     m_list->setAccessibleName(QStringLiteral("Campi del catalogo"));
     label->setBuddy(m_list);
     layout->addWidget(m_list, 3);
+    // A tick acts once the list has finished telling of it: acting fills the list anew.
     connect(m_list, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
-        if (!m_filling && column == 0)
-            setShown(item->text(0), item->checkState(0) == Qt::Checked);
+        if (m_filling || column != 0)
+            return;
+        const QString name = item->text(0);
+        const bool shown = item->checkState(0) == Qt::Checked;
+        QTimer::singleShot(0, this, [this, name, shown] { setShown(name, shown); });
     });
 
     auto* standardLabel = new QLabel(QStringLiteral("Campi &standard da aggiungere (spuntare):"), this);
@@ -109,7 +114,7 @@ void FieldsDialog::buildList()
     layout->addWidget(m_standard, 2);
     connect(m_standard, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
         if (!m_filling && item->checkState() == Qt::Checked)
-            addStandardField(item->text());
+            QTimer::singleShot(0, this, [this, name = item->text()] { addStandardField(name); });
     });
 }
 
