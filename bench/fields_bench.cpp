@@ -37,7 +37,9 @@ std::string fieldsCatalogue(int rows)
     fs::create_directories(folder);
     fs::remove(path);
     fs::remove(path + "-journal");
-    catalogue::DatabaseHandle db = openBare(path);
+    sqlite3* raw = nullptr;
+    sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    catalogue::DatabaseHandle db(raw);
     catalogue::execute(db.get(), "CREATE TABLE dorvi (iddorvo INTEGER PRIMARY KEY, autore TEXT, titolo TEXT, "
                                  "genere TEXT)");
     catalogue::addStandardColumns(db.get());

@@ -180,7 +180,7 @@ std::string alter(std::string_view rest)
 
 } // namespace
 
-std::vector<FieldInfo> listFields(sqlite3* db)
+std::vector<FieldInfo> listFields(sqlite3* db, bool counting)
 {
     std::vector<FieldInfo> fields;
     {
@@ -195,7 +195,7 @@ std::vector<FieldInfo> listFields(sqlite3* db)
             fields.push_back(std::move(field));
         }
     }
-    if (fields.empty())
+    if (fields.empty() || !counting)
         return fields;
     // One pass over the books for every count.
     std::string sql = "SELECT ";

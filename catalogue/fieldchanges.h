@@ -31,9 +31,10 @@ struct KeptColumn {
     std::vector<std::pair<std::int64_t, Value>> values;
 };
 
-// The columns of `dorvi` in the table's order, with one pass over the books
-// for all their counts. Throws Error.
-std::vector<FieldInfo> listFields(sqlite3* db);
+// The columns of `dorvi` in the table's order, with one pass over the books for
+// all their counts (about 1.5 s of CPU at a million books with every standard
+// field), or none with `counting` false. Throws Error.
+std::vector<FieldInfo> listFields(sqlite3* db, bool counting = true);
 
 // How many books hold a value in `column`. Throws Error.
 long long booksHolding(sqlite3* db, std::string_view column);

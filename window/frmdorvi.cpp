@@ -179,8 +179,9 @@ void Frmdorvi::setEditing(bool editing)
 QAction* Frmdorvi::tool(const char* name, const QString& caption, const QList<QKeySequence>& shortcuts,
                         void (Frmdorvi::*command)())
 {
-    // Trova alone gives the keyboard to its own field.
-    const bool keyboardStaysInGrid = command != &Frmdorvi::mnutrova_Click || !m_filterBar;
+    // Trova alone gives the keyboard to its own field (when the window has one: the
+    // filter bar is made after the menus, so this is known only when it runs).
+    const bool keyboardStaysInGrid = command != &Frmdorvi::mnutrova_Click;
     return addCommand(name, caption, shortcuts, [this, command] { (this->*command)(); }, true, keyboardStaysInGrid);
 }
 
@@ -227,7 +228,7 @@ void Frmdorvi::run(const std::function<void()>& command, bool keyboardStaysInGri
         m_services.showError(catalogue::unexpectedError(error));
     }
     // The keyboard stays in the grid through every command, whatever its outcome.
-    if (keyboardStaysInGrid)
+    if (keyboardStaysInGrid || !m_filterBar)
         DataGrid1.takeFocus();
     m_status->showBooks(DataGrid1.rowsOnShow());
     if (m_ownGrid)

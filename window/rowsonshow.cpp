@@ -11,7 +11,7 @@
 
 RowsOnShow RowsOnShow::all(std::shared_ptr<catalogue::Recordset> recordset)
 {
-    RowsOnShow shown{std::move(recordset), {}};
+    RowsOnShow shown{std::move(recordset), {}, {}};
     if (shown.recordset) {
         shown.rows.resize(shown.recordset->rowCount());
         for (std::size_t row = 0; row < shown.rows.size(); ++row)
@@ -49,7 +49,7 @@ RowsOnShow rowsOnShow(const QAbstractItemModel* viewModel)
     if (const auto* view = qobject_cast<const RowView*>(viewModel)) {
         if (!view->isArranged())
             return RowsOnShow::all(view->recordsetModel().recordset());
-        RowsOnShow shown{view->recordsetModel().recordset(), {}};
+        RowsOnShow shown{view->recordsetModel().recordset(), {}, {}};
         shown.rows.reserve(static_cast<std::size_t>(view->shownRecords()));
         for (int row = 0; row < view->shownRecords(); ++row)
             shown.rows.push_back(static_cast<std::size_t>(view->recordRow(row)));
@@ -61,7 +61,7 @@ RowsOnShow rowsOnShow(const QAbstractItemModel* viewModel)
         return {};
     if (proxies.empty())
         return RowsOnShow::all(source->recordset());
-    RowsOnShow shown{source->recordset(), {}};
+    RowsOnShow shown{source->recordset(), {}, {}};
     const int count = viewModel->rowCount();
     shown.rows.reserve(static_cast<std::size_t>(count));
     for (int row = 0; row < count; ++row) {

@@ -6,6 +6,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -62,13 +63,14 @@ public:
 private:
     void buildList();
     void buildOwnFieldRow();
-    void fill();
+    void fill(bool counting = false);
     template <typename Write>
     bool write(Write change);
     QString selectedName() const;
 
     Host m_host;
     std::vector<catalogue::FieldInfo> m_fields;
+    std::map<std::string, long long> m_counts; ///< counted when the dialog opens, then kept up to date
     QTreeWidget* m_list = nullptr;
     QListWidget* m_standard = nullptr;
     QLineEdit* m_name = nullptr;
