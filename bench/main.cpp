@@ -45,6 +45,7 @@ int main(int argc, char* argv[])
     bench::registerFirstPaint();
     bench::registerWrites();
     bench::registerHistory();
+    bench::registerFields();
     bench::registerExports();
     bench::registerFolding();
     bench::registerView();

@@ -106,6 +106,13 @@ std::vector<Comparison> comparisons()
     }
     all.push_back({"Spreadsheet export / sqlite3 shell's CSV", at("ExportCsv/ours", big),
                    at("ExportCsv/sqlite3_shell", big), Measure::Time, Goal::AtMost, 1.5});
+    all.push_back({"Adding a field at 1M (Campi) / bare ALTER TABLE", at("Fields/add", big), at("Fields/add_bare", big),
+                   Measure::Time, Goal::Inform});
+    all.push_back({"  the same / 100 ms", at("Fields/add", big), "Fields/limit_100ms", Measure::Time, Goal::AtMost, 1.0});
+    all.push_back({"  the same / on an empty catalogue", at("Fields/add", big), "Fields/add/0", Measure::Time,
+                   Goal::Inform});
+    all.push_back({"Listing the fields with their counts / count(*)", at("Fields/list", big), at("Fields/count", big),
+                   Measure::Time, Goal::Inform});
     all.push_back({"Safety copy (backup, check, flush, rename) / cp", at("Backup/ours", big), at("Backup/cp", big),
                    Measure::Time, Goal::AtMost, 1.5});
     all.push_back({"  the same / cp and sync of the copy", at("Backup/ours", big), at("Backup/cp_and_sync", big),

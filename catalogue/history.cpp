@@ -39,6 +39,7 @@ public:
           m_rows(shown.columnCount(), rowsKept > 4 ? 64 * 1024 : smallBlockBytes)
     {
     }
+    Change() : m_rows(0, smallBlockBytes) {}
     virtual ~Change() = default;
 
     virtual std::string text() const = 0;
@@ -142,6 +143,18 @@ private:
     std::vector<std::size_t> m_positions; ///< where the books were shown, ascending
 };
 
+// An entry of another unit, which writes the file itself.
+class OtherEntry : public History::Change {
+public:
+    explicit OtherEntry(std::unique_ptr<History::Entry> entry) : m_entry(std::move(entry)) {}
+    std::string text() const override { return m_entry->text(); }
+    bool undo(Recordset&, const History::Progress&) override { return m_entry->undo(), true; }
+    bool redo(Recordset&, const History::Progress&) override { return m_entry->redo(), true; }
+
+private:
+    std::unique_ptr<History::Entry> m_entry;
+};
+
 } // namespace
 
 History::History() = default;
@@ -162,6 +175,11 @@ void History::recordDeletion(const Recordset& shown, const RowStore& store, cons
                              const std::vector<std::size_t>& positions)
 {
     push(std::make_unique<BookDeletion>(shown, store, rows, positions));
+}
+
+void History::recordEntry(std::unique_ptr<Entry> entry)
+{
+    push(std::make_unique<OtherEntry>(std::move(entry)));
 }
 
 void History::push(std::unique_ptr<Change> change)

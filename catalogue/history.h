@@ -33,6 +33,18 @@ public:
     void recordDeletion(const Recordset& shown, const RowStore& store, const std::vector<RowStore::Packed>& rows,
                         const std::vector<std::size_t>& positions);
 
+    // A change of another kind than a book's (a field added, renamed or removed),
+    // kept in a unit of its own; the history only orders it among the others.
+    class Entry {
+    public:
+        virtual ~Entry() = default;
+        virtual std::string text() const = 0;
+        // Each throws Error with nothing written, and the entry stays where it was.
+        virtual void undo() = 0;
+        virtual void redo() = 0;
+    };
+    void recordEntry(std::unique_ptr<Entry> entry);
+
     bool canUndo() const { return !m_done.empty(); }
     bool canRedo() const { return !m_undone.empty(); }
     // The change the next undo or redo concerns, in words ("modifica di «autore»",

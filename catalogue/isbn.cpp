@@ -1,5 +1,7 @@
 #include "isbn.h"
 
+#include <algorithm>
+
 namespace catalogue {
 
 namespace {
@@ -111,6 +113,24 @@ std::string isbnProblem(const IsbnReading& reading)
         break;
     }
     return "non è un ISBN (servono 10 o 13 cifre)";
+}
+
+bool isIsbnColumn(std::string_view column)
+{
+    return column.size() == 4 && std::equal(column.begin(), column.end(), "isbn", [](char a, char b) {
+               return (a >= 'A' && a <= 'Z' ? a + 32 : a) == b;
+           });
+}
+
+IsbnEntry isbnEntry(std::string_view typed)
+{
+    const IsbnReading reading = readIsbn(typed);
+    if (reading.valid())
+        return {reading.isbn13, {}};
+    if (reading.status != IsbnReading::Status::WrongCheckDigit)
+        return {std::string(typed), {}};
+    return {std::string(typed), "«" + std::string(typed) + "» non è un ISBN valido: la cifra di controllo dovrebbe "
+                                "essere " + reading.rightCheckDigit + ".\nConservarlo così come è scritto?"};
 }
 
 } // namespace catalogue

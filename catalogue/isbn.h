@@ -30,4 +30,17 @@ IsbnReading readIsbn(std::string_view typed);
 // reports: "la cifra di controllo dovrebbe essere 0".
 std::string isbnProblem(const IsbnReading& reading);
 
+// Whether `column` is the standard field of ISBNs (letter case ignored).
+bool isIsbnColumn(std::string_view column);
+
+// What becomes of a value typed into the ISBN field, in the grid or the card: an
+// ISBN-10 or ISBN-13 in any of its forms is stored as the 13 digits of its ISBN-13;
+// one whose check digit is wrong is stored only once the user agrees, exactly as
+// typed (`question` asks, naming the right digit); anything else is stored as typed.
+struct IsbnEntry {
+    std::string stored;   ///< what to write when the user is not asked, or agrees
+    std::string question; ///< empty when there is nothing to ask
+};
+IsbnEntry isbnEntry(std::string_view typed);
+
 } // namespace catalogue

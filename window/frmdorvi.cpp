@@ -8,6 +8,7 @@
 #include "copykeeper.h"
 #include "datagrid.h"
 #include "error.h"
+#include "fieldtools.h"
 #include "filterbar.h"
 #include "modelabel.h"
 #include "listexport.h"
@@ -81,6 +82,7 @@ Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
     buildMenus();
     addUndoTools();
     addCopyTools();
+    new FieldTools(*this, this);
     resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
     fitOnScreen(*this);
     DataGrid1.setNotifications({[this] { DataGrid1_AfterUpdate(); }, [this] { DataGrid1_OnAddNew(); }});

@@ -63,6 +63,8 @@ CataloguePages::CataloguePages(RowsOnShow shown, QDate date)
       m_headingFont(sizedFont(90, true)),
       m_footFont(sizedFont(80, false))
 {
+    // Printed as shown: the columns hidden in the grid are left out, the rest in its order.
+    m_shown.columns = m_shown.columnsInOrder();
     m_lineHeight = QFontMetricsF(m_font).lineSpacing();
     measureColumns();
     const double natural = std::accumulate(m_natural.begin(), m_natural.end(), 0.0);
@@ -79,16 +81,17 @@ QPageLayout CataloguePages::pageLayout() const
 // on a spread sample so that a million rows cost the same as two thousand.
 void CataloguePages::measureColumns()
 {
-    const int columns = m_shown.recordset ? m_shown.recordset->columnCount() : 0;
+    const int columns = static_cast<int>(m_shown.columns.size());
     const QFontMetricsF body(m_font), heading(m_headingFont);
     m_natural.assign(static_cast<std::size_t>(columns), 0);
     const std::size_t rows = m_shown.rows.size();
     const std::size_t step = std::max<std::size_t>(1, rows / sampledRows);
     for (int column = 0; column < columns; ++column) {
-        const QString name = QString::fromStdString(m_shown.recordset->columnName(column));
+        const int shownColumn = m_shown.columns[static_cast<std::size_t>(column)];
+        const QString name = QString::fromStdString(m_shown.recordset->columnName(shownColumn));
         double widest = heading.horizontalAdvance(name);
         for (std::size_t i = 0; i < rows; i += step) {
-            const QString text = documentText(m_shown.recordset->value(m_shown.rows[i], column));
+            const QString text = documentText(m_shown.recordset->value(m_shown.rows[i], shownColumn));
             for (const QString& line : text.split(QLatin1Char('\n')))
                 widest = std::max(widest, body.horizontalAdvance(line));
             if (widest >= maxNaturalWidth)
@@ -165,7 +168,7 @@ CataloguePages::Row CataloguePages::rowCells(std::size_t index) const
     Row row;
     const std::size_t source = m_shown.rows[index];
     for (std::size_t column = 0; column < m_widths.size(); ++column) {
-        const catalogue::Value value = m_shown.recordset->value(source, static_cast<int>(column));
+        const catalogue::Value value = m_shown.recordset->value(source, m_shown.columns[column]);
         row.push_back({wrapped(documentText(value), m_font, m_widths[column] - 2 * cellPadX), isNumber(value)});
     }
     return row;
@@ -175,7 +178,7 @@ CataloguePages::Row CataloguePages::headingCells() const
 {
     Row row;
     for (std::size_t column = 0; column < m_widths.size(); ++column) {
-        const QString name = QString::fromStdString(m_shown.recordset->columnName(static_cast<int>(column)));
+        const QString name = QString::fromStdString(m_shown.recordset->columnName(m_shown.columns[column]));
         row.push_back({wrapped(name, m_headingFont, m_widths[column] - 2 * cellPadX), false});
     }
     return row;

@@ -20,17 +20,17 @@ constexpr std::size_t rowsBetweenReports = 4096;
 bool writeSpreadsheet(const RowsOnShow& shown, ReplacingFile& file, Progress& progress)
 {
     const catalogue::Recordset& recordset = *shown.recordset;
-    const int columns = recordset.columnCount();
+    const std::vector<int> columns = shown.columnsInOrder();
     DelimitedText text(DelimitedText::spreadsheet);
     text.bytes().reserve(blockBytes + 64 * 1024);
     text.bytes() = "\xEF\xBB\xBF";
-    for (int column = 0; column < columns; ++column)
+    for (int column : columns)
         text.addText(recordset.columnName(column));
     text.endLine();
     for (std::size_t i = 0; i < shown.rows.size(); ++i) {
         if (i % rowsBetweenReports == 0 && !progress.advance(static_cast<qint64>(i)))
             return false;
-        for (int column = 0; column < columns; ++column)
+        for (int column : columns)
             text.addValue(recordset.value(shown.rows[i], column));
         text.endLine();
         if (text.bytes().size() >= blockBytes) {

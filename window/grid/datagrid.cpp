@@ -8,7 +8,9 @@
 #include "columnwidths.h"
 #include "deletionquestion.h"
 #include "delimitedtext.h"
+#include "columnview.h"
 #include "editrefusals.h"
+#include "isbntyping.h"
 #include "gridaccessibility.h"
 #include "gridkeyboard.h"
 #include "headingsort.h"
@@ -62,6 +64,8 @@ DataGrid::DataGrid(WindowServices& services, QWidget* parent) : QTableView(paren
         reopenEdit(cell, typed);
     });
     m_newBook = std::make_unique<NewBookLine>(*this, *m_refusals);
+    m_isbn = new IsbnTyping(*this, m_services, *m_refusals,
+                            [this](const QModelIndex& cell, const QString& typed) { reopenEdit(cell, typed); });
     m_keyboard = new GridKeyboard(*this, *m_newBook, [this] { return showsNewRowLine(); });
     m_accessibility = new GridAccessibility(*this, [this] { return showsNewRowLine(); });
     setItemDelegate(new CellPainter(this));
@@ -238,7 +242,9 @@ void DataGrid::addContextAction(QAction* action)
 
 RowsOnShow DataGrid::rowsOnShow() const
 {
-    return ::rowsOnShow(model());
+    RowsOnShow shown = ::rowsOnShow(model());
+    shown.columns = shownColumns(*horizontalHeader());
+    return shown;
 }
 
 // The cell's editor open again, holding `typed`, and marked as holding what the
@@ -272,6 +278,8 @@ void DataGrid::commitData(QWidget* editor)
         return;
     // Read before the write: a conflict reloads the row, and the view then fills
     // the open editor with what the file holds.
+    if (!m_isbn->prepare(editor, m_editorCell))
+        return;
     const QString typed = CellEditor::text(editor);
     const auto then = m_committingForCommand ? EditRefusals::Then::Rescue : EditRefusals::Then::Reopen;
     m_refusals->watch(m_editorCell, typed, then, [&] { QTableView::commitData(editor); });
@@ -397,8 +405,7 @@ QString DataGrid::selectedText() const
             columns.push_back(column);
         wholeRows = wholeRows && range.left() == 0 && range.right() == model->columnCount() - 1;
     }
-    std::sort(columns.begin(), columns.end());
-    columns.erase(std::unique(columns.begin(), columns.end()), columns.end());
+    columns = inShownOrder(columns, *horizontalHeader());
     if (rows.empty() || columns.empty())
         return {};
 

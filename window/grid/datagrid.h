@@ -13,6 +13,7 @@ class EditRefusals;
 class GridAccessibility;
 class GridKeyboard;
 class HeadingSort;
+class IsbnTyping;
 class NewBookLine;
 class ColumnWidths;
 class RecordsetModel;
@@ -100,4 +101,5 @@ private:
     GridKeyboard* m_keyboard; ///< a child of the grid
     GridAccessibility* m_accessibility; ///< a child of the grid
     HeadingSort* m_headingSort = nullptr; ///< a child of the grid
+    IsbnTyping* m_isbn = nullptr; ///< a child of the grid
 };

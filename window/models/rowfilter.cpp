@@ -7,6 +7,7 @@
 #include "rowfilter.h"
 
 #include "fold.h"
+#include "isbn.h"
 #include "recordset.h"
 
 #include <QString>
@@ -17,7 +18,7 @@
 
 namespace {
 
-constexpr std::array filteredColumns{"autore", "titolo", "genere"};
+constexpr std::array namedColumns{"autore", "titolo", "genere"};
 constexpr char fieldSeparator = '\n';
 
 bool isBlank(char c)
@@ -40,12 +41,15 @@ void appendCell(std::string& out, const catalogue::Value& value)
 
 RowFilter::RowFilter(const catalogue::Recordset& recordset) : m_recordset(recordset)
 {
+    // Every text field: the three the catalogue began with, whatever their declared
+    // type, and every column of text affinity (the standard fields' and one's own).
     for (int column = 0; column < recordset.columnCount(); ++column) {
         const QString name = QString::fromStdString(recordset.columnName(column));
-        for (const char* filtered : filteredColumns) {
-            if (name.compare(QLatin1String(filtered), Qt::CaseInsensitive) == 0)
-                m_columns.push_back(column);
-        }
+        const bool named = std::any_of(namedColumns.begin(), namedColumns.end(), [&](const char* filtered) {
+            return name.compare(QLatin1String(filtered), Qt::CaseInsensitive) == 0;
+        });
+        if (named || recordset.columnAffinity(column) == catalogue::Affinity::Text)
+            m_columns.push_back(column);
     }
     if (m_columns.empty()) {
         for (int column = 0; column < recordset.columnCount(); ++column)
@@ -53,8 +57,12 @@ RowFilter::RowFilter(const catalogue::Recordset& recordset) : m_recordset(record
     }
 }
 
+// An ISBN typed in any of its forms finds the 13 digits the catalogue keeps: the
+// whole text read as one ("978 88 07 90007 5"), or a word of it ("88-04-12345-x").
 std::vector<std::string> RowFilter::words(std::string_view typed)
 {
+    if (const catalogue::IsbnReading whole = catalogue::readIsbn(typed); whole.valid())
+        return {whole.isbn13};
     std::vector<std::string> words;
     std::size_t at = 0;
     while (at < typed.size()) {
@@ -63,7 +71,10 @@ std::vector<std::string> RowFilter::words(std::string_view typed)
         std::size_t end = at;
         while (end < typed.size() && !isBlank(typed[end]))
             ++end;
-        if (std::string word = catalogue::filterFold(typed.substr(at, end - at)); !word.empty())
+        const std::string_view typedWord = typed.substr(at, end - at);
+        if (const catalogue::IsbnReading isbn = catalogue::readIsbn(typedWord); isbn.valid())
+            words.push_back(isbn.isbn13);
+        else if (std::string word = catalogue::filterFold(typedWord); !word.empty())
             words.push_back(std::move(word));
         at = end;
     }

@@ -11,8 +11,8 @@ class Recordset;
 }
 
 // The quick filter's text: for each record the fold (case, accents, apostrophes,
-// hyphens and dots ignored: catalogue::filterFold) of its author, title and genre,
-// back to back in one buffer. It is made at the first filtering, grows with the
+// hyphens and dots ignored: catalogue::filterFold) of its author, title, genre and
+// every other text field, back to back in one buffer. It is made at the first filtering, grows with the
 // result, and follows edits and deletions; a result without those columns is
 // filtered on every column it has.
 class RowFilter {

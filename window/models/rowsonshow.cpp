@@ -4,19 +4,30 @@
 #include "rowsonshow.h"
 
 #include "recordsetmodel.h"
+#include "recordset.h"
 #include "rowview.h"
 
 #include <QAbstractProxyModel>
 
 RowsOnShow RowsOnShow::all(std::shared_ptr<catalogue::Recordset> recordset)
 {
-    RowsOnShow shown{std::move(recordset), {}};
+    RowsOnShow shown{std::move(recordset), {}, {}};
     if (shown.recordset) {
         shown.rows.resize(shown.recordset->rowCount());
         for (std::size_t row = 0; row < shown.rows.size(); ++row)
             shown.rows[row] = row;
     }
     return shown;
+}
+
+std::vector<int> RowsOnShow::columnsInOrder() const
+{
+    if (!columns.empty() || !recordset)
+        return columns;
+    std::vector<int> all(static_cast<std::size_t>(recordset->columnCount()));
+    for (std::size_t column = 0; column < all.size(); ++column)
+        all[column] = static_cast<int>(column);
+    return all;
 }
 
 namespace {
@@ -38,7 +49,7 @@ RowsOnShow rowsOnShow(const QAbstractItemModel* viewModel)
     if (const auto* view = qobject_cast<const RowView*>(viewModel)) {
         if (!view->isArranged())
             return RowsOnShow::all(view->recordsetModel().recordset());
-        RowsOnShow shown{view->recordsetModel().recordset(), {}};
+        RowsOnShow shown{view->recordsetModel().recordset(), {}, {}};
         shown.rows.reserve(static_cast<std::size_t>(view->shownRecords()));
         for (int row = 0; row < view->shownRecords(); ++row)
             shown.rows.push_back(static_cast<std::size_t>(view->recordRow(row)));
@@ -50,7 +61,7 @@ RowsOnShow rowsOnShow(const QAbstractItemModel* viewModel)
         return {};
     if (proxies.empty())
         return RowsOnShow::all(source->recordset());
-    RowsOnShow shown{source->recordset(), {}};
+    RowsOnShow shown{source->recordset(), {}, {}};
     const int count = viewModel->rowCount();
     shown.rows.reserve(static_cast<std::size_t>(count));
     for (int row = 0; row < count; ++row) {

@@ -15,6 +15,12 @@ class Recordset;
 struct RowsOnShow {
     std::shared_ptr<catalogue::Recordset> recordset; ///< null when nothing has been listed
     std::vector<std::size_t> rows;
+    // The columns shown, in the order shown (the user may hide and move them);
+    // empty for every column in the result's order.
+    std::vector<int> columns;
+
+    // `columns`, or every column of the result in its order.
+    std::vector<int> columnsInOrder() const;
 
     // Every row of `recordset` in its own order.
     static RowsOnShow all(std::shared_ptr<catalogue::Recordset> recordset);

@@ -1,0 +1,30 @@
+#include "fieldtools.h"
+
+#include "columnview.h"
+#include "fieldsdialog.h"
+#include "grid.h"
+#include "toolhost.h"
+#include "windowservices.h"
+
+#include <QTableView>
+
+FieldTools::FieldTools(ToolHost& host, QObject* parent) : QObject(parent), m_host(host)
+{
+    // A grid of the tests' own has no heading to keep a setting for.
+    if (auto* view = dynamic_cast<QTableView*>(&host.grid()))
+        new ColumnView(*view, host.cataloguePath());
+    host.addTool("mnucampi", QStringLiteral("Ca&mpi…"), {}, [this] { openFields(); }, false);
+}
+
+// The undo history puts a field back by listing the catalogue again, as the
+// dialog does when it closes on a changed file.
+void FieldTools::openFields()
+{
+    auto* view = dynamic_cast<QTableView*>(&m_host.grid());
+    FieldsDialog::Host host{m_host.services(), m_host.copies(), m_host.history(), m_host.cataloguePath(),
+                            view ? ColumnView::of(*view) : nullptr, [this] { m_host.relist(); }};
+    FieldsDialog dialog(std::move(host), m_host.dialogParent());
+    m_host.services().runDialog(dialog);
+    if (dialog.changed())
+        m_host.relist();
+}
