@@ -91,6 +91,8 @@ std::vector<Comparison> comparisons()
                    at("Write/delete10k/bare", big), Measure::Time, Goal::Inform});
     all.push_back({"Undo of deleting every book / that deletion", at("Write/undoDeleteAll/ours", big),
                    at("Write/deleteAll/ours", big), Measure::Time, Goal::AtMost, 2.0});
+    all.push_back({"  the same / the engine alone (insert, indexes)", at("Write/undoDeleteAll/ours", big),
+                   at("Write/undoDeleteAll/bare", big), Measure::Time, Goal::Inform});
     all.push_back({"Delete all but one book / deleting every book", at("Write/deleteAllButOne/ours", big),
                    at("Write/deleteAll/ours", big), Measure::Time, Goal::Inform});
     all.push_back({"History of a 1M deletion / those rows in the result", at("HistoryMemory/delete_all", big),

@@ -45,6 +45,8 @@ public:
     bool sameAs(sqlite3_stmt* scan, const RowStore& books, std::size_t row) const;
 
 private:
+    std::size_t cellOf(std::size_t present) const { return static_cast<std::size_t>(m_present[present]); }
+
     std::string m_tableName;
     std::string m_table;                 ///< quoted
     std::vector<std::string> m_names;    ///< the stored columns' names
@@ -52,6 +54,7 @@ private:
     std::vector<int> m_present;          ///< stored columns the table has, in store order
     std::vector<int> m_key;              ///< stored columns of the table's key; empty: none kept
     bool m_tableHasKey = false;
+    mutable std::vector<RowStore::Cell> m_cells; ///< the row being bound or compared
 };
 
 // Deletes books kept in a RowStore from the file in one transaction, all or none:

@@ -86,7 +86,7 @@ std::int64_t unpackInteger(const char* in, std::size_t n)
 
 // No member initialisers: pack keeps a stack array of these for every row, and
 // initialising all of it each time showed in the fetch. readCell zeroes the one it fills.
-struct Cell {
+struct FetchedCell {
     unsigned type;
     const void* bytes;
     std::size_t length;
@@ -98,9 +98,9 @@ struct Cell {
 // looks the column up and checks for errors again, and with four calls per cell
 // that was a sixth of a full fetch. The connection is never shared between threads,
 // so reading the unprotected value is safe.
-Cell readCell(sqlite3_stmt* stmt, int column)
+FetchedCell readCell(sqlite3_stmt* stmt, int column)
 {
-    Cell cell{};
+    FetchedCell cell{};
     sqlite3_value* value = sqlite3_column_value(stmt, column);
     switch (sqlite3_value_type(value)) {
     case SQLITE_INTEGER:
@@ -129,7 +129,7 @@ Cell readCell(sqlite3_stmt* stmt, int column)
     return cell;
 }
 
-char* writeCell(char* out, const Cell& cell)
+char* writeCell(char* out, const FetchedCell& cell)
 {
     out = writeHeader(out, (std::uint64_t(cell.length) << 3) | cell.type);
     switch (cell.type) {
@@ -221,6 +221,32 @@ std::optional<std::string_view> RowStore::text(std::size_t row, int column) cons
     return std::string_view(in, header >> 3);
 }
 
+std::int64_t RowStore::Cell::integer() const
+{
+    return unpackInteger(bytes.data(), bytes.size());
+}
+
+double RowStore::Cell::real() const
+{
+    double real = 0;
+    std::memcpy(&real, bytes.data(), sizeof(double));
+    return real;
+}
+
+void RowStore::readCells(std::size_t row, std::vector<Cell>& cells) const
+{
+    cells.resize(static_cast<std::size_t>(m_columnCount));
+    const char* in = m_rows[row];
+    for (Cell& cell : cells) {
+        std::uint64_t header = 0;
+        in = readHeader(in, header);
+        const std::size_t length = header >> 3;
+        cell.kind = static_cast<Cell::Kind>(header & 7);
+        cell.bytes = std::string_view(in, length);
+        in += length;
+    }
+}
+
 std::vector<Value> RowStore::rowValues(std::size_t row) const
 {
     std::vector<Value> values;
@@ -232,11 +258,12 @@ std::vector<Value> RowStore::rowValues(std::size_t row) const
 
 RowStore::Packed RowStore::pack(sqlite3_stmt* stmt)
 {
-    // Small results are the common case: keep their cells on the stack.
-    constexpr int stackCells = 16;
-    Cell stackBuffer[stackCells];
-    std::vector<Cell> heapBuffer;
-    Cell* cells = stackBuffer;
+    // Keep the cells on the stack: a catalogue with every standard field has 18
+    // columns, and a buffer on the heap for each row showed in the fetch.
+    constexpr int stackCells = 48;
+    FetchedCell stackBuffer[stackCells];
+    std::vector<FetchedCell> heapBuffer;
+    FetchedCell* cells = stackBuffer;
     if (m_columnCount > stackCells) {
         heapBuffer.resize(static_cast<std::size_t>(m_columnCount));
         cells = heapBuffer.data();

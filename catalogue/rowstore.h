@@ -35,6 +35,19 @@ public:
     // Whether the cell holds a blob, read from its header alone.
     bool holdsBlob(std::size_t row, int column) const;
 
+    // A cell where it lies: its kind and its bytes, valid as long as the store.
+    struct Cell {
+        enum Kind : unsigned { Null = 0, Integer = 1, Real = 2, Text = 3, Blob = 4 };
+        Kind kind;
+        std::string_view bytes;
+        std::int64_t integer() const;
+        double real() const;
+    };
+    // Every cell of the row in column order, read in one pass into `cells`: a look-up
+    // by column reads the row from its first cell, and for each of the 18 columns of
+    // a million books that was half the time of checking them before a deletion.
+    void readCells(std::size_t row, std::vector<Cell>& cells) const;
+
     // A row packed but not yet placed, so that a write can be confirmed on disk
     // before the row shows it. Its bytes stay valid as long as the store that
     // packed it, whatever happens to the row afterwards.

@@ -52,6 +52,19 @@ RoomForLargeWrite::~RoomForLargeWrite()
     sqlite3_db_release_memory(m_db);
 }
 
+FreedPagesLeft::FreedPagesLeft(sqlite3* db) : m_db(db)
+{
+    Statement setting(m_db, "PRAGMA secure_delete");
+    m_previous = setting.step() ? sqlite3_column_int64(setting.handle(), 0) : 0;
+    execute(m_db, "PRAGMA secure_delete = FAST");
+}
+
+FreedPagesLeft::~FreedPagesLeft()
+{
+    const std::string restore = "PRAGMA secure_delete = " + std::to_string(m_previous);
+    sqlite3_exec(m_db, restore.c_str(), nullptr, nullptr, nullptr);
+}
+
 // About every 2 to 5 ms of engine work at a million books.
 constexpr int instructionsBetweenReports = 100'000;
 

@@ -44,6 +44,24 @@ private:
     long long m_previous = 0;
 };
 
+// Emptying a table frees every page it held. Debian's SQLite is built to overwrite
+// each freed page with zeros (secure_delete), which wrote the whole table twice
+// more, to the journal and then to the file: 2 of the 4 s of deleting every book of
+// a million. For the length of such a statement the engine clears only the pages
+// it writes anyway (secure_delete FAST, SQLite's own middle way): the freed pages
+// keep their old bytes until they are used again, as with SQLite's default build.
+class FreedPagesLeft {
+public:
+    explicit FreedPagesLeft(sqlite3* db);
+    ~FreedPagesLeft();
+    FreedPagesLeft(const FreedPagesLeft&) = delete;
+    FreedPagesLeft& operator=(const FreedPagesLeft&) = delete;
+
+private:
+    sqlite3* m_db;
+    long long m_previous = 0;
+};
+
 // Keeps a long write's progress told while one statement runs for a long time
 // (emptying a table, making an index): the window's progress dialog is fed from
 // inside the engine, so it never stops answering. A stop asked there interrupts

@@ -38,6 +38,18 @@ bool refusesTheBook(int resultCode)
     return primary == SQLITE_CONSTRAINT || primary == SQLITE_MISMATCH || primary == SQLITE_TOOBIG;
 }
 
+// A line of the report, its text made only while the report still lists lines of
+// its kind: past that, finding the matched book's author and title for each of
+// 200,000 duplicates was time spent on text nobody keeps.
+template <typename MakeLine>
+void note(ReportLines& lines, MakeLine&& makeLine)
+{
+    if (lines.full())
+        lines.countUnlisted();
+    else
+        lines.push_back(makeLine());
+}
+
 } // namespace
 
 BookWriter::BookWriter(sqlite3* db, const std::vector<std::string>& columns, bool keepDuplicates,
@@ -110,7 +122,8 @@ bool BookWriter::bindValues(const SourceBook& book)
         if (i < book.values.size() && book.values[i]) {
             StoredValue stored = storedValue(m_rules[i], *book.values[i]);
             if (!stored.change.empty()) {
-                m_report.changes.push_back({book.where, describe(book), m_columns[i], stored.change});
+                note(m_report.changes,
+                     [&] { return ReportLine{book.where, describe(book), m_columns[i], stored.change}; });
                 changed = true;
             }
             value = std::move(stored.value);
@@ -122,8 +135,8 @@ bool BookWriter::bindValues(const SourceBook& book)
         if (rc != SQLITE_OK)
             throw catalogue::engineError(m_db, rc);
     }
-    for (const SourceNote& note : book.notes) {
-        m_report.changes.push_back({book.where, describe(book), note.column, note.reason});
+    for (const SourceNote& told : book.notes) {
+        note(m_report.changes, [&] { return ReportLine{book.where, describe(book), told.column, told.reason}; });
         changed = true;
     }
     m_report.changedBooks += any && changed;
@@ -137,8 +150,10 @@ bool BookWriter::insert(const SourceBook& book)
         return true;
     if (!refusesTheBook(rc))
         throw catalogue::engineError(m_db, rc);
-    m_report.refusals.push_back({book.where, describe(book), {},
-                                 std::string("il catalogo rifiuta il libro (") + sqlite3_errmsg(m_db) + "): non scritto"});
+    note(m_report.refusals, [&] {
+        return ReportLine{book.where, describe(book), {},
+                          std::string("il catalogo rifiuta il libro (") + sqlite3_errmsg(m_db) + "): non scritto"};
+    });
     return false;
 }
 
@@ -147,7 +162,7 @@ void BookWriter::write(const SourceBook& book)
     ++m_report.read;
     if (!book.refusal.empty()) {
         ++m_report.refused;
-        m_report.refusals.push_back({book.where, describe(book), {}, book.refusal});
+        note(m_report.refusals, [&] { return ReportLine{book.where, describe(book), {}, book.refusal}; });
         return;
     }
     const auto valueAt = [&](const std::optional<std::size_t>& index) -> std::optional<std::string> {
@@ -156,19 +171,20 @@ void BookWriter::write(const SourceBook& book)
     const std::optional<std::string> key = duplicateKey(valueAt(m_isbn), valueAt(m_author), valueAt(m_title));
     if (key) {
         if (const auto match = m_duplicates.find(*key)) {
+            const std::string outcome = m_keepDuplicates ? ": aggiunto lo stesso" : ": non aggiunto";
+            note(m_report.duplicates, [&] {
+                return ReportLine{book.where, describe(book), {}, "doppione di " + describeBook(*match) + outcome};
+            });
             if (!m_keepDuplicates) {
                 ++m_report.skipped;
-                m_report.duplicates.push_back({book.where, describe(book), {},
-                                               "doppione di " + describeBook(*match) + ": non aggiunto"});
                 return;
             }
-            m_report.duplicates.push_back({book.where, describe(book), {},
-                                           "doppione di " + describeBook(*match) + ": aggiunto lo stesso"});
         }
     }
     if (!bindValues(book)) {
         ++m_report.refused;
-        m_report.refusals.push_back({book.where, {}, {}, "nessun campo importato ha un valore: non scritta"});
+        note(m_report.refusals,
+             [&] { return ReportLine{book.where, {}, {}, "nessun campo importato ha un valore: non scritta"}; });
         return;
     }
     if (!insert(book)) {

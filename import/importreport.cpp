@@ -14,6 +14,19 @@ std::string line(const ReportLine& entry, const std::string& text)
     return out + ": " + text + "\n";
 }
 
+std::string listing(const std::string& title, const ReportLines& lines,
+                    std::string (*text)(const ReportLine& entry))
+{
+    if (lines.empty())
+        return {};
+    std::string out = title + ":\n";
+    for (const ReportLine& entry : lines)
+        out += line(entry, text(entry));
+    if (lines.unlisted() > 0)
+        out += "  … e altre " + std::to_string(lines.unlisted()) + " righe, contate sopra ma non elencate\n";
+    return out;
+}
+
 } // namespace
 
 int ImportReport::exitStatus() const
@@ -42,21 +55,11 @@ std::string reportText(const ImportReport& report)
                     " valori): nessun campo ha questo nome; usare --campo COLONNA=" + column + "\n";
         }
     }
-    if (!report.duplicates.empty()) {
-        text += "Doppioni:\n";
-        for (const ReportLine& entry : report.duplicates)
-            text += line(entry, entry.text);
-    }
-    if (!report.changes.empty()) {
-        text += "Valori cambiati:\n";
-        for (const ReportLine& entry : report.changes)
-            text += line(entry, entry.column + ": " + entry.text);
-    }
-    if (!report.refusals.empty()) {
-        text += "Righe rifiutate:\n";
-        for (const ReportLine& entry : report.refusals)
-            text += line(entry, entry.text);
-    }
+    const auto reason = [](const ReportLine& entry) { return entry.text; };
+    text += listing("Doppioni", report.duplicates, reason);
+    text += listing("Valori cambiati", report.changes,
+                    [](const ReportLine& entry) { return entry.column + ": " + entry.text; });
+    text += listing("Righe rifiutate", report.refusals, reason);
     return text;
 }
 

@@ -507,4 +507,24 @@ TEST_F(Books, ARowTheCatalogueRefusesIsNamedAndTheRestWritten)
     EXPECT_EQ(report.exitStatus(), 1);
 }
 
+// A report holds the same whatever the size of the source: past its first lines of
+// a kind it counts the rest, and says so, every row still accounted for.
+TEST_F(Books, AReportListsItsFirstLinesAndCountsTheRest)
+{
+    const std::size_t copies = bookimport::ReportLines::listed + 3;
+    std::string csv = "autore;titolo\n";
+    for (std::size_t n = 0; n <= copies; ++n)
+        csv += "Primo Levi;La tregua\n";
+    const bookimport::ImportReport report = bookimport::importIntoCatalogue(file("libri.csv", csv), oldCatalogue(), {});
+    EXPECT_EQ(report.read, copies + 1);
+    EXPECT_EQ(report.added + report.skipped + report.refused, report.read);
+    EXPECT_EQ(report.skipped, copies);
+    EXPECT_EQ(report.duplicates.size(), bookimport::ReportLines::listed);
+    EXPECT_EQ(report.duplicates.total(), copies);
+    EXPECT_EQ(report.exitStatus(), 0);
+    const std::string text = bookimport::reportText(report);
+    EXPECT_TRUE(contains(text, "  … e altre 3 righe, contate sopra ma non elencate\n")) << text.substr(text.size() - 300);
+    EXPECT_TRUE(contains(text, "doppioni non aggiunti: " + std::to_string(copies)));
+}
+
 } // namespace
