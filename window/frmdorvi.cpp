@@ -4,6 +4,7 @@
 // then make the grid read-only with `init`.
 #include "frmdorvi.h"
 
+#include "cardtool.h"
 #include "copiesdialog.h"
 #include "copykeeper.h"
 #include "datagrid.h"
@@ -81,6 +82,7 @@ Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
     buildMenus();
     addUndoTools();
     addCopyTools();
+    new CardTool(*this, this);
     resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
     fitOnScreen(*this);
     DataGrid1.setNotifications({[this] { DataGrid1_AfterUpdate(); }, [this] { DataGrid1_OnAddNew(); }});
