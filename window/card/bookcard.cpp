@@ -109,6 +109,9 @@ BookCard::BookCard(QTableView& grid, WindowServices& services, QWidget* parent)
     buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("&Chiudi"));
     buttons->addButton(m_previous, QDialogButtonBox::ActionRole);
     buttons->addButton(m_next, QDialogButtonBox::ActionRole);
+    // Enter writes the field it is pressed in, and never presses a button.
+    for (QAbstractButton* button : buttons->buttons())
+        qobject_cast<QPushButton*>(button)->setAutoDefault(false);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_previous, &QPushButton::clicked, this, &BookCard::showPrevious);
     connect(m_next, &QPushButton::clicked, this, &BookCard::showNext);
@@ -198,6 +201,10 @@ QWidget* BookCard::makeEditor(Field& field)
     }
     auto* line = new QLineEdit;
     line->setMaxLength(std::numeric_limits<int>::max());
+    connect(line, &QLineEdit::returnPressed, this, [this, line, mine] {
+        if (CellEditor::holdsRefused(line))
+            writeField(mine(), line->text());
+    });
     connect(line, &QLineEdit::editingFinished, this, [this, mine] { writeIfTyped(mine()); });
     return line;
 }
@@ -304,6 +311,8 @@ bool BookCard::writeField(Field& field, const QVariant& value, int role)
         return true;
     }
     if (holdsTyping(typing)) {
+        // Kept, not sent again when the field is left: only a change, or Enter, writes it.
+        field.written = typed;
         showText(typing, typed);
         CellEditor::holdRefused(typing, typed);
     } else {

@@ -36,8 +36,10 @@ bool FieldKeys::typed(QTableView& view, const QKeyEvent& key)
     }
     const QString text = key.text();
     const QChar highest = kind == FieldKind::Stars ? QLatin1Char('5') : QLatin1Char('1');
-    if (text.size() != 1 || text[0] < QLatin1Char('0') || text[0] > highest)
-        return false;
+    if (text.size() != 1 || text[0] < QLatin1Char('0') || text[0] > highest) {
+        // Any other character is no rating: it opens no editor to be refused later.
+        return kind == FieldKind::Stars && text.size() == 1 && text[0].isPrint();
+    }
     model->setData(cell, text, Qt::EditRole);
     return true;
 }
