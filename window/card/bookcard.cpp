@@ -137,6 +137,30 @@ BookCard::BookCard(QTableView& grid, WindowServices& services, QWidget* parent)
     if (!grid.currentIndex().isValid() && model->rowCount() > 0)
         grid.setCurrentIndex(model->index(0, 0));
     load();
+    orderKeyboard(buttons->button(QDialogButtonBox::Close));
+}
+
+// Tab goes down the fields, then to the buttons; the card opens in the first field
+// that takes typing.
+void BookCard::orderKeyboard(QWidget* close)
+{
+    QWidget* previous = nullptr;
+    QWidget* first = nullptr;
+    for (const Field& field : m_fields) {
+        if (previous)
+            setTabOrder(previous, field.editor);
+        previous = field.editor;
+        const QModelIndex index = cell(field);
+        if (!first && index.isValid() && (index.flags() & Qt::ItemIsEditable))
+            first = field.editor;
+    }
+    for (QWidget* button : {static_cast<QWidget*>(m_previous), static_cast<QWidget*>(m_next), close}) {
+        if (previous)
+            setTabOrder(previous, button);
+        previous = button;
+    }
+    if (first)
+        first->setFocus();
 }
 
 int BookCard::row() const

@@ -50,6 +50,7 @@ private:
     void addField(int column, class QFormLayout& form);
     QWidget* makeEditor(Field& field);
     void load();
+    void orderKeyboard(QWidget* close);
     void loadField(Field& field);
     bool writeField(Field& field, const QVariant& value, int role = Qt::EditRole);
     bool writeIfTyped(Field& field);
