@@ -13,5 +13,6 @@ void registerFolding();
 void registerView();
 void registerBackups();
 void registerHistory();
+void registerCard();
 
 } // namespace bench
