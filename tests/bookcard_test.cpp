@@ -172,6 +172,26 @@ TEST_F(BookCardTest, MovesTheGridsCurrentRowAndFollowsIt)
     EXPECT_EQ(grid.currentIndex().row(), 3);
 }
 
+TEST_F(BookCardTest, AFieldsTypingRuleDecidesWhatIsWritten)
+{
+    bind();
+    open(0);
+    QStringList asked;
+    card->setTypingRule([&](const QString& column, const QString& typed) -> std::optional<QString> {
+        asked << column;
+        if (typed == "no")
+            return std::nullopt;
+        return typed.toUpper();
+    });
+    retype("genere", "romanzo");
+    EXPECT_EQ(stored(1, "genere"), "ROMANZO");
+    retype("genere", "no");
+    EXPECT_EQ(stored(1, "genere"), "ROMANZO");
+    EXPECT_TRUE(CellEditor::holdsRefused(line("genere"))) << "kept, to be put right";
+    line("titolo")->setFocus();
+    EXPECT_EQ(asked, (QStringList{"genere", "genere"})) << "asked once for each text typed";
+}
+
 TEST(BookCardTool, OpensFromStrumentiAndFromARowsSelectorOnTheCurrentBook)
 {
     TestCatalogue catalogue;

@@ -12,6 +12,8 @@
 
 using catalogue::Value;
 
+class FieldsGridTest : public ::testing::Test, public FieldsGrid {};
+
 TEST(FieldKind, StandardFieldsByNameOwnFieldsByDeclaredType)
 {
     EXPECT_EQ(fieldKind("voto", "TEXT"), FieldKind::Stars) << "a standard field is known by its name";
@@ -72,7 +74,14 @@ TEST(FieldKind, ShowsRatingsAsStarsAndPlainDatesTheItalianWay)
     EXPECT_FALSE(checkState(std::int64_t{7}));
 }
 
-class FieldsGridTest : public ::testing::Test, public FieldsGrid {};
+TEST_F(FieldsGridTest, AScreenReaderHearsRatingsAndTicksInWords)
+{
+    catalogue.exec("UPDATE dorvi SET voto = 4, letto = 0 WHERE iddorvo = 1");
+    bind();
+    EXPECT_TRUE(cell(0, "voto").data(Qt::AccessibleTextRole).toString().contains("4 stelle su 5"));
+    EXPECT_TRUE(cell(0, "letto").data(Qt::AccessibleTextRole).toString().contains("no"));
+    EXPECT_TRUE(cell(1, "letto").data(Qt::AccessibleTextRole).toString().contains("non detto"));
+}
 
 TEST_F(FieldsGridTest, ATypedItalianDateIsStoredAsIsoAndShownItalian)
 {

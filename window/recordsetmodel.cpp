@@ -134,10 +134,14 @@ Value RecordsetModel::cellValue(int row, int column) const
 QVariant RecordsetModel::data(const QModelIndex& index, int role) const
 {
     // Screen readers read a cell with its column's name.
-    if (role == Qt::AccessibleTextRole && index.isValid())
-        return cellReading(headerData(index.column(), Qt::Horizontal).toString(), data(index).toString(),
-                           isNewRowLine(index.row()) && !isPendingLine(index.row()));
     const bool known = index.isValid() && (index.row() < recordCount() || isPendingLine(index.row()));
+    if (role == Qt::AccessibleTextRole && index.isValid()) {
+        const FieldKind kind = m_kinds[static_cast<std::size_t>(index.column())];
+        const bool spoken = known && (kind == FieldKind::Stars || kind == FieldKind::YesNo);
+        return cellReading(headerData(index.column(), Qt::Horizontal).toString(),
+                           spoken ? spokenText(kind, cellValue(index.row(), index.column())) : data(index).toString(),
+                           isNewRowLine(index.row()) && !isPendingLine(index.row()));
+    }
     if (!known || (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::CheckStateRole))
         return {};
     const FieldKind kind = m_kinds[static_cast<std::size_t>(index.column())];

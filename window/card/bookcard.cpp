@@ -173,7 +173,7 @@ void BookCard::addField(int column, QFormLayout& form)
     const QAbstractItemModel* model = m_grid.model();
     const QString name = model->headerData(column, Qt::Horizontal, FieldNameRole).toString();
     Field field{column, static_cast<FieldKind>(model->headerData(column, Qt::Horizontal, FieldKindRole).toInt()),
-                nullptr, {}};
+                nullptr, name, {}};
     field.editor = makeEditor(field);
     field.editor->setObjectName(name);
     field.editor->setAccessibleName(fieldLabel(name));
@@ -317,7 +317,17 @@ bool BookCard::writeIfTyped(Field& field)
     const QString typed = typedText(typing, field.written);
     if (typed == field.written)
         return true;
-    return writeField(field, typed);
+    if (m_typingRule) {
+        const std::optional<QString> ruled = m_typingRule(field.name, typed);
+        if (!ruled) {
+            // Kept to be put right, as a text the file refused.
+            field.written = typed;
+            CellEditor::holdRefused(typing, typed);
+            return false;
+        }
+        showText(typing, *ruled);
+    }
+    return writeField(field, typedText(typing, field.written));
 }
 
 // A write the model refuses has been reported by the grid's own path; the row now

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QPersistentModelIndex>
 
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "fieldkind.h"
@@ -36,6 +38,13 @@ public:
 
     void done(int result) override;
 
+    // The typing rule of a field, applied to a text typed in the card before it is
+    // written (the ISBN's: its 13 digits, or the question when its check digit is
+    // wrong): the text to write, or nothing to write nothing. Unset, texts go to the
+    // model as typed, and the model's own rules apply as in the grid.
+    using TypingRule = std::function<std::optional<QString>(const QString& column, const QString& typed)>;
+    void setTypingRule(TypingRule rule) { m_typingRule = std::move(rule); }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -44,6 +53,7 @@ private:
         int column;
         FieldKind kind;
         QWidget* editor;
+        QString name;    ///< the column's name in the file
         QString written; ///< the text the editor held when last loaded or written
     };
 
@@ -67,4 +77,5 @@ private:
     QPushButton* m_previous;
     QPushButton* m_next;
     bool m_loading = false;
+    TypingRule m_typingRule;
 };

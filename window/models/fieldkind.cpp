@@ -189,6 +189,18 @@ QString shownText(FieldKind kind, const Value& value)
     return cellText(value);
 }
 
+QString spokenText(FieldKind kind, const Value& value)
+{
+    if (kind == FieldKind::Stars) {
+        if (const auto stars = rating(value))
+            return *stars == 1 ? QStringLiteral("1 stella su 5") : QStringLiteral("%1 stelle su 5").arg(*stars);
+    } else if (kind == FieldKind::YesNo) {
+        if (const auto state = checkState(value))
+            return *state == Qt::Checked ? QStringLiteral("sì") : *state == Qt::Unchecked ? QStringLiteral("no") : QStringLiteral("non detto");
+    }
+    return shownText(kind, value);
+}
+
 QString editText(FieldKind kind, const Value& value)
 {
     if (kind == FieldKind::Date)

@@ -37,6 +37,8 @@ QString italianDate(const QDate& date); ///< "8/12/2026"
 // How a cell of that kind reads in the grid and the card: a date as "8/12/2026",
 // a rating as "★★★☆☆"; a value that is not of its kind reads as stored.
 QString shownText(FieldKind kind, const catalogue::Value& value);
+// How a screen reader says it: "4 stelle su 5", "sì", "no", "non detto".
+QString spokenText(FieldKind kind, const catalogue::Value& value);
 // What its editor holds: the Italian date, the rating's digit.
 QString editText(FieldKind kind, const catalogue::Value& value);
 // The check box of a sì/no cell: 1 ticked, 0 not, NULL half ticked (not said);
