@@ -179,8 +179,9 @@ void Frmdorvi::setEditing(bool editing)
 QAction* Frmdorvi::tool(const char* name, const QString& caption, const QList<QKeySequence>& shortcuts,
                         void (Frmdorvi::*command)())
 {
-    // Trova alone gives the keyboard to its own field.
-    const bool keyboardStaysInGrid = command != &Frmdorvi::mnutrova_Click || !m_filterBar;
+    // Trova alone gives the keyboard to its own field (the filter bar is made after
+    // the menus, so Trova itself gives it back to a grid without one).
+    const bool keyboardStaysInGrid = command != &Frmdorvi::mnutrova_Click;
     return addCommand(name, caption, shortcuts, [this, command] { (this->*command)(); }, true, keyboardStaysInGrid);
 }
 
@@ -308,6 +309,8 @@ void Frmdorvi::mnutrova_Click()
 {
     if (m_filterBar)
         m_filterBar->open();
+    else
+        DataGrid1.takeFocus();
 }
 
 // Undo and redo write through the result the grid shows, which a command that
