@@ -50,6 +50,7 @@ int main(int argc, char* argv[])
     bench::registerFolding();
     bench::registerView();
     bench::registerBackups();
+    bench::registerCard();
 
     bench::SummaryReporter reporter;
     try {

@@ -14,5 +14,6 @@ void registerView();
 void registerBackups();
 void registerHistory();
 void registerFields();
+void registerCard();
 
 } // namespace bench

@@ -129,6 +129,12 @@ std::vector<Comparison> comparisons()
                    "Backup/limit_50ms", Measure::Time, Goal::AtMost, 1.0});
     all.push_back({"  the same / no copy running (the machine's own)", at("Backup/window_longest_pause", big),
                    at("Backup/idle_longest_pause", big), Measure::Time, Goal::Inform});
+    all.push_back({"Card opening at 1M / 30 ms", at("Card/open", big), "Card/limit_30ms", Measure::Time, Goal::AtMost,
+                   1.0});
+    all.push_back({"  the same / one book fetched by key", at("Card/open", big), at("Card/row_by_key", big),
+                   Measure::Time, Goal::Inform});
+    all.push_back({"  the same / the card at 10k books", at("Card/open", big), at("Card/open", smallRows),
+                   Measure::Time, Goal::Inform});
     return all;
 }
 

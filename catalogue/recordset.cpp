@@ -121,9 +121,12 @@ void Recordset::open()
     const int columns = sqlite3_column_count(query.get());
     std::vector<std::string> names;
     std::vector<Affinity> affinities;
+    std::vector<std::string> declaredTypes;
     for (int c = 0; c < columns; ++c) {
         names.emplace_back(sqlite3_column_name(query.get(), c));
-        affinities.push_back(affinityOf(sqlite3_column_decltype(query.get(), c)));
+        const char* declared = sqlite3_column_decltype(query.get(), c);
+        affinities.push_back(affinityOf(declared));
+        declaredTypes.emplace_back(declared ? declared : "");
     }
     WriteBack::Origins origins = WriteBack::originsOf(query.get());
     if (m_lockType == LockType::ReadOnly || m_lockType == LockType::Unspecified)
@@ -138,6 +141,7 @@ void Recordset::open()
 
     m_columnNames = std::move(names);
     m_affinities = std::move(affinities);
+    m_declaredTypes = std::move(declaredTypes);
     m_origins = std::move(origins);
     m_planned = false;
     m_writeBack.reset();

@@ -71,6 +71,8 @@ public:
     int columnCount() const;
     const std::string& columnName(int column) const { return m_columnNames.at(static_cast<std::size_t>(column)); }
     Affinity columnAffinity(int column) const { return m_affinities.at(static_cast<std::size_t>(column)); }
+    // The type the column was declared with ("INTEGER", "DATE"); empty for a computed column.
+    const std::string& columnDeclaredType(int column) const { return m_declaredTypes.at(static_cast<std::size_t>(column)); }
     Value value(std::size_t row, int column) const;
     // A text cell without copying it, valid until the row changes; null for other cells.
     std::optional<std::string_view> text(std::size_t row, int column) const { return m_rows->text(row, column); }
@@ -133,6 +135,7 @@ private:
     std::unique_ptr<RowStore> m_rows; ///< null until open
     std::vector<std::string> m_columnNames;
     std::vector<Affinity> m_affinities;
+    std::vector<std::string> m_declaredTypes;
     WriteBack::Origins m_origins;
     // Planned at the first write or question, so a listing never pays for it.
     mutable bool m_planned = false;

@@ -4,6 +4,7 @@
 // then make the grid read-only with `init`.
 #include "frmdorvi.h"
 
+#include "cardtool.h"
 #include "copiesdialog.h"
 #include "copykeeper.h"
 #include "datagrid.h"
@@ -83,6 +84,7 @@ Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
     addUndoTools();
     addCopyTools();
     new FieldTools(*this, this);
+    new CardTool(*this, this);
     resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
     fitOnScreen(*this);
     DataGrid1.setNotifications({[this] { DataGrid1_AfterUpdate(); }, [this] { DataGrid1_OnAddNew(); }});
@@ -308,6 +310,8 @@ void Frmdorvi::mnutrova_Click()
 {
     if (m_filterBar)
         m_filterBar->open();
+    else
+        DataGrid1.takeFocus();
 }
 
 // Undo and redo write through the result the grid shows, which a command that

@@ -3,6 +3,7 @@
 // its current cell and rows each time.
 #include "gridkeyboard.h"
 
+#include "fieldkeys.h"
 #include "newbookline.h"
 #include "recordsetmodel.h"
 #include "rowview.h"
@@ -38,7 +39,7 @@ bool GridKeyboard::eventFilter(QObject* watched, QEvent* event)
             return goToNewRowLine();
         if (key->key() == Qt::Key_Escape && !m_view.indexWidget(m_view.currentIndex()))
             return dropNewBook();
-        if (refuseAssignedKey(*key))
+        if (refuseAssignedKey(*key) || FieldKeys::typed(m_view, *key))
             return true;
     }
     return QObject::eventFilter(watched, event);

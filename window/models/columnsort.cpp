@@ -11,11 +11,13 @@
 // walks a long common beginning.
 #include "columnsort.h"
 
+#include "fieldkind.h"
 #include "fold.h"
 #include "recordset.h"
 
 #include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cassert>
 #include <cstdint>
 #include <cstring>
@@ -125,6 +127,41 @@ bool appendKey(std::string& out, std::string& scratch, const catalogue::Value& v
         value);
 }
 
+// A date sorts as the day it names, however it was written (AAAA-MM-GG, or
+// 8/12/2026 as another program may have typed it), before any text that is no
+// date; the rest of the text (a time of day) then orders dates of the same day.
+bool appendDateKey(std::string& out, std::string_view text)
+{
+    const auto date = readDate(text);
+    if (!date)
+        return false;
+    out.push_back(Number);
+    appendOrderedDouble(out, static_cast<double>(date->toJulianDay()));
+    out.append(text);
+    return true;
+}
+
+// A number held as text ("4" written by another program) sorts by its value.
+bool appendNumberKey(std::string& out, std::string_view text)
+{
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty())
+        return false;
+    out.push_back(Number);
+    appendOrderedDouble(out, value);
+    return true;
+}
+
+bool appendKindKey(std::string& out, FieldKind kind, std::string_view text)
+{
+    if (kind == FieldKind::Date)
+        return appendDateKey(out, text);
+    if (kind == FieldKind::Stars || kind == FieldKind::Number)
+        return appendNumberKey(out, text);
+    return false;
+}
+
 struct Entry {
     std::uint64_t prefix; ///< 8 bytes of the key, from the depth being sorted
     std::uint32_t start;  ///< where the key begins in the key buffer
@@ -209,11 +246,14 @@ SortedSlice sortSlice(const catalogue::Recordset& recordset, int column, std::si
     slice.keys.reserve((last - first) * 24);
     slice.entries.reserve(last - first);
     std::string scratch;
+    const FieldKind kind = fieldKind(recordset, column);
     for (std::size_t record = first; record < last; ++record) {
         const std::size_t start = slice.keys.size();
         // Text, nearly every cell of a catalogue, is read where it lies.
-        if (const auto text = recordset.text(record, column))
-            appendTextKey(slice.keys, scratch, *text);
+        if (const auto text = recordset.text(record, column)) {
+            if (!appendKindKey(slice.keys, kind, *text))
+                appendTextKey(slice.keys, scratch, *text);
+        }
         else if (!appendKey(slice.keys, scratch, recordset.value(record, column))) {
             slice.empty.push_back(static_cast<int>(record));
             continue;

@@ -8,6 +8,8 @@
 #include "celltext.h"
 #include "error.h"
 
+#include <QDate>
+
 #include <algorithm>
 
 using catalogue::Affinity;
@@ -19,6 +21,7 @@ RecordsetModel::RecordsetModel(std::shared_ptr<catalogue::Recordset> recordset, 
     : QAbstractTableModel(parent), m_recordset(std::move(recordset)), m_onError(std::move(onError))
 {
     m_recordset->setObserver(this);
+    learnKinds();
 }
 
 RecordsetModel::~RecordsetModel()
@@ -34,7 +37,15 @@ void RecordsetModel::setRecordset(std::shared_ptr<catalogue::Recordset> recordse
     m_recordset->setObserver(this);
     m_pending.reset();
     m_takesChanges.reset();
+    learnKinds();
     endResetModel();
+}
+
+void RecordsetModel::learnKinds()
+{
+    m_kinds.clear();
+    for (int column = 0; column < m_recordset->columnCount(); ++column)
+        m_kinds.push_back(fieldKind(*m_recordset, column));
 }
 
 int RecordsetModel::recordCount() const
@@ -112,31 +123,46 @@ int RecordsetModel::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : m_recordset->columnCount();
 }
 
+Value RecordsetModel::cellValue(int row, int column) const
+{
+    if (isPendingLine(row))
+        return m_pending->cell(column).value_or(Value{});
+    return m_recordset->value(static_cast<std::size_t>(row), column);
+}
+
 QVariant RecordsetModel::data(const QModelIndex& index, int role) const
 {
     // Screen readers read a cell with its column's name.
-    if (role == Qt::AccessibleTextRole && index.isValid())
-        return cellReading(headerData(index.column(), Qt::Horizontal).toString(), data(index).toString(),
+    const bool known = index.isValid() && (index.row() < recordCount() || isPendingLine(index.row()));
+    if (role == Qt::AccessibleTextRole && index.isValid()) {
+        const FieldKind kind = m_kinds[static_cast<std::size_t>(index.column())];
+        const bool spoken = known && (kind == FieldKind::Stars || kind == FieldKind::YesNo);
+        return cellReading(headerData(index.column(), Qt::Horizontal).toString(),
+                           spoken ? spokenText(kind, cellValue(index.row(), index.column())) : data(index).toString(),
                            isNewRowLine(index.row()) && !isPendingLine(index.row()));
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    }
+    if (!known || (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::CheckStateRole))
         return {};
-    Value value;
-    if (isPendingLine(index.row()))
-        value = m_pending->cell(index.column()).value_or(Value{});
-    else if (index.row() < recordCount())
-        value = m_recordset->value(static_cast<std::size_t>(index.row()), index.column());
-    else
-        return {};
+    const FieldKind kind = m_kinds[static_cast<std::size_t>(index.column())];
+    const Value value = cellValue(index.row(), index.column());
+    if (role == Qt::CheckStateRole) {
+        const auto state = kind == FieldKind::YesNo ? checkState(value) : std::nullopt;
+        return state ? QVariant(*state) : QVariant();
+    }
     if (role == Qt::DisplayRole) {
         // Control characters show as visible marks; the value itself stays as stored.
-        return catalogue::isNull(value) ? QVariant() : QVariant(withVisibleControls(cellText(value)));
+        return catalogue::isNull(value) ? QVariant() : QVariant(withVisibleControls(shownText(kind, value)));
     }
-    return cellText(value);
+    return editText(kind, value);
 }
 
 QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (role != Qt::DisplayRole)
+    if (orientation == Qt::Horizontal && role == FieldKindRole && section >= 0 && section < columnCount())
+        return static_cast<int>(m_kinds[static_cast<std::size_t>(section)]);
+    if (orientation == Qt::Vertical && role == NewRowLineRole)
+        return isNewRowLine(section) && !isPendingLine(section);
+    if (role != Qt::DisplayRole && !(role == FieldNameRole && orientation == Qt::Horizontal))
         return {};
     if (orientation == Qt::Horizontal)
         return QString::fromStdString(m_recordset->columnName(section));
@@ -158,20 +184,31 @@ Qt::ItemFlags RecordsetModel::flags(const QModelIndex& index) const
     const bool allowed = newLine || (m_allowUpdate && takesChanges());
     // Bytes cannot be typed back, so a cell holding a blob is never edited as text.
     const bool holdsBytes = !newLine && m_recordset->holdsBlob(static_cast<std::size_t>(index.row()), index.column());
-    if (allowed && !holdsBytes && !isAssignedKey(index.column()))
+    if (allowed && !holdsBytes && !isAssignedKey(index.column())) {
         flags |= Qt::ItemIsEditable;
+        if (m_kinds[static_cast<std::size_t>(index.column())] == FieldKind::YesNo)
+            flags |= Qt::ItemIsUserCheckable;
+    }
     return flags;
 }
 
-// An empty field means NULL except in a text column, where it is the empty text.
-Value RecordsetModel::valueFromEdit(const QVariant& edit, int column) const
+// What an edit stores, by the column's kind: a check box's tick 1 or 0; a typed
+// date its AAAA-MM-GG. Empty is NULL except in a text column, where it is the empty
+// text. A text the kind refuses goes to the error handler, as a value the file
+// refuses does, so the editor keeps it.
+std::optional<Value> RecordsetModel::valueFromEdit(const QVariant& edit, const QModelIndex& index, int role)
 {
+    const int column = index.column();
+    if (role == Qt::CheckStateRole)
+        return Value{std::int64_t{edit.toInt() == Qt::Checked ? 1 : 0}};
     if (!edit.isValid() || edit.isNull())
-        return std::monostate{};
-    const QString text = edit.toString();
-    if (text.isEmpty() && m_recordset->columnAffinity(column) != Affinity::Text)
-        return std::monostate{};
-    return text.toStdString();
+        return Value{};
+    const TypedValue typed = readTyped(m_kinds[static_cast<std::size_t>(column)], edit.toString(),
+                                       m_recordset->columnAffinity(column) == Affinity::Text);
+    if (typed.refusal.isEmpty())
+        return typed.value;
+    m_onError(Error(catalogue::ErrorNumber::ValueRefused, typed.refusal.toStdString()));
+    return std::nullopt;
 }
 
 // The editor shows NULL as an empty field; leaving it empty changes nothing.
@@ -186,9 +223,13 @@ bool RecordsetModel::isUnchanged(const Value& before, const Value& after) const
 
 bool RecordsetModel::setData(const QModelIndex& index, const QVariant& edit, int role)
 {
-    if (!index.isValid() || role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
+    const bool checkBox = role == Qt::CheckStateRole && (flags(index) & Qt::ItemIsUserCheckable);
+    if (!index.isValid() || !(role == Qt::EditRole || checkBox) || !(flags(index) & Qt::ItemIsEditable))
         return false;
-    const Value value = valueFromEdit(edit, index.column());
+    const std::optional<Value> typed = valueFromEdit(edit, index, role);
+    if (!typed)
+        return false;
+    const Value& value = *typed;
     if (isNewRowLine(index.row()))
         return typeIntoNewLine(index, value);
     const Value before = m_recordset->value(static_cast<std::size_t>(index.row()), index.column());
@@ -246,12 +287,27 @@ bool RecordsetModel::writePendingBook()
         dropPendingBook();
         return true;
     }
+    catalogue::Recordset::NewBook book = m_pending->cells();
+    stampAddedDate(book);
     m_writingPending = true;
-    const bool written = attempt([&] { m_recordset->addNew(m_pending->cells()); });
+    const bool written = attempt([&] { m_recordset->addNew(book); });
     m_writingPending = false;
     if (written)
         emit rowWritten();
     return written;
+}
+
+// A book the program adds carries the day it was added, unless one was typed.
+void RecordsetModel::stampAddedDate(catalogue::Recordset::NewBook& book) const
+{
+    const auto& names = m_recordset->columnNames();
+    const auto added = std::find_if(names.begin(), names.end(),
+                                    [](const std::string& name) { return QString::fromStdString(name).compare(QLatin1String("aggiunto_il"), Qt::CaseInsensitive) == 0; });
+    if (added == names.end())
+        return;
+    const int column = static_cast<int>(added - names.begin());
+    if (!m_pending->cell(column))
+        book.emplace_back(column, QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toStdString());
 }
 
 // The fresh line goes, and the book's line is empty again: the cursor stays on it.

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "fieldkind.h"
 #include "pendingbook.h"
 #include "recordset.h"
 
@@ -74,7 +75,10 @@ private:
     bool attempt(Write write);
     bool writeCell(int row, int column, const catalogue::Value& value);
     bool typeIntoNewLine(const QModelIndex& index, const catalogue::Value& value);
-    catalogue::Value valueFromEdit(const QVariant& edit, int column) const;
+    std::optional<catalogue::Value> valueFromEdit(const QVariant& edit, const QModelIndex& index, int role);
+    catalogue::Value cellValue(int row, int column) const;
+    void learnKinds();
+    void stampAddedDate(catalogue::Recordset::NewBook& book) const;
     bool isUnchanged(const catalogue::Value& before, const catalogue::Value& after) const;
     int recordCount() const;
     bool takesChanges() const;
@@ -96,4 +100,5 @@ private:
     std::optional<PendingBook> m_pending; ///< the book being typed, on the line after the records
     bool m_writingPending = false;        ///< its line is becoming the book just written
     mutable std::optional<bool> m_takesChanges; ///< asked once a change is allowed
+    std::vector<FieldKind> m_kinds;             ///< one a column, as the result was opened
 };

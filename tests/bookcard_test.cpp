@@ -1,0 +1,217 @@
+// The book card over the real grid: its fields, its writes through the grid's
+// path (undo, conflicts, refusals, the read-only mode) and its moving.
+#include "bookcard.h"
+#include "cardtool.h"
+#include "celleditor.h"
+#include "datefield.h"
+#include "fieldsgrid.h"
+#include "history.h"
+#include "starsfield.h"
+#include "frmdorvi.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class BookCardTest : public ::testing::Test, public FieldsGrid {
+protected:
+    std::unique_ptr<BookCard> card;
+
+    void open(int row = 0)
+    {
+        grid.setCurrentIndex(grid.model()->index(row, 1));
+        card = std::make_unique<BookCard>(grid, services);
+        card->show();
+    }
+    QLineEdit* line(const char* name) const
+    {
+        QWidget* editor = card->editor(name);
+        if (auto* date = qobject_cast<DateField*>(editor))
+            return date->line();
+        return qobject_cast<QLineEdit*>(editor);
+    }
+    void retype(const char* name, const QString& text)
+    {
+        QLineEdit* editor = line(name);
+        editor->setFocus();
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+    }
+};
+
+} // namespace
+
+TEST_F(BookCardTest, EveryFieldInTheGridsOrderWithItsLabelAndAnEditorForItsKind)
+{
+    bind();
+    grid.horizontalHeader()->moveSection(column("voto"), 1);
+    open(1);
+    auto* form = card->findChild<QFormLayout*>();
+    ASSERT_TRUE(form);
+    QStringList labels;
+    for (int row = 0; row < form->rowCount(); ++row)
+        labels << qobject_cast<QLabel*>(form->itemAt(row, QFormLayout::LabelRole)->widget())->text();
+    EXPECT_EQ(labels, (QStringList{"N.:", "Voto:", "Autore:", "Titolo:", "Genere:", "Letto:", "Note:", "Prestato il:",
+                                   "Aggiunto il:", "finito:", "regalo:"}));
+    EXPECT_TRUE(qobject_cast<QCheckBox*>(card->editor("letto")));
+    EXPECT_TRUE(qobject_cast<QCheckBox*>(card->editor("regalo")));
+    EXPECT_TRUE(qobject_cast<StarsField*>(card->editor("voto")));
+    EXPECT_TRUE(qobject_cast<QPlainTextEdit*>(card->editor("note")));
+    EXPECT_TRUE(qobject_cast<DateField*>(card->editor("prestato_il")));
+    EXPECT_TRUE(qobject_cast<DateField*>(card->editor("finito")));
+    EXPECT_EQ(line("titolo")->text(), "Il piacere");
+    EXPECT_TRUE(line("iddorvo")->isReadOnly()) << "the key the catalogue assigns";
+}
+
+TEST_F(BookCardTest, WritesAtOnceThroughTheGridsPathAndItsUndo)
+{
+    bind();
+    open(0);
+    retype("titolo", "I promessi sposi (1840)");
+    EXPECT_EQ(stored(1, "titolo"), "I promessi sposi (1840)");
+    EXPECT_EQ(grid.model()->index(0, 2).data().toString(), "I promessi sposi (1840)") << "the grid shows it";
+    qobject_cast<StarsField*>(card->editor("voto"))->setFocus();
+    QTest::keyClick(card->editor("voto"), Qt::Key_4);
+    EXPECT_EQ(stored(1, "voto"), "4");
+    EXPECT_EQ(grid.model()->index(0, column("voto")).data().toString(), "★★★★☆");
+    qobject_cast<DateField*>(card->editor("prestato_il"))->pick(QDate(2026, 12, 8));
+    EXPECT_EQ(stored(1, "prestato_il"), "2026-12-08");
+    EXPECT_EQ(line("prestato_il")->text(), "8/12/2026");
+    qobject_cast<QCheckBox*>(card->editor("letto"))->click();
+    EXPECT_EQ(stored(1, "letto"), "1");
+
+    // Three changes, three steps of Annulla, and the card shows each undone.
+    ASSERT_TRUE(history->undo(*grid.boundResult()));
+    EXPECT_EQ(stored(1, "letto"), "NULL");
+    EXPECT_EQ(qobject_cast<QCheckBox*>(card->editor("letto"))->checkState(), Qt::PartiallyChecked);
+    ASSERT_TRUE(history->undo(*grid.boundResult()));
+    ASSERT_TRUE(history->undo(*grid.boundResult()));
+    EXPECT_EQ(qobject_cast<StarsField*>(card->editor("voto"))->stars(), 0);
+    ASSERT_TRUE(history->undo(*grid.boundResult()));
+    EXPECT_EQ(line("titolo")->text(), "I promessi sposi");
+}
+
+TEST_F(BookCardTest, ABookChangedByAnotherProgramIsRefusedAndTheTypingKept)
+{
+    bind();
+    open(2);
+    catalogue.exec("UPDATE dorvi SET titolo = 'Il fu Mattia Pascal.', genere = 'Romanzo filosofico' WHERE iddorvo = 3");
+    retype("titolo", "Il fu Mattia Pascal (1904)");
+    settle();
+    EXPECT_EQ(card->row(), 2) << "Enter writes the field; it presses no button";
+    EXPECT_EQ(stored(3, "titolo"), "Il fu Mattia Pascal.");
+    ASSERT_EQ(services.errors.size(), 1u);
+    EXPECT_EQ(services.errors[0].number(), catalogue::ErrorNumber::RowChanged);
+    EXPECT_EQ(line("genere")->text(), "Romanzo filosofico") << "the card shows what the file now holds";
+    EXPECT_EQ(grid.model()->index(2, 2).data().toString(), "Il fu Mattia Pascal.") << "and so does the grid";
+    EXPECT_EQ(line("titolo")->text(), "Il fu Mattia Pascal (1904)");
+    EXPECT_TRUE(CellEditor::holdsRefused(line("titolo")));
+    line("genere")->setFocus();
+    EXPECT_EQ(stored(3, "titolo"), "Il fu Mattia Pascal.") << "leaving the field does not force it over";
+
+    // Typed again, now that the row is as the file holds it, it is written.
+    retype("titolo", "Il fu Mattia Pascal (1904)!");
+    EXPECT_EQ(stored(3, "titolo"), "Il fu Mattia Pascal (1904)!");
+    EXPECT_FALSE(CellEditor::holdsRefused(line("titolo")));
+}
+
+TEST_F(BookCardTest, ADateThatIsNoneIsRefusedAndRescuedWhenTheCardMovesOn)
+{
+    bind();
+    open(0);
+    retype("prestato_il", "32/1/2026");
+    settle();
+    EXPECT_EQ(stored(1, "prestato_il"), "NULL");
+    ASSERT_EQ(services.errors.size(), 1u);
+    EXPECT_TRUE(CellEditor::holdsRefused(line("prestato_il")));
+    EXPECT_EQ(line("prestato_il")->text(), "32/1/2026");
+    card->showNext();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "32/1/2026");
+    ASSERT_EQ(services.informations.size(), 1u);
+    EXPECT_TRUE(services.informations[0].text.contains("appunti"));
+}
+
+TEST_F(BookCardTest, ReadOnlyModeWritesNothing)
+{
+    bind(false);
+    open(0);
+    EXPECT_TRUE(line("titolo")->isReadOnly());
+    EXPECT_FALSE(card->editor("letto")->isEnabled());
+    QTest::keyClick(card->editor("voto"), Qt::Key_3);
+    EXPECT_EQ(stored(1, "voto"), "NULL");
+    EXPECT_EQ(qobject_cast<StarsField*>(card->editor("voto"))->stars(), 0);
+}
+
+TEST_F(BookCardTest, MovesTheGridsCurrentRowAndFollowsIt)
+{
+    bind();
+    open(0);
+    EXPECT_FALSE(card->previousButton()->isEnabled());
+    card->nextButton()->click();
+    EXPECT_EQ(grid.currentIndex().row(), 1);
+    EXPECT_EQ(line("titolo")->text(), "Il piacere");
+    grid.setCurrentIndex(grid.model()->index(4, 0));
+    EXPECT_EQ(line("titolo")->text(), "Alcyone");
+    EXPECT_FALSE(card->nextButton()->isEnabled()) << "the new-row line is no book to move to";
+    // Typing not yet written goes to the file before the card moves on.
+    line("titolo")->setText("Alcyone (1903)");
+    card->showPrevious();
+    EXPECT_EQ(stored(5, "titolo"), "Alcyone (1903)");
+    EXPECT_EQ(grid.currentIndex().row(), 3);
+}
+
+TEST_F(BookCardTest, AFieldsTypingRuleDecidesWhatIsWritten)
+{
+    bind();
+    open(0);
+    QStringList asked;
+    card->setTypingRule([&](const QString& column, const QString& typed) -> std::optional<QString> {
+        asked << column;
+        if (typed == "no")
+            return std::nullopt;
+        return typed.toUpper();
+    });
+    retype("genere", "romanzo");
+    EXPECT_EQ(stored(1, "genere"), "ROMANZO");
+    retype("genere", "no");
+    EXPECT_EQ(stored(1, "genere"), "ROMANZO");
+    EXPECT_TRUE(CellEditor::holdsRefused(line("genere"))) << "kept, to be put right";
+    line("titolo")->setFocus();
+    EXPECT_EQ(asked, (QStringList{"genere", "genere"})) << "asked once for each text typed";
+}
+
+TEST(BookCardTool, OpensFromStrumentiAndFromARowsSelectorOnTheCurrentBook)
+{
+    TestCatalogue catalogue;
+    FakeWindowServices services{catalogue.folder()};
+    Frmdorvi window{services};
+    window.findChild<QAction*>("mnuop")->trigger();
+    QString shownTitle;
+    services.dialogScript = [&](QDialog& dialog) {
+        auto* card = qobject_cast<BookCard*>(&dialog);
+        ASSERT_TRUE(card);
+        shownTitle = qobject_cast<QLineEdit*>(card->editor("titolo"))->text();
+    };
+    QAction* item = window.findChild<QAction*>("mnuscheda");
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_I));
+    item->trigger();
+    EXPECT_EQ(shownTitle, "I promessi sposi");
+    auto* grid = window.findChild<DataGrid*>();
+    emit grid->verticalHeader()->sectionDoubleClicked(2);
+    EXPECT_EQ(shownTitle, "Il fu Mattia Pascal");
+    EXPECT_EQ(grid->currentIndex().row(), 2);
+    EXPECT_EQ(services.dialogsRun, 2);
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QObject>
+
+class ToolHost;
+
+// Strumenti → "Scheda del libro" (Ctrl+I), and a double click on a row's selector
+// in the grid: the card of the current book, over the window's own grid.
+class CardTool : public QObject {
+    Q_OBJECT
+public:
+    CardTool(ToolHost& host, QObject* parent);
+
+    // Opens the card on the grid's current row; nothing without a grid of rows.
+    void open();
+
+private:
+    ToolHost& m_host;
+};
