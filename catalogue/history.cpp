@@ -39,10 +39,11 @@ public:
           m_rows(shown.columnCount(), rowsKept > 4 ? 64 * 1024 : smallBlockBytes)
     {
     }
+    Change() : m_rows(0, smallBlockBytes) {}
     virtual ~Change() = default;
 
     virtual std::string text() const = 0;
-    std::size_t books() const { return m_rows.size(); }
+    virtual std::size_t books() const { return m_rows.size(); }
     virtual bool undo(Recordset& shown, const Progress& progress) = 0;
     virtual bool redo(Recordset& shown, const Progress& progress) = 0;
 
@@ -142,6 +143,19 @@ private:
     std::vector<std::size_t> m_positions; ///< where the books were shown, ascending
 };
 
+// A step of another unit, as the history keeps its changes.
+class StepChange : public History::Change {
+public:
+    explicit StepChange(std::unique_ptr<History::Step> step) : m_step(std::move(step)) {}
+    std::string text() const override { return m_step->text(); }
+    std::size_t books() const override { return m_step->books(); }
+    bool undo(Recordset& shown, const History::Progress& progress) override { return m_step->undo(shown, progress); }
+    bool redo(Recordset& shown, const History::Progress& progress) override { return m_step->redo(shown, progress); }
+
+private:
+    std::unique_ptr<History::Step> m_step;
+};
+
 } // namespace
 
 History::History() = default;
@@ -162,6 +176,11 @@ void History::recordDeletion(const Recordset& shown, const RowStore& store, cons
                              const std::vector<std::size_t>& positions)
 {
     push(std::make_unique<BookDeletion>(shown, store, rows, positions));
+}
+
+void History::recordStep(std::unique_ptr<Step> step)
+{
+    push(std::make_unique<StepChange>(std::move(step)));
 }
 
 void History::push(std::unique_ptr<Change> change)

@@ -33,6 +33,18 @@ public:
     void recordDeletion(const Recordset& shown, const RowStore& store, const std::vector<RowStore::Packed>& rows,
                         const std::vector<std::size_t>& positions);
 
+    // A change of a kind kept by a unit of its own (an import of many books): it
+    // keeps what it needs and writes it back through the result shown.
+    class Step {
+    public:
+        virtual ~Step() = default;
+        virtual std::string text() const = 0;
+        virtual std::size_t books() const = 0;
+        virtual bool undo(Recordset& shown, const std::function<bool(std::size_t)>& progress) = 0;
+        virtual bool redo(Recordset& shown, const std::function<bool(std::size_t)>& progress) = 0;
+    };
+    void recordStep(std::unique_ptr<Step> step);
+
     bool canUndo() const { return !m_done.empty(); }
     bool canRedo() const { return !m_undone.empty(); }
     // The change the next undo or redo concerns, in words ("modifica di «autore»",

@@ -13,6 +13,7 @@
 #include "listexport.h"
 #include "statuslabel.h"
 #include "history.h"
+#include "importtools.h"
 #include "recordset.h"
 #include "sqltext.h"
 #include "undoactions.h"
@@ -81,6 +82,7 @@ Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
     buildMenus();
     addUndoTools();
     addCopyTools();
+    new ImportTools(*this, this);
     resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
     fitOnScreen(*this);
     DataGrid1.setNotifications({[this] { DataGrid1_AfterUpdate(); }, [this] { DataGrid1_OnAddNew(); }});

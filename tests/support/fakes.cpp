@@ -31,6 +31,16 @@ QString FakeWindowServices::saveFileName(const QString& title, const QString& pr
     return answer;
 }
 
+QString FakeWindowServices::openFileName(const QString& title, const QString& filter)
+{
+    fileDialogs.push_back({filter, title});
+    if (fileAnswers.empty())
+        return QString();
+    QString answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
+}
+
 std::unique_ptr<Progress> FakeWindowServices::progress(const QString&, qint64 total)
 {
     progressTotals.push_back(total);
