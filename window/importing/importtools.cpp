@@ -4,6 +4,7 @@
 #include "history.h"
 #include "importdialog.h"
 #include "importedbooks.h"
+#include "importreportdialog.h"
 #include "importreport.h"
 #include "toolhost.h"
 #include "windowservices.h"
@@ -35,8 +36,6 @@ qint64 expectedBooks(const std::string& path)
     return lines;
 }
 
-const QString title = QStringLiteral("Importa libri");
-
 } // namespace
 
 ImportTools::ImportTools(ToolHost& host, QObject* parent) : QObject(parent), m_host(host)
@@ -48,8 +47,9 @@ void ImportTools::importBooks()
 {
     WindowServices& services = m_host.services();
     const QString chosen = services.openFileName(
-        title, QStringLiteral("Elenchi di libri (*.csv *.tsv *.txt *.db *.tc *.xml *.gcs);;"
-                              "Biblioteca di calibre (metadata.db);;Tutti i file (*)"));
+        QStringLiteral("Scegli l'elenco da importare"),
+        QStringLiteral("Elenchi di libri (*.csv *.tsv *.txt *.db *.tc *.xml *.gcs);;"
+                       "Biblioteca di calibre (metadata.db);;Tutti i file (*)"));
     if (chosen.isEmpty())
         return;
     const std::string source = QFile::encodeName(chosen).toStdString();
@@ -84,5 +84,6 @@ void ImportTools::importBooks()
     if (added && added->books() > 0)
         m_host.history()->recordStep(std::move(added));
     m_host.relist();
-    services.information(QString::fromStdString(bookimport::reportText(report)), title);
+    ImportReportDialog shown(QString::fromStdString(bookimport::reportText(report)), m_host.dialogParent());
+    services.runDialog(shown);
 }
