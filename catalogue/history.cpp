@@ -20,7 +20,8 @@ namespace {
 // A cell edit keeps two rows: a first block the size of a page, not of a fetch.
 constexpr std::size_t smallBlockBytes = 512;
 
-// "4.751": the grouping an Italian reader expects.
+} // namespace
+
 std::string grouped(std::size_t count)
 {
     std::string digits = std::to_string(count);
@@ -28,8 +29,6 @@ std::string grouped(std::size_t count)
         digits.insert(at - 3, ".");
     return digits;
 }
-
-} // namespace
 
 // One change written by the user, as it can be undone and done again.
 class History::Change {

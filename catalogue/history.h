@@ -12,6 +12,9 @@ namespace catalogue {
 
 class Recordset;
 
+// "4.751": a count as an Italian reader groups it, for the history's texts.
+std::string grouped(std::size_t count);
+
 // What the user has written in this run of the program, change by change, so each
 // can be taken back and done again: a changed cell, an added book, a deletion of
 // any number of books. It lives in memory only and outlasts the results it was

@@ -18,15 +18,6 @@ std::vector<std::string> columnsOf(sqlite3* db)
     return names;
 }
 
-// "1.234": the grouping an Italian reader expects.
-std::string grouped(std::size_t count)
-{
-    std::string digits = std::to_string(count);
-    for (std::size_t at = digits.size(); at > 3; at -= 3)
-        digits.insert(at - 3, ".");
-    return digits;
-}
-
 } // namespace
 
 ImportedBooks::ImportedBooks(sqlite3* db, std::int64_t lastRowBefore)

@@ -222,3 +222,23 @@ TEST_F(ImportWindow, LockByAnotherProgramLeavesTheCatalogueAsItWas)
     EXPECT_EQ(books(), "5");
     sqlite3_close(other);
 }
+
+// Annulla in the progress stops a long import: nothing of it is in the file, and
+// there is nothing to take back. The progress counts the file's lines.
+TEST_F(ImportWindow, CancelledImportWritesNothing)
+{
+    {
+        std::ofstream out(csv);
+        out << "autore;titolo\n";
+        for (int i = 1; i <= 2500; ++i)
+            out << "Autore " << i << ";Libro " << i << "\n";
+    }
+    w.services.cancelAt = 1000;
+    runImport(accept);
+    EXPECT_TRUE(w.services.errors.empty());
+    EXPECT_EQ(w.services.progressTotals, (std::vector<qint64>{2501}));
+    EXPECT_EQ(books(), "5");
+    EXPECT_EQ(w.catalogue.scalar("SELECT count(*) FROM pragma_table_info('dorvi')"), "4") << "no column added";
+    EXPECT_TRUE(reports.isEmpty());
+    EXPECT_FALSE(w.window.history()->canUndo());
+}
