@@ -242,3 +242,26 @@ TEST_F(ImportWindow, CancelledImportWritesNothing)
     EXPECT_TRUE(reports.isEmpty());
     EXPECT_FALSE(w.window.history()->canUndo());
 }
+
+// Another catalogue of the program is a list like the others, its keys assigned
+// anew; an Access file is told how dorvi-import converts it, and nothing is written.
+TEST_F(ImportWindow, AnotherCatalogueAndAccess)
+{
+    TestCatalogue other({{"Elsa Morante", "La Storia", "Romanzo"}, {"Alessandro Manzoni", "I promessi sposi", ""}});
+    w.services.fileAnswers = {QString::fromStdString(other.path()), QStringLiteral(JET_FILE)};
+    std::vector<std::string> kinds;
+    runImport([&](ImportDialog& dialog) {
+        kinds.push_back(dialog.findChild<QLabel*>(QStringLiteral("kind"))->text().toStdString());
+        accept(dialog);
+    });
+    EXPECT_EQ(kinds, (std::vector<std::string>{"dorvi.mdb: catalogo di Gestione Dorvi"}));
+    EXPECT_EQ(w.catalogue.rows("SELECT iddorvo, autore, titolo, genere FROM dorvi WHERE iddorvo > 5"),
+              (Rows{{"6", "Elsa Morante", "La Storia", "Romanzo"}}));
+
+    runImport(accept);
+    ASSERT_EQ(w.services.errors.size(), 1u);
+    EXPECT_NE(w.services.errors[0].description().find("dorvi-import --aggiungi ORIGINE.mdb CATALOGO"),
+              std::string::npos)
+        << w.services.errors[0].description();
+    EXPECT_EQ(books(), "6");
+}
