@@ -47,6 +47,15 @@ bool isDorviCatalogue(const std::string& path)
     return !tableColumns(db.get()).empty();
 }
 
+void requireBooksOfAccess(const std::string& converted, const std::string& access)
+{
+    if (!isDorviCatalogue(converted)) {
+        refuseSource("Il catalogo di Access " + quoted(access) +
+                     " non ha la tabella dorvi, quella dei libri: non ci sono libri da aggiungere. Le sue tabelle si "
+                     "convertono in un catalogo nuovo: dorvi-import ORIGINE.mdb NUOVO.mdb.");
+    }
+}
+
 CatalogueSource::CatalogueSource(const std::string& path, const std::vector<std::string>& columns)
     : m_path(path), m_db(openReadOnly(path))
 {

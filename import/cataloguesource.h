@@ -32,5 +32,8 @@ private:
 
 // Whether an SQLite file holds a table `dorvi`.
 bool isDorviCatalogue(const std::string& path);
+// Throws catalogue::Error when `converted`, made from the Access file `access`,
+// has no table `dorvi`: there are no books to add.
+void requireBooksOfAccess(const std::string& converted, const std::string& access);
 
 } // namespace bookimport

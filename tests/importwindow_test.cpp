@@ -244,11 +244,13 @@ TEST_F(ImportWindow, CancelledImportWritesNothing)
 }
 
 // Another catalogue of the program is a list like the others, its keys assigned
-// anew; an Access file is told how dorvi-import converts it, and nothing is written.
+// anew. An Access file is converted by dorvi-import beside the program, which
+// must be there; its message (here: no books table) is shown, nothing written.
 TEST_F(ImportWindow, AnotherCatalogueAndAccess)
 {
     TestCatalogue other({{"Elsa Morante", "La Storia", "Romanzo"}, {"Alessandro Manzoni", "I promessi sposi", ""}});
-    w.services.fileAnswers = {QString::fromStdString(other.path()), QStringLiteral(JET_FILE)};
+    w.services.fileAnswers = {QString::fromStdString(other.path()), QStringLiteral(JET_FILE),
+                              QStringLiteral(JET_FILE)};
     std::vector<std::string> kinds;
     runImport([&](ImportDialog& dialog) {
         kinds.push_back(dialog.findChild<QLabel*>(QStringLiteral("kind"))->text().toStdString());
@@ -260,8 +262,13 @@ TEST_F(ImportWindow, AnotherCatalogueAndAccess)
 
     runImport(accept);
     ASSERT_EQ(w.services.errors.size(), 1u);
-    EXPECT_NE(w.services.errors[0].description().find("dorvi-import --aggiungi ORIGINE.mdb CATALOGO"),
-              std::string::npos)
+    EXPECT_NE(w.services.errors[0].description().find("serve dorvi-import accanto al programma"), std::string::npos)
         << w.services.errors[0].description();
+    ASSERT_TRUE(QFile::link(QStringLiteral(DORVI_IMPORT), w.catalogue.folder() + "/dorvi-import"));
+    runImport(accept);
+    ASSERT_EQ(w.services.errors.size(), 2u);
+    EXPECT_NE(w.services.errors[1].description().find("testV1997.mdb» non ha la tabella dorvi"), std::string::npos)
+        << w.services.errors[1].description();
+    EXPECT_EQ(w.services.dialogsRun, 2) << "the first import's dialog and report only";
     EXPECT_EQ(books(), "6");
 }

@@ -69,12 +69,7 @@ public:
         if (!report.complete())
             throw ImportError(ExitCode::Incomplete, "conversione incompleta: righe o valori non letti per intero "
                                                     "(elencati sopra).");
-        if (!bookimport::isDorviCatalogue(path())) {
-            throw ImportError(ExitCode::SourceUnreadable,
-                              "il catalogo di Access " + quoted(line.source) +
-                                  " non ha la tabella dorvi, quella dei libri: non ci sono libri da aggiungere. Le "
-                                  "sue tabelle si convertono in un catalogo nuovo: dorvi-import ORIGINE.mdb NUOVO.mdb.");
-        }
+        bookimport::requireBooksOfAccess(path(), line.source);
     }
 
     std::string path() const { return (m_folder.path / "convertito.mdb").string(); }

@@ -1,5 +1,6 @@
 #include "importtools.h"
 
+#include "accessconversion.h"
 #include "copykeeper.h"
 #include "history.h"
 #include "importdialog.h"
@@ -12,8 +13,11 @@
 #include <QFile>
 
 #include <fstream>
+#include <optional>
 
 namespace {
+
+const char* const accessKind = "catalogo di Access";
 
 // The user's Annulla in the progress dialog: the import stops, nothing written.
 struct ImportStopped {};
@@ -52,10 +56,16 @@ void ImportTools::importBooks()
                        "Biblioteca di calibre (metadata.db);;Tutti i file (*)"));
     if (chosen.isEmpty())
         return;
-    const std::string source = QFile::encodeName(chosen).toStdString();
+    std::optional<AccessConversion> access;
+    if (isAccessFile(chosen))
+        access.emplace(services.programFolder(), chosen);
+    const std::string source = QFile::encodeName(access ? access->converted() : chosen).toStdString();
     const std::string catalogue = QFile::encodeName(m_host.cataloguePath()).toStdString();
     const auto preview = [&](const bookimport::ImportOptions& options) {
-        return bookimport::previewImport(source, catalogue, options);
+        bookimport::ImportPreview shown = bookimport::previewImport(source, catalogue, options);
+        if (access)
+            shown.kind = accessKind;
+        return shown;
     };
     ImportDialog dialog(chosen, preview({}), preview, m_host.dialogParent());
     if (services.runDialog(dialog) != QDialog::Accepted)
@@ -78,6 +88,8 @@ void ImportTools::importBooks()
     bookimport::ImportReport report;
     try {
         report = bookimport::importIntoCatalogue(source, catalogue, options);
+        if (access)
+            report.kind = accessKind;
     } catch (const ImportStopped&) {
         return;
     }
