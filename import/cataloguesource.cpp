@@ -1,6 +1,8 @@
 #include "cataloguesource.h"
 
 #include "importfailure.h"
+#include "readonlysource.h"
+#include "standardfields.h"
 #include "sqltext.h"
 
 #include <algorithm>
@@ -11,24 +13,7 @@ namespace {
 
 catalogue::DatabaseHandle openReadOnly(const std::string& path)
 {
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    catalogue::DatabaseHandle db(raw);
-    if (rc != SQLITE_OK)
-        refuseSource("Impossibile aprire il catalogo " + quoted(path) + ".");
-    sqlite3_busy_timeout(db.get(), 2000);
-    return db;
-}
-
-std::vector<std::string> tableColumns(sqlite3* db)
-{
-    sqlite3_stmt* raw = nullptr;
-    sqlite3_prepare_v2(db, "SELECT name FROM pragma_table_info('dorvi') ORDER BY cid", -1, &raw, nullptr);
-    const catalogue::StatementHandle statement(raw);
-    std::vector<std::string> names;
-    while (raw && sqlite3_step(raw) == SQLITE_ROW)
-        names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)));
-    return names;
+    return openReadOnlySource(path, "Impossibile aprire il catalogo " + quoted(path) + ".");
 }
 
 std::optional<std::string> cell(sqlite3_stmt* statement, int column)
@@ -44,7 +29,7 @@ std::optional<std::string> cell(sqlite3_stmt* statement, int column)
 bool isDorviCatalogue(const std::string& path)
 {
     const catalogue::DatabaseHandle db = openReadOnly(path);
-    return !tableColumns(db.get()).empty();
+    return !catalogue::catalogueColumns(db.get()).empty();
 }
 
 void requireBooksOfAccess(const std::string& converted, const std::string& access)
@@ -63,7 +48,7 @@ CatalogueSource::CatalogueSource(const std::string& path, const std::vector<std:
         fail(rc);
     std::string list = "rowid";
     std::vector<std::string> ignoredList;
-    for (const std::string& name : tableColumns(m_db.get())) {
+    for (const std::string& name : catalogue::catalogueColumns(m_db.get())) {
         if (sqlite3_stricmp(name.c_str(), "iddorvo") == 0)
             continue;
         const auto same = std::find_if(columns.begin(), columns.end(), [&](const std::string& column) {

@@ -54,6 +54,9 @@ public:
     int dialogsRun = 0;
     QStringList openedFolders;
     int ends = 0;
+
+private:
+    QString nextFileAnswer();
 };
 
 // A grid that records what the window writes to it, in order.
