@@ -96,7 +96,7 @@ keys alt+g Return              # "Gestione": Annulla is at hand
 # a search of xdotool's own may trip over; each look is a new one.
 wait_window() {
     for _ in $(seq $(($2 * 5))); do
-        xdotool search --name "$1" >/dev/null 2>&1 && return 0
+        xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 && return 0
         sleep 0.2
     done
     return 1
@@ -106,7 +106,7 @@ import_in_window() {
     refocus
     keys alt+s i               # Strumenti, "&Importa…"
     wait_window "^Scegli l'elenco da importare\$" 10 ||
-        fail "the file dialog did not appear"
+        fail "the file dialog did not appear; windows: $(xdotool search --name . getwindowname %@ 2>/dev/null | sort -u | tr "\n" "/")"
     sleep 0.5
     type_text "$file"
     keys Return
@@ -114,8 +114,16 @@ import_in_window() {
     sleep 0.5
     keys alt+i                 # "&Importa"
     wait_window '^Importazione$' 30 || fail "no report: $(cat "$folder/stderr")"
-    sleep 0.3
-    keys Return
+    # The report closes by Enter once it has the keyboard: given to it, and tried
+    # again until it is gone.
+    for _ in $(seq 10); do
+        report=$(xdotool search --onlyvisible --name '^Importazione$' 2>/dev/null | head -n 1) || break
+        [ -n "$report" ] || break
+        xdotool windowactivate --sync "$report" 2>/dev/null || true
+        sleep 0.3
+        keys Return
+    done
+    ! wait_window '^Importazione$' 1 || fail "the report stays open"
 }
 
 import_in_window

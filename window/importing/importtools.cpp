@@ -72,7 +72,7 @@ void ImportTools::importBooks()
         return;
 
     bookimport::ImportOptions options = dialog.options();
-    const std::unique_ptr<Progress> progress =
+    std::unique_ptr<Progress> progress =
         services.progress(QStringLiteral("Importazione dei libri…"), expectedBooks(source));
     options.progress = [&](std::uint64_t read) {
         if (!progress->advance(static_cast<qint64>(read)))
@@ -93,6 +93,9 @@ void ImportTools::importBooks()
     } catch (const ImportStopped&) {
         return;
     }
+    // Gone before the report: a progress left open shows itself after its half
+    // second and, modal too, takes the keyboard from the report.
+    progress.reset();
     if (added && added->books() > 0)
         m_host.history()->recordStep(std::move(added));
     m_host.relist();
