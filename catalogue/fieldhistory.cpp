@@ -19,14 +19,22 @@ void onCatalogue(const std::string& path, Change change)
     change(connection.handle());
 }
 
-class FieldEntry : public History::Entry {
+class FieldEntry : public History::Step {
 public:
     FieldEntry(std::string path, FieldHistory::Afterward afterward)
         : m_path(std::move(path)), m_afterward(std::move(afterward))
     {
     }
+    // A structure change writes the file itself, in one statement: no books to
+    // count, no progress to tell.
+    std::size_t books() const override { return 0; }
+    bool undo(Recordset&, const std::function<bool(std::size_t)>&) override { return undoField(), true; }
+    bool redo(Recordset&, const std::function<bool(std::size_t)>&) override { return redoField(), true; }
 
 protected:
+    virtual void undoField() = 0;
+    virtual void redoField() = 0;
+
     template <typename Change>
     void write(Change change)
     {
@@ -49,11 +57,11 @@ public:
     {
     }
     std::string text() const override { return "aggiunta del campo «" + m_kept.name + "»"; }
-    void undo() override
+    void undoField() override
     {
         write([this](sqlite3* db) { m_kept = removeField(db, m_kept.name); });
     }
-    void redo() override
+    void redoField() override
     {
         write([this](sqlite3* db) { restoreField(db, m_kept); });
     }
@@ -69,11 +77,11 @@ public:
     {
     }
     std::string text() const override { return "nuovo nome del campo «" + m_from + "»"; }
-    void undo() override
+    void undoField() override
     {
         write([this](sqlite3* db) { renameField(db, m_to, m_from); });
     }
-    void redo() override
+    void redoField() override
     {
         write([this](sqlite3* db) { renameField(db, m_from, m_to); });
     }
@@ -90,7 +98,7 @@ public:
     {
     }
     std::string text() const override { return "eliminazione del campo «" + m_kept.name + "»"; }
-    void undo() override
+    void undoField() override
     {
         write([this](sqlite3* db) {
             restoreField(db, m_kept);
@@ -99,7 +107,7 @@ public:
             m_kept.values.shrink_to_fit();
         });
     }
-    void redo() override
+    void redoField() override
     {
         write([this](sqlite3* db) { m_kept = removeField(db, m_kept.name); });
     }

@@ -17,11 +17,11 @@ namespace catalogue {
 // meanwhile for the redo.
 struct FieldHistory {
     using Afterward = std::function<void()>;
-    static std::unique_ptr<History::Entry> added(std::string path, std::string name, std::string declared,
+    static std::unique_ptr<History::Step> added(std::string path, std::string name, std::string declared,
                                                  Afterward afterward);
-    static std::unique_ptr<History::Entry> renamed(std::string path, std::string from, std::string to,
+    static std::unique_ptr<History::Step> renamed(std::string path, std::string from, std::string to,
                                                    Afterward afterward);
-    static std::unique_ptr<History::Entry> removed(std::string path, KeptColumn kept, Afterward afterward);
+    static std::unique_ptr<History::Step> removed(std::string path, KeptColumn kept, Afterward afterward);
 };
 
 } // namespace catalogue

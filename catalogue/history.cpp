@@ -20,7 +20,8 @@ namespace {
 // A cell edit keeps two rows: a first block the size of a page, not of a fetch.
 constexpr std::size_t smallBlockBytes = 512;
 
-// "4.751": the grouping an Italian reader expects.
+} // namespace
+
 std::string grouped(std::size_t count)
 {
     std::string digits = std::to_string(count);
@@ -28,8 +29,6 @@ std::string grouped(std::size_t count)
         digits.insert(at - 3, ".");
     return digits;
 }
-
-} // namespace
 
 // One change written by the user, as it can be undone and done again.
 class History::Change {
@@ -43,7 +42,7 @@ public:
     virtual ~Change() = default;
 
     virtual std::string text() const = 0;
-    std::size_t books() const { return m_rows.size(); }
+    virtual std::size_t books() const { return m_rows.size(); }
     virtual bool undo(Recordset& shown, const Progress& progress) = 0;
     virtual bool redo(Recordset& shown, const Progress& progress) = 0;
 
@@ -143,16 +142,17 @@ private:
     std::vector<std::size_t> m_positions; ///< where the books were shown, ascending
 };
 
-// An entry of another unit, which writes the file itself.
-class OtherEntry : public History::Change {
+// A step of another unit, as the history keeps its changes.
+class StepChange : public History::Change {
 public:
-    explicit OtherEntry(std::unique_ptr<History::Entry> entry) : m_entry(std::move(entry)) {}
-    std::string text() const override { return m_entry->text(); }
-    bool undo(Recordset&, const History::Progress&) override { return m_entry->undo(), true; }
-    bool redo(Recordset&, const History::Progress&) override { return m_entry->redo(), true; }
+    explicit StepChange(std::unique_ptr<History::Step> step) : m_step(std::move(step)) {}
+    std::string text() const override { return m_step->text(); }
+    std::size_t books() const override { return m_step->books(); }
+    bool undo(Recordset& shown, const History::Progress& progress) override { return m_step->undo(shown, progress); }
+    bool redo(Recordset& shown, const History::Progress& progress) override { return m_step->redo(shown, progress); }
 
 private:
-    std::unique_ptr<History::Entry> m_entry;
+    std::unique_ptr<History::Step> m_step;
 };
 
 } // namespace
@@ -177,9 +177,9 @@ void History::recordDeletion(const Recordset& shown, const RowStore& store, cons
     push(std::make_unique<BookDeletion>(shown, store, rows, positions));
 }
 
-void History::recordEntry(std::unique_ptr<Entry> entry)
+void History::recordStep(std::unique_ptr<Step> step)
 {
-    push(std::make_unique<OtherEntry>(std::move(entry)));
+    push(std::make_unique<StepChange>(std::move(step)));
 }
 
 void History::push(std::unique_ptr<Change> change)

@@ -12,6 +12,9 @@ namespace catalogue {
 
 class Recordset;
 
+// "4.751": a count as an Italian reader groups it, for the history's texts.
+std::string grouped(std::size_t count);
+
 // What the user has written in this run of the program, change by change, so each
 // can be taken back and done again: a changed cell, an added book, a deletion of
 // any number of books. It lives in memory only and outlasts the results it was
@@ -33,17 +36,18 @@ public:
     void recordDeletion(const Recordset& shown, const RowStore& store, const std::vector<RowStore::Packed>& rows,
                         const std::vector<std::size_t>& positions);
 
-    // A change of another kind than a book's (a field added, renamed or removed),
-    // kept in a unit of its own; the history only orders it among the others.
-    class Entry {
+    // A change of a kind kept by a unit of its own (an import of many books, a field
+    // added, renamed or removed): it keeps what it needs and writes it back itself,
+    // or through the result shown; the history only orders it among the others.
+    class Step {
     public:
-        virtual ~Entry() = default;
+        virtual ~Step() = default;
         virtual std::string text() const = 0;
-        // Each throws Error with nothing written, and the entry stays where it was.
-        virtual void undo() = 0;
-        virtual void redo() = 0;
+        virtual std::size_t books() const = 0;
+        virtual bool undo(Recordset& shown, const std::function<bool(std::size_t)>& progress) = 0;
+        virtual bool redo(Recordset& shown, const std::function<bool(std::size_t)>& progress) = 0;
     };
-    void recordEntry(std::unique_ptr<Entry> entry);
+    void recordStep(std::unique_ptr<Step> step);
 
     bool canUndo() const { return !m_done.empty(); }
     bool canRedo() const { return !m_undone.empty(); }

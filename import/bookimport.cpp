@@ -59,13 +59,58 @@ void executeScript(sqlite3* db, const std::string& sql)
         throw catalogue::engineError(db, rc);
 }
 
-void copyBooks(BookSource& books, BookWriter& writer, const ImportReport& report, const std::string& path)
+// Returns false when `watch` ended the import early.
+bool copyBooks(BookSource& books, BookWriter& writer, const ImportReport& report, const std::string& path,
+               const ImportOptions& options, sqlite3* db = nullptr, const BookWatch& watch = {})
 {
+    constexpr std::uint64_t progressEvery = 1000;
     SourceBook book;
-    while (books.next(book))
+    while (books.next(book)) {
         writer.write(book);
+        if (watch && !watch(db, books, book, report))
+            return false;
+        if (options.progress && report.read % progressEvery == 0)
+            options.progress(report.read);
+    }
     if (report.read == 0)
         refuseSource("In " + quoted(path) + " non c'è nessun libro da importare.");
+    return true;
+}
+
+std::int64_t lastRow(sqlite3* db)
+{
+    catalogue::Statement last(db, "SELECT max(rowid) FROM dorvi");
+    last.step();
+    return sqlite3_column_int64(last.handle(), 0);
+}
+
+// The import into an existing catalogue; with a watch, a trial that is rolled back.
+ImportReport addBooks(const std::string& source, const std::string& path, const ImportOptions& options,
+                      const BookWatch& watch)
+{
+    if (!std::filesystem::is_regular_file(path))
+        refuseSource("Il catalogo " + quoted(path) + " non esiste.");
+    const catalogue::DatabaseHandle db = openCatalogue(path, SQLITE_OPEN_READWRITE);
+    const std::vector<std::string> existing = catalogue::catalogueColumns(db.get());
+    if (existing.empty())
+        refuseSource("Il file " + quoted(path) + " non è un catalogo di Gestione Dorvi (non ha la tabella dorvi).");
+    const std::unique_ptr<BookSource> books = openBooks(source, columnsAfterStandard(existing), options);
+    if (options.beforeWriting && !watch)
+        options.beforeWriting(path);
+
+    catalogue::Transaction transaction(db.get());
+    const std::int64_t before = lastRow(db.get());
+    ImportReport report;
+    report.kind = books->kind();
+    report.addedColumns = catalogue::addStandardColumnsInTransaction(db.get());
+    BookWriter writer(db.get(), books->columns(), options.keepDuplicates, report);
+    if (!copyBooks(*books, writer, report, source, options, db.get(), watch) || watch)
+        return report;
+    report.ignoredColumns = books->ignoredColumns();
+    if (options.beforeCommit)
+        options.beforeCommit(db.get(), before);
+    transaction.commit();
+    return report;
 }
 
 } // namespace
@@ -88,25 +133,14 @@ std::string newCatalogueIndexes()
 
 ImportReport importIntoCatalogue(const std::string& source, const std::string& path, const ImportOptions& options)
 {
-    if (!std::filesystem::is_regular_file(path))
-        refuseSource("Il catalogo " + quoted(path) + " non esiste.");
-    const catalogue::DatabaseHandle db = openCatalogue(path, SQLITE_OPEN_READWRITE);
-    const std::vector<std::string> existing = catalogue::catalogueColumns(db.get());
-    if (existing.empty())
-        refuseSource("Il file " + quoted(path) + " non è un catalogo di Gestione Dorvi (non ha la tabella dorvi).");
-    const std::unique_ptr<BookSource> books = openBooks(source, columnsAfterStandard(existing), options);
-    if (options.beforeWriting)
-        options.beforeWriting(path);
+    return addBooks(source, path, options, {});
+}
 
-    catalogue::Transaction transaction(db.get());
-    ImportReport report;
-    report.kind = books->kind();
-    report.addedColumns = catalogue::addStandardColumnsInTransaction(db.get());
-    BookWriter writer(db.get(), books->columns(), options.keepDuplicates, report);
-    copyBooks(*books, writer, report, source);
-    report.ignoredColumns = books->ignoredColumns();
-    transaction.commit();
-    return report;
+ImportReport tryImport(const std::string& source, const std::string& path, const ImportOptions& options,
+                       const BookWatch& watch)
+{
+    const BookWatch everyBook = [](sqlite3*, const BookSource&, const SourceBook&, const ImportReport&) { return true; };
+    return addBooks(source, path, options, watch ? watch : everyBook);
 }
 
 ImportReport importIntoNewCatalogue(const std::string& source, const std::string& target,
@@ -125,7 +159,7 @@ ImportReport importIntoNewCatalogue(const std::string& source, const std::string
     report.kind = books->kind();
     {
         BookWriter writer(db.get(), books->columns(), options.keepDuplicates, report);
-        copyBooks(*books, writer, report, source);
+        copyBooks(*books, writer, report, source, options);
     }
     report.ignoredColumns = books->ignoredColumns();
     executeScript(db.get(), newCatalogueIndexes());

@@ -2,6 +2,7 @@
 
 #include "htmltext.h"
 #include "importfailure.h"
+#include "readonlysource.h"
 
 #include <cmath>
 
@@ -58,13 +59,7 @@ std::string seriesNumber(double index)
 
 catalogue::DatabaseHandle openReadOnly(const std::string& path)
 {
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    catalogue::DatabaseHandle db(raw);
-    if (rc != SQLITE_OK)
-        refuseSource("Impossibile aprire la biblioteca di calibre " + quoted(path) + ".");
-    sqlite3_busy_timeout(db.get(), 2000);
-    return db;
+    return openReadOnlySource(path, "Impossibile aprire la biblioteca di calibre " + quoted(path) + ".");
 }
 
 [[noreturn]] void locked(const std::string& path)

@@ -1,6 +1,7 @@
 #include "sourcekind.h"
 
 #include "calibresource.h"
+#include "cataloguesource.h"
 #include "delimitedsource.h"
 #include "importfailure.h"
 #include "tellicosource.h"
@@ -19,7 +20,7 @@ namespace {
 const std::string knownKinds =
     "Gestione Dorvi importa: file CSV o TSV con una riga d'intestazione (da un foglio di calcolo, da Goodreads, "
     "da LibraryThing, o esportati da Gestione Dorvi), una biblioteca di calibre (la cartella o il suo metadata.db), "
-    "un file di Tellico (.tc) o di GCstar (.gcs) e i cataloghi di Access (.mdb).";
+    "un file di Tellico (.tc) o di GCstar (.gcs), un altro catalogo di Gestione Dorvi e i cataloghi di Access (.mdb).";
 
 [[noreturn]] void unknown(const std::string& path, const std::string& what)
 {
@@ -85,9 +86,11 @@ RecognisedSource recogniseSource(const std::string& path)
     if (head.empty())
         refuseSource("Il file " + quoted(path) + " è vuoto.");
     if (head.starts_with(std::string("SQLite format 3\0", 16))) {
-        if (!isCalibreLibrary(path))
-            unknown(path, "è un database SQLite ma non una biblioteca di calibre");
-        return {SourceKind::Calibre, path};
+        if (isCalibreLibrary(path))
+            return {SourceKind::Calibre, path};
+        if (isDorviCatalogue(path))
+            return {SourceKind::Catalogue, path};
+        unknown(path, "è un database SQLite ma né una biblioteca di calibre né un catalogo (non ha la tabella dorvi)");
     }
     if (head.size() > 19 && (head.substr(4, 15) == "Standard Jet DB" || head.substr(4, 15) == "Standard ACE DB"))
         return {SourceKind::Access, path};
@@ -115,6 +118,8 @@ std::unique_ptr<BookSource> openSource(const RecognisedSource& source, const std
         return std::make_unique<DelimitedSource>(source.path, columns, mapped);
     case SourceKind::Calibre:
         return std::make_unique<CalibreSource>(source.path);
+    case SourceKind::Catalogue:
+        return std::make_unique<CatalogueSource>(source.path, columns);
     case SourceKind::TellicoZip:
     case SourceKind::TellicoXml:
         return std::make_unique<TellicoSource>(source.path, source.kind == SourceKind::TellicoZip);
@@ -124,8 +129,9 @@ std::unique_ptr<BookSource> openSource(const RecognisedSource& source, const std
         break;
     }
     refuseSource("Un catalogo di Access (" + quoted(source.path) +
-                 ") si converte in un catalogo nuovo: dorvi-import ORIGINE.mdb NUOVO.mdb. Per aggiungerne i libri "
-                 "a un catalogo in uso, convertirlo prima e poi esportarne i libri in CSV da Gestione Dorvi.");
+                 ") si converte con dorvi-import: dorvi-import ORIGINE.mdb NUOVO.mdb ne fa un catalogo nuovo, "
+                 "dorvi-import --aggiungi ORIGINE.mdb CATALOGO ne aggiunge i libri a un catalogo in uso. Il "
+                 "catalogo convertito si può poi importare anche qui.");
 }
 
 } // namespace bookimport

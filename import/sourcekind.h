@@ -9,7 +9,7 @@
 
 namespace bookimport {
 
-enum class SourceKind { Delimited, Calibre, TellicoZip, TellicoXml, Gcstar, Access };
+enum class SourceKind { Delimited, Calibre, Catalogue, TellicoZip, TellicoXml, Gcstar, Access };
 
 struct RecognisedSource {
     SourceKind kind;

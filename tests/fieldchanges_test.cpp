@@ -205,7 +205,7 @@ TEST(FieldHistory, UndoOfARemovalPutsTheColumnAndItsValuesBack)
     catalogue::History history;
     {
         Opened opened(catalogue);
-        history.recordEntry(catalogue::FieldHistory::removed(catalogue.path(), catalogue::removeField(opened.db, "numero"),
+        history.recordStep(catalogue::FieldHistory::removed(catalogue.path(), catalogue::removeField(opened.db, "numero"),
                                                              [&] { ++relisted; }));
     }
     EXPECT_FALSE(hasColumn(catalogue, "numero"));
@@ -230,7 +230,7 @@ TEST(FieldHistory, UndoIsRefusedWhenAnotherProgramTookTheNameMeanwhile)
     catalogue::History history;
     {
         Opened opened(catalogue);
-        history.recordEntry(catalogue::FieldHistory::removed(catalogue.path(), catalogue::removeField(opened.db, "dedica"), {}));
+        history.recordStep(catalogue::FieldHistory::removed(catalogue.path(), catalogue::removeField(opened.db, "dedica"), {}));
     }
     catalogue.exec("ALTER TABLE dorvi ADD COLUMN Dedica INTEGER");
     auto shown = openRecordset(catalogue.path(), "select * from dorvi");

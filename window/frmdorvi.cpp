@@ -15,6 +15,7 @@
 #include "listexport.h"
 #include "statuslabel.h"
 #include "history.h"
+#include "importtools.h"
 #include "recordset.h"
 #include "sqltext.h"
 #include "undoactions.h"
@@ -85,6 +86,7 @@ Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
     addCopyTools();
     new FieldTools(*this, this);
     new CardTool(*this, this);
+    new ImportTools(*this, this);
     resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
     fitOnScreen(*this);
     DataGrid1.setNotifications({[this] { DataGrid1_AfterUpdate(); }, [this] { DataGrid1_OnAddNew(); }});

@@ -177,6 +177,18 @@ QString QtWindowServices::saveFileName(const QString& title, const QString& prop
     return dialog.selectedFiles().constFirst();
 }
 
+QString QtWindowServices::openFileName(const QString& title, const QString& filter)
+{
+    closeProgress();
+    QFileDialog dialog(m_window, title, QString(), filter);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
 std::unique_ptr<Progress> QtWindowServices::progress(const QString& text, qint64 total)
 {
     return std::make_unique<DialogProgress>(m_window, text, total, m_openProgress);

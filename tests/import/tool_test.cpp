@@ -352,7 +352,7 @@ TEST_F(Tool, BookListsIntoANewCatalogueAndIntoOneInUse)
     EXPECT_TRUE(contains(exists.err, "--force")) << exists.err;
     const ToolRun access = runTool({"--aggiungi", jetFile("testV1997.mdb"), m_folder / "dorvi.mdb"});
     EXPECT_EQ(access.exitCode, 2);
-    EXPECT_TRUE(contains(access.err, "si converte in un catalogo nuovo")) << access.err;
+    EXPECT_TRUE(contains(access.err, "non ha la tabella dorvi")) << access.err;
     EXPECT_EQ(fileBytes(m_folder / "dorvi.mdb"), before);
     EXPECT_EQ(runTool({"--campo", "senza-uguale", m_folder / "libri.csv"}).exitCode, 2);
     EXPECT_EQ(m_folder.names(),
@@ -364,6 +364,52 @@ TEST_F(Tool, BookListsIntoANewCatalogueAndIntoOneInUse)
     for (const auto& copy : fs::directory_iterator(m_folder / "copie"))
         copiedBooks.push_back(query(copy.path(), "SELECT count(*) FROM dorvi")[0][0]);
     EXPECT_EQ(copiedBooks, (std::vector<catalogue::Value>{std::int64_t{1}, std::int64_t{1}}));
+}
+
+// Another catalogue's books (one converted from Access is such a catalogue) go
+// into the catalogue in use under new keys, the duplicates skipped and a column
+// the catalogue has not named in the report. An Access file is converted in a
+// temporary folder that is gone afterwards, whatever the outcome.
+TEST_F(Tool, AnotherCatalogueAndAccessIntoOneInUse)
+{
+    const fs::path inUse = m_folder / "dorvi.mdb";
+    const fs::path other = m_folder / "altro.mdb";
+    const auto make = [](const fs::path& path, const std::string& sql) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db, ("CREATE TABLE dorvi (iddorvo INTEGER PRIMARY KEY, autore TEXT COLLATE NOCASE, "
+                                    "titolo TEXT COLLATE NOCASE, genere TEXT COLLATE NOCASE" + sql).c_str(),
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+    };
+    make(inUse, "); INSERT INTO dorvi VALUES (1, 'Primo Levi', 'La tregua', 'Memorie');");
+    make(other, ", Prezzo REAL, NOTE TEXT); INSERT INTO dorvi VALUES (1, 'primo levi', 'LA TREGUA', NULL, 9.5, NULL), "
+                "(7, 'Elsa Morante', 'La Storia', 'Romanzo', 12.5, 'Prima riga' || char(10) || 'seconda');");
+    const ToolRun run = runTool({"--aggiungi", other, inUse});
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_TRUE(contains(run.out, "Origine: catalogo di Gestione Dorvi")) << run.out;
+    EXPECT_TRUE(contains(run.out, "Libri letti: 2; aggiunti: 1; doppioni non aggiunti: 1")) << run.out;
+    EXPECT_TRUE(contains(run.out, "Colonna «Prezzo» non importata (2 valori)")) << run.out;
+    EXPECT_EQ(query(inUse, "SELECT iddorvo, autore, titolo, genere, note FROM dorvi ORDER BY iddorvo"),
+              (std::vector<std::vector<catalogue::Value>>{
+                  {std::int64_t{1}, std::string("Primo Levi"), std::string("La tregua"), std::string("Memorie"),
+                   catalogue::Value{}},
+                  {std::int64_t{2}, std::string("Elsa Morante"), std::string("La Storia"), std::string("Romanzo"),
+                   std::string("Prima riga\nseconda")}}));
+
+    const fs::path temporary = m_folder / "tmp";
+    fs::create_directory(temporary);
+    ::setenv("TMPDIR", temporary.c_str(), 1);
+    const auto before = fileBytes(inUse);
+    const ToolRun access = runTool({"--aggiungi", jetFile("testV1997.mdb"), inUse});
+    ::unsetenv("TMPDIR");
+    EXPECT_EQ(access.exitCode, 2);
+    EXPECT_TRUE(contains(access.err, "non ha la tabella dorvi")) << access.err;
+    EXPECT_TRUE(contains(access.out, "Tabella «Table1»: righe lette 2")) << access.out;
+    EXPECT_EQ(fileBytes(inUse), before);
+    EXPECT_TRUE(fs::is_empty(temporary));
+    EXPECT_EQ(runTool({"--aggiungi", "--campo", "titolo=Title", jetFile("testV1997.mdb"), inUse}).exitCode, 2);
 }
 
 TEST_F(Tool, TargetFolderMissing)

@@ -24,6 +24,17 @@ private:
 QString FakeWindowServices::saveFileName(const QString& title, const QString& proposed, const QString&)
 {
     fileDialogs.push_back({proposed, title});
+    return nextFileAnswer();
+}
+
+QString FakeWindowServices::openFileName(const QString& title, const QString& filter)
+{
+    fileDialogs.push_back({filter, title});
+    return nextFileAnswer();
+}
+
+QString FakeWindowServices::nextFileAnswer()
+{
     if (fileAnswers.empty())
         return QString();
     QString answer = fileAnswers.front();

@@ -28,6 +28,7 @@ public:
     void showError(const catalogue::Error& error) override;
     QString programFolder() const override { return folder; }
     QString saveFileName(const QString& title, const QString& proposed, const QString& filter) override;
+    QString openFileName(const QString& title, const QString& filter) override;
     std::unique_ptr<Progress> progress(const QString& text, qint64 total) override;
     void printPreview(const QPageLayout& layout, const std::function<void(QPrinter&)>& paint) override;
     int runDialog(QDialog& dialog) override;
@@ -53,6 +54,9 @@ public:
     int dialogsRun = 0;
     QStringList openedFolders;
     int ends = 0;
+
+private:
+    QString nextFileAnswer();
 };
 
 // A grid that records what the window writes to it, in order.

@@ -1,14 +1,20 @@
 #include "bookcommand.h"
 
 #include "bookimport.h"
+#include "cataloguesource.h"
+#include "converter.h"
 #include "error.h"
 #include "importerror.h"
+#include "jetheader.h"
+#include "report.h"
 #include "safetycopies.h"
 #include "targetfile.h"
 
 #include <algorithm>
 #include <fstream>
 #include <iostream>
+#include <optional>
+#include <stdlib.h>
 
 namespace fs = std::filesystem;
 
@@ -49,9 +55,58 @@ int intoNewCatalogue(const CommandLine& line)
     return status;
 }
 
+// An Access catalogue's books, converted first by the same conversion (in its
+// child process) as a new catalogue, into a catalogue of our own in a temporary
+// folder, which is then read as any other catalogue and removed afterwards.
+class ConvertedAccess {
+public:
+    explicit ConvertedAccess(const CommandLine& line)
+    {
+        const ImportReport report = convertInChildProcess(line.source, path(), line.codePage);
+        std::cout << summaryText(report);
+        if (report.failure)
+            throw *report.failure;
+        if (!report.complete())
+            throw ImportError(ExitCode::Incomplete, "conversione incompleta: righe o valori non letti per intero "
+                                                    "(elencati sopra).");
+        bookimport::requireBooksOfAccess(path(), line.source);
+    }
+
+    std::string path() const { return (m_folder.path / "convertito.mdb").string(); }
+
+private:
+    // Gone with everything in it however the import ends.
+    struct TemporaryFolder {
+        TemporaryFolder()
+        {
+            std::string made = (fs::temp_directory_path() / "dorvi-import-XXXXXX").string();
+            if (!mkdtemp(made.data()))
+                throw ImportError(ExitCode::TargetUnwritable, "impossibile creare una cartella temporanea.");
+            path = made;
+        }
+        ~TemporaryFolder()
+        {
+            std::error_code ignored;
+            fs::remove_all(path, ignored);
+        }
+        TemporaryFolder(const TemporaryFolder&) = delete;
+        TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+        fs::path path;
+    };
+    TemporaryFolder m_folder;
+};
+
 int intoCatalogue(const CommandLine& line)
 {
     const fs::path catalogue = line.target ? fs::path(*line.target) : defaultTarget();
+    std::optional<ConvertedAccess> access;
+    // By content: our own catalogues are .mdb files too.
+    if (holdsJet(line.source)) {
+        if (!line.fieldMap.empty())
+            return refuse("--campo vale solo per i file CSV o TSV: " + quoted(line.source) + " non lo è.");
+        readJetHeader(line.source);
+        access.emplace(line);
+    }
     bookimport::ImportOptions options = optionsOf(line);
     // Many books at once into the user's catalogue: a safety copy first, whatever
     // the time of the last one, so the whole import can be taken back.
@@ -59,7 +114,10 @@ int intoCatalogue(const CommandLine& line)
         const catalogue::SafetyCopy copy = catalogue::SafetyCopies(path).make();
         std::cout << "Copia di sicurezza: " << copy.path << '\n';
     };
-    const bookimport::ImportReport report = bookimport::importIntoCatalogue(line.source, catalogue, options);
+    bookimport::ImportReport report =
+        bookimport::importIntoCatalogue(access ? access->path() : line.source, catalogue, options);
+    if (access)
+        report.kind = "catalogo di Access";
     const int status = finish(report);
     std::cout << "Catalogo aggiornato: " << catalogue.string() << '\n';
     return status;
@@ -72,8 +130,11 @@ bool isAccessSource(const std::string& path)
     std::string extension = fs::path(path).extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (extension == ".mdb" || extension == ".accdb")
-        return true;
+    return extension == ".mdb" || extension == ".accdb" || holdsJet(path);
+}
+
+bool holdsJet(const std::string& path)
+{
     std::ifstream in(path, std::ios::binary);
     char head[19] = {};
     in.read(head, sizeof head);

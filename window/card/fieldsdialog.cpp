@@ -229,7 +229,7 @@ bool FieldsDialog::addStandardField(const QString& name)
     const std::string type(field->type);
     return write([&](sqlite3* db) {
         catalogue::addField(db, field->name, type);
-        m_host.history->recordEntry(catalogue::FieldHistory::added(m_host.cataloguePath.toStdString(),
+        m_host.history->recordStep(catalogue::FieldHistory::added(m_host.cataloguePath.toStdString(),
                                                                    std::string(field->name), type,
                                                                    m_host.relist));
     });
@@ -242,7 +242,7 @@ bool FieldsDialog::addOwnField(const QString& name, catalogue::OwnKind kind)
         if (const auto reason = catalogue::refusedName(name.toStdString(), catalogue::catalogueColumns(db)))
             throw Error(catalogue::ErrorNumber::InputError, *reason);
         catalogue::addField(db, name.toStdString(), type);
-        m_host.history->recordEntry(catalogue::FieldHistory::added(m_host.cataloguePath.toStdString(),
+        m_host.history->recordStep(catalogue::FieldHistory::added(m_host.cataloguePath.toStdString(),
                                                                    name.toStdString(), type, m_host.relist));
     });
 }
@@ -266,7 +266,7 @@ bool FieldsDialog::renameField(const QString& name)
         return false;
     const bool done = write([&](sqlite3* db) {
         catalogue::renameField(db, name.toStdString(), to.toStdString());
-        m_host.history->recordEntry(catalogue::FieldHistory::renamed(
+        m_host.history->recordStep(catalogue::FieldHistory::renamed(
             m_host.cataloguePath.toStdString(), name.toStdString(), to.toStdString(), m_host.relist));
     });
     if (done) {
@@ -309,7 +309,7 @@ bool FieldsDialog::removeField(const QString& name)
     return write([&](sqlite3* db) {
         catalogue::KeptColumn kept = catalogue::removeField(db, name.toStdString());
         m_counts.erase(kept.name);
-        m_host.history->recordEntry(catalogue::FieldHistory::removed(m_host.cataloguePath.toStdString(),
+        m_host.history->recordStep(catalogue::FieldHistory::removed(m_host.cataloguePath.toStdString(),
                                                                      std::move(kept), m_host.relist));
     });
 }

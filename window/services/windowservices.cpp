@@ -15,6 +15,11 @@ QString WindowServices::saveFileName(const QString&, const QString&, const QStri
     return QString();
 }
 
+QString WindowServices::openFileName(const QString&, const QString&)
+{
+    return QString();
+}
+
 std::unique_ptr<Progress> WindowServices::progress(const QString&, qint64)
 {
     return std::make_unique<UncancelledProgress>();

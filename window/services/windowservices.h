@@ -48,6 +48,10 @@ public:
     // with a name filter like "CSV (*.csv)"; a file already there is replaced only
     // after the user agrees. Cancel returns the empty text.
     virtual QString saveFileName(const QString& title, const QString& proposed, const QString& filter);
+    // The file dialog for opening an existing file, in Italian, with name filters
+    // like "CSV (*.csv)"; a folder chosen is returned as it is (a calibre library).
+    // Cancel returns the empty text.
+    virtual QString openFileName(const QString& title, const QString& filter);
     // Reports on a task of `total` steps, titled `text`.
     virtual std::unique_ptr<Progress> progress(const QString& text, qint64 total);
     // The print dialog with its preview of the pages `paint` draws on the printer,

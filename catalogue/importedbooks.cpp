@@ -1,0 +1,36 @@
+#include "importedbooks.h"
+
+#include "historyreplay.h"
+#include "standardfields.h"
+#include "statement.h"
+
+#include <sqlite3.h>
+
+namespace catalogue {
+
+ImportedBooks::ImportedBooks(sqlite3* db, std::int64_t lastRowBefore)
+    : m_columns(catalogueColumns(db)), m_rows(static_cast<int>(m_columns.size()))
+{
+    Statement added(db, "SELECT * FROM dorvi WHERE rowid > ?1 ORDER BY rowid");
+    added.bind(1, lastRowBefore);
+    while (added.step())
+        m_rows.append(added.handle());
+}
+
+std::string ImportedBooks::text() const
+{
+    const std::size_t count = m_rows.size();
+    return count == 1 ? "importazione di un libro" : "importazione di " + grouped(count) + " libri";
+}
+
+bool ImportedBooks::undo(Recordset& shown, const std::function<bool(std::size_t)>& progress)
+{
+    return HistoryReplay(shown, m_columns).removeBooks(m_rows, {}, progress);
+}
+
+bool ImportedBooks::redo(Recordset& shown, const std::function<bool(std::size_t)>& progress)
+{
+    return HistoryReplay(shown, m_columns).restoreBooks(m_rows, {}, progress);
+}
+
+} // namespace catalogue

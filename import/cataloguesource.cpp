@@ -1,0 +1,111 @@
+#include "cataloguesource.h"
+
+#include "importfailure.h"
+#include "readonlysource.h"
+#include "standardfields.h"
+#include "sqltext.h"
+
+#include <algorithm>
+
+namespace bookimport {
+
+namespace {
+
+catalogue::DatabaseHandle openReadOnly(const std::string& path)
+{
+    return openReadOnlySource(path, "Impossibile aprire il catalogo " + quoted(path) + ".");
+}
+
+std::optional<std::string> cell(sqlite3_stmt* statement, int column)
+{
+    if (sqlite3_column_type(statement, column) == SQLITE_NULL)
+        return std::nullopt;
+    return std::string(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
+                       static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
+}
+
+} // namespace
+
+bool isDorviCatalogue(const std::string& path)
+{
+    const catalogue::DatabaseHandle db = openReadOnly(path);
+    return !catalogue::catalogueColumns(db.get()).empty();
+}
+
+void requireBooksOfAccess(const std::string& converted, const std::string& access)
+{
+    if (!isDorviCatalogue(converted)) {
+        refuseSource("Il catalogo di Access " + quoted(access) +
+                     " non ha la tabella dorvi, quella dei libri: non ci sono libri da aggiungere. Le sue tabelle si "
+                     "convertono in un catalogo nuovo: dorvi-import ORIGINE.mdb NUOVO.mdb.");
+    }
+}
+
+CatalogueSource::CatalogueSource(const std::string& path, const std::vector<std::string>& columns)
+    : m_path(path), m_db(openReadOnly(path))
+{
+    if (const int rc = sqlite3_exec(m_db.get(), "BEGIN", nullptr, nullptr, nullptr); rc != SQLITE_OK)
+        fail(rc);
+    std::string list = "rowid";
+    std::vector<std::string> ignoredList;
+    for (const std::string& name : catalogue::catalogueColumns(m_db.get())) {
+        if (sqlite3_stricmp(name.c_str(), "iddorvo") == 0)
+            continue;
+        const auto same = std::find_if(columns.begin(), columns.end(), [&](const std::string& column) {
+            return sqlite3_stricmp(column.c_str(), name.c_str()) == 0;
+        });
+        if (same != columns.end()) {
+            m_columns.push_back(*same);
+            list += ", " + catalogue::quotedIdentifier(name);
+        } else {
+            m_ignored.push_back(name);
+        }
+    }
+    for (const std::string& name : m_ignored)
+        list += ", " + catalogue::quotedIdentifier(name);
+    m_ignoredValues.assign(m_ignored.size(), 0);
+    sqlite3_stmt* raw = nullptr;
+    const int rc = sqlite3_prepare_v2(m_db.get(), ("SELECT " + list + " FROM dorvi ORDER BY rowid").c_str(), -1,
+                                      &raw, nullptr);
+    m_books.reset(raw);
+    if (rc != SQLITE_OK)
+        fail(rc);
+}
+
+void CatalogueSource::fail(int resultCode) const
+{
+    const int primary = resultCode & 0xFF;
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+        refuseSource("Il catalogo " + quoted(m_path) + " è bloccato da un altro programma che lo sta scrivendo: "
+                     "ripetere l'importazione quando ha finito.");
+    refuseSource("Il catalogo " + quoted(m_path) + " non si può leggere: " + sqlite3_errmsg(m_db.get()) + ".");
+}
+
+bool CatalogueSource::next(SourceBook& book)
+{
+    sqlite3_stmt* s = m_books.get();
+    const int rc = sqlite3_step(s);
+    if (rc == SQLITE_DONE)
+        return false;
+    if (rc != SQLITE_ROW)
+        fail(rc);
+    book.where = "libro " + std::to_string(sqlite3_column_int64(s, 0));
+    book.notes.clear();
+    book.refusal.clear();
+    book.values.assign(m_columns.size(), std::nullopt);
+    for (std::size_t c = 0; c < m_columns.size(); ++c)
+        book.values[c] = cell(s, static_cast<int>(c + 1));
+    for (std::size_t i = 0; i < m_ignored.size(); ++i)
+        m_ignoredValues[i] += sqlite3_column_type(s, static_cast<int>(m_columns.size() + 1 + i)) != SQLITE_NULL;
+    return true;
+}
+
+std::vector<std::pair<std::string, std::uint64_t>> CatalogueSource::ignoredColumns() const
+{
+    std::vector<std::pair<std::string, std::uint64_t>> ignored;
+    for (std::size_t i = 0; i < m_ignored.size(); ++i)
+        ignored.emplace_back(m_ignored[i], m_ignoredValues[i]);
+    return ignored;
+}
+
+} // namespace bookimport

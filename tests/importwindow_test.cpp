@@ -1,0 +1,274 @@
+// Strumenti › "Importa…" on scripted window services: the dialog's mapping and
+// preview before anything is written, the import as one step of Annulla and
+// Ripeti, and failures midway leaving the catalogue as it was.
+#include "history.h"
+#include "importdialog.h"
+#include "importreportdialog.h"
+#include "windowonfakes.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+// A spreadsheet's CSV whose headings name only one column: the others are
+// mapped in the dialog. Its second book is the catalogue's own Manzoni.
+const char* const spreadsheet = "autore;Opera;Codice;Scaffale\n"
+                                "Italo Calvino;Il barone rampante;0131103628;A1\n"
+                                "alessandro manzoni;I PROMESSI SPOSI;;A2\n"
+                                "Primo Levi;Se questo è un uomo;;B1\n"
+                                "Natalia Ginzburg;Lessico famigliare;;B2\n";
+
+class ImportWindow : public ::testing::Test {
+protected:
+    ImportWindow()
+    {
+        std::ofstream(csv) << spreadsheet;
+        w.services.fileAnswers.push_back(QString::fromStdString(csv));
+    }
+
+    // Runs Importa… with the dialog played by `play`, which may accept it.
+    void runImport(std::function<void(ImportDialog&)> play)
+    {
+        w.services.dialogScript = [this, play](QDialog& dialog) {
+            if (auto* report = dynamic_cast<ImportReportDialog*>(&dialog))
+                reports.push_back(report->text());
+            else
+                play(dynamic_cast<ImportDialog&>(dialog));
+        };
+        w.trigger("mnuimporta");
+    }
+
+    static void choose(ImportDialog& dialog, const char* column, const QString& heading)
+    {
+        auto* list = dialog.findChild<QComboBox*>(QStringLiteral("campo_") + column);
+        ASSERT_NE(list, nullptr) << column;
+        list->setCurrentText(heading);
+    }
+
+    static void accept(ImportDialog& dialog)
+    {
+        dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    }
+
+    // The dialog as the user fills it: titolo from "Opera", isbn from "Codice".
+    static void mapAndAccept(ImportDialog& dialog)
+    {
+        choose(dialog, "titolo", QStringLiteral("Opera"));
+        choose(dialog, "isbn", QStringLiteral("Codice"));
+        accept(dialog);
+    }
+
+    std::string books() const { return w.catalogue.scalar("SELECT count(*) FROM dorvi"); }
+
+    WindowOnFakes w;
+    QStringList reports;
+    std::string csv = w.catalogue.folder().toStdString() + "/libri.csv";
+};
+
+std::vector<std::string> tableRow(const QTableWidget& table, int row)
+{
+    std::vector<std::string> cells;
+    for (int c = 0; c < table.columnCount(); ++c)
+        cells.push_back(table.item(row, c) ? table.item(row, c)->text().toStdString() : std::string());
+    return cells;
+}
+
+} // namespace
+
+// The preview follows every choice and shows the values as stored (the ISBN-10
+// as its ISBN-13), the duplicate named with the book it matches; nothing is in
+// the file until Importa, and then exactly what the preview showed.
+TEST_F(ImportWindow, DialogMapsHeadingsAndPreviewsBeforeWriting)
+{
+    const std::string before = books();
+    std::vector<std::string> kinds, headingsFirst, afterMapping, duplicateNote, keptNote;
+    std::string booksDuringDialog;
+    runImport([&](ImportDialog& dialog) {
+        kinds.push_back(dialog.findChild<QLabel*>(QStringLiteral("kind"))->text().toStdString());
+        auto* table = dialog.findChild<QTableWidget*>(QStringLiteral("anteprima"));
+        for (int c = 0; c < table->columnCount(); ++c)
+            headingsFirst.push_back(table->horizontalHeaderItem(c)->text().toStdString());
+        choose(dialog, "titolo", QStringLiteral("Opera"));
+        choose(dialog, "isbn", QStringLiteral("Codice"));
+        ASSERT_EQ(table->rowCount(), 4);
+        afterMapping = tableRow(*table, 0);
+        duplicateNote = tableRow(*table, 1);
+        dialog.findChild<QCheckBox*>(QStringLiteral("doppioni"))->setChecked(true);
+        keptNote = tableRow(*table, 1);
+        dialog.findChild<QCheckBox*>(QStringLiteral("doppioni"))->setChecked(false);
+        booksDuringDialog = books();
+        accept(dialog);
+    });
+    ASSERT_TRUE(w.services.errors.empty()) << w.services.errors.front().description();
+    EXPECT_EQ(kinds, (std::vector<std::string>{"libri.csv: testo delimitato (;)"}));
+    EXPECT_EQ(headingsFirst, (std::vector<std::string>{"Origine", "autore", "Nota"}));
+    EXPECT_EQ(booksDuringDialog, before) << "the preview wrote nothing";
+    ASSERT_EQ(afterMapping.size(), 5u);
+    EXPECT_EQ(afterMapping[1], "Italo Calvino");
+    EXPECT_EQ(afterMapping[2], "Il barone rampante");
+    EXPECT_EQ(afterMapping[3], "9780131103627");
+    EXPECT_NE(duplicateNote[4].find("doppione di «Alessandro Manzoni», «I promessi sposi» (iddorvo 1): non aggiunto"),
+              std::string::npos)
+        << duplicateNote[4];
+    EXPECT_NE(keptNote[4].find("aggiunto lo stesso"), std::string::npos) << keptNote[4];
+
+    EXPECT_EQ(w.catalogue.rows("SELECT autore, titolo, isbn FROM dorvi WHERE iddorvo > 5 ORDER BY iddorvo"),
+              (Rows{{"Italo Calvino", "Il barone rampante", "9780131103627"},
+                    {"Primo Levi", "Se questo è un uomo", "NULL"},
+                    {"Natalia Ginzburg", "Lessico famigliare", "NULL"}}));
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_NE(reports[0].indexOf(QStringLiteral("Libri letti: 4; aggiunti: 3; doppioni non aggiunti: 1")), -1)
+        << reports[0].toStdString();
+    EXPECT_NE(reports[0].indexOf(QStringLiteral("riga 3 («alessandro manzoni», «I PROMESSI SPOSI»): doppione di")), -1)
+        << reports[0].toStdString();
+    EXPECT_EQ(w.grid.dataSource->rowCount(), 8u) << "the grid is listed again";
+}
+
+// A file that is no list of books: the engine's message, no dialog, nothing written.
+TEST_F(ImportWindow, BadInputIsToldAndWritesNothing)
+{
+    const std::string sheet = w.catalogue.folder().toStdString() + "/libri.xlsx";
+    std::ofstream(sheet, std::ios::binary) << std::string("PK\x03\x04", 4) << "[Content_Types].xml xl/workbook.xml";
+    w.services.fileAnswers = {QString::fromStdString(sheet)};
+    runImport([](ImportDialog& dialog) { accept(dialog); });
+    EXPECT_EQ(w.services.dialogsRun, 0);
+    ASSERT_EQ(w.services.errors.size(), 1u);
+    EXPECT_NE(w.services.errors[0].description().find("CSV"), std::string::npos)
+        << w.services.errors[0].description();
+    EXPECT_EQ(books(), "5");
+}
+
+// Annulla takes the whole import back and Ripeti does it again, each one step,
+// the catalogue's own books untouched.
+TEST_F(ImportWindow, ImportIsOneStepOfUndoAndRedo)
+{
+    w.trigger("mnuop");
+    const Rows original = w.catalogue.rows("SELECT * FROM dorvi ORDER BY iddorvo");
+    runImport(mapAndAccept);
+    const Rows imported = w.catalogue.rows("SELECT * FROM dorvi ORDER BY iddorvo");
+    ASSERT_EQ(imported.size(), 8u);
+    EXPECT_EQ(w.window.history()->undoText(), "importazione di 3 libri");
+
+    w.trigger("mnuannulla");
+    ASSERT_TRUE(w.services.errors.empty()) << w.services.errors.front().description();
+    EXPECT_EQ(w.catalogue.rows("SELECT iddorvo, autore, titolo, genere FROM dorvi ORDER BY iddorvo"), original);
+    EXPECT_EQ(w.grid.dataSource->rowCount(), 5u);
+    EXPECT_FALSE(w.window.history()->canUndo());
+
+    w.trigger("mnuripeti");
+    ASSERT_TRUE(w.services.errors.empty()) << w.services.errors.front().description();
+    EXPECT_EQ(w.catalogue.rows("SELECT * FROM dorvi ORDER BY iddorvo"), imported) << "the same books, the same keys";
+    EXPECT_EQ(w.grid.dataSource->rowCount(), 8u);
+}
+
+// A book another program changed since the import refuses the undo: nothing is
+// removed, and the step stays to be tried again.
+TEST_F(ImportWindow, UndoRefusedWhenAnImportedBookChangedSince)
+{
+    w.trigger("mnuop");
+    runImport(mapAndAccept);
+    w.catalogue.exec("UPDATE dorvi SET note = 'letto in treno' WHERE titolo = 'Lessico famigliare'");
+    w.trigger("mnuannulla");
+    ASSERT_EQ(w.services.errors.size(), 1u);
+    EXPECT_NE(w.services.errors[0].description().find("Lessico famigliare"), std::string::npos)
+        << w.services.errors[0].description();
+    EXPECT_EQ(books(), "8");
+    EXPECT_TRUE(w.window.history()->canUndo());
+}
+
+// Another program reading the catalogue holds its lock through the import's
+// commit, and then through the undo's: each fails with the file as it was.
+TEST_F(ImportWindow, LockByAnotherProgramLeavesTheCatalogueAsItWas)
+{
+    w.trigger("mnuop");
+    const Rows original = w.catalogue.rows("SELECT * FROM dorvi ORDER BY iddorvo");
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(w.catalogue.path().c_str(), &other), SQLITE_OK);
+    const auto hold = [&] {
+        ASSERT_EQ(sqlite3_exec(other, "BEGIN; SELECT count(*) FROM dorvi;", nullptr, nullptr, nullptr), SQLITE_OK);
+    };
+    const auto release = [&] { sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr); };
+    runImport([&](ImportDialog& dialog) {
+        mapAndAccept(dialog);
+        hold(); // after the preview, before the import writes
+    });
+    release();
+    ASSERT_EQ(w.services.errors.size(), 1u);
+    EXPECT_EQ(w.catalogue.rows("SELECT * FROM dorvi ORDER BY iddorvo"), original);
+    EXPECT_FALSE(w.window.history()->canUndo());
+
+    w.services.fileAnswers.push_back(QString::fromStdString(csv));
+    runImport(mapAndAccept);
+    ASSERT_EQ(books(), "8");
+    const Rows imported = w.catalogue.rows("SELECT * FROM dorvi ORDER BY iddorvo");
+    hold();
+    w.trigger("mnuannulla");
+    release();
+    ASSERT_EQ(w.services.errors.size(), 2u);
+    EXPECT_EQ(w.catalogue.rows("SELECT * FROM dorvi ORDER BY iddorvo"), imported);
+    EXPECT_TRUE(w.window.history()->canUndo());
+    w.trigger("mnuannulla");
+    EXPECT_EQ(books(), "5");
+    sqlite3_close(other);
+}
+
+// Annulla in the progress stops a long import: nothing of it is in the file, and
+// there is nothing to take back. The progress counts the file's lines.
+TEST_F(ImportWindow, CancelledImportWritesNothing)
+{
+    {
+        std::ofstream out(csv);
+        out << "autore;titolo\n";
+        for (int i = 1; i <= 2500; ++i)
+            out << "Autore " << i << ";Libro " << i << "\n";
+    }
+    w.services.cancelAt = 1000;
+    runImport(accept);
+    EXPECT_TRUE(w.services.errors.empty());
+    EXPECT_EQ(w.services.progressTotals, (std::vector<qint64>{2501}));
+    EXPECT_EQ(books(), "5");
+    EXPECT_EQ(w.catalogue.scalar("SELECT count(*) FROM pragma_table_info('dorvi')"), "4") << "no column added";
+    EXPECT_TRUE(reports.isEmpty());
+    EXPECT_FALSE(w.window.history()->canUndo());
+}
+
+// Another catalogue of the program is a list like the others, its keys assigned
+// anew. An Access file is converted by dorvi-import beside the program, which
+// must be there; its message (here: no books table) is shown, nothing written.
+TEST_F(ImportWindow, AnotherCatalogueAndAccess)
+{
+    TestCatalogue other({{"Elsa Morante", "La Storia", "Romanzo"}, {"Alessandro Manzoni", "I promessi sposi", ""}});
+    w.services.fileAnswers = {QString::fromStdString(other.path()), QStringLiteral(JET_FILE),
+                              QStringLiteral(JET_FILE)};
+    std::vector<std::string> kinds;
+    runImport([&](ImportDialog& dialog) {
+        kinds.push_back(dialog.findChild<QLabel*>(QStringLiteral("kind"))->text().toStdString());
+        accept(dialog);
+    });
+    EXPECT_EQ(kinds, (std::vector<std::string>{"dorvi.mdb: catalogo di Gestione Dorvi"}));
+    EXPECT_EQ(w.catalogue.rows("SELECT iddorvo, autore, titolo, genere FROM dorvi WHERE iddorvo > 5"),
+              (Rows{{"6", "Elsa Morante", "La Storia", "Romanzo"}}));
+
+    runImport(accept);
+    ASSERT_EQ(w.services.errors.size(), 1u);
+    EXPECT_NE(w.services.errors[0].description().find("serve dorvi-import accanto al programma"), std::string::npos)
+        << w.services.errors[0].description();
+    ASSERT_TRUE(QFile::link(QStringLiteral(DORVI_IMPORT), w.catalogue.folder() + "/dorvi-import"));
+    runImport(accept);
+    ASSERT_EQ(w.services.errors.size(), 2u);
+    EXPECT_NE(w.services.errors[1].description().find("testV1997.mdb» non ha la tabella dorvi"), std::string::npos)
+        << w.services.errors[1].description();
+    EXPECT_EQ(w.services.dialogsRun, 2) << "the first import's dialog and report only";
+    EXPECT_EQ(books(), "6");
+}

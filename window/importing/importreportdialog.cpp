@@ -1,0 +1,28 @@
+#include "importreportdialog.h"
+
+#include <QDialogButtonBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+ImportReportDialog::ImportReportDialog(const QString& report, QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Importazione"));
+    auto* layout = new QVBoxLayout(this);
+    m_text = new QPlainTextEdit(report, this);
+    m_text->setObjectName(QStringLiteral("report"));
+    m_text->setReadOnly(true);
+    m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    layout->addWidget(m_text);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    layout->addWidget(buttons);
+    // Enter and Esc both close it at once; Tab reaches the text.
+    buttons->button(QDialogButtonBox::Ok)->setFocus();
+    resize(760, 420);
+}
+
+QString ImportReportDialog::text() const
+{
+    return m_text->toPlainText();
+}

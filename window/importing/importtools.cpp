@@ -1,0 +1,104 @@
+#include "importtools.h"
+
+#include "accessconversion.h"
+#include "copykeeper.h"
+#include "history.h"
+#include "importdialog.h"
+#include "importedbooks.h"
+#include "importreportdialog.h"
+#include "importreport.h"
+#include "toolhost.h"
+#include "windowservices.h"
+
+#include <QFile>
+
+#include <fstream>
+#include <optional>
+
+namespace {
+
+const char* const accessKind = "catalogo di Access";
+
+// The user's Annulla in the progress dialog: the import stops, nothing written.
+struct ImportStopped {};
+
+// About how many books a file holds, for the progress: its lines for a text file
+// (a quick pass, a few hundred MB a second), none known for a database.
+qint64 expectedBooks(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string chunk(1 << 20, '\0');
+    qint64 lines = 0;
+    bool first = true;
+    while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0) {
+        const std::string_view read(chunk.data(), static_cast<std::size_t>(in.gcount()));
+        if (first && read.starts_with("SQLite format 3"))
+            return 0;
+        first = false;
+        lines += std::count(read.begin(), read.end(), '\n');
+    }
+    return lines;
+}
+
+} // namespace
+
+ImportTools::ImportTools(ToolHost& host, QObject* parent) : QObject(parent), m_host(host)
+{
+    m_host.addTool("mnuimporta", QStringLiteral("&Importa…"), {}, [this] { importBooks(); }, false);
+}
+
+void ImportTools::importBooks()
+{
+    WindowServices& services = m_host.services();
+    const QString chosen = services.openFileName(
+        QStringLiteral("Scegli l'elenco da importare"),
+        QStringLiteral("Elenchi di libri (*.csv *.tsv *.txt *.db *.tc *.xml *.gcs);;"
+                       "Biblioteca di calibre (metadata.db);;Tutti i file (*)"));
+    if (chosen.isEmpty())
+        return;
+    std::optional<AccessConversion> access;
+    if (isAccessFile(chosen))
+        access.emplace(services.programFolder(), chosen);
+    const std::string source = QFile::encodeName(access ? access->converted() : chosen).toStdString();
+    const std::string catalogue = QFile::encodeName(m_host.cataloguePath()).toStdString();
+    const auto preview = [&](const bookimport::ImportOptions& options) {
+        bookimport::ImportPreview shown = bookimport::previewImport(source, catalogue, options);
+        if (access)
+            shown.kind = accessKind;
+        return shown;
+    };
+    ImportDialog dialog(chosen, preview({}), preview, m_host.dialogParent());
+    if (services.runDialog(dialog) != QDialog::Accepted)
+        return;
+
+    bookimport::ImportOptions options = dialog.options();
+    std::unique_ptr<Progress> progress =
+        services.progress(QStringLiteral("Importazione dei libri…"), expectedBooks(source));
+    options.progress = [&](std::uint64_t read) {
+        if (!progress->advance(static_cast<qint64>(read)))
+            throw ImportStopped{};
+    };
+    std::unique_ptr<catalogue::ImportedBooks> added;
+    options.beforeCommit = [&](sqlite3* db, std::int64_t lastRowBefore) {
+        added = std::make_unique<catalogue::ImportedBooks>(db, lastRowBefore);
+    };
+    // The copy holds the catalogue as the import found it, so the whole import
+    // can be taken back even after this run.
+    m_host.copies().copyBeforeChange();
+    bookimport::ImportReport report;
+    try {
+        report = bookimport::importIntoCatalogue(source, catalogue, options);
+        if (access)
+            report.kind = accessKind;
+    } catch (const ImportStopped&) {
+        return;
+    }
+    // Gone before the report: a progress left open shows itself after its half
+    // second and, modal too, takes the keyboard from the report.
+    progress.reset();
+    if (added && added->books() > 0)
+        m_host.history()->recordStep(std::move(added));
+    m_host.relist();
+    ImportReportDialog shown(QString::fromStdString(bookimport::reportText(report)), m_host.dialogParent());
+    services.runDialog(shown);
+}
