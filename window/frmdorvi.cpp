@@ -11,6 +11,7 @@
 #include "filterbar.h"
 #include "modelabel.h"
 #include "listexport.h"
+#include "loantools.h"
 #include "statuslabel.h"
 #include "history.h"
 #include "recordset.h"
@@ -81,6 +82,7 @@ Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
     buildMenus();
     addUndoTools();
     addCopyTools();
+    new LoanTools(*this, this);
     resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
     fitOnScreen(*this);
     DataGrid1.setNotifications({[this] { DataGrid1_AfterUpdate(); }, [this] { DataGrid1_OnAddNew(); }});
