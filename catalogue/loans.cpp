@@ -98,7 +98,7 @@ std::vector<std::string> loanNames(sqlite3* db)
         Statement statement(db, sql);
         while (statement.step()) {
             std::string name = textOf(statement.handle(), 0);
-            if (!name.empty())
+            if (name.find_first_not_of(" \t") != std::string::npos)
                 names.insert(std::move(name));
         }
     };
