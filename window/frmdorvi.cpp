@@ -13,6 +13,7 @@
 #include "listexport.h"
 #include "loantools.h"
 #include "statuslabel.h"
+#include "summarytools.h"
 #include "history.h"
 #include "recordset.h"
 #include "sqltext.h"
@@ -83,6 +84,7 @@ Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
     addUndoTools();
     addCopyTools();
     new LoanTools(*this, this);
+    new SummaryTools(*this, this);
     resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
     fitOnScreen(*this);
     DataGrid1.setNotifications({[this] { DataGrid1_AfterUpdate(); }, [this] { DataGrid1_OnAddNew(); }});
