@@ -7,6 +7,7 @@
 #include "copiesdialog.h"
 #include "copykeeper.h"
 #include "datagrid.h"
+#include "duplicatetools.h"
 #include "error.h"
 #include "filterbar.h"
 #include "modelabel.h"
@@ -85,6 +86,7 @@ Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
     addCopyTools();
     new LoanTools(*this, this);
     new SummaryTools(*this, this);
+    new DuplicateTools(*this, this);
     resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
     fitOnScreen(*this);
     DataGrid1.setNotifications({[this] { DataGrid1_AfterUpdate(); }, [this] { DataGrid1_OnAddNew(); }});
@@ -436,6 +438,8 @@ void Frmdorvi::mnustampa_Click()
 void Frmdorvi::DataGrid1_AfterUpdate()
 {
     DataGrid1.setBackColor(green);
+    for (const auto& listener : m_bookWritten)
+        listener();
 }
 
 void Frmdorvi::DataGrid1_OnAddNew()

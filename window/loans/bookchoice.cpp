@@ -31,6 +31,14 @@ std::optional<std::int64_t> idOf(const catalogue::Recordset& result, std::size_t
 
 } // namespace
 
+std::optional<std::int64_t> bookIdAt(const catalogue::Recordset& result, std::size_t row)
+{
+    const int column = idColumn(result);
+    if (column < 0 || row >= result.rowCount())
+        return std::nullopt;
+    return idOf(result, row, column);
+}
+
 int fieldColumn(const catalogue::Recordset& result, const char* name)
 {
     for (int c = 0; c < result.columnCount(); ++c) {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class Grid;
@@ -20,6 +21,9 @@ struct ChosenBook {
 
 // The column of `result` holding the standard field `name` (letter case ignored); -1 without it.
 int fieldColumn(const catalogue::Recordset& result, const char* name);
+
+// The iddorvo of the book on `row` of `result`; none without the column.
+std::optional<std::int64_t> bookIdAt(const catalogue::Recordset& result, std::size_t row);
 
 // The chosen books, in the grid's order; none when the grid is no view, its result
 // has no iddorvo, or nothing is chosen.
