@@ -51,7 +51,7 @@ TEST(NearDuplicateRule, TitlesDifferingInPunctuationArticlesOrSpacesMeet)
 TEST(NearDuplicateRule, KeepsTheImportsRuleWhereItDecides)
 {
     // Same ISBN: the same book, whatever its title; different ISBNs never meet.
-    EXPECT_EQ(key("Eco", "Il nome della rosa", "9788845292613"), key("Umberto Eco", "Altro", "88-452-9261-6"));
+    EXPECT_EQ(key("Eco", "Il nome della rosa", "9788845292613"), key("Umberto Eco", "Altro", "88-452-9261-4"));
     EXPECT_NE(key("Eco", "Il nome della rosa", "9788845292613"), key("Eco", "Il nome della rosa", "9788804668237"));
     EXPECT_NE(key("Eco", "Il nome della rosa", "9788845292613"), key("Eco", "Il nome della rosa"));
     // No author or title: no key, as in the import; a title of punctuation only meets only itself.
