@@ -13,5 +13,6 @@ void registerFolding();
 void registerView();
 void registerBackups();
 void registerHistory();
+void registerLibraryTools();
 
 } // namespace bench

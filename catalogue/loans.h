@@ -27,7 +27,7 @@ bool hasLoanColumns(sqlite3* db);
 std::vector<std::string> addLoanColumns(sqlite3* db);
 
 // Notes in `prestiti` that `book` went to `to` on `from`, making the table first
-// if needed. A loan of the book still open is closed on that date: a book is lent
+// and the index of the books out if needed. A loan of the book still open is closed on that date: a book is lent
 // to one person at a time.
 void recordLoan(sqlite3* db, std::int64_t book, const std::string& to, const std::string& from);
 // Closes the open loan of `book` on `on`; nothing when none is open.

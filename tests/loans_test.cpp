@@ -98,6 +98,11 @@ TEST(LoanRules, NamesComeOnceFromTheHistoryAndTheBooksAndBooksOutAreOldestFirst)
     EXPECT_EQ(out[0].title, "La Divina Commedia");
     EXPECT_EQ(out[1].title, "I promessi sposi");
     EXPECT_EQ(books.rows(catalogue::booksOutStatement()).size(), 2u);
+    // The listing reads the index of the books out, never the whole catalogue.
+    std::string plan;
+    for (const std::vector<std::string>& step : books.rows("EXPLAIN QUERY PLAN " + catalogue::booksOutStatement()))
+        plan += step.back() + " | ";
+    EXPECT_NE(plan.find("dorvi_in_prestito"), std::string::npos) << plan;
 }
 
 TEST(LoanDialogTest, CompletesNamesUsedBeforeStartsTodayAndWaitsForAName)
