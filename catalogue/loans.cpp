@@ -79,8 +79,9 @@ void recordLoan(sqlite3* db, std::int64_t book, const std::string& to, const std
     // The books out now, in the order Libri in prestito lists them: a partial index
     // holds only them, so the listing reads a few entries where it would read every
     // book, and at a million books costs less than a search for one author.
-    execute(db, "CREATE INDEX IF NOT EXISTS dorvi_in_prestito ON dorvi (prestato_il, iddorvo) "
-                "WHERE trim(prestato_a) <> ''");
+    if (hasLoanColumns(db))
+        execute(db, "CREATE INDEX IF NOT EXISTS dorvi_in_prestito ON dorvi (prestato_il, iddorvo) "
+                    "WHERE trim(prestato_a) <> ''");
     closeOpenLoan(db, book, from);
     Statement loan(db, "INSERT INTO prestiti (iddorvo, a, dal, al) VALUES (?, ?, ?, NULL)");
     loan.bind(1, book);

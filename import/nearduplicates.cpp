@@ -169,13 +169,14 @@ std::vector<std::vector<std::int64_t>> findDuplicateGroups(sqlite3* db)
     return groups;
 }
 
-NearDuplicateIndex::NearDuplicateIndex(sqlite3* db) : m_db(db), m_hasIsbn(hasIsbn(db)), m_sorted(hashedBooks(db, m_hasIsbn))
+NearDuplicateIndex::NearDuplicateIndex(sqlite3* db) : m_hasIsbn(hasIsbn(db)), m_sorted(hashedBooks(db, m_hasIsbn))
 {
 }
 
-std::optional<std::int64_t> NearDuplicateIndex::duplicateOf(std::int64_t id)
+std::optional<std::int64_t> NearDuplicateIndex::duplicateOf(sqlite3* db, std::int64_t id)
 {
-    const std::optional<std::string> key = keyOfBook(id);
+    BookKeys keys(db, m_hasIsbn);
+    const std::optional<std::string> key = keys.of(id);
     if (!key)
         return std::nullopt;
     const std::uint64_t hash = hashOf(*key);
@@ -188,17 +189,12 @@ std::optional<std::int64_t> NearDuplicateIndex::duplicateOf(std::int64_t id)
         candidates.push_back(at->second);
     std::optional<std::int64_t> found;
     for (const std::int64_t candidate : candidates) {
-        if (candidate != id && (!found || candidate < *found) && keyOfBook(candidate) == key)
+        if (candidate != id && (!found || candidate < *found) && keys.of(candidate) == key)
             found = candidate;
     }
     if (std::find(candidates.begin(), candidates.end(), id) == candidates.end())
         m_added.emplace(hash, id);
     return found;
-}
-
-std::optional<std::string> NearDuplicateIndex::keyOfBook(std::int64_t id) const
-{
-    return BookKeys(m_db, m_hasIsbn).of(id);
 }
 
 } // namespace bookimport

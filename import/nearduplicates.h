@@ -27,20 +27,18 @@ std::optional<std::string> nearDuplicateKey(const std::optional<std::string>& is
 std::vector<std::vector<std::int64_t>> findDuplicateGroups(sqlite3* db);
 
 // The near keys of a catalogue's books, for the notice when a book is written:
-// built once, in memory, kept as a sorted array of hashes (16 bytes a book) plus
+// built once, in memory, holding no connection, kept as a sorted array of hashes (16 bytes a book) plus
 // the books written since; a match is checked against the book in the file.
 class NearDuplicateIndex {
 public:
     explicit NearDuplicateIndex(sqlite3* db);
 
-    // Another book of the file under the same near key as the book `id` now in
-    // the file; the book is added to the index under its present key.
-    std::optional<std::int64_t> duplicateOf(std::int64_t id);
+    // Another book of the file `db` under the same near key as the book `id` now
+    // in it; the book is added to the index under its present key. The file is the
+    // judge: a book changed or restored since the index was made is read as it is.
+    std::optional<std::int64_t> duplicateOf(sqlite3* db, std::int64_t id);
 
 private:
-    std::optional<std::string> keyOfBook(std::int64_t id) const;
-
-    sqlite3* m_db;
     bool m_hasIsbn = false;
     std::vector<std::pair<std::uint64_t, std::int64_t>> m_sorted;
     std::unordered_multimap<std::uint64_t, std::int64_t> m_added;

@@ -5,6 +5,7 @@
 #include "nearduplicates.h"
 #include "shownwindow.h"
 
+#include <QFile>
 #include <QLabel>
 
 #include <gtest/gtest.h>
@@ -88,15 +89,15 @@ TEST(DuplicateIndexInMemory, FindsTheOtherBookChecksTheFileAndLearnsBooksWritten
     TestCatalogue books;
     const auto db = openFile(books.path());
     bookimport::NearDuplicateIndex index(db.get());
-    EXPECT_FALSE(index.duplicateOf(1)); // itself is no duplicate
+    EXPECT_FALSE(index.duplicateOf(db.get(), 1)); // itself is no duplicate
     books.exec("INSERT INTO dorvi (autore, titolo) VALUES ('Alessandro Manzoni', 'Promessi sposi')");
-    EXPECT_EQ(index.duplicateOf(6), 1);
+    EXPECT_EQ(index.duplicateOf(db.get(), 6), 1);
     books.exec("INSERT INTO dorvi (autore, titolo) VALUES ('Italo Calvino', 'Il barone rampante')");
-    EXPECT_FALSE(index.duplicateOf(7));
+    EXPECT_FALSE(index.duplicateOf(db.get(), 7));
     books.exec("INSERT INTO dorvi (autore, titolo) VALUES ('Italo Calvino', 'Barone rampante')");
-    EXPECT_EQ(index.duplicateOf(8), 7); // learnt when it was written
+    EXPECT_EQ(index.duplicateOf(db.get(), 8), 7); // learnt when it was written
     books.exec("UPDATE dorvi SET titolo = 'Fermo e Lucia' WHERE iddorvo = 1"); // changed since the index was made
-    EXPECT_EQ(index.duplicateOf(6), std::nullopt);
+    EXPECT_EQ(index.duplicateOf(db.get(), 6), std::nullopt);
 }
 
 TEST_F(ShownWindowTest, TrovaDoppioniListsTheGroupsEditablyOneAfterAnother)
@@ -148,4 +149,21 @@ TEST_F(ShownWindowTest, F8FindsTheBookOutsideASearchByListingTheCatalogue)
     trigger("mnuvaidoppione");
     EXPECT_EQ(window.str, QStringLiteral("select * from dorvi;"));
     EXPECT_EQ(grid->model()->index(grid->currentIndex().row(), 0).data().toString(), QStringLiteral("4"));
+}
+
+TEST_F(ShownWindowTest, TheNoticeReadsTheCatalogueInPlaceAfterItWasReplaced)
+{
+    trigger("mnuop");
+    grid->setCurrentIndex(grid->model()->index(4, 2));
+    ASSERT_TRUE(grid->model()->setData(grid->model()->index(4, 2), QStringLiteral("Il piacere"))); // the index is made
+    TestCatalogue other({{"Alessandro Manzoni", "Adelchi", "Tragedia"}, {"Italo Calvino", "Il barone rampante", ""}});
+    const QString path = catalogue.folder() + QStringLiteral("/dorvi.mdb");
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QFile::copy(other.folder() + QStringLiteral("/dorvi.mdb"), path)); // as a restore puts a copy in place
+    trigger("mnuop");
+    grid->setCurrentIndex(grid->model()->index(1, 1));
+    ASSERT_TRUE(grid->model()->setData(grid->model()->index(1, 1), QStringLiteral("Alessandro Manzoni")));
+    grid->setCurrentIndex(grid->model()->index(1, 2));
+    ASSERT_TRUE(grid->model()->setData(grid->model()->index(1, 2), QStringLiteral("I promessi sposi")));
+    EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("rigaavvisi"))->text(), QString()); // no book of the old file
 }

@@ -101,15 +101,16 @@ void DuplicateTools::checkWrittenBook()
 
 void DuplicateTools::checkBook(std::int64_t id)
 {
-    if (!m_index) {
-        m_connection = openCatalogue(m_host.cataloguePath());
-        m_index = std::make_unique<bookimport::NearDuplicateIndex>(m_connection->handle());
-    }
-    m_duplicate = m_index->duplicateOf(id);
+    // A connection of its own each time, never one kept open: after a restore the
+    // file in place is another.
+    const auto connection = openCatalogue(m_host.cataloguePath());
+    if (!m_index)
+        m_index = std::make_unique<bookimport::NearDuplicateIndex>(connection->handle());
+    m_duplicate = m_index->duplicateOf(connection->handle(), id);
     if (!m_duplicate)
         return;
     NoticeLine::of(m_host).tell(QStringLiteral("Già nel catalogo: %1. F8 per andarci.")
-                                    .arg(bookName(m_connection->handle(), *m_duplicate)));
+                                    .arg(bookName(connection->handle(), *m_duplicate)));
 }
 
 void DuplicateTools::goToDuplicate()

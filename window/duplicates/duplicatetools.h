@@ -11,9 +11,6 @@ class ToolHost;
 namespace bookimport {
 class NearDuplicateIndex;
 }
-namespace catalogue {
-class Connection;
-}
 
 // "Trova doppioni" lists the groups of duplicate books one after another in the
 // grid; after each book written in the grid, the line under it names the book it
@@ -33,7 +30,6 @@ private:
     void checkWrittenBook();
 
     ToolHost& m_host;
-    std::shared_ptr<catalogue::Connection> m_connection; ///< the index's, kept open while it lives
     std::unique_ptr<bookimport::NearDuplicateIndex> m_index;
     std::optional<std::int64_t> m_duplicate; ///< the book the notice names
 };
