@@ -183,9 +183,11 @@ void Frmdorvi::setEditing(bool editing)
 QAction* Frmdorvi::tool(const char* name, const QString& caption, const QList<QKeySequence>& shortcuts,
                         void (Frmdorvi::*command)())
 {
-    // Trova alone gives the keyboard to its own field.
-    const bool keyboardStaysInGrid = command != &Frmdorvi::mnutrova_Click || !m_filterBar;
-    return addCommand(name, caption, shortcuts, [this, command] { (this->*command)(); }, true, keyboardStaysInGrid);
+    // Trova alone gives the keyboard to its own field, if any (known only when it runs).
+    if (command == &Frmdorvi::mnutrova_Click)
+        return addCommand(name, caption, shortcuts, [this] { mnutrova_Click(); if (!m_filterBar) DataGrid1.takeFocus(); },
+                          true, false);
+    return addCommand(name, caption, shortcuts, [this, command] { (this->*command)(); }, true, true);
 }
 
 QAction* Frmdorvi::addTool(const char* name, const QString& caption, const QList<QKeySequence>& shortcuts,
