@@ -49,6 +49,7 @@ int main(int argc, char* argv[])
     bench::registerExports();
     bench::registerFolding();
     bench::registerView();
+    bench::registerLibraryTools();
     bench::registerBackups();
     bench::registerCard();
 

@@ -15,5 +15,6 @@ void registerBackups();
 void registerHistory();
 void registerFields();
 void registerCard();
+void registerLibraryTools();
 
 } // namespace bench

@@ -8,12 +8,15 @@
 #include "copiesdialog.h"
 #include "copykeeper.h"
 #include "datagrid.h"
+#include "duplicatetools.h"
 #include "error.h"
 #include "fieldtools.h"
 #include "filterbar.h"
 #include "modelabel.h"
 #include "listexport.h"
+#include "loantools.h"
 #include "statuslabel.h"
+#include "summarytools.h"
 #include "history.h"
 #include "importtools.h"
 #include "recordset.h"
@@ -87,6 +90,9 @@ Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
     new FieldTools(*this, this);
     new CardTool(*this, this);
     new ImportTools(*this, this);
+    new LoanTools(*this, this);
+    new SummaryTools(*this, this);
+    new DuplicateTools(*this, this);
     resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
     fitOnScreen(*this);
     DataGrid1.setNotifications({[this] { DataGrid1_AfterUpdate(); }, [this] { DataGrid1_OnAddNew(); }});
@@ -440,6 +446,8 @@ void Frmdorvi::mnustampa_Click()
 void Frmdorvi::DataGrid1_AfterUpdate()
 {
     DataGrid1.setBackColor(green);
+    for (const auto& listener : m_bookWritten)
+        listener();
 }
 
 void Frmdorvi::DataGrid1_OnAddNew()

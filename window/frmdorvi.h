@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class CopyKeeper;
 class DataGrid;
@@ -55,6 +56,7 @@ public:
     QAction* addTool(const char* name, const QString& caption, const QList<QKeySequence>& shortcuts,
                      std::function<void()> command, bool inContextMenu = true) override;
     void addToolSeparator() override;
+    void whenBookWritten(std::function<void()> listener) override { m_bookWritten.push_back(std::move(listener)); }
 
     void mnuop_Click();
     void mnuesci_Click();
@@ -109,4 +111,5 @@ private:
     std::shared_ptr<catalogue::History> m_history; ///< every change written in this run
     std::unique_ptr<UndoActions> m_undoActions;
     std::unique_ptr<CopyKeeper> m_copies;
+    std::vector<std::function<void()>> m_bookWritten; ///< the tools told of each book the grid writes
 };

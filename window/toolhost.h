@@ -47,6 +47,9 @@ public:
     // grid's context menu too unless `inContextMenu` is false.
     virtual QAction* addTool(const char* name, const QString& caption, const QList<QKeySequence>& shortcuts,
                              std::function<void()> command, bool inContextMenu = true) = 0;
+    // Called after each book the grid writes to the file, changed or new, when the
+    // window has already done its own part.
+    virtual void whenBookWritten(std::function<void()> listener) { (void)listener; }
     // A separator in the "Strumenti" menu, before a new group of tools.
     virtual void addToolSeparator() = 0;
 };

@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr double unitsPerInch = 720;
+constexpr double unitsPerInch = cataloguePageUnitsPerInch;
 constexpr double unitsPerMm = unitsPerInch / 25.4;
 constexpr double marginMm = 12;
 constexpr double cellPadX = 30, cellPadY = 12;
@@ -71,10 +71,20 @@ CataloguePages::CataloguePages(RowsOnShow shown, QDate date)
     m_orientation = natural > pageWidth(QPageLayout::Portrait) ? QPageLayout::Landscape : QPageLayout::Portrait;
 }
 
+QPageLayout cataloguePageLayout(QPageLayout::Orientation orientation)
+{
+    return QPageLayout(QPageSize(QPageSize::A4), orientation, QMarginsF(marginMm, marginMm, marginMm, marginMm),
+                       QPageLayout::Millimeter);
+}
+
+QFont cataloguePageFont(int tenthsOfPoint, bool bold)
+{
+    return sizedFont(tenthsOfPoint, bold);
+}
+
 QPageLayout CataloguePages::pageLayout() const
 {
-    return QPageLayout(QPageSize(QPageSize::A4), m_orientation,
-                       QMarginsF(marginMm, marginMm, marginMm, marginMm), QPageLayout::Millimeter);
+    return cataloguePageLayout(m_orientation);
 }
 
 // Each column as wide as its heading and its widest value on one line, measured

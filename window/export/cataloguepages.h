@@ -11,6 +11,13 @@
 #include "rowsonshow.h"
 
 class QPagedPaintDevice;
+
+// The page every printed list of the program has: A4 with its margins, and the
+// fonts of its title, body, headings and foot, by size in tenths of a point.
+QPageLayout cataloguePageLayout(QPageLayout::Orientation orientation);
+QFont cataloguePageFont(int tenthsOfPoint, bool bold);
+// The page's units: a painter scaled so, on any device, draws in 720ths of an inch.
+inline constexpr double cataloguePageUnitsPerInch = 720;
 class QPainter;
 class Progress;
 

@@ -1,0 +1,130 @@
+// Trova doppioni, the duplicate notice, Riepilogo and Libri in prestito at a
+// million books, each next to a reference measured in the same run: a plain read
+// of the columns the tool reads (the floor of any pass over the books), and, for
+// Libri in prestito, the search for one author the window runs.
+#include "catalogues.h"
+#include "fixture.h"
+#include "librarysummary.h"
+#include "loans.h"
+#include "nearduplicates.h"
+#include "references.h"
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+
+namespace bench {
+
+namespace {
+
+constexpr int rows = 1'000'000;
+constexpr int booksLent = 2'000;
+
+void add(const char* name, void (*run)(benchmark::State&))
+{
+    benchmark::RegisterBenchmark(name, run)->Arg(rows)->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+// A copy with the loan columns, some books out (the first loan makes the table and
+// the index), and a few hundred duplicates, so every tool has work.
+const Catalogue& lentCatalogue()
+{
+    static const Catalogue& file = [] () -> const Catalogue& {
+        const Catalogue& copy = scratchCatalogue(rows);
+        const auto db = openBare(copy.path);
+        catalogue::addLoanColumns(db.get());
+        catalogue::recordLoan(db.get(), 1, "Marta", "2026-01-01");
+        sqlite3_exec(db.get(),
+                     "UPDATE dorvi SET prestato_a = 'Marta', prestato_il = date('2026-01-01', '+' || (iddorvo % 300) "
+                     "|| ' days') WHERE iddorvo % 500 = 0;"
+                     "INSERT INTO dorvi (autore, titolo, genere) SELECT autore, titolo || '!', genere FROM dorvi "
+                     "WHERE iddorvo % 3000 = 1;",
+                     nullptr, nullptr, nullptr);
+        return copy;
+    }();
+    return file;
+}
+
+void scanReference(benchmark::State& state)
+{
+    const auto db = openBare(lentCatalogue().path);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(stepEveryColumn(db.get(), "SELECT iddorvo, autore, titolo, genere FROM dorvi"));
+}
+
+void findDuplicates(benchmark::State& state)
+{
+    const auto db = openBare(lentCatalogue().path);
+    std::size_t groups = 0;
+    for (auto _ : state)
+        groups = bookimport::findDuplicateGroups(db.get()).size();
+    state.counters["groups"] = static_cast<double>(groups);
+}
+
+void summary(benchmark::State& state)
+{
+    const auto db = openBare(lentCatalogue().path);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(catalogue::summarize(db.get()));
+}
+
+// The notice after a book is written: the index is made once, when the first book
+// is written in a run; each further book is one look-up.
+void duplicateNotice(benchmark::State& state)
+{
+    const auto db = openBare(lentCatalogue().path);
+    bookimport::NearDuplicateIndex index(db.get());
+    std::mt19937 random(24);
+    std::uniform_int_distribution<std::int64_t> book(1, rows);
+    for (auto _ : state) {
+        // A connection of its own each time, as the window checks a book.
+        const auto connection = openBare(lentCatalogue().path);
+        benchmark::DoNotOptimize(index.duplicateOf(connection.get(), book(random)));
+    }
+}
+
+void bookLookupReference(benchmark::State& state)
+{
+    std::mt19937 random(24);
+    std::uniform_int_distribution<std::int64_t> book(1, rows);
+    for (auto _ : state) {
+        const auto db = openBare(lentCatalogue().path);
+        benchmark::DoNotOptimize(stepEveryColumn(db.get(), "SELECT * FROM dorvi WHERE iddorvo = " +
+                                                               std::to_string(book(random))));
+    }
+}
+
+void booksOut(benchmark::State& state)
+{
+    for (auto _ : state) {
+        const auto db = openBare(lentCatalogue().path);
+        benchmark::DoNotOptimize(catalogue::booksOut(db.get()));
+        benchmark::DoNotOptimize(openResult(lentCatalogue().path, catalogue::booksOutStatement()));
+    }
+}
+
+void authorSearchReference(benchmark::State& state)
+{
+    const std::string author = presentValues(rows).author;
+    std::string quoted;
+    for (const char c : author)
+        quoted += c == '\'' ? std::string("''") : std::string(1, c);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(openResult(lentCatalogue().path, "select * from dorvi where autore='" + quoted + "';"));
+}
+
+} // namespace
+
+void registerLibraryTools()
+{
+    add("TrovaDoppioni/reference_scan", scanReference);
+    add("TrovaDoppioni/ours", findDuplicates);
+    add("Riepilogo/reference_scan", scanReference);
+    add("Riepilogo/ours", summary);
+    add("DuplicateNotice/reference_book_by_key", bookLookupReference);
+    add("DuplicateNotice/ours", duplicateNotice);
+    add("LibriInPrestito/reference_author_search", authorSearchReference);
+    add("LibriInPrestito/ours", booksOut);
+}
+
+} // namespace bench

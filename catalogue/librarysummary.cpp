@@ -1,0 +1,166 @@
+#include "librarysummary.h"
+
+#include "sqltext.h"
+#include "standardfields.h"
+#include "statement.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <unordered_map>
+
+namespace catalogue {
+
+namespace {
+
+constexpr std::size_t topAuthors = 20;
+
+struct Field {
+    const char* title;
+    const char* column;
+};
+constexpr Field genre{"Per genere", "genere"};
+constexpr Field author{"Per autore (i primi 20)", "autore"};
+constexpr Field decade{"Per decennio di pubblicazione", "anno"};
+constexpr Field shelf{"Per collocazione", "collocazione"};
+constexpr Field read{"Letti e non letti", "letto"};
+
+// The column of `dorvi` named so (letter case ignored), as the table spells it.
+std::optional<std::string> presentColumn(const std::vector<std::string>& columns, std::string_view name)
+{
+    for (const std::string& column : columns) {
+        if (column.size() == name.size() &&
+            std::equal(column.begin(), column.end(), name.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+            }))
+            return column;
+    }
+    return std::nullopt;
+}
+
+// A count of texts as stored; a blank or missing value counts apart.
+class TextTally {
+public:
+    void add(sqlite3_stmt* s, int index)
+    {
+        if (sqlite3_column_type(s, index) == SQLITE_NULL) {
+            ++m_blank;
+            return;
+        }
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, index));
+        std::string value(text, static_cast<std::size_t>(sqlite3_column_bytes(s, index)));
+        if (value.find_first_not_of(" \t") == std::string::npos)
+            ++m_blank;
+        else
+            ++m_counts[std::move(value)];
+    }
+
+    std::vector<SummaryCount> counts(const std::string& column, std::size_t limit, const char* blankLabel) const
+    {
+        std::vector<SummaryCount> counts;
+        const std::string quoted = quotedIdentifier(column);
+        for (const auto& [value, books] : m_counts)
+            counts.push_back({value, books, quoted + " = '" + quotedTextBody(value) + "' COLLATE BINARY"});
+        if (m_blank > 0)
+            counts.push_back({blankLabel, m_blank, "trim(coalesce(" + quoted + ", '')) = ''"});
+        sortByBooks(counts);
+        if (counts.size() > limit)
+            counts.resize(limit);
+        return counts;
+    }
+
+    static void sortByBooks(std::vector<SummaryCount>& counts)
+    {
+        std::stable_sort(counts.begin(), counts.end(),
+                         [](const SummaryCount& a, const SummaryCount& b) { return a.books > b.books; });
+    }
+
+private:
+    std::unordered_map<std::string, std::int64_t> m_counts;
+    std::int64_t m_blank = 0;
+};
+
+std::string columnOrNull(const std::optional<std::string>& column)
+{
+    return column ? quotedIdentifier(*column) : "NULL";
+}
+
+} // namespace
+
+std::int64_t decadeOf(std::int64_t year)
+{
+    return year - ((year % 10) + 10) % 10;
+}
+
+LibrarySummary summarize(sqlite3* db)
+{
+    const std::vector<std::string> columns = catalogueColumns(db);
+    const auto genreColumn = presentColumn(columns, genre.column);
+    const auto authorColumn = presentColumn(columns, author.column);
+    const auto yearColumn = presentColumn(columns, decade.column);
+    const auto shelfColumn = presentColumn(columns, shelf.column);
+    const auto readColumn = presentColumn(columns, read.column);
+
+    TextTally genres, authors, shelves;
+    std::map<std::int64_t, std::int64_t> decades;
+    std::int64_t noYear = 0, readBooks = 0, unread = 0, unsaid = 0, books = 0;
+    Statement rows(db, "SELECT " + columnOrNull(genreColumn) + ", " + columnOrNull(authorColumn) + ", " +
+                           columnOrNull(yearColumn) + ", " + columnOrNull(shelfColumn) + ", " +
+                           columnOrNull(readColumn) + " FROM dorvi");
+    sqlite3_stmt* s = rows.handle();
+    while (rows.step()) {
+        ++books;
+        genres.add(s, 0);
+        authors.add(s, 1);
+        const int yearType = sqlite3_column_type(s, 2);
+        if (yearType == SQLITE_INTEGER)
+            ++decades[decadeOf(sqlite3_column_int64(s, 2))];
+        else
+            ++noYear;
+        shelves.add(s, 3);
+        if (sqlite3_column_type(s, 4) == SQLITE_NULL)
+            ++unsaid;
+        else if (sqlite3_column_int64(s, 4) != 0)
+            ++readBooks;
+        else
+            ++unread;
+    }
+
+    LibrarySummary summary;
+    summary.books = books;
+    const auto section = [&](const Field& field, const std::optional<std::string>& column) {
+        SummarySection result{field.title, column ? std::string() : std::string(field.column), {}};
+        return result;
+    };
+    SummarySection genreSection = section(genre, genreColumn);
+    if (genreColumn)
+        genreSection.counts = genres.counts(*genreColumn, SIZE_MAX, "(senza genere)");
+    SummarySection authorSection = section(author, authorColumn);
+    if (authorColumn)
+        authorSection.counts = authors.counts(*authorColumn, topAuthors, "(senza autore)");
+    SummarySection decadeSection = section(decade, yearColumn);
+    if (yearColumn) {
+        const std::string year = quotedIdentifier(*yearColumn);
+        for (const auto& [first, count] : decades)
+            decadeSection.counts.push_back({std::to_string(first) + "-" + std::to_string(first + 9), count,
+                                            "typeof(" + year + ") = 'integer' AND " + year + " BETWEEN " +
+                                                std::to_string(first) + " AND " + std::to_string(first + 9)});
+        if (noYear > 0)
+            decadeSection.counts.push_back({"(senza anno)", noYear, "typeof(" + year + ") <> 'integer'"});
+    }
+    SummarySection shelfSection = section(shelf, shelfColumn);
+    if (shelfColumn)
+        shelfSection.counts = shelves.counts(*shelfColumn, SIZE_MAX, "(senza collocazione)");
+    SummarySection readSection = section(read, readColumn);
+    if (readColumn) {
+        const std::string letto = quotedIdentifier(*readColumn);
+        readSection.counts = {{"Letti", readBooks, letto + " IS NOT NULL AND " + letto + " <> 0"},
+                              {"Non letti", unread, letto + " = 0"},
+                              {"Non detto", unsaid, letto + " IS NULL"}};
+    }
+    summary.sections = {std::move(genreSection), std::move(authorSection), std::move(decadeSection),
+                        std::move(shelfSection), std::move(readSection)};
+    return summary;
+}
+
+} // namespace catalogue

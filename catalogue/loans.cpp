@@ -1,0 +1,153 @@
+#include "loans.h"
+
+#include "standardfields.h"
+#include "statement.h"
+#include "transaction.h"
+
+#include <algorithm>
+#include <set>
+
+namespace catalogue {
+
+namespace {
+
+constexpr const char* loanColumns[] = {"prestato_a", "prestato_il"};
+
+bool hasColumn(const std::vector<std::string>& columns, std::string_view name)
+{
+    return std::any_of(columns.begin(), columns.end(), [&](const std::string& column) {
+        const StandardField* field = findStandardField(column);
+        return field && field->name == name;
+    });
+}
+
+bool hasLoanTable(sqlite3* db)
+{
+    Statement table(db, "SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = 'prestiti' COLLATE NOCASE");
+    return table.step();
+}
+
+std::string textOf(sqlite3_stmt* statement, int column)
+{
+    const unsigned char* text = sqlite3_column_text(statement, column);
+    return text ? std::string(reinterpret_cast<const char*>(text),
+                              static_cast<std::size_t>(sqlite3_column_bytes(statement, column)))
+                : std::string();
+}
+
+void closeOpenLoan(sqlite3* db, std::int64_t book, const std::string& on)
+{
+    Statement close(db, "UPDATE prestiti SET al = ? WHERE iddorvo = ? AND al IS NULL");
+    close.bind(1, on);
+    close.bind(2, book);
+    close.step();
+}
+
+} // namespace
+
+bool hasLoanColumns(sqlite3* db)
+{
+    const std::vector<std::string> columns = catalogueColumns(db);
+    return std::all_of(std::begin(loanColumns), std::end(loanColumns),
+                       [&](const char* name) { return hasColumn(columns, name); });
+}
+
+std::vector<std::string> addLoanColumns(sqlite3* db)
+{
+    Transaction transaction(db);
+    const std::vector<std::string> columns = catalogueColumns(db);
+    std::vector<std::string> added;
+    for (const char* name : loanColumns) {
+        if (hasColumn(columns, name))
+            continue;
+        execute(db, ("ALTER TABLE dorvi ADD COLUMN " + std::string(name) + " " +
+                     std::string(findStandardField(name)->type))
+                        .c_str());
+        added.emplace_back(name);
+    }
+    transaction.commit();
+    return added;
+}
+
+void recordLoan(sqlite3* db, std::int64_t book, const std::string& to, const std::string& from)
+{
+    Transaction transaction(db);
+    // No REFERENCES and no ON DELETE: deleting a book leaves its history, and
+    // dropping the history leaves every book.
+    execute(db, "CREATE TABLE IF NOT EXISTS prestiti (id INTEGER PRIMARY KEY, iddorvo INTEGER, a TEXT, dal TEXT, "
+                "al TEXT)");
+    // The books out now, in the order Libri in prestito lists them: a partial index
+    // holds only them, so the listing reads a few entries where it would read every
+    // book, and at a million books costs less than a search for one author.
+    if (hasLoanColumns(db))
+        execute(db, "CREATE INDEX IF NOT EXISTS dorvi_in_prestito ON dorvi (prestato_il, iddorvo) "
+                    "WHERE trim(prestato_a) <> ''");
+    closeOpenLoan(db, book, from);
+    Statement loan(db, "INSERT INTO prestiti (iddorvo, a, dal, al) VALUES (?, ?, ?, NULL)");
+    loan.bind(1, book);
+    loan.bind(2, to);
+    loan.bind(3, from);
+    loan.step();
+    transaction.commit();
+}
+
+void recordReturn(sqlite3* db, std::int64_t book, const std::string& on)
+{
+    if (hasLoanTable(db))
+        closeOpenLoan(db, book, on);
+}
+
+std::vector<std::string> loanNames(sqlite3* db)
+{
+    std::set<std::string> names;
+    const auto collect = [&](const char* sql) {
+        Statement statement(db, sql);
+        while (statement.step()) {
+            std::string name = textOf(statement.handle(), 0);
+            if (name.find_first_not_of(" \t") != std::string::npos)
+                names.insert(std::move(name));
+        }
+    };
+    if (hasLoanTable(db))
+        collect("SELECT DISTINCT a FROM prestiti");
+    if (hasLoanColumns(db))
+        collect("SELECT DISTINCT prestato_a FROM dorvi");
+    return {names.begin(), names.end()};
+}
+
+std::vector<Loan> loansOf(sqlite3* db, std::int64_t book)
+{
+    std::vector<Loan> loans;
+    if (!hasLoanTable(db))
+        return loans;
+    Statement statement(db, "SELECT a, dal, al FROM prestiti WHERE iddorvo = ? ORDER BY dal, id");
+    statement.bind(1, book);
+    while (statement.step()) {
+        sqlite3_stmt* s = statement.handle();
+        loans.push_back({book, textOf(s, 0), textOf(s, 1), textOf(s, 2)});
+    }
+    return loans;
+}
+
+std::string booksOutStatement()
+{
+    // A name of spaces only is no loan; NULL dates (a loan typed by hand) come first,
+    // as the oldest of all.
+    return "SELECT * FROM dorvi WHERE trim(prestato_a) <> '' ORDER BY prestato_il, iddorvo;";
+}
+
+std::vector<BookOut> booksOut(sqlite3* db)
+{
+    std::vector<BookOut> books;
+    if (!hasLoanColumns(db))
+        return books;
+    Statement statement(db, "SELECT iddorvo, titolo, prestato_a, prestato_il FROM dorvi "
+                            "WHERE trim(prestato_a) <> '' ORDER BY prestato_il, iddorvo");
+    while (statement.step()) {
+        sqlite3_stmt* s = statement.handle();
+        books.push_back({sqlite3_column_int64(s, 0), textOf(s, 1), textOf(s, 2), textOf(s, 3)});
+    }
+    return books;
+}
+
+} // namespace catalogue

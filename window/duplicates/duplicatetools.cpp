@@ -1,0 +1,138 @@
+#include "duplicatetools.h"
+
+#include "bookchoice.h"
+#include "connection.h"
+#include "datagrid.h"
+#include "nearduplicates.h"
+#include "noticeline.h"
+#include "recordset.h"
+#include "rowview.h"
+#include "statement.h"
+#include "toolhost.h"
+#include "windowservices.h"
+
+#include <QFile>
+
+namespace {
+
+std::shared_ptr<catalogue::Connection> openCatalogue(const QString& path)
+{
+    auto connection = std::make_shared<catalogue::Connection>();
+    connection->setProvider(catalogue::Connection::catalogueProvider);
+    connection->setConnectionString(QFile::encodeName(path).toStdString());
+    connection->open();
+    return connection;
+}
+
+QString text(sqlite3_stmt* statement, int column)
+{
+    const unsigned char* value = sqlite3_column_text(statement, column);
+    return value ? QString::fromUtf8(reinterpret_cast<const char*>(value)) : QString();
+}
+
+// «Titolo» di Autore, n. 12
+QString bookName(sqlite3* db, std::int64_t id)
+{
+    catalogue::Statement book(db, "SELECT titolo, autore FROM dorvi WHERE iddorvo = ?");
+    book.bind(1, id);
+    if (!book.step())
+        return QStringLiteral("n. %1").arg(id);
+    return QStringLiteral("«%1» di %2, n. %3").arg(text(book.handle(), 0), text(book.handle(), 1)).arg(id);
+}
+
+} // namespace
+
+QString groupsStatement(const std::vector<std::vector<std::int64_t>>& groups)
+{
+    // The books in the groups' order, through a JSON array the engine walks: a
+    // statement of the ids alone, however many, with no table made in the file.
+    QString ids;
+    for (const auto& group : groups) {
+        for (const std::int64_t id : group)
+            ids += (ids.isEmpty() ? QString() : QStringLiteral(",")) + QString::number(id);
+    }
+    return QStringLiteral("SELECT dorvi.* FROM json_each('[%1]') AS doppioni JOIN dorvi ON dorvi.iddorvo = "
+                          "doppioni.value ORDER BY doppioni.key;")
+        .arg(ids);
+}
+
+DuplicateTools::DuplicateTools(ToolHost& host, QObject* parent) : QObject(parent), m_host(host)
+{
+    host.addTool("mnudoppioni", QStringLiteral("Trova doppio&ni"), {}, [this] { listDuplicates(); }, false);
+    host.addTool("mnuvaidoppione", QStringLiteral("&Vai al doppione"), {QKeySequence(Qt::Key_F8)},
+                 [this] { goToDuplicate(); }, false);
+    host.whenBookWritten([this] { checkWrittenBook(); });
+}
+
+DuplicateTools::~DuplicateTools() = default;
+
+void DuplicateTools::listDuplicates()
+{
+    const auto connection = openCatalogue(m_host.cataloguePath());
+    const std::vector<std::vector<std::int64_t>> groups = bookimport::findDuplicateGroups(connection->handle());
+    if (groups.empty()) {
+        m_host.services().information(QStringLiteral("Nessun doppione nel catalogo."),
+                                      QStringLiteral("Trova doppioni"));
+        return;
+    }
+    std::size_t books = 0;
+    for (const auto& group : groups)
+        books += group.size();
+    m_host.listBooks(groupsStatement(groups));
+    NoticeLine::of(m_host).tell(QStringLiteral("%1 gruppi di doppioni, %2 libri: ogni gruppo di seguito, da "
+                                               "confrontare, correggere o eliminare.")
+                                    .arg(groups.size())
+                                    .arg(books));
+}
+
+// The book written is the one under the cursor, or, when the cursor has gone on
+// to the new-row line, the book just added at the end of the result.
+void DuplicateTools::checkWrittenBook()
+{
+    auto* view = dynamic_cast<DataGrid*>(&m_host.grid());
+    const std::shared_ptr<catalogue::Recordset> result = m_host.grid().boundResult();
+    if (!view || !result || result->rowCount() == 0 || !view->currentIndex().isValid())
+        return;
+    const int record = view->recordRow(view->currentIndex().row());
+    const std::size_t row = record >= 0 ? static_cast<std::size_t>(record) : result->rowCount() - 1;
+    if (const auto id = bookIdAt(*result, row))
+        checkBook(*id);
+}
+
+void DuplicateTools::checkBook(std::int64_t id)
+{
+    // A connection of its own each time, never one kept open: after a restore the
+    // file in place is another.
+    const auto connection = openCatalogue(m_host.cataloguePath());
+    if (!m_index)
+        m_index = std::make_unique<bookimport::NearDuplicateIndex>(connection->handle());
+    m_duplicate = m_index->duplicateOf(connection->handle(), id);
+    if (!m_duplicate)
+        return;
+    NoticeLine::of(m_host).tell(QStringLiteral("Già nel catalogo: %1. F8 per andarci.")
+                                    .arg(bookName(connection->handle(), *m_duplicate)));
+}
+
+void DuplicateTools::goToDuplicate()
+{
+    if (!m_duplicate)
+        return;
+    auto* view = dynamic_cast<DataGrid*>(&m_host.grid());
+    std::shared_ptr<catalogue::Recordset> result = m_host.grid().boundResult();
+    if (!view || !result)
+        return;
+    std::vector<ChosenBook> found = findBooks(*result, {*m_duplicate});
+    if (found.empty() || view->rowView()->viewRow(static_cast<int>(found.front().row)) < 0) {
+        // Not among the rows on show: the whole catalogue, in the grid's mode.
+        m_host.relist();
+        result = m_host.grid().boundResult();
+        found = findBooks(*result, {*m_duplicate});
+    }
+    if (found.empty())
+        return;
+    const int row = view->rowView()->viewRow(static_cast<int>(found.front().row));
+    if (row < 0)
+        return;
+    view->setCurrentIndex(view->model()->index(row, std::max(0, view->currentIndex().column())));
+    view->scrollTo(view->currentIndex());
+}

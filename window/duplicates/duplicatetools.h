@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QObject>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+class ToolHost;
+
+namespace bookimport {
+class NearDuplicateIndex;
+}
+
+// "Trova doppioni" lists the groups of duplicate books one after another in the
+// grid; after each book written in the grid, the line under it names the book it
+// duplicates, if any, and "Vai al doppione" (F8) takes the cursor there. The
+// change itself is never held back.
+class DuplicateTools : public QObject {
+public:
+    DuplicateTools(ToolHost& host, QObject* parent);
+    ~DuplicateTools() override;
+
+    void listDuplicates();
+    // Tells on the line whether the book `id`, just written, duplicates another.
+    void checkBook(std::int64_t id);
+    void goToDuplicate();
+
+private:
+    void checkWrittenBook();
+
+    ToolHost& m_host;
+    std::unique_ptr<bookimport::NearDuplicateIndex> m_index;
+    std::optional<std::int64_t> m_duplicate; ///< the book the notice names
+};
+
+// The statement listing `groups` in their order, every column from `dorvi`, so
+// the listing can be edited as any other.
+QString groupsStatement(const std::vector<std::vector<std::int64_t>>& groups);

@@ -1,0 +1,186 @@
+#include "loantools.h"
+
+#include "bookchoice.h"
+#include "connection.h"
+#include "copykeeper.h"
+#include "grid.h"
+#include "loandialog.h"
+#include "loans.h"
+#include "noticeline.h"
+#include "recordset.h"
+#include "toolhost.h"
+#include "windowservices.h"
+
+#include <QFile>
+
+namespace {
+
+constexpr int overdueDays = 30;
+
+std::shared_ptr<catalogue::Connection> openCatalogue(const QString& path)
+{
+    auto connection = std::make_shared<catalogue::Connection>();
+    connection->setProvider(catalogue::Connection::catalogueProvider);
+    connection->setConnectionString(QFile::encodeName(path).toStdString());
+    connection->open();
+    return connection;
+}
+
+std::string isoDate(const QDate& date)
+{
+    return date.toString(Qt::ISODate).toStdString();
+}
+
+QStringList qtNames(const std::vector<std::string>& names)
+{
+    QStringList list;
+    for (const std::string& name : names)
+        list << QString::fromStdString(name);
+    return list;
+}
+
+std::vector<std::int64_t> idsOf(const std::vector<ChosenBook>& books)
+{
+    std::vector<std::int64_t> ids;
+    for (const ChosenBook& book : books)
+        ids.push_back(book.id);
+    return ids;
+}
+
+// "«Il nome della rosa» a Marta da 45 giorni, oltre 30", oldest first.
+QString booksOutText(const std::vector<catalogue::BookOut>& books, const QDate& today)
+{
+    QStringList parts;
+    int overdue = 0;
+    for (const catalogue::BookOut& book : books) {
+        const QDate since = QDate::fromString(QString::fromStdString(book.from), Qt::ISODate);
+        QString part = QStringLiteral("«%1» a %2").arg(QString::fromStdString(book.title), QString::fromStdString(book.to));
+        if (since.isValid()) {
+            const qint64 days = since.daysTo(today);
+            part += days == 1 ? QStringLiteral(" da 1 giorno") : QStringLiteral(" da %1 giorni").arg(days);
+            if (days > overdueDays) {
+                part += QStringLiteral(" (oltre %1 giorni!)").arg(overdueDays);
+                ++overdue;
+            }
+        } else {
+            part += QStringLiteral(" da data ignota");
+        }
+        parts << part;
+    }
+    const QString head = books.size() == 1 ? QStringLiteral("1 libro in prestito")
+                                           : QStringLiteral("%1 libri in prestito").arg(books.size());
+    const QString late = overdue == 0 ? QString() : QStringLiteral(", %1 da più di %2 giorni").arg(overdue).arg(overdueDays);
+    return head + late + QStringLiteral(": ") + parts.join(QStringLiteral("; "));
+}
+
+} // namespace
+
+LoanTools::LoanTools(ToolHost& host, QObject* parent, Today today)
+    : QObject(parent), m_host(host), m_today(today ? std::move(today) : Today([] { return QDate::currentDate(); }))
+{
+    host.addToolSeparator();
+    host.addTool("mnupresta", QStringLiteral("Pr&esta…"), {}, [this] { lend(); });
+    host.addTool("mnurestituito", QStringLiteral("Restit&uito"), {}, [this] { giveBack(); });
+    host.addTool("mnuinprestito", QStringLiteral("&Libri in prestito"), {}, [this] { listBooksOut(); }, false);
+    NoticeLine::of(host);
+}
+
+// Loans change the file as edits do: only in the editing mode, where they can be undone.
+bool LoanTools::inEditingMode(const QString& title)
+{
+    if (m_host.editing())
+        return true;
+    m_host.services().information(QStringLiteral("Prestiti e restituzioni si scrivono nel catalogo: apri prima "
+                                                 "Gestione e scegli lì i libri."),
+                                  title);
+    return false;
+}
+
+void LoanTools::lend()
+{
+    const QString title = QStringLiteral("Presta");
+    if (!inEditingMode(title))
+        return;
+    std::vector<ChosenBook> books = chosenBooks(m_host.grid());
+    if (books.empty()) {
+        m_host.services().information(QStringLiteral("Scegli nella griglia il libro o i libri da prestare."), title);
+        return;
+    }
+    const auto connection = openCatalogue(m_host.cataloguePath());
+    sqlite3* db = connection->handle();
+    LoanDialog dialog(qtNames(catalogue::loanNames(db)), m_today(), static_cast<int>(books.size()),
+                      m_host.dialogParent());
+    if (m_host.services().runDialog(dialog) != QDialog::Accepted || dialog.name().isEmpty())
+        return;
+    const std::string to = dialog.name().toStdString();
+    const std::string from = isoDate(dialog.date());
+
+    std::shared_ptr<catalogue::Recordset> shown = m_host.grid().boundResult();
+    if (fieldColumn(*shown, "prestato_a") < 0 || fieldColumn(*shown, "prestato_il") < 0) {
+        // A change of the file's structure: a safety copy first, then the columns
+        // alone are added, and the catalogue listed again to show them.
+        connection->prepareForWriting();
+        if (!catalogue::hasLoanColumns(db)) {
+            m_host.copies().copyBeforeChange();
+            catalogue::addLoanColumns(db);
+        }
+        const std::vector<std::int64_t> ids = idsOf(books);
+        m_host.relist();
+        shown = m_host.grid().boundResult();
+        books = findBooks(*shown, ids);
+    }
+    const int toColumn = fieldColumn(*shown, "prestato_a");
+    const int fromColumn = fieldColumn(*shown, "prestato_il");
+    connection->prepareForWriting();
+    for (const ChosenBook& book : books) {
+        // Each book is written at once; a conflict stops at that book, those before it lent.
+        shown->update(book.row, toColumn, catalogue::Value(to));
+        shown->update(book.row, fromColumn, catalogue::Value(from));
+        catalogue::recordLoan(db, book.id, to, from);
+    }
+}
+
+void LoanTools::giveBack()
+{
+    const QString title = QStringLiteral("Restituito");
+    if (!inEditingMode(title))
+        return;
+    const std::vector<ChosenBook> books = chosenBooks(m_host.grid());
+    const std::shared_ptr<catalogue::Recordset> shown = m_host.grid().boundResult();
+    const int toColumn = shown ? fieldColumn(*shown, "prestato_a") : -1;
+    const int fromColumn = shown ? fieldColumn(*shown, "prestato_il") : -1;
+    std::vector<ChosenBook> out;
+    for (const ChosenBook& book : books) {
+        if (toColumn >= 0 && fromColumn >= 0 &&
+            (!catalogue::isNull(shown->value(book.row, toColumn)) ||
+             !catalogue::isNull(shown->value(book.row, fromColumn))))
+            out.push_back(book);
+    }
+    if (out.empty()) {
+        m_host.services().information(QStringLiteral("Nessuno dei libri scelti è in prestito."), title);
+        return;
+    }
+    const auto connection = openCatalogue(m_host.cataloguePath());
+    connection->prepareForWriting();
+    const std::string on = isoDate(m_today());
+    for (const ChosenBook& book : out) {
+        shown->update(book.row, toColumn, catalogue::Value());
+        shown->update(book.row, fromColumn, catalogue::Value());
+        catalogue::recordReturn(connection->handle(), book.id, on);
+    }
+}
+
+void LoanTools::listBooksOut()
+{
+    const auto connection = openCatalogue(m_host.cataloguePath());
+    if (!catalogue::hasLoanColumns(connection->handle())) {
+        m_host.services().information(QStringLiteral("Nessun libro è in prestito: il catalogo non ha ancora i campi "
+                                                     "del prestito."),
+                                      QStringLiteral("Libri in prestito"));
+        return;
+    }
+    const std::vector<catalogue::BookOut> books = catalogue::booksOut(connection->handle());
+    m_host.listBooks(QString::fromStdString(catalogue::booksOutStatement()));
+    if (!books.empty())
+        NoticeLine::of(m_host).tell(booksOutText(books, m_today()));
+}
