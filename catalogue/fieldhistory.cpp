@@ -118,19 +118,19 @@ private:
 
 } // namespace
 
-std::unique_ptr<History::Entry> FieldHistory::added(std::string path, std::string name, std::string declared,
+std::unique_ptr<History::Step> FieldHistory::added(std::string path, std::string name, std::string declared,
                                                    Afterward afterward)
 {
     return std::make_unique<Added>(std::move(path), std::move(name), std::move(declared), std::move(afterward));
 }
 
-std::unique_ptr<History::Entry> FieldHistory::renamed(std::string path, std::string from, std::string to,
+std::unique_ptr<History::Step> FieldHistory::renamed(std::string path, std::string from, std::string to,
                                                      Afterward afterward)
 {
     return std::make_unique<Renamed>(std::move(path), std::move(from), std::move(to), std::move(afterward));
 }
 
-std::unique_ptr<History::Entry> FieldHistory::removed(std::string path, KeptColumn kept, Afterward afterward)
+std::unique_ptr<History::Step> FieldHistory::removed(std::string path, KeptColumn kept, Afterward afterward)
 {
     return std::make_unique<Removed>(std::move(path), std::move(kept), std::move(afterward));
 }

@@ -1,6 +1,7 @@
 #include "barchart.h"
 
 #include <QKeyEvent>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 
