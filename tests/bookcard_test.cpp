@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -214,4 +215,51 @@ TEST(BookCardTool, OpensFromStrumentiAndFromARowsSelectorOnTheCurrentBook)
     EXPECT_EQ(shownTitle, "Il fu Mattia Pascal");
     EXPECT_EQ(grid->currentIndex().row(), 2);
     EXPECT_EQ(services.dialogsRun, 2);
+}
+
+// The card the window opens: the shown book's loans below its fields, following the
+// book as the card moves, and an ISBN typed in it under the grid's rule.
+TEST(BookCardTool, ShowsTheBooksLoansAndTypesAnIsbnAsTheGridDoes)
+{
+    TestCatalogue catalogue;
+    catalogue.exec("ALTER TABLE dorvi ADD COLUMN isbn TEXT");
+    catalogue.exec("CREATE TABLE prestiti(id INTEGER PRIMARY KEY, iddorvo INTEGER, a TEXT, dal TEXT, al TEXT)");
+    catalogue.exec("INSERT INTO prestiti(iddorvo, a, dal, al) VALUES (1, 'Marta', '2026-11-02', '2026-11-20'),"
+                   " (1, 'Luca', '2026-12-01', NULL)");
+    FakeWindowServices services{catalogue.folder()};
+    Frmdorvi window{services};
+    window.findChild<QAction*>("mnuop")->trigger();
+    QStringList loans;
+    services.confirmAnswers = {false, true};
+    services.dialogScript = [&](QDialog& dialog) {
+        auto* card = qobject_cast<BookCard*>(&dialog);
+        ASSERT_TRUE(card);
+        auto* list = card->findChild<QTreeWidget*>("storiaprestiti");
+        ASSERT_TRUE(list);
+        const auto read = [&] {
+            QStringList rows;
+            for (int i = 0; i < list->topLevelItemCount(); ++i)
+                rows << list->topLevelItem(i)->text(0) + " " + list->topLevelItem(i)->text(2);
+            return rows.join(", ");
+        };
+        loans << read();
+        card->showNext();
+        loans << read();
+        card->showPrevious();
+
+        auto* isbn = qobject_cast<QLineEdit*>(card->editor("isbn"));
+        ASSERT_TRUE(isbn);
+        for (const char* typed : {"88-04-12345-1", "88-04-12345-2", "88-04-12345-2"}) {
+            isbn->setFocus();
+            isbn->selectAll();
+            QTest::keyClicks(isbn, typed);
+            QTest::keyClick(isbn, Qt::Key_Return);
+            loans << QString::fromStdString(catalogue.scalar("select isbn from dorvi where iddorvo=1"));
+        }
+    };
+    window.findChild<QAction*>("mnuscheda")->trigger();
+    EXPECT_EQ(loans, (QStringList{"Marta 20/11/2026, Luca in prestito", "Mai prestato ", "9788804123453",
+                                  "9788804123453", "88-04-12345-2"}))
+        << "a wrong check digit is written as typed only when the user agrees, asked again on Enter";
+    EXPECT_EQ(services.confirmations.size(), 2u);
 }

@@ -4,21 +4,16 @@
 // then make the grid read-only with `init`.
 #include "frmdorvi.h"
 
-#include "cardtool.h"
+#include "collectortools.h"
 #include "copiesdialog.h"
 #include "copykeeper.h"
 #include "datagrid.h"
-#include "duplicatetools.h"
 #include "error.h"
-#include "fieldtools.h"
 #include "filterbar.h"
 #include "modelabel.h"
 #include "listexport.h"
-#include "loantools.h"
 #include "statuslabel.h"
-#include "summarytools.h"
 #include "history.h"
-#include "importtools.h"
 #include "recordset.h"
 #include "sqltext.h"
 #include "undoactions.h"
@@ -87,12 +82,7 @@ Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
     buildMenus();
     addUndoTools();
     addCopyTools();
-    new FieldTools(*this, this);
-    new CardTool(*this, this);
-    new ImportTools(*this, this);
-    new LoanTools(*this, this);
-    new SummaryTools(*this, this);
-    new DuplicateTools(*this, this);
+    addCollectorTools(*this, this);
     resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
     fitOnScreen(*this);
     DataGrid1.setNotifications({[this] { DataGrid1_AfterUpdate(); }, [this] { DataGrid1_OnAddNew(); }});

@@ -118,10 +118,10 @@ BookCard::BookCard(QTableView& grid, WindowServices& services, QWidget* parent)
     m_previous->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Left));
     m_next->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(scroll, 1);
-    layout->addWidget(m_position);
-    layout->addWidget(buttons);
+    m_layout = new QVBoxLayout(this);
+    m_layout->addWidget(scroll, 1);
+    m_layout->addWidget(m_position);
+    m_layout->addWidget(buttons);
     resize(480, 560);
 
     QAbstractItemModel* model = grid.model();
@@ -225,9 +225,13 @@ QWidget* BookCard::makeEditor(Field& field)
     }
     auto* line = new QLineEdit;
     line->setMaxLength(std::numeric_limits<int>::max());
+    // Enter again on a text kept as refused tries it again, under the field's rule.
     connect(line, &QLineEdit::returnPressed, this, [this, line, mine] {
-        if (CellEditor::holdsRefused(line))
-            writeField(mine(), line->text());
+        if (!CellEditor::holdsRefused(line))
+            return;
+        const std::optional<QString> ruled = m_typingRule ? m_typingRule(mine().name, line->text()) : line->text();
+        if (ruled)
+            writeField(mine(), *ruled);
     });
     connect(line, &QLineEdit::editingFinished, this, [this, mine] { writeIfTyped(mine()); });
     return line;
@@ -279,6 +283,20 @@ void BookCard::load()
     for (Field& field : m_fields)
         loadField(field);
     m_loading = false;
+    const std::optional<qint64> key =
+        onBook ? std::optional<qint64>(m_grid.model()->index(shown, 0).data(Qt::EditRole).toLongLong()) : std::nullopt;
+    for (const Follow& follow : m_parts)
+        follow(key);
+}
+
+void BookCard::addPart(const QString& title, QWidget* part, Follow follow)
+{
+    auto* label = new QLabel(title, this);
+    label->setBuddy(part);
+    m_layout->insertWidget(m_layout->count() - 2, label);
+    m_layout->insertWidget(m_layout->count() - 2, part);
+    m_parts.push_back(std::move(follow));
+    load();
 }
 
 // A field holding typing not yet written keeps it; every other shows the file.

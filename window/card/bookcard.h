@@ -45,6 +45,11 @@ public:
     using TypingRule = std::function<std::optional<QString>(const QString& column, const QString& typed)>;
     void setTypingRule(TypingRule rule) { m_typingRule = std::move(rule); }
 
+    // A part below the fields that follows the book shown (a book's loans): told the
+    // key in the first column of each book shown, or nothing on none.
+    using Follow = std::function<void(std::optional<qint64> key)>;
+    void addPart(const QString& title, QWidget* part, Follow follow);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -78,4 +83,6 @@ private:
     QPushButton* m_next;
     bool m_loading = false;
     TypingRule m_typingRule;
+    std::vector<Follow> m_parts;
+    class QVBoxLayout* m_layout = nullptr;
 };

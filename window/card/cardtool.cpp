@@ -2,6 +2,8 @@
 
 #include "bookcard.h"
 #include "grid.h"
+#include "isbn.h"
+#include "loanhistorylist.h"
 #include "toolhost.h"
 #include "windowservices.h"
 
@@ -38,5 +40,26 @@ void CardTool::open()
     if (!table || !table->model() || table->model()->rowCount() == 0)
         return;
     BookCard card(*table, m_host.services(), m_host.dialogParent());
+    card.setTypingRule([this](const QString& column, const QString& typed) { return typedValue(column, typed); });
+    auto* loans = new LoanHistoryList(&card);
+    card.addPart(QStringLiteral("Prestiti del libro"), loans, [loans, path = m_host.cataloguePath()](auto key) {
+        if (key)
+            loans->showBook(path, *key);
+        else
+            loans->clear();
+    });
     m_host.services().runDialog(card);
+}
+
+// The ISBN typed in the card follows the grid's rule: stored as its ISBN-13, or,
+// with a wrong check digit, kept as typed only if the user says so.
+std::optional<QString> CardTool::typedValue(const QString& column, const QString& typed)
+{
+    if (!catalogue::isIsbnColumn(column.toStdString()))
+        return typed;
+    const catalogue::IsbnEntry entry = catalogue::isbnEntry(typed.toStdString());
+    if (!entry.question.empty() &&
+        !m_host.services().confirm(QString::fromStdString(entry.question), QStringLiteral("ISBN non valido")))
+        return std::nullopt;
+    return QString::fromStdString(entry.stored);
 }

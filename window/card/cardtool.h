@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
+
+#include <optional>
 
 class ToolHost;
 
@@ -15,5 +18,7 @@ public:
     void open();
 
 private:
+    std::optional<QString> typedValue(const QString& column, const QString& typed);
+
     ToolHost& m_host;
 };

@@ -5,10 +5,9 @@
 #include "datagrid.h"
 
 #include "cellpainter.h"
+#include "columnview.h"
 #include "columnwidths.h"
 #include "deletionquestion.h"
-#include "delimitedtext.h"
-#include "columnview.h"
 #include "editrefusals.h"
 #include "isbntyping.h"
 #include "gridaccessibility.h"
@@ -18,6 +17,7 @@
 #include "recordset.h"
 #include "recordsetmodel.h"
 #include "rowview.h"
+#include "selectioncopy.h"
 #include "windowservices.h"
 
 #include <QApplication>
@@ -394,37 +394,7 @@ std::vector<std::size_t> DataGrid::resultRows(const std::vector<int>& viewRows) 
 
 QString DataGrid::selectedText() const
 {
-    RowView* model = rowView();
-    if (!model)
-        return {};
-    const std::vector<int> rows = selectedViewRows();
-    std::vector<int> columns;
-    bool wholeRows = true;
-    for (const QItemSelectionRange& range : selectionModel()->selection()) {
-        for (int column = range.left(); column <= range.right(); ++column)
-            columns.push_back(column);
-        wholeRows = wholeRows && range.left() == 0 && range.right() == model->columnCount() - 1;
-    }
-    columns = inShownOrder(columns, *horizontalHeader());
-    if (rows.empty() || columns.empty())
-        return {};
-
-    DelimitedText text(DelimitedText::clipboard);
-    const auto line = [&](auto cell) {
-        for (int column : columns)
-            text.addText(cell(column).toStdString());
-        text.endLine();
-    };
-    if (wholeRows)
-        line([&](int column) { return model->headerData(column, Qt::Horizontal).toString(); });
-    const QItemSelectionModel* selection = selectionModel();
-    for (int row : rows) {
-        line([&](int column) {
-            const QModelIndex index = model->index(row, column);
-            return selection->isSelected(index) ? model->data(index, Qt::EditRole).toString() : QString();
-        });
-    }
-    return QString::fromStdString(text.bytes());
+    return rowView() ? selectionText(*this, selectedViewRows()) : QString();
 }
 
 void DataGrid::copySelection() const

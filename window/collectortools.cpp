@@ -1,0 +1,18 @@
+#include "collectortools.h"
+
+#include "cardtool.h"
+#include "duplicatetools.h"
+#include "fieldtools.h"
+#include "importtools.h"
+#include "loantools.h"
+#include "summarytools.h"
+
+void addCollectorTools(ToolHost& host, QObject* owner)
+{
+    new FieldTools(host, owner);
+    new CardTool(host, owner);
+    new ImportTools(host, owner);
+    new LoanTools(host, owner);
+    new SummaryTools(host, owner);
+    new DuplicateTools(host, owner);
+}
