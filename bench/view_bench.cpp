@@ -10,7 +10,7 @@
 #include "recordset.h"
 #include "recordsetmodel.h"
 #include "registry.h"
-#include "rowview.h"
+#include "shownrowsmodel.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -33,7 +33,7 @@ struct ListedWindow {
     {
         shown.window.mnuall_Click();
         shown.paintNow();
-        view = shown.grid->rowView();
+        view = shown.grid->shownRows();
     }
     int column(const char* name) const
     {
@@ -44,7 +44,7 @@ struct ListedWindow {
         return -1;
     }
     ShownWindow shown;
-    RowView* view = nullptr;
+    ShownRowsModel* view = nullptr;
 };
 
 template <typename Step>
@@ -101,7 +101,7 @@ void filterFirstKeystroke(benchmark::State& state)
     for (auto _ : state) {
         listed.shown.window.mnuall_Click();
         listed.shown.paintNow();
-        listed.view = listed.shown.grid->rowView();
+        listed.view = listed.shown.grid->shownRows();
         state.SetIterationTime(timed(listed, [&] { listed.view->setFilterText(QStringLiteral("r")); }));
     }
 }
@@ -117,7 +117,7 @@ void filterIdleSlice(benchmark::State& state)
         if (whole) {
             listed.shown.window.mnuall_Click();
             listed.shown.paintNow();
-            listed.view = listed.shown.grid->rowView();
+            listed.view = listed.shown.grid->shownRows();
         }
         const auto start = Clock::now();
         whole = listed.view->prepareFilter();

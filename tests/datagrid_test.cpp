@@ -10,7 +10,7 @@
 #include "qtwindowservices.h"
 #include "recordset.h"
 #include "recordsetmodel.h"
-#include "rowview.h"
+#include "shownrowsmodel.h"
 #include "testcatalogue.h"
 #include "celltext.h"
 
@@ -497,7 +497,7 @@ TEST_F(GridTest, QuestionListsTheBooksInTheGridsOrder)
 {
     setAll(true);
     bind();
-    grid.rowView()->sortByColumn(2, Qt::AscendingOrder);
+    grid.shownRows()->sortByColumn(2, Qt::AscendingOrder);
     ASSERT_EQ(shown(0, 2), "Alcyone");
     grid.setSelectionMode(QAbstractItemView::MultiSelection);
     for (int row : {0, 1, 2})

@@ -3,7 +3,7 @@
 #include "celleditor.h"
 #include "fieldkind.h"
 #include "fieldsgrid.h"
-#include "rowview.h"
+#include "shownrowsmodel.h"
 
 #include <QDate>
 #include <QLineEdit>
@@ -181,7 +181,7 @@ TEST_F(FieldsGridTest, AHeadingSortsDatesAsDatesWhateverTheirWriting)
                    "WHEN 3 THEN '2026-01-15' WHEN 4 THEN 'a Natale' END;"
                    "UPDATE dorvi SET voto = CASE iddorvo WHEN 1 THEN 5 WHEN 2 THEN 1 WHEN 3 THEN 3 END;");
     bind(false);
-    auto* rows = grid.rowView();
+    auto* rows = grid.shownRows();
     rows->sortByColumn(column("prestato_il"), Qt::AscendingOrder);
     std::vector<int> books;
     for (int row = 0; row < rows->rowCount(); ++row)

@@ -3,8 +3,8 @@
 #include "error.h"
 #include "recordsetmodel.h"
 #include "rowfilter.h"
-#include "rowview.h"
-#include "rowviewover.h"
+#include "shownrowsmodel.h"
+#include "shownrowsover.h"
 #include "testcatalogue.h"
 
 #include <gtest/gtest.h>
@@ -31,9 +31,9 @@ void PrintTo(const FilterCase& c, std::ostream* out)
     *out << c.name;
 }
 
-class FilterTest : public ::testing::TestWithParam<FilterCase>, protected RowViewOver {
+class FilterTest : public ::testing::TestWithParam<FilterCase>, protected ShownRowsOver {
 protected:
-    FilterTest() : RowViewOver(books) {}
+    FilterTest() : ShownRowsOver(books) {}
     // Types `text` one letter at a time, as the field sends it.
     void type(const QString& text)
     {

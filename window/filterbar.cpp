@@ -4,7 +4,7 @@
 #include "filterbar.h"
 
 #include "datagrid.h"
-#include "rowview.h"
+#include "shownrowsmodel.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -46,13 +46,13 @@ void FilterBar::nameClearButton()
     }
 }
 
-RowView* FilterBar::view()
+ShownRowsModel* FilterBar::view()
 {
-    RowView* view = m_grid.rowView();
+    ShownRowsModel* view = m_grid.shownRows();
     if (view && view != m_view) {
         m_view = view;
-        connect(view, &RowView::shownRecordsChanged, this, &FilterBar::showCount);
-        connect(view, &RowView::statementOrderRestored, this, [this] {
+        connect(view, &ShownRowsModel::shownRecordsChanged, this, &FilterBar::showCount);
+        connect(view, &ShownRowsModel::statementOrderRestored, this, [this] {
             if (!m_field->text().isEmpty() || isVisible())
                 dismiss();
         });
@@ -77,11 +77,11 @@ void FilterBar::open()
 // million books the first letter does not wait a third of a second for it.
 void FilterBar::prepareInIdleTime()
 {
-    RowView* rows = view();
+    ShownRowsModel* rows = view();
     if (!rows || !isVisible() || rows->prepareFilter())
         return;
-    QTimer::singleShot(0, this, [this, rows = QPointer<RowView>(rows)] {
-        if (rows && rows == m_grid.rowView())
+    QTimer::singleShot(0, this, [this, rows = QPointer<ShownRowsModel>(rows)] {
+        if (rows && rows == m_grid.shownRows())
             prepareInIdleTime();
     });
 }
@@ -97,7 +97,7 @@ void FilterBar::dismiss()
 
 void FilterBar::filter(const QString& text)
 {
-    if (RowView* rows = view()) {
+    if (ShownRowsModel* rows = view()) {
         // An open cell edit is written before its row may leave the screen.
         m_grid.commitPendingEdit();
         rows->setFilterText(text);
@@ -112,7 +112,7 @@ QString FilterBar::countText() const
 
 void FilterBar::showCount()
 {
-    RowView* rows = view();
+    ShownRowsModel* rows = view();
     if (!rows || !isVisible()) {
         m_count->clear();
         return;

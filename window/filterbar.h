@@ -6,7 +6,7 @@
 class DataGrid;
 class QLabel;
 class QLineEdit;
-class RowView;
+class ShownRowsModel;
 
 // The quick filter under the grid: a field that filters the rows on show as the
 // user types, and how many books are shown of how many. Esc clears it and closes
@@ -29,7 +29,7 @@ protected:
 
 private:
     void nameClearButton();
-    RowView* view();
+    ShownRowsModel* view();
     void filter(const QString& text);
     void showCount();
     void prepareInIdleTime();
@@ -37,5 +37,5 @@ private:
     DataGrid& m_grid;
     QLineEdit* m_field;
     QLabel* m_count;
-    QPointer<RowView> m_view; ///< the grid's row map once bound; its signals are connected once
+    QPointer<ShownRowsModel> m_view; ///< the grid's row map once bound; its signals are connected once
 };

@@ -232,7 +232,7 @@ void Frmdorvi::run(const std::function<void()>& command, bool keyboardStaysInGri
     if (keyboardStaysInGrid || !m_filterBar)
         DataGrid1.takeFocus();
     m_status->showBooks(DataGrid1.rowsOnShow());
-    m_status->follow(DataGrid1.rowView());
+    m_status->follow(DataGrid1.shownRows());
 }
 
 void Frmdorvi::closeEvent(QCloseEvent* event)

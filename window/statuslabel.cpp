@@ -4,7 +4,7 @@
 
 #include "recordset.h"
 #include "rowsonshow.h"
-#include "rowview.h"
+#include "shownrowsmodel.h"
 
 #include <QDir>
 #include <QEvent>
@@ -44,12 +44,12 @@ void StatusLabel::reportExport(std::size_t books, const QString& path)
                         QDir::toNativeSeparators(path));
 }
 
-void StatusLabel::follow(RowView* view)
+void StatusLabel::follow(ShownRowsModel* view)
 {
     if (!view || view == m_view)
         return;
     m_view = view;
-    connect(view, &RowView::shownRecordsChanged, this, [this] {
+    connect(view, &ShownRowsModel::shownRecordsChanged, this, [this] {
         if (!m_books)
             return;
         m_count = booksText(static_cast<std::size_t>(m_view->shownRecords()));

@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QPointer>
 
-class RowView;
+class ShownRowsModel;
 struct RowsOnShow;
 
 // The band below the grid, right of the mode label: how many books are on show
@@ -22,7 +22,7 @@ public:
     // the file at `path`. An empty path (the user cancelled) says nothing.
     void reportExport(std::size_t books, const QString& path);
     // Keeps the count up to date as the grid's rows change (an addition, a deletion).
-    void follow(RowView* view);
+    void follow(ShownRowsModel* view);
     // Hides this label while `filterBar` is on show over it.
     void giveWayTo(QWidget* filterBar);
 
@@ -37,7 +37,7 @@ private:
     QString m_report;     ///< what the last command made of the rows
     QString m_nextReport; ///< the report of the command under way
     bool m_books = false; ///< whether the grid lists books, not a computed total
-    QPointer<RowView> m_view;
+    QPointer<ShownRowsModel> m_view;
 };
 
 // "Nessun libro", "1 libro", "1.508 libri".

@@ -17,7 +17,7 @@
 #include "frmdorvi.h"
 #include "recordset.h"
 #include "recordsetmodel.h"
-#include "rowview.h"
+#include "shownrowsmodel.h"
 #include "windowservices.h"
 
 #include <QApplication>
@@ -95,9 +95,9 @@ public:
         : m_window(window), m_log(log), m_random(seed)
     {
         m_grid = window.findChild<DataGrid*>(QStringLiteral("DataGrid1"));
-        if (!m_grid || !m_grid->rowView())
+        if (!m_grid || !m_grid->shownRows())
             quit("the window has no bound grid");
-        m_model = m_grid->rowView();
+        m_model = m_grid->shownRows();
     }
 
     void edit(long number)
@@ -188,7 +188,7 @@ private:
     Log& m_log;
     std::mt19937 m_random;
     DataGrid* m_grid = nullptr;
-    RowView* m_model = nullptr; ///< the rows as the grid shows them
+    ShownRowsModel* m_model = nullptr; ///< the rows as the grid shows them
 };
 
 } // namespace

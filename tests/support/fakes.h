@@ -74,7 +74,7 @@ public:
     RowsOnShow rowsOnShow() const override { return RowsOnShow::all(dataSource); }
     bool lacksNewRowLine() const override { return allowAddNew && !(dataSource && dataSource->isUpdatable()); }
     void takeFocus() override { ++focusTaken; }
-    RowView* rowView() const override { return nullptr; }
+    ShownRowsModel* shownRows() const override { return nullptr; }
     void showStatementOrder() override {}
 
     std::shared_ptr<catalogue::Recordset> dataSource;

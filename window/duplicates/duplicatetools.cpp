@@ -6,7 +6,7 @@
 #include "nearduplicates.h"
 #include "noticeline.h"
 #include "recordset.h"
-#include "rowview.h"
+#include "shownrowsmodel.h"
 #include "statement.h"
 #include "toolhost.h"
 #include "windowservices.h"
@@ -122,7 +122,7 @@ void DuplicateTools::goToDuplicate()
     if (!view || !result)
         return;
     std::vector<ChosenBook> found = findBooks(*result, {*m_duplicate});
-    if (found.empty() || view->rowView()->viewRow(static_cast<int>(found.front().row)) < 0) {
+    if (found.empty() || view->shownRows()->viewRow(static_cast<int>(found.front().row)) < 0) {
         // Not among the rows on show: the whole catalogue, in the grid's mode.
         m_host.relist();
         result = m_host.grid().boundResult();
@@ -130,7 +130,7 @@ void DuplicateTools::goToDuplicate()
     }
     if (found.empty())
         return;
-    const int row = view->rowView()->viewRow(static_cast<int>(found.front().row));
+    const int row = view->shownRows()->viewRow(static_cast<int>(found.front().row));
     if (row < 0)
         return;
     view->setCurrentIndex(view->model()->index(row, std::max(0, view->currentIndex().column())));

@@ -16,7 +16,7 @@
 #include "newbookline.h"
 #include "recordset.h"
 #include "recordsetmodel.h"
-#include "rowview.h"
+#include "shownrowsmodel.h"
 #include "selectioncopy.h"
 #include "windowservices.h"
 
@@ -88,14 +88,14 @@ bool DataGrid::showsNewRowLine() const
     return model && model->showsNewRowLine();
 }
 
-RowView* DataGrid::rowView() const
+ShownRowsModel* DataGrid::shownRows() const
 {
-    return qobject_cast<RowView*>(model());
+    return qobject_cast<ShownRowsModel*>(model());
 }
 
 RecordsetModel* DataGrid::recordsetModel() const
 {
-    RowView* view = rowView();
+    ShownRowsModel* view = shownRows();
     return view ? &view->recordsetModel() : nullptr;
 }
 
@@ -107,14 +107,14 @@ std::shared_ptr<catalogue::Recordset> DataGrid::boundResult() const
 
 int DataGrid::recordRow(int row) const
 {
-    RowView* view = rowView();
+    ShownRowsModel* view = shownRows();
     return view ? view->recordRow(row) : -1;
 }
 
 // The view tells of the statement's order restored, which clears the arrow.
 void DataGrid::showStatementOrder()
 {
-    if (RowView* view = rowView())
+    if (ShownRowsModel* view = shownRows())
         view->showStatementOrder();
 }
 
@@ -128,7 +128,7 @@ void DataGrid::clearSortIndicator()
 // The cursor stays on its book, wherever the book now is.
 void DataGrid::sortRows(int column, Qt::SortOrder order)
 {
-    if (RowView* view = rowView(); view && column >= 0)
+    if (ShownRowsModel* view = shownRows(); view && column >= 0)
         m_headingSort->sort(*view, column, order);
 }
 
@@ -150,8 +150,8 @@ void DataGrid::setDataSource(std::shared_ptr<catalogue::Recordset> source)
         if (m_notifications.afterUpdate)
             m_notifications.afterUpdate();
     });
-    auto* view = new RowView(*model, this);
-    connect(view, &RowView::statementOrderRestored, this, &DataGrid::clearSortIndicator);
+    auto* view = new ShownRowsModel(*model, this);
+    connect(view, &ShownRowsModel::statementOrderRestored, this, &DataGrid::clearSortIndicator);
     setModel(view);
     m_accessibility->follow(view);
     // Sized from a sample of rows, so binding costs the same at any size of result.
@@ -166,7 +166,7 @@ void DataGrid::placeCursorOnFirstRow()
 {
     if (model()->rowCount() == 0 || model()->columnCount() == 0)
         return;
-    const bool line = rowView() && rowView()->isNewRowLine(0);
+    const bool line = shownRows() && shownRows()->isNewRowLine(0);
     setCurrentIndex(model()->index(0, line ? recordsetModel()->firstTypeableColumn() : 0));
 }
 
@@ -307,7 +307,7 @@ bool DataGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event
     const bool editing = QTableView::edit(index, trigger, event);
     if (editing && indexWidget(index))
         m_editorCell = index;
-    RowView* view = rowView();
+    ShownRowsModel* view = shownRows();
     const bool begun = recordsetModel() && recordsetModel()->hasPendingBook();
     if (editing && !wasEditing && view && view->isNewRowLine(index.row()) && !begun && m_notifications.onAddNew)
         m_notifications.onAddNew();
@@ -340,7 +340,7 @@ QModelIndex DataGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modi
 std::vector<int> DataGrid::selectedViewRows() const
 {
     std::vector<int> rows;
-    RowView* view = rowView();
+    ShownRowsModel* view = shownRows();
     if (!view)
         return rows;
     for (const QItemSelectionRange& range : selectionModel()->selection()) {
@@ -394,7 +394,7 @@ std::vector<std::size_t> DataGrid::resultRows(const std::vector<int>& viewRows) 
 
 QString DataGrid::selectedText() const
 {
-    return rowView() ? selectionText(*this, selectedViewRows()) : QString();
+    return shownRows() ? selectionText(*this, selectedViewRows()) : QString();
 }
 
 void DataGrid::copySelection() const

@@ -17,7 +17,7 @@ class IsbnTyping;
 class NewBookLine;
 class ColumnWidths;
 class RecordsetModel;
-class RowView;
+class ShownRowsModel;
 class WindowServices;
 
 // The window's data grid: a table view over the bound result set, with the three
@@ -56,7 +56,7 @@ public:
 
     // The rows on show, filtered and sorted, over the bound result; null before the
     // first binding. Selections and current indexes are in its rows.
-    RowView* rowView() const override;
+    ShownRowsModel* shownRows() const override;
     // The model over the bound result set itself, in result rows.
     RecordsetModel* recordsetModel() const;
     // The row in the result set of the book on view row `row`; -1 on the new-row line.

@@ -7,7 +7,7 @@
 #include "rowsonshow.h"
 
 class QAction;
-class RowView;
+class ShownRowsModel;
 
 namespace catalogue {
 class Recordset;
@@ -52,7 +52,7 @@ public:
     virtual RowsOnShow rowsOnShow() const = 0;
     // The rows on show, filtered and sorted, over the bound result; null before the
     // first binding, and in a grid that neither filters nor sorts.
-    virtual RowView* rowView() const = 0;
+    virtual ShownRowsModel* shownRows() const = 0;
     // Drops any filter and sorting: the rows in the statement's order.
     virtual void showStatementOrder() = 0;
 };

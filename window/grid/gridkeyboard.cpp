@@ -6,7 +6,7 @@
 #include "fieldkeys.h"
 #include "newbookline.h"
 #include "recordsetmodel.h"
-#include "rowview.h"
+#include "shownrowsmodel.h"
 
 #include <QKeyEvent>
 #include <QTableView>
@@ -25,7 +25,7 @@ QString GridKeyboard::assignedKeyNote(const QString& column)
 
 RecordsetModel* GridKeyboard::model() const
 {
-    auto* view = qobject_cast<RowView*>(m_view.model());
+    auto* view = qobject_cast<ShownRowsModel*>(m_view.model());
     return view ? &view->recordsetModel() : nullptr;
 }
 

@@ -5,7 +5,7 @@
 #include "headingsort.h"
 
 #include "recordsetmodel.h"
-#include "rowview.h"
+#include "shownrowsmodel.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -18,7 +18,7 @@ HeadingSort::HeadingSort(QTableView& view, std::function<void()> commitEdit)
 }
 
 // Sorting a million rows by a text column takes up to a second: the pointer says so.
-void HeadingSort::sort(RowView& rows, int column, Qt::SortOrder order)
+void HeadingSort::sort(ShownRowsModel& rows, int column, Qt::SortOrder order)
 {
     note();
     m_commitEdit();
@@ -41,7 +41,7 @@ void HeadingSort::note()
 {
     if (m_noted)
         return;
-    const auto* rows = qobject_cast<const RowView*>(m_view.model());
+    const auto* rows = qobject_cast<const ShownRowsModel*>(m_view.model());
     const QModelIndex current = m_view.currentIndex();
     if (!rows || !current.isValid())
         return;
@@ -52,7 +52,7 @@ void HeadingSort::note()
     m_noted = m_record.isValid() || m_onNewRowLine;
 }
 
-void HeadingSort::restore(const RowView& rows)
+void HeadingSort::restore(const ShownRowsModel& rows)
 {
     if (!std::exchange(m_noted, false))
         return;

@@ -6,7 +6,7 @@
 #include <functional>
 
 class QTableView;
-class RowView;
+class ShownRowsModel;
 
 // Sorting the grid's rows on a click on a heading, with the cursor kept on its
 // book. A press on a heading is where a sort begins, and Qt moves the cursor to
@@ -22,14 +22,14 @@ public:
 
     // Writes the open edit, sorts `rows` (the view's row map) by `column`, and puts
     // the cursor back on its book, in view.
-    void sort(RowView& rows, int column, Qt::SortOrder order);
+    void sort(ShownRowsModel& rows, int column, Qt::SortOrder order);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void note();
-    void restore(const RowView& rows);
+    void restore(const ShownRowsModel& rows);
 
     QTableView& m_view;
     std::function<void()> m_commitEdit;

@@ -4,18 +4,18 @@
 #include "newbookline.h"
 
 #include "recordsetmodel.h"
-#include "rowview.h"
+#include "shownrowsmodel.h"
 
 #include <QAbstractItemView>
 
-RowView* NewBookLine::view() const
+ShownRowsModel* NewBookLine::view() const
 {
-    return qobject_cast<RowView*>(m_view.model());
+    return qobject_cast<ShownRowsModel*>(m_view.model());
 }
 
 RecordsetModel* NewBookLine::model() const
 {
-    RowView* rows = view();
+    ShownRowsModel* rows = view();
     return rows ? &rows->recordsetModel() : nullptr;
 }
 

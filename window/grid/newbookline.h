@@ -4,7 +4,7 @@
 
 class QAbstractItemView;
 class RecordsetModel;
-class RowView;
+class ShownRowsModel;
 
 // The grid's side of the book typed into the new-row line: it is written, as one
 // insert, when the user leaves its line (another row, Enter, Tab out of its last
@@ -14,7 +14,7 @@ class RowView;
 // command, the book goes to the clipboard.
 class NewBookLine {
 public:
-    // For the rows of `view`, whose model is a RowView or nothing.
+    // For the rows of `view`, whose model is a ShownRowsModel or nothing.
     NewBookLine(QAbstractItemView& view, EditRefusals& refusals) : m_view(view), m_refusals(refusals) {}
 
     // Whether view row `row` is the line of a book being typed.
@@ -28,7 +28,7 @@ public:
     bool dropAt(int row);
 
 private:
-    RowView* view() const;
+    ShownRowsModel* view() const;
     RecordsetModel* model() const;
 
     QAbstractItemView& m_view;

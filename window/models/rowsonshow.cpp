@@ -5,7 +5,7 @@
 
 #include "recordsetmodel.h"
 #include "recordset.h"
-#include "rowview.h"
+#include "shownrowsmodel.h"
 
 #include <QAbstractProxyModel>
 
@@ -46,7 +46,7 @@ const RecordsetModel* sourceModel(const QAbstractItemModel* model, std::vector<c
 
 RowsOnShow rowsOnShow(const QAbstractItemModel* viewModel)
 {
-    if (const auto* view = qobject_cast<const RowView*>(viewModel)) {
+    if (const auto* view = qobject_cast<const ShownRowsModel*>(viewModel)) {
         if (!view->isArranged())
             return RowsOnShow::all(view->recordsetModel().recordset());
         RowsOnShow shown{view->recordsetModel().recordset(), {}, {}};

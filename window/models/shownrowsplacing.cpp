@@ -1,6 +1,6 @@
 // The row map's answer to books put back among its records (an undone deletion),
-// kept apart from the map's everyday work in rowview.cpp.
-#include "rowview.h"
+// kept apart from the map's everyday work in shownrowsmodel.cpp.
+#include "shownrowsmodel.h"
 
 #include "columnsort.h"
 #include "recordset.h"
@@ -11,7 +11,7 @@
 // order puts it (the column sorted again), so the rows on show stay, with the
 // current one and the selection, and a few are inserted among them. Many at once,
 // or an order gone stale, and the view is laid out anew.
-void RowView::placeRecords(int first, int count)
+void ShownRowsModel::placeRecords(int first, int count)
 {
     const auto renumber = [&](std::vector<int>& records) {
         for (int& record : records)

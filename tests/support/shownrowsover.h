@@ -2,7 +2,7 @@
 
 #include "error.h"
 #include "recordsetmodel.h"
-#include "rowview.h"
+#include "shownrowsmodel.h"
 #include "testcatalogue.h"
 
 #include <QAbstractItemModelTester>
@@ -12,8 +12,8 @@
 
 // A row map over the model of a whole catalogue, with Qt's model tester watching
 // every signal it sends: what the tests of filtering and ordering start from.
-struct RowViewOver {
-    explicit RowViewOver(const TestCatalogue::Books& books = TestCatalogue::sampleBooks) : catalogue(books) {}
+struct ShownRowsOver {
+    explicit ShownRowsOver(const TestCatalogue::Books& books = TestCatalogue::sampleBooks) : catalogue(books) {}
 
     QString cell(int row, int column) const { return view.index(row, column).data().toString(); }
     // The iddorvo of each row on show, "*" for the new-row line.
@@ -29,6 +29,6 @@ struct RowViewOver {
     std::vector<catalogue::Error> errors;
     RecordsetModel model{openRecordset(catalogue.path(), "select * from dorvi;"),
                          [this](const catalogue::Error& e) { errors.push_back(e); }};
-    RowView view{model};
+    ShownRowsModel view{model};
     QAbstractItemModelTester tester{&view, QAbstractItemModelTester::FailureReportingMode::Fatal};
 };

@@ -4,8 +4,8 @@
 #include "fakes.h"
 #include "recordsetmodel.h"
 #include "rowsonshow.h"
-#include "rowview.h"
-#include "rowviewover.h"
+#include "shownrowsmodel.h"
+#include "shownrowsover.h"
 #include "testcatalogue.h"
 
 #include <QSignalSpy>
@@ -14,7 +14,7 @@
 namespace {
 
 // Sample books, iddorvo 1..5: Manzoni, D'Annunzio, Pirandello, Alighieri, D'Annunzio.
-class RowViewTest : public ::testing::Test, protected RowViewOver {
+class ShownRowsTest : public ::testing::Test, protected ShownRowsOver {
 protected:
     void SetUp() override
     {
@@ -31,7 +31,7 @@ protected:
 
 } // namespace
 
-TEST_F(RowViewTest, UnarrangedViewIsTheModelRowForRow)
+TEST_F(ShownRowsTest, UnarrangedViewIsTheModelRowForRow)
 {
     EXPECT_EQ(ids(), QStringList({"1", "2", "3", "4", "5", "*"}));
     EXPECT_EQ(view.recordRow(2), 2);
@@ -40,7 +40,7 @@ TEST_F(RowViewTest, UnarrangedViewIsTheModelRowForRow)
     EXPECT_EQ(view.shownRecords(), 5);
 }
 
-TEST_F(RowViewTest, FilterAndOrderComposeAndTheNewRowLineStaysLast)
+TEST_F(ShownRowsTest, FilterAndOrderComposeAndTheNewRowLineStaysLast)
 {
     arrangeFourTwoFive();
     EXPECT_EQ(ids(), QStringList({"4", "2", "5", "*"}));
@@ -52,14 +52,14 @@ TEST_F(RowViewTest, FilterAndOrderComposeAndTheNewRowLineStaysLast)
     EXPECT_EQ(view.totalRecords(), 5);
 }
 
-TEST_F(RowViewTest, ReversedOrderKeepsEmptyCellsLast)
+TEST_F(ShownRowsTest, ReversedOrderKeepsEmptyCellsLast)
 {
     view.setOrder({3, 1, 4, 0, 2}, 3); // books 1 and 3 as if their cells were empty
     view.setDescending(true);
     EXPECT_EQ(ids(), QStringList({"5", "2", "4", "1", "3", "*"}));
 }
 
-TEST_F(RowViewTest, EditOnArrangedViewLandsOnTheBookShown)
+TEST_F(ShownRowsTest, EditOnArrangedViewLandsOnTheBookShown)
 {
     arrangeFourTwoFive();
     QSignalSpy changed(&view, &QAbstractItemModel::dataChanged);
@@ -72,7 +72,7 @@ TEST_F(RowViewTest, EditOnArrangedViewLandsOnTheBookShown)
     EXPECT_TRUE(errors.empty());
 }
 
-TEST_F(RowViewTest, BookTypedOnArrangedViewStaysOnScreenBeforeTheNewRowLine)
+TEST_F(ShownRowsTest, BookTypedOnArrangedViewStaysOnScreenBeforeTheNewRowLine)
 {
     arrangeFourTwoFive();
     ASSERT_TRUE(view.isNewRowLine(3));
@@ -85,7 +85,7 @@ TEST_F(RowViewTest, BookTypedOnArrangedViewStaysOnScreenBeforeTheNewRowLine)
     EXPECT_EQ(view.shownRecords(), 4);
 }
 
-TEST_F(RowViewTest, DeletionsShownAndHiddenKeepTheMapInStep)
+TEST_F(ShownRowsTest, DeletionsShownAndHiddenKeepTheMapInStep)
 {
     arrangeFourTwoFive();
     ASSERT_TRUE(model.deleteRow(view.recordRow(1))); // book 2, shown
@@ -103,7 +103,7 @@ TEST_F(RowViewTest, DeletionsShownAndHiddenKeepTheMapInStep)
     EXPECT_EQ(ids(), QStringList({"3", "5", "4", "*"})) << "4, 5, 3 left after two deletions, reversed";
 }
 
-TEST_F(RowViewTest, ClosingTheNewRowLineWhileArranged)
+TEST_F(ShownRowsTest, ClosingTheNewRowLineWhileArranged)
 {
     arrangeFourTwoFive();
     model.setAllowAddNew(false);
@@ -112,17 +112,17 @@ TEST_F(RowViewTest, ClosingTheNewRowLineWhileArranged)
     EXPECT_EQ(ids(), QStringList({"4", "2", "5", "*"}));
 }
 
-TEST_F(RowViewTest, NewResultShowsTheStatementOrderAgain)
+TEST_F(ShownRowsTest, NewResultShowsTheStatementOrderAgain)
 {
     arrangeFourTwoFive();
-    QSignalSpy restored(&view, &RowView::statementOrderRestored);
+    QSignalSpy restored(&view, &ShownRowsModel::statementOrderRestored);
     model.setRecordset(openRecordset(catalogue.path(), "select * from dorvi where genere='Romanzo';"));
     EXPECT_EQ(ids(), QStringList({"2", "3", "*"}));
     EXPECT_FALSE(view.isArranged());
     EXPECT_EQ(restored.count(), 1);
 }
 
-TEST_F(RowViewTest, ChangeMadeElsewhereIsShownOnItsRow)
+TEST_F(ShownRowsTest, ChangeMadeElsewhereIsShownOnItsRow)
 {
     arrangeFourTwoFive();
     catalogue.exec("UPDATE dorvi SET titolo='Il Piacere' WHERE iddorvo=2");
@@ -131,7 +131,7 @@ TEST_F(RowViewTest, ChangeMadeElsewhereIsShownOnItsRow)
     EXPECT_EQ(cell(1, 2), "Il Piacere") << "the row reloaded is the row shown";
 }
 
-TEST_F(RowViewTest, ExportsTakeTheRowsOnShowInTheirOrder)
+TEST_F(ShownRowsTest, ExportsTakeTheRowsOnShowInTheirOrder)
 {
     EXPECT_EQ(rowsOnShow(&view).rows, (std::vector<std::size_t>{0, 1, 2, 3, 4}));
     arrangeFourTwoFive();

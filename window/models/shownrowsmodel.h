@@ -16,11 +16,11 @@ class RowFilter;
 // and every read and write goes through the source model. Until a filter or an
 // order is set, view row and record row are the same and signals pass straight
 // through; a new result in the source shows every row in the statement's order.
-class RowView : public QAbstractTableModel {
+class ShownRowsModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit RowView(RecordsetModel& source, QObject* parent = nullptr);
-    ~RowView() override;
+    explicit ShownRowsModel(RecordsetModel& source, QObject* parent = nullptr);
+    ~ShownRowsModel() override;
 
     RecordsetModel& recordsetModel() const { return m_source; }
     // The record shown on view row `row`; -1 on the new-row line and outside.

@@ -6,7 +6,7 @@
 // the records in the same order. The source only ever adds rows at its end, so a
 // book added while arranged is simply the next record. Arranging resets the view:
 // at a million rows a reset costs about 1 ms, less than moving persistent indexes.
-#include "rowview.h"
+#include "shownrowsmodel.h"
 
 #include "columnsort.h"
 #include "recordset.h"
@@ -16,25 +16,25 @@
 
 #include <algorithm>
 
-RowView::RowView(RecordsetModel& source, QObject* parent) : QAbstractTableModel(parent), m_source(source)
+ShownRowsModel::ShownRowsModel(RecordsetModel& source, QObject* parent) : QAbstractTableModel(parent), m_source(source)
 {
     m_records = sourceRecords();
-    connect(&source, &QAbstractItemModel::modelAboutToBeReset, this, &RowView::sourceAboutToBeReset);
-    connect(&source, &QAbstractItemModel::modelReset, this, &RowView::sourceReset);
-    connect(&source, &QAbstractItemModel::rowsAboutToBeInserted, this, &RowView::sourceRowsAboutToBeInserted);
-    connect(&source, &QAbstractItemModel::rowsInserted, this, &RowView::sourceRowsInserted);
-    connect(&source, &QAbstractItemModel::rowsAboutToBeRemoved, this, &RowView::sourceRowsAboutToBeRemoved);
-    connect(&source, &QAbstractItemModel::rowsRemoved, this, &RowView::sourceRowsRemoved);
-    connect(&source, &QAbstractItemModel::dataChanged, this, &RowView::sourceDataChanged);
-    connect(&source, &QAbstractItemModel::headerDataChanged, this, &RowView::sourceHeaderDataChanged);
+    connect(&source, &QAbstractItemModel::modelAboutToBeReset, this, &ShownRowsModel::sourceAboutToBeReset);
+    connect(&source, &QAbstractItemModel::modelReset, this, &ShownRowsModel::sourceReset);
+    connect(&source, &QAbstractItemModel::rowsAboutToBeInserted, this, &ShownRowsModel::sourceRowsAboutToBeInserted);
+    connect(&source, &QAbstractItemModel::rowsInserted, this, &ShownRowsModel::sourceRowsInserted);
+    connect(&source, &QAbstractItemModel::rowsAboutToBeRemoved, this, &ShownRowsModel::sourceRowsAboutToBeRemoved);
+    connect(&source, &QAbstractItemModel::rowsRemoved, this, &ShownRowsModel::sourceRowsRemoved);
+    connect(&source, &QAbstractItemModel::dataChanged, this, &ShownRowsModel::sourceDataChanged);
+    connect(&source, &QAbstractItemModel::headerDataChanged, this, &ShownRowsModel::sourceHeaderDataChanged);
 }
 
-RowView::~RowView() = default;
+ShownRowsModel::~ShownRowsModel() = default;
 
 // Typing more of the same words can only hide books, so only the books on show are
 // tested again: at a million rows the first letter scans every book (about 20 ms)
 // and each further letter far fewer.
-void RowView::setFilterText(const QString& text)
+void ShownRowsModel::setFilterText(const QString& text)
 {
     std::vector<std::string> words = RowFilter::words(text.toStdString());
     if (words.empty()) {
@@ -56,7 +56,7 @@ void RowView::setFilterText(const QString& text)
 }
 
 // About 10 ms of folding, short enough for the window never to seem to stop.
-bool RowView::prepareFilter()
+bool ShownRowsModel::prepareFilter()
 {
     constexpr std::size_t recordsASlice = 30'000;
     if (!m_filter)
@@ -66,7 +66,7 @@ bool RowView::prepareFilter()
 
 // The order of a column is kept, so a second click only reverses it; it is made
 // again when a book changed since.
-void RowView::sortByColumn(int column, Qt::SortOrder order)
+void ShownRowsModel::sortByColumn(int column, Qt::SortOrder order)
 {
     if (column < 0 || column >= columnCount())
         return;
@@ -81,12 +81,12 @@ void RowView::sortByColumn(int column, Qt::SortOrder order)
     rearrange();
 }
 
-int RowView::sourceRecords() const
+int ShownRowsModel::sourceRecords() const
 {
     return static_cast<int>(m_source.recordset()->rowCount());
 }
 
-int RowView::sourceRow(int row) const
+int ShownRowsModel::sourceRow(int row) const
 {
     if (!m_arranged)
         return row;
@@ -94,7 +94,7 @@ int RowView::sourceRow(int row) const
     return row < shown ? m_rows[static_cast<std::size_t>(row)] : m_records + (row - shown);
 }
 
-int RowView::recordRow(int row) const
+int ShownRowsModel::recordRow(int row) const
 {
     if (row < 0 || row >= rowCount())
         return -1;
@@ -102,7 +102,7 @@ int RowView::recordRow(int row) const
     return source < m_records ? source : -1;
 }
 
-void RowView::refreshViewRows() const
+void ShownRowsModel::refreshViewRows() const
 {
     if (!m_viewRowsStale)
         return;
@@ -112,7 +112,7 @@ void RowView::refreshViewRows() const
     m_viewRowsStale = false;
 }
 
-int RowView::viewRow(int record) const
+int ShownRowsModel::viewRow(int record) const
 {
     if (record < 0)
         return -1;
@@ -124,42 +124,42 @@ int RowView::viewRow(int record) const
     return m_viewRows[static_cast<std::size_t>(record)];
 }
 
-bool RowView::isNewRowLine(int row) const
+bool ShownRowsModel::isNewRowLine(int row) const
 {
     return row >= 0 && row < rowCount() && m_source.isNewRowLine(sourceRow(row));
 }
 
-int RowView::shownRecords() const
+int ShownRowsModel::shownRecords() const
 {
     return m_arranged ? static_cast<int>(m_rows.size()) : m_records;
 }
 
-void RowView::setOrder(std::vector<int> order, std::size_t valued)
+void ShownRowsModel::setOrder(std::vector<int> order, std::size_t valued)
 {
     m_order = std::move(order);
     m_valued = std::min(valued, m_order.size());
     rearrange();
 }
 
-void RowView::setDescending(bool descending)
+void ShownRowsModel::setDescending(bool descending)
 {
     m_descending = descending;
     rearrange();
 }
 
-void RowView::setMatches(std::vector<char> matches)
+void ShownRowsModel::setMatches(std::vector<char> matches)
 {
     m_matches = std::move(matches);
     rearrange();
 }
 
-void RowView::clearMatches()
+void ShownRowsModel::clearMatches()
 {
     m_matches.clear();
     rearrange();
 }
 
-void RowView::showStatementOrder()
+void ShownRowsModel::showStatementOrder()
 {
     const bool arranged = m_arranged;
     m_order.clear();
@@ -173,7 +173,7 @@ void RowView::showStatementOrder()
     emit statementOrderRestored();
 }
 
-void RowView::rearrange()
+void ShownRowsModel::rearrange()
 {
     beginResetModel();
     m_arranged = !m_order.empty() || !m_matches.empty();
@@ -182,7 +182,7 @@ void RowView::rearrange()
     emit shownRecordsChanged();
 }
 
-void RowView::composeRows()
+void ShownRowsModel::composeRows()
 {
     m_rows.clear();
     m_viewRowsStale = true;
@@ -206,7 +206,7 @@ void RowView::composeRows()
 
 // Rows the source has turned into records join the end of what is shown: a book
 // just typed stays on screen whatever the filter and the order.
-bool RowView::adoptNewRecords()
+bool ShownRowsModel::adoptNewRecords()
 {
     const int records = sourceRecords();
     const bool adopting = records > m_records;
@@ -222,7 +222,7 @@ bool RowView::adoptNewRecords()
     return adopting;
 }
 
-void RowView::dropRecords(int first, int count)
+void ShownRowsModel::dropRecords(int first, int count)
 {
     const int last = first + count - 1;
     const auto renumber = [&](std::vector<int>& rows) {
@@ -247,12 +247,12 @@ void RowView::dropRecords(int first, int count)
     m_viewRowsStale = true;
 }
 
-void RowView::sourceAboutToBeReset()
+void ShownRowsModel::sourceAboutToBeReset()
 {
     beginResetModel();
 }
 
-void RowView::forgetArrangement()
+void ShownRowsModel::forgetArrangement()
 {
     m_filter.reset();
     m_filterWords.clear();
@@ -268,7 +268,7 @@ void RowView::forgetArrangement()
     m_viewRowsStale = true;
 }
 
-void RowView::sourceReset()
+void ShownRowsModel::sourceReset()
 {
     forgetArrangement();
     endResetModel();
@@ -276,7 +276,7 @@ void RowView::sourceReset()
     emit shownRecordsChanged();
 }
 
-void RowView::sourceRowsAboutToBeInserted(const QModelIndex&, int first, int last)
+void ShownRowsModel::sourceRowsAboutToBeInserted(const QModelIndex&, int first, int last)
 {
     if (!m_arranged) {
         beginInsertRows({}, first, last);
@@ -292,7 +292,7 @@ void RowView::sourceRowsAboutToBeInserted(const QModelIndex&, int first, int las
     beginInsertRows({}, row, row + (last - first));
 }
 
-void RowView::sourceRowsInserted(const QModelIndex&, int first, int last)
+void ShownRowsModel::sourceRowsInserted(const QModelIndex&, int first, int last)
 {
     if (m_removal == Removal::Placed) {
         m_removal = Removal::None;
@@ -313,7 +313,7 @@ void RowView::sourceRowsInserted(const QModelIndex&, int first, int last)
     emit shownRecordsChanged();
 }
 
-void RowView::sourceRowsAboutToBeRemoved(const QModelIndex&, int first, int last)
+void ShownRowsModel::sourceRowsAboutToBeRemoved(const QModelIndex&, int first, int last)
 {
     if (!m_arranged) {
         m_removal = first < m_records ? Removal::Shown : Removal::Tail;
@@ -335,7 +335,7 @@ void RowView::sourceRowsAboutToBeRemoved(const QModelIndex&, int first, int last
     }
 }
 
-void RowView::sourceRowsRemoved(const QModelIndex&, int first, int last)
+void ShownRowsModel::sourceRowsRemoved(const QModelIndex&, int first, int last)
 {
     const Removal removal = std::exchange(m_removal, Removal::None);
     if (removal != Removal::Tail) {
@@ -349,7 +349,7 @@ void RowView::sourceRowsRemoved(const QModelIndex&, int first, int last)
     emit shownRecordsChanged();
 }
 
-void RowView::sourceDataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles)
+void ShownRowsModel::sourceDataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles)
 {
     if (adoptNewRecords())
         emit shownRecordsChanged();
@@ -369,7 +369,7 @@ void RowView::sourceDataChanged(const QModelIndex& topLeft, const QModelIndex& b
     }
 }
 
-void RowView::sourceHeaderDataChanged(Qt::Orientation orientation, int first, int last)
+void ShownRowsModel::sourceHeaderDataChanged(Qt::Orientation orientation, int first, int last)
 {
     if (orientation == Qt::Horizontal || !m_arranged) {
         emit headerDataChanged(orientation, first, last);
@@ -382,7 +382,7 @@ void RowView::sourceHeaderDataChanged(Qt::Orientation orientation, int first, in
     }
 }
 
-int RowView::rowCount(const QModelIndex& parent) const
+int ShownRowsModel::rowCount(const QModelIndex& parent) const
 {
     if (parent.isValid())
         return 0;
@@ -390,36 +390,36 @@ int RowView::rowCount(const QModelIndex& parent) const
     return m_arranged ? static_cast<int>(m_rows.size()) + std::max(lines, 0) : m_source.rowCount();
 }
 
-int RowView::columnCount(const QModelIndex& parent) const
+int ShownRowsModel::columnCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : m_source.columnCount();
 }
 
-QModelIndex RowView::mapToSource(const QModelIndex& index) const
+QModelIndex ShownRowsModel::mapToSource(const QModelIndex& index) const
 {
     if (!index.isValid())
         return {};
     return m_source.index(sourceRow(index.row()), index.column());
 }
 
-QVariant RowView::headerData(int section, Qt::Orientation orientation, int role) const
+QVariant ShownRowsModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation == Qt::Horizontal)
         return m_source.headerData(section, orientation, role);
     return m_source.headerData(sourceRow(section), orientation, role);
 }
 
-QVariant RowView::data(const QModelIndex& index, int role) const
+QVariant ShownRowsModel::data(const QModelIndex& index, int role) const
 {
     return m_source.data(mapToSource(index), role);
 }
 
-Qt::ItemFlags RowView::flags(const QModelIndex& index) const
+Qt::ItemFlags ShownRowsModel::flags(const QModelIndex& index) const
 {
     return m_source.flags(mapToSource(index));
 }
 
-bool RowView::setData(const QModelIndex& index, const QVariant& value, int role)
+bool ShownRowsModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
     return m_source.setData(mapToSource(index), value, role);
 }
