@@ -143,9 +143,9 @@ void DataGrid::setDataSource(std::shared_ptr<catalogue::Recordset> source)
         placeCursorOnFirstRow();
         return;
     }
-    auto* model = new RecordsetModel(std::move(source), [this](const catalogue::Error& e) { m_refusals->report(e); }, this);
-    model->setAllowAddNew(m_allowAddNew);
-    model->setAllowUpdate(m_allowUpdate);
+    auto* model = new RecordsetModel(
+        std::move(source), [this](const catalogue::Error& e) { m_refusals->report(e); }, this, &m_permissions);
+    model->followPermissions();
     connect(model, &RecordsetModel::rowWritten, this, [this] {
         if (m_notifications.afterUpdate)
             m_notifications.afterUpdate();
@@ -173,7 +173,7 @@ void DataGrid::placeCursorOnFirstRow()
 bool DataGrid::lacksNewRowLine() const
 {
     const RecordsetModel* model = recordsetModel();
-    return m_allowAddNew && !(model && model->showsNewRowLine());
+    return m_permissions.addNew && !(model && model->showsNewRowLine());
 }
 
 void DataGrid::takeFocus()
@@ -187,23 +187,21 @@ void DataGrid::setAllowAddNew(bool allow)
 {
     if (!allow)
         commitPendingEdit();
-    m_allowAddNew = allow;
+    m_permissions.addNew = allow;
     if (auto* model = recordsetModel())
-        model->setAllowAddNew(allow);
+        model->followPermissions();
 }
 
 void DataGrid::setAllowDelete(bool allow)
 {
-    m_allowDelete = allow;
+    m_permissions.remove = allow;
 }
 
 void DataGrid::setAllowUpdate(bool allow)
 {
     if (!allow)
         commitPendingEdit();
-    m_allowUpdate = allow;
-    if (auto* model = recordsetModel())
-        model->setAllowUpdate(allow);
+    m_permissions.update = allow;
 }
 
 void DataGrid::setBackColor(std::uint32_t color)
@@ -331,7 +329,7 @@ QModelIndex DataGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modi
     const QModelIndex next = QTableView::moveCursor(action, modifiers);
     const RecordsetModel* source = recordsetModel();
     const bool across = action == MoveNext || action == MovePrevious;
-    if (across && next.isValid() && (m_allowUpdate || m_allowAddNew) && source && source->isAssignedKey(next.column()))
+    if (across && next.isValid() && (m_permissions.update || m_permissions.addNew) && source && source->isAssignedKey(next.column()))
         return GridKeyboard::cellBeyond(next, action == MoveNext);
     return next;
 }
@@ -357,7 +355,7 @@ std::vector<int> DataGrid::selectedViewRows() const
 void DataGrid::deleteSelectedRows()
 {
     auto* model = recordsetModel();
-    if (!m_allowDelete || !model)
+    if (!m_permissions.remove || !model)
         return;
     commitPendingEdit();
     const std::vector<int> viewRows = selectedViewRows();
@@ -429,7 +427,7 @@ void DataGrid::contextMenuEvent(QContextMenuEvent* event)
     QMenu menu(this);
     menu.addAction(QStringLiteral("Copia"), this, &DataGrid::copySelection);
     QAction* remove = menu.addAction(QStringLiteral("Elimina righe"), this, &DataGrid::deleteSelectedRows);
-    remove->setEnabled(m_allowDelete);
+    remove->setEnabled(m_permissions.remove);
     if (!m_contextActions.isEmpty()) {
         menu.addSeparator();
         menu.addActions(m_contextActions);

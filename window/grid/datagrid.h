@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "error.h"
+#include "editpermissions.h"
 #include "grid.h"
 
 class EditRefusals;
@@ -42,9 +43,9 @@ public:
     bool lacksNewRowLine() const override;
     void takeFocus() override;
 
-    bool allowAddNew() const { return m_allowAddNew; }
-    bool allowDelete() const { return m_allowDelete; }
-    bool allowUpdate() const { return m_allowUpdate; }
+    bool allowAddNew() const { return m_permissions.addNew; }
+    bool allowDelete() const { return m_permissions.remove; }
+    bool allowUpdate() const { return m_permissions.update; }
     std::uint32_t backColor() const { return m_backColor; }
 
     // Deletes the books on the selected rows after the user confirms.
@@ -86,9 +87,7 @@ private:
     std::vector<std::size_t> resultRows(const std::vector<int>& viewRows) const;
 
     WindowServices& m_services;
-    bool m_allowAddNew = false;
-    bool m_allowDelete = false;
-    bool m_allowUpdate = false;
+    EditPermissions m_permissions; ///< the one copy; the model bound reads it
     std::uint32_t m_backColor = 0xFFFFFF;
     Notifications m_notifications;
     EditRefusals* m_refusals;                 ///< a child of the grid

@@ -17,8 +17,9 @@ using catalogue::Error;
 using catalogue::Value;
 
 RecordsetModel::RecordsetModel(std::shared_ptr<catalogue::Recordset> recordset, ErrorHandler onError,
-                               QObject* parent)
-    : QAbstractTableModel(parent), m_recordset(std::move(recordset)), m_onError(std::move(onError))
+                               QObject* parent, EditPermissions* permissions)
+    : QAbstractTableModel(parent), m_recordset(std::move(recordset)), m_onError(std::move(onError)),
+      m_permissions(permissions ? permissions : &m_ownPermissions)
 {
     m_recordset->setObserver(this);
     learnKinds();
@@ -74,23 +75,24 @@ bool RecordsetModel::isNewRowLine(int row) const
     return showsNewRowLine() && row >= recordCount();
 }
 
-void RecordsetModel::setAllowAddNew(bool allow)
+void RecordsetModel::followPermissions()
 {
-    if (allow == m_allowAddNew)
+    const bool allow = m_permissions->addNew;
+    if (allow == m_lineShown)
         return;
     if (!takesChanges()) {
-        m_allowAddNew = allow;
+        m_lineShown = allow;
         return;
     }
     const int line = recordCount();
     if (allow) {
         beginInsertRows({}, line, line);
-        m_allowAddNew = true;
+        m_lineShown = true;
         endInsertRows();
     } else {
         dropPendingBook();
         beginRemoveRows({}, line, line);
-        m_allowAddNew = false;
+        m_lineShown = false;
         endRemoveRows();
     }
 }
@@ -181,7 +183,7 @@ Qt::ItemFlags RecordsetModel::flags(const QModelIndex& index) const
     // book writes it, and one the file refused is put right (or dropped) first.
     if (newLine && m_pending && !isPendingLine(index.row()))
         return flags;
-    const bool allowed = newLine || (m_allowUpdate && takesChanges());
+    const bool allowed = newLine || (m_permissions->update && takesChanges());
     // Bytes cannot be typed back, so a cell holding a blob is never edited as text.
     const bool holdsBytes = !newLine && m_recordset->holdsBlob(static_cast<std::size_t>(index.row()), index.column());
     if (allowed && !holdsBytes && !isAssignedKey(index.column())) {

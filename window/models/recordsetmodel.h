@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fieldkind.h"
+#include "editpermissions.h"
 #include "pendingbook.h"
 #include "recordset.h"
 
@@ -27,14 +28,18 @@ class RecordsetModel : public QAbstractTableModel, private catalogue::RecordsetO
 public:
     using ErrorHandler = std::function<void(const catalogue::Error&)>;
 
+    // Reads what it allows from `permissions`, kept by its owner (the grid), or from
+    // a set of its own when none is given.
     RecordsetModel(std::shared_ptr<catalogue::Recordset> recordset, ErrorHandler onError,
-                   QObject* parent = nullptr);
+                   QObject* parent = nullptr, EditPermissions* permissions = nullptr);
     ~RecordsetModel() override;
 
     // Shows another result in place of the current one.
     void setRecordset(std::shared_ptr<catalogue::Recordset> recordset);
-    void setAllowAddNew(bool allow);
-    void setAllowUpdate(bool allow) { m_allowUpdate = allow; }
+    // Shows or takes away the new-row line after the permissions changed.
+    void followPermissions();
+    void setAllowAddNew(bool allow) { m_permissions->addNew = allow, followPermissions(); }
+    void setAllowUpdate(bool allow) { m_permissions->update = allow; }
     // Both the line of the book being typed and the fresh line below it.
     bool isNewRowLine(int row) const;
     bool isPendingLine(int row) const { return m_pending && row == recordCount(); }
@@ -52,7 +57,7 @@ public:
     int firstTypeableColumn() const;
     // Whether the grid shows a line to type a new book into: new rows are allowed and
     // the result can take them.
-    bool showsNewRowLine() const { return m_allowAddNew && takesChanges(); }
+    bool showsNewRowLine() const { return m_lineShown && takesChanges(); }
     const std::shared_ptr<catalogue::Recordset>& recordset() const { return m_recordset; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -95,8 +100,9 @@ private:
 
     std::shared_ptr<catalogue::Recordset> m_recordset;
     ErrorHandler m_onError;
-    bool m_allowAddNew = false;
-    bool m_allowUpdate = false;
+    EditPermissions m_ownPermissions;
+    EditPermissions* m_permissions;
+    bool m_lineShown = false; ///< the new-row line follows the permission to add, when the result takes changes
     std::optional<PendingBook> m_pending; ///< the book being typed, on the line after the records
     bool m_writingPending = false;        ///< its line is becoming the book just written
     mutable std::optional<bool> m_takesChanges; ///< asked once a change is allowed
