@@ -14,6 +14,7 @@ class QWidget;
 class WindowServices;
 
 namespace catalogue {
+class Connection;
 class History;
 }
 
@@ -32,6 +33,8 @@ public:
     virtual QWidget* dialogParent() = 0;
     // The catalogue beside the program.
     virtual QString cataloguePath() const = 0;
+    // A connection of its own to that catalogue, opened as every command opens it.
+    std::shared_ptr<catalogue::Connection> openCatalogue() const;
     // True in the editing mode that "Gestione" starts.
     virtual bool editing() const = 0;
 

@@ -11,18 +11,8 @@
 #include "toolhost.h"
 #include "windowservices.h"
 
-#include <QFile>
 
 namespace {
-
-std::shared_ptr<catalogue::Connection> openCatalogue(const QString& path)
-{
-    auto connection = std::make_shared<catalogue::Connection>();
-    connection->setProvider(catalogue::Connection::catalogueProvider);
-    connection->setConnectionString(QFile::encodeName(path).toStdString());
-    connection->open();
-    return connection;
-}
 
 QString text(sqlite3_stmt* statement, int column)
 {
@@ -68,7 +58,7 @@ DuplicateTools::~DuplicateTools() = default;
 
 void DuplicateTools::listDuplicates()
 {
-    const auto connection = openCatalogue(m_host.cataloguePath());
+    const auto connection = m_host.openCatalogue();
     const std::vector<std::vector<std::int64_t>> groups = bookimport::findDuplicateGroups(connection->handle());
     if (groups.empty()) {
         m_host.services().information(QStringLiteral("Nessun doppione nel catalogo."),
@@ -103,7 +93,7 @@ void DuplicateTools::checkBook(std::int64_t id)
 {
     // A connection of its own each time, never one kept open: after a restore the
     // file in place is another.
-    const auto connection = openCatalogue(m_host.cataloguePath());
+    const auto connection = m_host.openCatalogue();
     if (!m_index)
         m_index = std::make_unique<bookimport::NearDuplicateIndex>(connection->handle());
     m_duplicate = m_index->duplicateOf(connection->handle(), id);

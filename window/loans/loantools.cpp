@@ -11,20 +11,10 @@
 #include "toolhost.h"
 #include "windowservices.h"
 
-#include <QFile>
 
 namespace {
 
 constexpr int overdueDays = 30;
-
-std::shared_ptr<catalogue::Connection> openCatalogue(const QString& path)
-{
-    auto connection = std::make_shared<catalogue::Connection>();
-    connection->setProvider(catalogue::Connection::catalogueProvider);
-    connection->setConnectionString(QFile::encodeName(path).toStdString());
-    connection->open();
-    return connection;
-}
 
 std::string isoDate(const QDate& date)
 {
@@ -106,7 +96,7 @@ void LoanTools::lend()
         m_host.services().information(QStringLiteral("Scegli nella griglia il libro o i libri da prestare."), title);
         return;
     }
-    const auto connection = openCatalogue(m_host.cataloguePath());
+    const auto connection = m_host.openCatalogue();
     sqlite3* db = connection->handle();
     LoanDialog dialog(qtNames(catalogue::loanNames(db)), m_today(), static_cast<int>(books.size()),
                       m_host.dialogParent());
@@ -160,7 +150,7 @@ void LoanTools::giveBack()
         m_host.services().information(QStringLiteral("Nessuno dei libri scelti è in prestito."), title);
         return;
     }
-    const auto connection = openCatalogue(m_host.cataloguePath());
+    const auto connection = m_host.openCatalogue();
     connection->prepareForWriting();
     const std::string on = isoDate(m_today());
     for (const ChosenBook& book : out) {
@@ -172,7 +162,7 @@ void LoanTools::giveBack()
 
 void LoanTools::listBooksOut()
 {
-    const auto connection = openCatalogue(m_host.cataloguePath());
+    const auto connection = m_host.openCatalogue();
     if (!catalogue::hasLoanColumns(connection->handle())) {
         m_host.services().information(QStringLiteral("Nessun libro è in prestito: il catalogo non ha ancora i campi "
                                                      "del prestito."),

@@ -10,20 +10,15 @@
 #include "windowservices.h"
 
 #include <QDir>
-#include <QFile>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QStandardPaths>
 
 namespace {
 
-catalogue::LibrarySummary readSummary(const QString& path)
+catalogue::LibrarySummary readSummary(const ToolHost& host)
 {
-    catalogue::Connection connection;
-    connection.setProvider(catalogue::Connection::catalogueProvider);
-    connection.setConnectionString(QFile::encodeName(path).toStdString());
-    connection.open();
-    return catalogue::summarize(connection.handle());
+    return catalogue::summarize(host.openCatalogue()->handle());
 }
 
 QString proposedPdf()
@@ -54,7 +49,7 @@ SummaryTools::SummaryTools(ToolHost& host, QObject* parent) : QObject(parent), m
 
 void SummaryTools::showSummary()
 {
-    const catalogue::LibrarySummary summary = readSummary(m_host.cataloguePath());
+    const catalogue::LibrarySummary summary = readSummary(m_host);
     SummaryDialog dialog(summary,
                          {[&] { shownErrors(m_host.services(), [&] { savePdf(summary); }); },
                           [&] { shownErrors(m_host.services(), [&] { print(summary); }); }},
