@@ -237,6 +237,14 @@ QWidget* BookCard::makeEditor(Field& field)
     return line;
 }
 
+// An editor that loses the keyboard as the card goes would write into a card half
+// destroyed: its signals stop reaching the card first.
+BookCard::~BookCard()
+{
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
+}
+
 QModelIndex BookCard::cell(const Field& field) const
 {
     return m_grid.model()->index(row(), field.column);

@@ -24,6 +24,7 @@ class BookCard : public QDialog {
     Q_OBJECT
 public:
     BookCard(QTableView& grid, WindowServices& services, QWidget* parent = nullptr);
+    ~BookCard() override;
 
     int row() const; ///< the grid's row shown
     // The editor of the column named `name`; null when the card has none.
