@@ -1,6 +1,7 @@
 // The real grid on Qt's offscreen platform: the three permissions, editing through
 // the view's own editors, the new-row line, deletion, copying, and errors.
 #include "celleditor.h"
+#include "gridinput.h"
 #include "datagrid.h"
 #include "deletionquestion.h"
 #include "dialogscript.h"
@@ -81,19 +82,7 @@ protected:
         settle();
     }
     // The editor commits on a queued call, and errors are shown on a further one.
-    static void settle()
-    {
-        for (int pass = 0; pass < 3; ++pass)
-            QCoreApplication::processEvents();
-    }
-    QLineEdit* openEditor() const
-    {
-        for (auto* editor : grid.findChildren<QLineEdit*>()) {
-            if (editor->isVisible())
-                return editor;
-        }
-        return nullptr;
-    }
+    QLineEdit* openEditor() const { return openEditorIn(grid); }
     // Opens the editor of the cell at `row`, `column` as F2 does.
     QLineEdit* editCell(int row, int column)
     {

@@ -2,6 +2,7 @@
 // a wrong check digit and its question, the columns hidden and moved (exports,
 // Ctrl+C), and the quick filter over every text field and every form of an ISBN.
 #include "celleditor.h"
+#include "gridinput.h"
 #include "dialogscript.h"
 #include "filterbar.h"
 #include "isbn.h"
@@ -50,11 +51,7 @@ protected:
         QTest::keyClick(editor, Qt::Key_Return);
         settle();
     }
-    static void settle()
-    {
-        for (int pass = 0; pass < 4; ++pass)
-            QCoreApplication::processEvents();
-    }
+    static void settle() { ::settle(4); }
     std::string isbnOf(int book) const
     {
         return catalogue.scalar("select quote(isbn) from dorvi where iddorvo = " + std::to_string(book));

@@ -1,6 +1,7 @@
 // The grid driven by keys alone, offscreen: Ins, F2, Enter, Esc, Tab and
 // Shift+Tab, on the real grid over a catalogue file.
 #include "datagrid.h"
+#include "gridinput.h"
 #include "fakes.h"
 #include "testcatalogue.h"
 
@@ -41,19 +42,7 @@ protected:
         settle();
     }
     // The editor commits on a queued call.
-    static void settle()
-    {
-        for (int pass = 0; pass < 3; ++pass)
-            QCoreApplication::processEvents();
-    }
-    QLineEdit* openEditor() const
-    {
-        for (auto* editor : grid.findChildren<QLineEdit*>()) {
-            if (editor->isVisible())
-                return editor;
-        }
-        return nullptr;
-    }
+    QLineEdit* openEditor() const { return openEditorIn(grid); }
     std::string titleOf(int id) const
     {
         return catalogue.scalar("select titolo from dorvi where iddorvo=" + std::to_string(id));

@@ -1,6 +1,7 @@
 // The window with its real grid, offscreen: layout, menus, colour cues, the end of
 // the program, and what the user reads when a command fails.
 #include "datagrid.h"
+#include "gridinput.h"
 #include "editrefusals.h"
 #include "error.h"
 #include "fakes.h"
@@ -29,14 +30,7 @@ namespace {
 class WindowTest : public ShownWindowTest {
 protected:
     QAbstractItemModel* model() const { return grid->model(); }
-    QLineEdit* openEditor() const
-    {
-        for (auto* editor : grid->findChildren<QLineEdit*>()) {
-            if (editor->isVisible())
-                return editor;
-        }
-        return nullptr;
-    }
+    QLineEdit* openEditor() const { return openEditorIn(*grid); }
     void startTyping(int row, int column, const QString& text)
     {
         grid->setFocus();

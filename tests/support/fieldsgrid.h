@@ -1,6 +1,7 @@
 #pragma once
 
 #include "datagrid.h"
+#include "gridinput.h"
 #include "fakes.h"
 #include "history.h"
 #include "testcatalogue.h"
@@ -53,9 +54,4 @@ public:
                                 std::to_string(id));
     }
     // Errors are shown on a queued call, once the write has unwound.
-    static void settle()
-    {
-        for (int pass = 0; pass < 3; ++pass)
-            QCoreApplication::processEvents();
-    }
 };
