@@ -237,8 +237,7 @@ QWidget* BookCard::makeEditor(Field& field)
     return line;
 }
 
-// An editor that loses the keyboard as the card goes would write into a card half
-// destroyed: its signals stop reaching the card first.
+// An editor losing the keyboard as the card goes would write into a card half gone.
 BookCard::~BookCard()
 {
     for (QObject* child : findChildren<QObject*>())
@@ -291,17 +290,13 @@ void BookCard::load()
     for (Field& field : m_fields)
         loadField(field);
     m_loading = false;
-    const std::optional<qint64> key =
-        onBook ? std::optional<qint64>(m_grid.model()->index(shown, 0).data(Qt::EditRole).toLongLong()) : std::nullopt;
     for (const Follow& follow : m_parts)
-        follow(key);
+        follow(onBook ? std::optional(m_grid.model()->index(shown, 0).data(Qt::EditRole).toLongLong()) : std::nullopt);
 }
 
 void BookCard::addPart(const QString& title, QWidget* part, Follow follow)
 {
-    auto* label = new QLabel(title, this);
-    label->setBuddy(part);
-    m_layout->insertWidget(m_layout->count() - 2, label);
+    m_layout->insertWidget(m_layout->count() - 2, new QLabel(title, this));
     m_layout->insertWidget(m_layout->count() - 2, part);
     m_parts.push_back(std::move(follow));
     load();
