@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace bookimport {
@@ -21,6 +22,16 @@ struct SourceBook {
     std::vector<SourceNote> notes;
     // Why the source cannot give this row as a book: it is refused, not written.
     std::string refusal;
+
+    // Makes the book ready for the next row of the source: named `place`, with
+    // `columns` values still missing, no notes and no refusal.
+    void start(std::string place, std::size_t columns)
+    {
+        where = std::move(place);
+        notes.clear();
+        refusal.clear();
+        values.assign(columns, std::nullopt);
+    }
 };
 
 // A list of books in another program's form, read one book at a time so that a

@@ -118,10 +118,7 @@ bool CalibreSource::next(SourceBook& book)
         return false;
     if (rc != SQLITE_ROW)
         fail(rc);
-    book.where = "libro " + std::to_string(sqlite3_column_int64(s, Id));
-    book.notes.clear();
-    book.refusal.clear();
-    book.values.assign(m_columns.size(), std::nullopt);
+    book.start("libro " + std::to_string(sqlite3_column_int64(s, Id)), m_columns.size());
     book.values[0] = text(s, Title);
     book.values[1] = text(s, Authors);
     book.values[2] = text(s, Isbn);

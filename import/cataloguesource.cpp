@@ -89,10 +89,7 @@ bool CatalogueSource::next(SourceBook& book)
         return false;
     if (rc != SQLITE_ROW)
         fail(rc);
-    book.where = "libro " + std::to_string(sqlite3_column_int64(s, 0));
-    book.notes.clear();
-    book.refusal.clear();
-    book.values.assign(m_columns.size(), std::nullopt);
+    book.start("libro " + std::to_string(sqlite3_column_int64(s, 0)), m_columns.size());
     for (std::size_t c = 0; c < m_columns.size(); ++c)
         book.values[c] = cell(s, static_cast<int>(c + 1));
     for (std::size_t i = 0; i < m_ignored.size(); ++i)

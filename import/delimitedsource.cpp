@@ -58,11 +58,8 @@ bool DelimitedSource::next(SourceBook& book)
         if (!m_reader.next(m_fields))
             return false;
     } while (blank(m_fields));
-    book.where = "riga " + std::to_string(m_reader.line());
-    book.notes.clear();
-    book.refusal.clear();
+    book.start("riga " + std::to_string(m_reader.line()), m_layout.rules.size());
     checkWidth(book);
-    book.values.resize(m_layout.rules.size());
     for (std::size_t i = 0; i < m_layout.rules.size(); ++i)
         book.values[i] = combined(m_layout.rules[i], m_fields);
     for (std::size_t i = 0; i < m_layout.ignored.size(); ++i) {
