@@ -1,5 +1,6 @@
 #include "librarysummary.h"
 
+#include "partedscan.h"
 #include "sqltext.h"
 #include "standardfields.h"
 #include "statement.h"
@@ -48,11 +49,18 @@ public:
             return;
         }
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, index));
-        std::string value(text, static_cast<std::size_t>(sqlite3_column_bytes(s, index)));
-        if (value.find_first_not_of(" \t") == std::string::npos)
+        const std::string_view value(text, static_cast<std::size_t>(sqlite3_column_bytes(s, index)));
+        if (value.find_first_not_of(" \t") == std::string_view::npos)
             ++m_blank;
         else
-            ++m_counts[std::move(value)];
+            count(value, 1);
+    }
+
+    void merge(const TextTally& other)
+    {
+        for (const auto& [value, books] : other.m_counts)
+            count(value, books);
+        m_blank += other.m_blank;
     }
 
     std::vector<SummaryCount> counts(const std::string& column, std::size_t limit, const char* blankLabel) const
@@ -76,8 +84,62 @@ public:
     }
 
 private:
-    std::unordered_map<std::string, std::int64_t> m_counts;
+    // Looked up by the engine's own bytes: a text is copied the first time it is
+    // seen, not once for each of a million books.
+    void count(std::string_view value, std::int64_t books)
+    {
+        if (const auto found = m_counts.find(value); found != m_counts.end())
+            found->second += books;
+        else
+            m_counts.emplace(value, books);
+    }
+
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+    };
+    std::unordered_map<std::string, std::int64_t, Hash, std::equal_to<>> m_counts;
     std::int64_t m_blank = 0;
+};
+
+// Every count of one pass, over the whole table or one part of it.
+struct Tallies {
+    TextTally genres, authors, shelves;
+    std::map<std::int64_t, std::int64_t> decades;
+    std::int64_t noYear = 0, readBooks = 0, unread = 0, unsaid = 0, books = 0;
+
+    // One row of (genere, autore, anno, collocazione, letto).
+    void add(sqlite3_stmt* s)
+    {
+        ++books;
+        genres.add(s, 0);
+        authors.add(s, 1);
+        if (sqlite3_column_type(s, 2) == SQLITE_INTEGER)
+            ++decades[decadeOf(sqlite3_column_int64(s, 2))];
+        else
+            ++noYear;
+        shelves.add(s, 3);
+        if (sqlite3_column_type(s, 4) == SQLITE_NULL)
+            ++unsaid;
+        else if (sqlite3_column_int64(s, 4) != 0)
+            ++readBooks;
+        else
+            ++unread;
+    }
+
+    void merge(const Tallies& other)
+    {
+        genres.merge(other.genres);
+        authors.merge(other.authors);
+        shelves.merge(other.shelves);
+        for (const auto& [first, count] : other.decades)
+            decades[first] += count;
+        noYear += other.noYear;
+        readBooks += other.readBooks;
+        unread += other.unread;
+        unsaid += other.unsaid;
+        books += other.books;
+    }
 };
 
 std::string columnOrNull(const std::optional<std::string>& column)
@@ -92,7 +154,7 @@ std::int64_t decadeOf(std::int64_t year)
     return year - ((year % 10) + 10) % 10;
 }
 
-LibrarySummary summarize(sqlite3* db)
+LibrarySummary summarize(sqlite3* db, std::size_t smallestPart)
 {
     const std::vector<std::string> columns = catalogueColumns(db);
     const auto genreColumn = presentColumn(columns, genre.column);
@@ -101,30 +163,19 @@ LibrarySummary summarize(sqlite3* db)
     const auto shelfColumn = presentColumn(columns, shelf.column);
     const auto readColumn = presentColumn(columns, read.column);
 
-    TextTally genres, authors, shelves;
-    std::map<std::int64_t, std::int64_t> decades;
-    std::int64_t noYear = 0, readBooks = 0, unread = 0, unsaid = 0, books = 0;
-    Statement rows(db, "SELECT " + columnOrNull(genreColumn) + ", " + columnOrNull(authorColumn) + ", " +
-                           columnOrNull(yearColumn) + ", " + columnOrNull(shelfColumn) + ", " +
-                           columnOrNull(readColumn) + " FROM dorvi");
-    sqlite3_stmt* s = rows.handle();
-    while (rows.step()) {
-        ++books;
-        genres.add(s, 0);
-        authors.add(s, 1);
-        const int yearType = sqlite3_column_type(s, 2);
-        if (yearType == SQLITE_INTEGER)
-            ++decades[decadeOf(sqlite3_column_int64(s, 2))];
-        else
-            ++noYear;
-        shelves.add(s, 3);
-        if (sqlite3_column_type(s, 4) == SQLITE_NULL)
-            ++unsaid;
-        else if (sqlite3_column_int64(s, 4) != 0)
-            ++readBooks;
-        else
-            ++unread;
-    }
+    const std::string rows = "SELECT " + columnOrNull(genreColumn) + ", " + columnOrNull(authorColumn) + ", " +
+                             columnOrNull(yearColumn) + ", " + columnOrNull(shelfColumn) + ", " +
+                             columnOrNull(readColumn) + " FROM dorvi WHERE ";
+    const PartedScan scan(db, smallestPart);
+    std::vector<Tallies> parts(scan.parts());
+    scan.run([&](sqlite3* partDb, const std::string& condition, std::size_t part) {
+        Statement statement(partDb, rows + condition);
+        while (statement.step())
+            parts[part].add(statement.handle());
+    });
+    for (std::size_t part = 1; part < parts.size(); ++part)
+        parts.front().merge(parts[part]);
+    const auto& [genres, authors, shelves, decades, noYear, readBooks, unread, unsaid, books] = parts.front();
 
     LibrarySummary summary;
     summary.books = books;

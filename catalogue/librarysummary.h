@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -33,8 +34,9 @@ struct LibrarySummary {
 // and read against unread, in one pass over `dorvi`: at a million books grouping
 // five times in the engine took several seconds, one read and five maps well under
 // one. Values are counted as stored (letter case kept), so a bar's books are those
-// its condition lists. Throws Error.
-LibrarySummary summarize(sqlite3* db);
+// its condition lists. A large catalogue is read in parts of at least
+// `smallestPart` books side by side. Throws Error.
+LibrarySummary summarize(sqlite3* db, std::size_t smallestPart = 100'000);
 
 // The first decade year of `year`: 1987 → 1980, -5 → -10.
 std::int64_t decadeOf(std::int64_t year);

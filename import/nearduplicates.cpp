@@ -2,6 +2,7 @@
 
 #include "duplicates.h"
 #include "fold.h"
+#include "partedscan.h"
 #include "standardfields.h"
 #include "statement.h"
 
@@ -23,14 +24,24 @@ bool isWordByte(unsigned char c)
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || c >= 0x80;
 }
 
+bool blank(std::string_view text)
+{
+    return text.find_first_not_of(" \t") == std::string_view::npos;
+}
+
 // Letters and digits only, with a leading article dropped: "L'Odissea" and
 // "Odissea.", "Il  nome della rosa" and "Nome della rosa!" read the same.
-std::string nearText(const std::string& text)
+// Appended to `out`; `folded` is the caller's buffer, so a pass over a million
+// books allocates nothing per book.
+void appendNearText(std::string& out, std::string& folded, std::string_view text)
 {
-    std::string folded = catalogue::foldCaseAndAccents(text);
+    folded.clear();
+    catalogue::appendFoldCaseAndAccents(folded, text);
     // Typographic apostrophes as the plain one, before the article is read.
-    for (std::size_t at; (at = folded.find("\xE2\x80\x99")) != std::string::npos;)
-        folded.replace(at, 3, "'");
+    for (std::size_t at; (at = folded.find("\xE2\x80\x99")) != std::string::npos;) {
+        folded[at] = '\'';
+        folded.erase(at + 1, 2);
+    }
     const std::size_t start = folded.find_first_not_of(" \t\r\n");
     std::string_view rest = start == std::string::npos ? std::string_view() : std::string_view(folded).substr(start);
     for (const std::string_view article : articles) {
@@ -39,12 +50,36 @@ std::string nearText(const std::string& text)
             break;
         }
     }
-    std::string near;
     for (const char c : rest) {
         if (isWordByte(static_cast<unsigned char>(c)))
-            near += c;
+            out += c;
     }
-    return near;
+}
+
+std::optional<std::string> owned(std::optional<std::string_view> text)
+{
+    return text ? std::optional<std::string>(std::string(*text)) : std::nullopt;
+}
+
+// The near key of a book made in `key`, whose buffer is reused; false when the
+// book has none. nearDuplicateKey says what the key is.
+bool makeNearKey(std::string& key, std::string& folded, std::optional<std::string_view> isbn,
+                 std::optional<std::string_view> author, std::optional<std::string_view> title)
+{
+    const auto exact = [&] {
+        const std::optional<std::string> made = duplicateKey(owned(isbn), owned(author), owned(title));
+        key = made.value_or(std::string());
+        return made.has_value();
+    };
+    // An ISBN decides alone, as in the import.
+    if ((isbn && !blank(*isbn)) || !author || !title || blank(*author) || blank(*title))
+        return exact();
+    key.assign(1, 'N');
+    appendNearText(key, folded, *author);
+    key += '\x1F';
+    appendNearText(key, folded, *title);
+    // A title of punctuation only keeps its exact key rather than matching every other.
+    return key[1] == '\x1F' || key.back() == '\x1F' ? exact() : true;
 }
 
 std::uint64_t hashOf(const std::string& key)
@@ -57,12 +92,13 @@ std::uint64_t hashOf(const std::string& key)
     return hash;
 }
 
-std::optional<std::string> column(sqlite3_stmt* statement, int index)
+std::optional<std::string_view> column(sqlite3_stmt* statement, int index)
 {
-    if (sqlite3_column_type(statement, index) == SQLITE_NULL)
+    const unsigned char* text = sqlite3_column_text(statement, index);
+    if (!text)
         return std::nullopt;
-    return std::string(reinterpret_cast<const char*>(sqlite3_column_text(statement, index)),
-                       static_cast<std::size_t>(sqlite3_column_bytes(statement, index)));
+    return std::string_view(reinterpret_cast<const char*>(text),
+                            static_cast<std::size_t>(sqlite3_column_bytes(statement, index)));
 }
 
 bool hasIsbn(sqlite3* db)
@@ -86,17 +122,38 @@ const char* bookStatement(bool isbn)
                 : "SELECT NULL, autore, titolo FROM dorvi WHERE iddorvo = ?";
 }
 
-// (hash, iddorvo) of every book with a key, sorted.
-std::vector<std::pair<std::uint64_t, std::int64_t>> hashedBooks(sqlite3* db, bool isbn)
+using HashedBooks = std::vector<std::pair<std::uint64_t, std::int64_t>>;
+
+// (hash, iddorvo) of the books of `dorvi` meeting `condition` that have a key, sorted.
+HashedBooks hashBooks(sqlite3* db, bool isbn, const std::string& condition)
 {
-    std::vector<std::pair<std::uint64_t, std::int64_t>> books;
-    catalogue::Statement all(db, booksStatement(isbn));
+    HashedBooks books;
+    catalogue::Statement all(db, std::string(booksStatement(isbn)) + " WHERE " + condition);
     sqlite3_stmt* s = all.handle();
+    std::string key;
+    std::string folded;
     while (all.step()) {
-        if (const auto key = nearDuplicateKey(column(s, 1), column(s, 2), column(s, 3)))
-            books.emplace_back(hashOf(*key), sqlite3_column_int64(s, 0));
+        if (makeNearKey(key, folded, column(s, 1), column(s, 2), column(s, 3)))
+            books.emplace_back(hashOf(key), sqlite3_column_int64(s, 0));
     }
     std::sort(books.begin(), books.end());
+    return books;
+}
+
+// (hash, iddorvo) of every book with a key, sorted. Folding is most of the pass,
+// so a large catalogue is hashed in parts side by side.
+HashedBooks hashedBooks(sqlite3* db, bool isbn, std::size_t smallestPart)
+{
+    const catalogue::PartedScan scan(db, smallestPart);
+    std::vector<HashedBooks> parts(scan.parts());
+    scan.run([&](sqlite3* partDb, const std::string& condition, std::size_t part) {
+        parts[part] = hashBooks(partDb, isbn, condition);
+    });
+    HashedBooks books = std::move(parts.front());
+    for (std::size_t part = 1; part < parts.size(); ++part) {
+        const auto middle = books.insert(books.end(), parts[part].begin(), parts[part].end());
+        std::inplace_merge(books.begin(), middle, books.end());
+    }
     return books;
 }
 
@@ -110,7 +167,11 @@ public:
         if (!m_book.step())
             return std::nullopt;
         sqlite3_stmt* s = m_book.handle();
-        return nearDuplicateKey(column(s, 0), column(s, 1), column(s, 2));
+        std::string key;
+        std::string folded;
+        if (!makeNearKey(key, folded, column(s, 0), column(s, 1), column(s, 2)))
+            return std::nullopt;
+        return key;
     }
 
 private:
@@ -123,19 +184,20 @@ std::optional<std::string> nearDuplicateKey(const std::optional<std::string>& is
                                             const std::optional<std::string>& author,
                                             const std::optional<std::string>& title)
 {
-    const std::optional<std::string> exact = duplicateKey(isbn, author, title);
-    // An ISBN decides alone, as in the import.
-    if (!exact || exact->front() == 'I')
-        return exact;
-    const std::string near = nearText(*author) + '\x1F' + nearText(*title);
-    // A title of punctuation only keeps its exact key rather than matching every other.
-    return near.front() == '\x1F' || near.back() == '\x1F' ? exact : "N" + near;
+    const auto view = [](const std::optional<std::string>& text) {
+        return text ? std::optional<std::string_view>(*text) : std::nullopt;
+    };
+    std::string key;
+    std::string folded;
+    if (!makeNearKey(key, folded, view(isbn), view(author), view(title)))
+        return std::nullopt;
+    return key;
 }
 
-std::vector<std::vector<std::int64_t>> findDuplicateGroups(sqlite3* db)
+std::vector<std::vector<std::int64_t>> findDuplicateGroups(sqlite3* db, std::size_t smallestPart)
 {
     const bool isbn = hasIsbn(db);
-    const auto books = hashedBooks(db, isbn);
+    const auto books = hashedBooks(db, isbn, smallestPart);
     BookKeys keys(db, isbn);
     std::vector<std::vector<std::int64_t>> groups;
     for (std::size_t first = 0; first < books.size();) {
@@ -169,7 +231,8 @@ std::vector<std::vector<std::int64_t>> findDuplicateGroups(sqlite3* db)
     return groups;
 }
 
-NearDuplicateIndex::NearDuplicateIndex(sqlite3* db) : m_hasIsbn(hasIsbn(db)), m_sorted(hashedBooks(db, m_hasIsbn))
+NearDuplicateIndex::NearDuplicateIndex(sqlite3* db)
+    : m_hasIsbn(hasIsbn(db)), m_sorted(hashedBooks(db, m_hasIsbn, defaultSmallestPart))
 {
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -24,7 +25,10 @@ std::optional<std::string> nearDuplicateKey(const std::optional<std::string>& is
 // iddorvo order, the groups in the order of their first book. One pass keeps a
 // 64-bit hash and the key of each book (16 bytes), sorted; only books whose
 // hashes meet are read again, so two books are never grouped by a hash alone.
-std::vector<std::vector<std::int64_t>> findDuplicateGroups(sqlite3* db);
+// A large catalogue is read in parts of at least `smallestPart` books side by side.
+constexpr std::size_t defaultSmallestPart = 100'000;
+std::vector<std::vector<std::int64_t>> findDuplicateGroups(sqlite3* db,
+                                                           std::size_t smallestPart = defaultSmallestPart);
 
 // The near keys of a catalogue's books, for the notice when a book is written:
 // built once, in memory, holding no connection, kept as a sorted array of hashes (16 bytes a book) plus
