@@ -155,6 +155,80 @@ private:
     std::unique_ptr<History::Step> m_step;
 };
 
+// Changes recorded one by one and undone as one, with another unit's step beside
+// them. Undo goes backwards, redo forwards; a part refused or stopped has the
+// parts already replayed replayed back, and the whole stays where it was.
+class JoinedChange : public History::Change {
+public:
+    JoinedChange(std::vector<std::unique_ptr<History::Change>> parts, std::string text,
+                 std::unique_ptr<History::Step> besides)
+        : m_parts(std::move(parts)), m_text(std::move(text))
+    {
+        if (besides)
+            m_parts.push_back(std::make_unique<StepChange>(std::move(besides)));
+    }
+    std::string text() const override { return m_text; }
+    std::size_t books() const override
+    {
+        std::size_t books = 0;
+        for (const auto& part : m_parts)
+            books += part->books();
+        return books;
+    }
+    bool undo(Recordset& shown, const History::Progress& progress) override
+    {
+        std::vector<Change*> backwards;
+        for (auto part = m_parts.rbegin(); part != m_parts.rend(); ++part)
+            backwards.push_back(part->get());
+        return replayAll(backwards, &Change::undo, &Change::redo, shown, progress);
+    }
+    bool redo(Recordset& shown, const History::Progress& progress) override
+    {
+        std::vector<Change*> forwards;
+        for (const auto& part : m_parts)
+            forwards.push_back(part.get());
+        return replayAll(forwards, &Change::redo, &Change::undo, shown, progress);
+    }
+
+private:
+    using Write = bool (Change::*)(Recordset&, const History::Progress&);
+
+    static bool replayAll(const std::vector<Change*>& parts, Write write, Write back, Recordset& shown,
+                          const History::Progress& progress)
+    {
+        std::size_t done = 0;
+        try {
+            for (; done < parts.size(); ++done) {
+                if (!(parts[done]->*write)(shown, progress))
+                    break;
+            }
+        } catch (...) {
+            putBack(parts, done, back, shown);
+            throw;
+        }
+        if (done == parts.size())
+            return true;
+        putBack(parts, done, back, shown);
+        return false;
+    }
+
+    // The first `done` parts written back the other way, the last first. A part
+    // that cannot be (the file changed meanwhile) is left to the message already
+    // on its way.
+    static void putBack(const std::vector<Change*>& parts, std::size_t done, Write back, Recordset& shown)
+    {
+        for (std::size_t part = done; part-- > 0;) {
+            try {
+                (parts[part]->*back)(shown, {});
+            } catch (...) {
+            }
+        }
+    }
+
+    std::vector<std::unique_ptr<History::Change>> m_parts;
+    std::string m_text;
+};
+
 } // namespace
 
 History::History() = default;
@@ -180,6 +254,18 @@ void History::recordDeletion(const Recordset& shown, const RowStore& store, cons
 void History::recordStep(std::unique_ptr<Step> step)
 {
     push(std::make_unique<StepChange>(std::move(step)));
+}
+
+void History::joinSince(std::size_t mark, std::string text, std::unique_ptr<Step> besides)
+{
+    if (mark > m_done.size())
+        mark = m_done.size();
+    if (mark == m_done.size() && !besides)
+        return;
+    std::vector<std::unique_ptr<Change>> parts(std::make_move_iterator(m_done.begin() + static_cast<std::ptrdiff_t>(mark)),
+                                               std::make_move_iterator(m_done.end()));
+    m_done.erase(m_done.begin() + static_cast<std::ptrdiff_t>(mark), m_done.end());
+    push(std::make_unique<JoinedChange>(std::move(parts), std::move(text), std::move(besides)));
 }
 
 void History::push(std::unique_ptr<Change> change)

@@ -49,6 +49,15 @@ public:
     };
     void recordStep(std::unique_ptr<Step> step);
 
+    // One command that writes several times (a loan of three books: six cells, and
+    // the loans' own table beside them) is one change to undo. Every change
+    // recorded since `mark()` is joined into one, called `text`, with `besides`
+    // (may be null) done after them and undone before them. An undo refused half
+    // way writes the changes it had taken back again, so the joined change stays
+    // whole in the file or wholly taken back.
+    std::size_t mark() const { return m_done.size(); }
+    void joinSince(std::size_t mark, std::string text, std::unique_ptr<Step> besides);
+
     bool canUndo() const { return !m_done.empty(); }
     bool canRedo() const { return !m_undone.empty(); }
     // The change the next undo or redo concerns, in words ("modifica di «autore»",

@@ -35,8 +35,14 @@ std::string textOf(sqlite3_stmt* statement, int column)
                 : std::string();
 }
 
-void closeOpenLoan(sqlite3* db, std::int64_t book, const std::string& on)
+// The open loans of `book` closed on `on`, each noted as it was and became.
+void closeOpenLoan(sqlite3* db, std::int64_t book, const std::string& on, LedgerChanges& changes)
 {
+    for (auto& [id, row] : ledgerRows(db, "iddorvo = ?1 AND al IS NULL", book)) {
+        std::vector<Value> closed = row;
+        closed.back() = on;
+        changes.push_back({id, std::move(row), std::move(closed)});
+    }
     Statement close(db, "UPDATE prestiti SET al = ? WHERE iddorvo = ? AND al IS NULL");
     close.bind(1, on);
     close.bind(2, book);
@@ -69,7 +75,7 @@ std::vector<std::string> addLoanColumns(sqlite3* db)
     return added;
 }
 
-void recordLoan(sqlite3* db, std::int64_t book, const std::string& to, const std::string& from)
+LedgerChanges recordLoan(sqlite3* db, std::int64_t book, const std::string& to, const std::string& from)
 {
     Transaction transaction(db);
     // No REFERENCES and no ON DELETE: deleting a book leaves its history, and
@@ -82,19 +88,27 @@ void recordLoan(sqlite3* db, std::int64_t book, const std::string& to, const std
     if (hasLoanColumns(db))
         execute(db, "CREATE INDEX IF NOT EXISTS dorvi_in_prestito ON dorvi (prestato_il, iddorvo) "
                     "WHERE trim(prestato_a) <> ''");
-    closeOpenLoan(db, book, from);
+    LedgerChanges changes;
+    closeOpenLoan(db, book, from, changes);
     Statement loan(db, "INSERT INTO prestiti (iddorvo, a, dal, al) VALUES (?, ?, ?, NULL)");
     loan.bind(1, book);
     loan.bind(2, to);
     loan.bind(3, from);
     loan.step();
+    changes.push_back({sqlite3_last_insert_rowid(db), std::nullopt, std::vector<Value>{book, to, from, Value()}});
     transaction.commit();
+    return changes;
 }
 
-void recordReturn(sqlite3* db, std::int64_t book, const std::string& on)
+LedgerChanges recordReturn(sqlite3* db, std::int64_t book, const std::string& on)
 {
-    if (hasLoanTable(db))
-        closeOpenLoan(db, book, on);
+    LedgerChanges changes;
+    if (hasLoanTable(db)) {
+        Transaction transaction(db);
+        closeOpenLoan(db, book, on, changes);
+        transaction.commit();
+    }
+    return changes;
 }
 
 std::vector<std::string> loanNames(sqlite3* db)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "loanledger.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -28,10 +30,10 @@ std::vector<std::string> addLoanColumns(sqlite3* db);
 
 // Notes in `prestiti` that `book` went to `to` on `from`, making the table first
 // and the index of the books out if needed. A loan of the book still open is closed on that date: a book is lent
-// to one person at a time.
-void recordLoan(sqlite3* db, std::int64_t book, const std::string& to, const std::string& from);
+// to one person at a time. Returns the rows of `prestiti` it changed, for Annulla.
+LedgerChanges recordLoan(sqlite3* db, std::int64_t book, const std::string& to, const std::string& from);
 // Closes the open loan of `book` on `on`; nothing when none is open.
-void recordReturn(sqlite3* db, std::int64_t book, const std::string& on);
+LedgerChanges recordReturn(sqlite3* db, std::int64_t book, const std::string& on);
 
 // The names books were lent to, in `prestiti` and in `dorvi`, each once, sorted.
 std::vector<std::string> loanNames(sqlite3* db);

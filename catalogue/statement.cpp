@@ -66,4 +66,20 @@ void execute(sqlite3* db, const char* sql)
     }
 }
 
+Value columnValue(sqlite3_stmt* statement, int column)
+{
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_INTEGER: return std::int64_t{sqlite3_column_int64(statement, column)};
+    case SQLITE_FLOAT: return sqlite3_column_double(statement, column);
+    case SQLITE_TEXT:
+        return std::string(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
+                           static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
+    case SQLITE_BLOB: {
+        const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, column));
+        return Blob{std::string(bytes, bytes + sqlite3_column_bytes(statement, column))};
+    }
+    default: return std::monostate{};
+    }
+}
+
 } // namespace catalogue

@@ -35,6 +35,9 @@ enum class BoundBytes { Copied, Kept };
 // code. The one place where a Value becomes a parameter.
 int bindValue(sqlite3_stmt* statement, int index, const Value& value, BoundBytes bytes = BoundBytes::Copied);
 
+// Column `column` of the row `statement` is on, as the engine holds it.
+Value columnValue(sqlite3_stmt* statement, int column);
+
 // Runs statements that return no rows (BEGIN, COMMIT, PRAGMA settings).
 // Throws Error on failure.
 void execute(sqlite3* db, const char* sql);

@@ -145,24 +145,44 @@ protected:
     QString today = QDate::currentDate().toString(Qt::ISODate);
 };
 
-TEST_F(LoanCommands, LendsTheChosenBooksAtOnceAsStepsOfAnnullaAndGivesOneBack)
+TEST_F(LoanCommands, LendsTheChosenBooksAtOnceAndGivesOneBackEachOneStepOfAnnullaWithTheLoansTable)
 {
+    const auto ledger = [this] {
+        return catalogue.scalar("SELECT coalesce(group_concat(id || ':' || iddorvo || ':' || coalesce(al, '-'), ' '), "
+                                "'') FROM prestiti");
+    };
     trigger("mnuop");
     chooseRows({0, 2, 3});
     services.dialogScript = lendTo(QStringLiteral("Marta"), QDate(2026, 10, 1));
     trigger("mnupresta");
-    EXPECT_EQ(loans(), "1:Marta:2026-10-01 3:Marta:2026-10-01 4:Marta:2026-10-01");
+    const std::string lent = "1:Marta:2026-10-01 3:Marta:2026-10-01 4:Marta:2026-10-01";
+    EXPECT_EQ(loans(), lent);
     EXPECT_EQ(catalogue.scalar("SELECT count(*) FROM prestiti WHERE a = 'Marta' AND al IS NULL"), "3");
     EXPECT_EQ(grid->model()->index(0, 4).data().toString(), QStringLiteral("Marta")); // shown at once
+    EXPECT_EQ(window.findChild<QAction*>(QStringLiteral("mnuannulla"))->text(),
+              QStringLiteral("&Annulla prestito di 3 libri a «Marta»"));
 
     chooseRows({2});
     trigger("mnurestituito");
     EXPECT_EQ(loans(), "1:Marta:2026-10-01 4:Marta:2026-10-01");
-    EXPECT_EQ(catalogue.scalar("SELECT al FROM prestiti WHERE iddorvo = 3"), today.toStdString());
+    EXPECT_EQ(ledger(), "1:1:- 2:3:" + today.toStdString() + " 3:4:-");
 
-    trigger("mnuannulla"); // the return's two cells, one step each
+    trigger("mnuannulla"); // the return: both cells and its line of the loans
+    EXPECT_EQ(loans(), lent);
+    EXPECT_EQ(ledger(), "1:1:- 2:3:- 3:4:-");
+    trigger("mnuannulla"); // the loan of three books, as one
+    EXPECT_EQ(loans(), "");
+    EXPECT_EQ(ledger(), "");
+    trigger("mnuripeti");
+    EXPECT_EQ(loans(), lent);
+    EXPECT_EQ(ledger(), "1:1:- 2:3:- 3:4:-");
+
+    // Another program changed one of the books: the undo is refused whole.
+    catalogue.exec("UPDATE dorvi SET prestato_il = '2026-10-02' WHERE iddorvo = 4");
     trigger("mnuannulla");
-    EXPECT_EQ(loans(), "1:Marta:2026-10-01 3:Marta:2026-10-01 4:Marta:2026-10-01");
+    EXPECT_EQ(services.errors.size(), 1u);
+    EXPECT_EQ(loans(), "1:Marta:2026-10-01 3:Marta:2026-10-01 4:Marta:2026-10-02");
+    EXPECT_EQ(ledger(), "1:1:- 2:3:- 3:4:-");
 }
 
 TEST_F(LoanCommands, AConflictStopsAtTheBookAnotherProgramChangedAndIsShownOnce)

@@ -4,6 +4,7 @@
 #include "connection.h"
 #include "copykeeper.h"
 #include "grid.h"
+#include "history.h"
 #include "loandialog.h"
 #include "loans.h"
 #include "noticeline.h"
@@ -27,6 +28,11 @@ QStringList qtNames(const std::vector<std::string>& names)
     for (const std::string& name : names)
         list << QString::fromStdString(name);
     return list;
+}
+
+void append(catalogue::LedgerChanges& to, catalogue::LedgerChanges&& changes)
+{
+    to.insert(to.end(), std::make_move_iterator(changes.begin()), std::make_move_iterator(changes.end()));
 }
 
 std::vector<std::int64_t> idsOf(const std::vector<ChosenBook>& books)
@@ -122,12 +128,36 @@ void LoanTools::lend()
     const int toColumn = fieldColumn(*shown, "prestato_a");
     const int fromColumn = fieldColumn(*shown, "prestato_il");
     connection->prepareForWriting();
-    for (const ChosenBook& book : books) {
-        // Each book is written at once; a conflict stops at that book, those before it lent.
-        shown->update(book.row, toColumn, catalogue::Value(to));
-        shown->update(book.row, fromColumn, catalogue::Value(from));
-        catalogue::recordLoan(db, book.id, to, from);
+    const std::string what = books.size() == 1 ? "prestito a «" + to + "»"
+                                               : "prestito di " + std::to_string(books.size()) + " libri a «" + to + "»";
+    writeAsOneChange(what, [&](catalogue::LedgerChanges& ledger) {
+        for (const ChosenBook& book : books) {
+            // Each book is written at once; a conflict stops at that book, those before it lent.
+            shown->update(book.row, toColumn, catalogue::Value(to));
+            shown->update(book.row, fromColumn, catalogue::Value(from));
+            append(ledger, catalogue::recordLoan(db, book.id, to, from));
+        }
+    });
+}
+
+// The writes of one command are one step of Annulla, the loans' table with them,
+// also when a conflict stops them half way: what was written is undone together.
+void LoanTools::writeAsOneChange(const std::string& what, const std::function<void(catalogue::LedgerChanges&)>& write)
+{
+    catalogue::History& history = *m_host.history();
+    const std::size_t mark = history.mark();
+    catalogue::LedgerChanges ledger;
+    const auto join = [&] {
+        history.joinSince(mark, what,
+                          ledger.empty() ? nullptr : catalogue::ledgerStep(m_host.cataloguePath().toStdString(), std::move(ledger)));
+    };
+    try {
+        write(ledger);
+    } catch (...) {
+        join();
+        throw;
     }
+    join();
 }
 
 void LoanTools::giveBack()
@@ -153,11 +183,15 @@ void LoanTools::giveBack()
     const auto connection = m_host.openCatalogue();
     connection->prepareForWriting();
     const std::string on = isoDate(m_today());
-    for (const ChosenBook& book : out) {
-        shown->update(book.row, toColumn, catalogue::Value());
-        shown->update(book.row, fromColumn, catalogue::Value());
-        catalogue::recordReturn(connection->handle(), book.id, on);
-    }
+    const std::string what =
+        out.size() == 1 ? std::string("restituzione") : "restituzione di " + std::to_string(out.size()) + " libri";
+    writeAsOneChange(what, [&](catalogue::LedgerChanges& ledger) {
+        for (const ChosenBook& book : out) {
+            shown->update(book.row, toColumn, catalogue::Value());
+            shown->update(book.row, fromColumn, catalogue::Value());
+            append(ledger, catalogue::recordReturn(connection->handle(), book.id, on));
+        }
+    });
 }
 
 void LoanTools::listBooksOut()

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "loanledger.h"
+
 #include <QDate>
 #include <QObject>
 
 #include <functional>
+#include <string>
 
 class ToolHost;
 
@@ -22,6 +25,7 @@ public:
 
 private:
     bool inEditingMode(const QString& title);
+    void writeAsOneChange(const std::string& what, const std::function<void(catalogue::LedgerChanges&)>& write);
 
     ToolHost& m_host;
     Today m_today;
