@@ -1,5 +1,6 @@
 // Loans: the catalogue's rules on plain files, the dialog, the commands of
 // "Strumenti" in the window with its own grid, and the card's list of loans.
+#include "cellpainter.h"
 #include "copykeeper.h"
 #include "datagrid.h"
 #include "fakes.h"
@@ -7,6 +8,7 @@
 #include "history.h"
 #include "loandialog.h"
 #include "loanhistorylist.h"
+#include "loanmark.h"
 #include "loans.h"
 #include "loantools.h"
 #include "noticeline.h"
@@ -123,6 +125,10 @@ TEST(LoanDialogTest, CompletesNamesUsedBeforeStartsTodayAndWaitsForAName)
     EXPECT_EQ(dialog.name(), QStringLiteral("Marta"));
 }
 
+struct OpenCellPainter : CellPainter {
+    using CellPainter::initStyleOption;
+};
+
 class LoanCommands : public ShownWindowTest {
 protected:
     void SetUp() override
@@ -229,6 +235,31 @@ TEST_F(LoanCommands, BooksOutListOldestFirstEditableWithTheirDaysAndTheLateOnesM
     EXPECT_EQ(line->text().toStdString(), std::string("2 libri in prestito, 1 da più di 30 giorni: «Alcyone» a Luca da 45 "
                                            "giorni (oltre 30 giorni!); «Il piacere» a Marta da 3 giorni"));
     EXPECT_TRUE(line->isVisible());
+
+    // The late loan is marked in the list itself, for the eye, the mouse and the screen reader.
+    const int since = 5; // prestato_il
+    const QModelIndex late = grid->model()->index(0, since);
+    const QModelIndex recent = grid->model()->index(1, since);
+    EXPECT_EQ(late.data(OverdueDaysRole).toLongLong(), 45);
+    EXPECT_FALSE(recent.data(OverdueDaysRole).isValid());
+    EXPECT_FALSE(grid->model()->index(0, 4).data(OverdueDaysRole).isValid()); // only its date
+    EXPECT_EQ(late.data(Qt::ToolTipRole).toString(), QStringLiteral("In prestito da 45 giorni, oltre 30."));
+    EXPECT_TRUE(late.data(Qt::AccessibleTextRole).toString().endsWith(QStringLiteral(", in prestito da 45 giorni, oltre 30")))
+        << late.data(Qt::AccessibleTextRole).toString().toStdString();
+    OpenCellPainter painter;
+    QStyleOptionViewItem lateCell, recentCell;
+    painter.initStyleOption(&lateCell, late);
+    painter.initStyleOption(&recentCell, recent);
+    EXPECT_TRUE(lateCell.text.startsWith(QStringLiteral("⚠ ")));
+    EXPECT_TRUE(lateCell.font.bold());
+    EXPECT_FALSE(recentCell.text.startsWith(QStringLiteral("⚠")));
+    EXPECT_NE(lateCell.palette.color(QPalette::Text), recentCell.palette.color(QPalette::Text));
+    // Given back, the mark goes.
+    catalogue.exec("UPDATE dorvi SET prestato_a = '  ' WHERE iddorvo = 5");
+    trigger("mnuall");
+    EXPECT_FALSE(grid->model()->index(4, since).data().toString().isEmpty()); // the date stays
+    EXPECT_FALSE(grid->model()->index(4, since).data(OverdueDaysRole).isValid());
+
     trigger("mnuall"); // another listing ends the notice
     EXPECT_TRUE(line->text().isEmpty());
 }

@@ -3,6 +3,7 @@
 #include "cellpainter.h"
 
 #include "celltext.h"
+#include "loanmark.h"
 
 #include <QApplication>
 
@@ -22,4 +23,15 @@ QSize CellPainter::sizeHint(const QStyleOptionViewItem& option, const QModelInde
     const QWidget* widget = option.widget;
     const QStyle* style = widget ? widget->style() : QApplication::style();
     return style->sizeFromContents(QStyle::CT_ItemViewItem, &cell, QSize(), widget);
+}
+
+void CellPainter::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
+{
+    CellEditor::initStyleOption(option, index);
+    if (!index.data(OverdueDaysRole).isValid())
+        return;
+    option->text = QStringLiteral("⚠ ") + option->text;
+    option->font.setBold(true);
+    const QColor late(0xB0, 0x00, 0x20);
+    option->palette.setColor(QPalette::Text, late);
 }

@@ -19,4 +19,9 @@ public:
 
     QString displayText(const QVariant& value, const QLocale& locale) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+protected:
+    // The date of a late loan in bold red behind a warning sign: the one mark a
+    // book out too long has in any listing (its tooltip and screen reader say the days).
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
 };

@@ -6,6 +6,7 @@
 #include "grid.h"
 #include "history.h"
 #include "loandialog.h"
+#include "loanmark.h"
 #include "loans.h"
 #include "noticeline.h"
 #include "recordset.h"
@@ -14,8 +15,6 @@
 
 
 namespace {
-
-constexpr int overdueDays = 30;
 
 std::string isoDate(const QDate& date)
 {

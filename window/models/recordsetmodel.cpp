@@ -4,9 +4,9 @@
 // model as exceptions: they go to the error handler and setData returns false.
 #include "recordsetmodel.h"
 
-
 #include "celltext.h"
 #include "error.h"
+#include "loanmark.h"
 
 #include <QDate>
 
@@ -47,6 +47,15 @@ void RecordsetModel::learnKinds()
     m_kinds.clear();
     for (int column = 0; column < m_recordset->columnCount(); ++column)
         m_kinds.push_back(fieldKind(*m_recordset, column));
+    m_loan = loanColumns(*m_recordset);
+}
+
+// The days out of the book on `row` when its loan is late and `column` is its date.
+std::optional<qint64> RecordsetModel::overdue(int row, int column) const
+{
+    if (column != m_loan.since || m_loan.to < 0)
+        return std::nullopt;
+    return overdueDaysOut(cellValue(row, m_loan.to), cellValue(row, column), QDate::currentDate());
 }
 
 int RecordsetModel::recordCount() const
@@ -139,9 +148,18 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const
     if (role == Qt::AccessibleTextRole && index.isValid()) {
         const FieldKind kind = m_kinds[static_cast<std::size_t>(index.column())];
         const bool spoken = known && (kind == FieldKind::Stars || kind == FieldKind::YesNo);
-        return cellReading(headerData(index.column(), Qt::Horizontal).toString(),
-                           spoken ? spokenText(kind, cellValue(index.row(), index.column())) : data(index).toString(),
+        QString text = spoken ? spokenText(kind, cellValue(index.row(), index.column())) : data(index).toString();
+        if (const auto days = known ? overdue(index.row(), index.column()) : std::nullopt)
+            text += QStringLiteral(", ") + overdueText(*days);
+        return cellReading(headerData(index.column(), Qt::Horizontal).toString(), text,
                            isNewRowLine(index.row()) && !isPendingLine(index.row()));
+    }
+    if (known && (role == OverdueDaysRole || role == Qt::ToolTipRole)) {
+        const auto days = overdue(index.row(), index.column());
+        if (!days)
+            return {};
+        const QString said = overdueText(*days);
+        return role == OverdueDaysRole ? QVariant(*days) : QVariant(said.left(1).toUpper() + said.mid(1) + '.');
     }
     if (!known || (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::CheckStateRole))
         return {};

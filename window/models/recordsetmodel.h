@@ -9,6 +9,7 @@
 
 #include "fieldkind.h"
 #include "editpermissions.h"
+#include "loanmark.h"
 #include "pendingbook.h"
 #include "recordset.h"
 
@@ -83,6 +84,7 @@ private:
     std::optional<catalogue::Value> valueFromEdit(const QVariant& edit, const QModelIndex& index, int role);
     catalogue::Value cellValue(int row, int column) const;
     void learnKinds();
+    std::optional<qint64> overdue(int row, int column) const;
     void stampAddedDate(catalogue::Recordset::NewBook& book) const;
     bool isUnchanged(const catalogue::Value& before, const catalogue::Value& after) const;
     int recordCount() const;
@@ -107,4 +109,5 @@ private:
     bool m_writingPending = false;        ///< its line is becoming the book just written
     mutable std::optional<bool> m_takesChanges; ///< asked once a change is allowed
     std::vector<FieldKind> m_kinds;             ///< one a column, as the result was opened
+    LoanColumns m_loan;                         ///< who has a book and since when, where the result has them
 };

@@ -1,0 +1,36 @@
+#include "loanmark.h"
+
+#include "fieldkind.h"
+#include "recordset.h"
+#include "standardfields.h"
+
+LoanColumns loanColumns(const catalogue::Recordset& recordset)
+{
+    LoanColumns columns;
+    for (int column = 0; column < recordset.columnCount(); ++column) {
+        const catalogue::StandardField* field = catalogue::findStandardField(recordset.columnName(column));
+        if (field && field->name == "prestato_a")
+            columns.to = column;
+        else if (field && field->name == "prestato_il")
+            columns.since = column;
+    }
+    return columns;
+}
+
+std::optional<qint64> overdueDaysOut(const catalogue::Value& to, const catalogue::Value& since, const QDate& today)
+{
+    const auto* name = std::get_if<std::string>(&to);
+    const auto* date = std::get_if<std::string>(&since);
+    if (!name || !date || name->find_first_not_of(" \t") == std::string::npos)
+        return std::nullopt;
+    const std::optional<QDate> lent = readDate(*date);
+    if (!lent)
+        return std::nullopt;
+    const qint64 days = lent->daysTo(today);
+    return days > overdueDays ? std::optional<qint64>(days) : std::nullopt;
+}
+
+QString overdueText(qint64 days)
+{
+    return QStringLiteral("in prestito da %1 giorni, oltre %2").arg(days).arg(overdueDays);
+}
