@@ -259,13 +259,6 @@ void windowIdle(benchmark::State& state)
     }
 }
 
-// The limit the window's pauses are held to, as a figure of the same run.
-void limit50ms(benchmark::State& state)
-{
-    for (auto _ : state)
-        state.SetIterationTime(0.050);
-}
-
 } // namespace
 
 void registerBackups()
@@ -284,9 +277,9 @@ void registerBackups()
         ->UseRealTime();
     for (auto* manual : {benchmark::RegisterBenchmark(("Backup/window_longest_pause" + rows).c_str(), windowDuringDailyCopy),
                          benchmark::RegisterBenchmark(("Backup/write_longest_pause" + rows).c_str(), writeDuringDailyCopy),
-                         benchmark::RegisterBenchmark(("Backup/idle_longest_pause" + rows).c_str(), windowIdle),
-                         benchmark::RegisterBenchmark("Backup/limit_50ms", limit50ms)})
+                         benchmark::RegisterBenchmark(("Backup/idle_longest_pause" + rows).c_str(), windowIdle)})
         manual->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+    registerTimeLimit("Backup/limit_50ms", 0.050); // the limit the window's pauses are held to
 }
 
 } // namespace bench

@@ -85,12 +85,6 @@ void rowByKey(benchmark::State& state)
     benchmark::DoNotOptimize(read);
 }
 
-void limit30ms(benchmark::State& state)
-{
-    for (auto _ : state)
-        state.SetIterationTime(0.030);
-}
-
 } // namespace
 
 void registerCard()
@@ -99,7 +93,7 @@ void registerCard()
         benchmark::RegisterBenchmark("Card/open", cardOpen)->Arg(rows)->Unit(benchmark::kMillisecond)->UseRealTime();
         benchmark::RegisterBenchmark("Card/row_by_key", rowByKey)->Arg(rows)->Unit(benchmark::kMicrosecond);
     }
-    benchmark::RegisterBenchmark("Card/limit_30ms", limit30ms)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+    registerTimeLimit("Card/limit_30ms", 0.030);
 }
 
 } // namespace bench

@@ -109,4 +109,16 @@ void releaseAll()
     releases().clear();
 }
 
+void registerTimeLimit(const std::string& name, double seconds)
+{
+    benchmark::RegisterBenchmark(name.c_str(),
+                                 [seconds](benchmark::State& state) {
+                                     for (auto _ : state)
+                                         state.SetIterationTime(seconds);
+                                 })
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime()
+        ->Iterations(5);
+}
+
 } // namespace bench

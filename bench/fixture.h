@@ -70,6 +70,11 @@ std::shared_ptr<catalogue::Recordset> openShowAll(const std::string& path);
 bool failedOn(benchmark::State& state, BenchServices& services);
 
 // Things kept across benchmarks that must go before the application does.
+// A target given as a time ("TrovaDoppioni/limit_1500ms"), registered as a
+// benchmark each of whose iterations takes exactly `seconds`, so a comparison
+// holds a measurement against it as against any reference.
+void registerTimeLimit(const std::string& name, double seconds);
+
 void keepUntilExit(std::function<void()> release);
 void releaseAll();
 

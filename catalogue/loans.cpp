@@ -1,5 +1,6 @@
 #include "loans.h"
 
+#include "recordset.h"
 #include "standardfields.h"
 #include "statement.h"
 #include "transaction.h"
@@ -33,6 +34,25 @@ std::string textOf(sqlite3_stmt* statement, int column)
     return text ? std::string(reinterpret_cast<const char*>(text),
                               static_cast<std::size_t>(sqlite3_column_bytes(statement, column)))
                 : std::string();
+}
+
+std::string textOf(const Value& value)
+{
+    const auto* text = std::get_if<std::string>(&value);
+    return text ? *text : std::string();
+}
+
+// The column of a result named `name`, letter case ignored; -1 when it has none.
+int columnNamed(const Recordset& result, std::string_view name)
+{
+    for (int column = 0; column < result.columnCount(); ++column) {
+        const std::string& named = result.columnName(column);
+        if (std::equal(named.begin(), named.end(), name.begin(), name.end(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+            }))
+            return column;
+    }
+    return -1;
 }
 
 // The open loans of `book` closed on `on`, each noted as it was and became.
@@ -150,16 +170,20 @@ std::string booksOutStatement()
     return "SELECT * FROM dorvi WHERE trim(prestato_a) <> '' ORDER BY prestato_il, iddorvo;";
 }
 
-std::vector<BookOut> booksOut(sqlite3* db)
+std::vector<BookOut> booksOut(const Recordset& listed)
 {
+    const int id = columnNamed(listed, "iddorvo");
+    const int title = columnNamed(listed, "titolo");
+    const int to = columnNamed(listed, "prestato_a");
+    const int from = columnNamed(listed, "prestato_il");
     std::vector<BookOut> books;
-    if (!hasLoanColumns(db))
+    if (to < 0 || from < 0)
         return books;
-    Statement statement(db, "SELECT iddorvo, titolo, prestato_a, prestato_il FROM dorvi "
-                            "WHERE trim(prestato_a) <> '' ORDER BY prestato_il, iddorvo");
-    while (statement.step()) {
-        sqlite3_stmt* s = statement.handle();
-        books.push_back({sqlite3_column_int64(s, 0), textOf(s, 1), textOf(s, 2), textOf(s, 3)});
+    for (std::size_t row = 0; row < listed.rowCount(); ++row) {
+        const Value book = id < 0 ? Value() : listed.value(row, id);
+        const auto* key = std::get_if<std::int64_t>(&book);
+        books.push_back({key ? *key : 0, title < 0 ? std::string() : textOf(listed.value(row, title)),
+                         textOf(listed.value(row, to)), textOf(listed.value(row, from))});
     }
     return books;
 }

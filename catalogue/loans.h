@@ -10,6 +10,8 @@ struct sqlite3;
 
 namespace catalogue {
 
+class Recordset;
+
 // The loans of the catalogue's books. Who has a book now is in `dorvi`
 // (`prestato_a`, `prestato_il`, the date as AAAA-MM-GG); every loan and return is
 // kept in `prestiti` as well, a table with no foreign key and no cascade, so that
@@ -51,7 +53,8 @@ struct BookOut {
     std::string to;
     std::string from; ///< AAAA-MM-GG as stored
 };
-// The same books as booksOutStatement, in the same order; none without the columns.
-std::vector<BookOut> booksOut(sqlite3* db);
+// The books of a listing of booksOutStatement, in its order, as the notice names
+// them: read from the rows listed rather than asked of the file again.
+std::vector<BookOut> booksOut(const Recordset& listed);
 
 } // namespace catalogue

@@ -95,7 +95,7 @@ TEST(LoanRules, NamesComeOnceFromTheHistoryAndTheBooksAndBooksOutAreOldestFirst)
     catalogue::recordLoan(db.get(), 2, "Anna", "2026-02-01");
     catalogue::recordReturn(db.get(), 2, "2026-03-01");
     EXPECT_EQ(catalogue::loanNames(db.get()), (std::vector<std::string>{"Anna", "Marta", "Zeno"}));
-    const std::vector<catalogue::BookOut> out = catalogue::booksOut(db.get());
+    const std::vector<catalogue::BookOut> out = catalogue::booksOut(*openRecordset(books.path(), catalogue::booksOutStatement()));
     ASSERT_EQ(out.size(), 2u); // a name of spaces is no loan
     EXPECT_EQ(out[0].title, "La Divina Commedia");
     EXPECT_EQ(out[1].title, "I promessi sposi");

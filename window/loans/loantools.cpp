@@ -202,8 +202,9 @@ void LoanTools::listBooksOut()
                                       QStringLiteral("Libri in prestito"));
         return;
     }
-    const std::vector<catalogue::BookOut> books = catalogue::booksOut(connection->handle());
     m_host.listBooks(QString::fromStdString(catalogue::booksOutStatement()));
+    const std::shared_ptr<catalogue::Recordset> listed = m_host.grid().boundResult();
+    const std::vector<catalogue::BookOut> books = listed ? catalogue::booksOut(*listed) : std::vector<catalogue::BookOut>();
     if (!books.empty())
         NoticeLine::of(m_host).tell(booksOutText(books, m_today()));
 }
