@@ -137,6 +137,32 @@ TEST_F(ShownWindowTest, ABookWrittenAsAnotherIsNamedBelowTheGridAndF8GoesThere)
     EXPECT_EQ(grid->currentIndex().column(), 2);
 }
 
+TEST_F(ShownWindowTest, TheNoticeChecksTheBookWrittenWhereverTheCursorHasGone)
+{
+    trigger("mnuop");
+    const auto* line = window.findChild<QLabel*>(QStringLiteral("rigaavvisi"));
+    // A new book is written as the cursor leaves its line for another book.
+    const int newLine = grid->model()->rowCount() - 1;
+    grid->setCurrentIndex(grid->model()->index(newLine, 1));
+    ASSERT_TRUE(grid->model()->setData(grid->model()->index(newLine, 1), QStringLiteral("Alessandro Manzoni")));
+    ASSERT_TRUE(grid->model()->setData(grid->model()->index(newLine, 2), QStringLiteral("I Promessi Sposi!")));
+    grid->setCurrentIndex(grid->model()->index(2, 1));
+    ASSERT_EQ(catalogue.scalar("SELECT count(*) FROM dorvi"), "6");
+    EXPECT_EQ(line->text(), QStringLiteral("Già nel catalogo: «I promessi sposi» di Alessandro Manzoni, n. 1. F8 "
+                                           "per andarci."));
+    // A book changed away from the cursor, as the card writes it.
+    trigger("mnuall");
+    trigger("mnuop");
+    grid->setCurrentIndex(grid->model()->index(0, 1));
+    ASSERT_TRUE(grid->model()->setData(grid->model()->index(3, 1), QStringLiteral("Italo Calvino")));
+    ASSERT_TRUE(grid->model()->setData(grid->model()->index(3, 2), QStringLiteral("Il barone rampante")));
+    EXPECT_TRUE(line->text().isEmpty()) << line->text().toStdString();
+    ASSERT_TRUE(grid->model()->setData(grid->model()->index(4, 1), QStringLiteral("Italo Calvino")));
+    ASSERT_TRUE(grid->model()->setData(grid->model()->index(4, 2), QStringLiteral("Barone rampante")));
+    EXPECT_TRUE(line->text().startsWith(QStringLiteral("Già nel catalogo: «Il barone rampante» di Italo Calvino, n. 4.")))
+        << line->text().toStdString();
+}
+
 TEST_F(ShownWindowTest, F8FindsTheBookOutsideASearchByListingTheCatalogue)
 {
     trigger("mnuop");

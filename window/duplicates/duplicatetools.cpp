@@ -6,6 +6,7 @@
 #include "nearduplicates.h"
 #include "noticeline.h"
 #include "recordset.h"
+#include "recordsetmodel.h"
 #include "shownrowsmodel.h"
 #include "statement.h"
 #include "toolhost.h"
@@ -75,17 +76,17 @@ void DuplicateTools::listDuplicates()
                                     .arg(books));
 }
 
-// The book written is the one under the cursor, or, when the cursor has gone on
-// to the new-row line, the book just added at the end of the result.
+// The book the grid or the card has just written, as its model tells it; an undo
+// or a redo writes no book of the user's, and is not checked.
 void DuplicateTools::checkWrittenBook()
 {
     auto* view = dynamic_cast<DataGrid*>(&m_host.grid());
+    RecordsetModel* model = view ? view->recordsetModel() : nullptr;
     const std::shared_ptr<catalogue::Recordset> result = m_host.grid().boundResult();
-    if (!view || !result || result->rowCount() == 0 || !view->currentIndex().isValid())
+    const std::optional<std::size_t> row = model ? model->takeLastWritten() : std::nullopt;
+    if (!result || !row || *row >= result->rowCount())
         return;
-    const int record = view->recordRow(view->currentIndex().row());
-    const std::size_t row = record >= 0 ? static_cast<std::size_t>(record) : result->rowCount() - 1;
-    if (const auto id = bookIdAt(*result, row))
+    if (const auto id = bookIdAt(*result, *row))
         checkBook(*id);
 }
 

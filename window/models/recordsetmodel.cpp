@@ -277,6 +277,7 @@ bool RecordsetModel::writeCell(int row, int column, const Value& value)
 {
     if (!attempt([&] { m_recordset->update(static_cast<std::size_t>(row), column, value); }))
         return false;
+    m_lastWritten = static_cast<std::size_t>(row);
     emit rowWritten();
     return true;
 }
@@ -312,8 +313,10 @@ bool RecordsetModel::writePendingBook()
     m_writingPending = true;
     const bool written = attempt([&] { m_recordset->addNew(book); });
     m_writingPending = false;
-    if (written)
+    if (written) {
+        m_lastWritten = m_recordset->rowCount() - 1; // a new book joins the result at its end
         emit rowWritten();
+    }
     return written;
 }
 

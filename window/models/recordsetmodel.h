@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "fieldkind.h"
@@ -73,6 +74,10 @@ public:
     bool deleteRows(std::vector<std::size_t> rows, const catalogue::Recordset::Progress& progress = {});
     bool deleteRow(int row) { return deleteRows({static_cast<std::size_t>(row)}); }
 
+    // The row of the result this model wrote last, a changed or a new book, once:
+    // asked by whoever is told rowWritten, and nothing after a write of another kind.
+    std::optional<std::size_t> takeLastWritten() { return std::exchange(m_lastWritten, std::nullopt); }
+
 signals:
     void rowWritten();
 
@@ -109,5 +114,6 @@ private:
     bool m_writingPending = false;        ///< its line is becoming the book just written
     mutable std::optional<bool> m_takesChanges; ///< asked once a change is allowed
     std::vector<FieldKind> m_kinds;             ///< one a column, as the result was opened
+    std::optional<std::size_t> m_lastWritten;   ///< see takeLastWritten
     LoanColumns m_loan;                         ///< who has a book and since when, where the result has them
 };
