@@ -236,7 +236,8 @@ TEST_F(LoanCommands, BooksOutListOldestFirstEditableWithTheirDaysAndTheLateOnesM
                                            "giorni (oltre 30 giorni!); «Il piacere» a Marta da 3 giorni"));
     EXPECT_TRUE(line->isVisible());
 
-    // The late loan is marked in the list itself, for the eye, the mouse and the screen reader.
+    // Each loan's days are in the list itself, and the late one is marked, for the eye,
+    // the mouse and the screen reader.
     const int since = 5; // prestato_il
     const QModelIndex late = grid->model()->index(0, since);
     const QModelIndex recent = grid->model()->index(1, since);
@@ -244,6 +245,7 @@ TEST_F(LoanCommands, BooksOutListOldestFirstEditableWithTheirDaysAndTheLateOnesM
     EXPECT_FALSE(recent.data(OverdueDaysRole).isValid());
     EXPECT_FALSE(grid->model()->index(0, 4).data(OverdueDaysRole).isValid()); // only its date
     EXPECT_EQ(late.data(Qt::ToolTipRole).toString(), QStringLiteral("In prestito da 45 giorni, oltre 30."));
+    EXPECT_EQ(recent.data(Qt::ToolTipRole).toString(), QStringLiteral("In prestito da 3 giorni."));
     EXPECT_TRUE(late.data(Qt::AccessibleTextRole).toString().endsWith(QStringLiteral(", in prestito da 45 giorni, oltre 30")))
         << late.data(Qt::AccessibleTextRole).toString().toStdString();
     OpenCellPainter painter;

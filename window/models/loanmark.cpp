@@ -17,7 +17,7 @@ LoanColumns loanColumns(const catalogue::Recordset& recordset)
     return columns;
 }
 
-std::optional<qint64> overdueDaysOut(const catalogue::Value& to, const catalogue::Value& since, const QDate& today)
+std::optional<qint64> daysOut(const catalogue::Value& to, const catalogue::Value& since, const QDate& today)
 {
     const auto* name = std::get_if<std::string>(&to);
     const auto* date = std::get_if<std::string>(&since);
@@ -26,11 +26,12 @@ std::optional<qint64> overdueDaysOut(const catalogue::Value& to, const catalogue
     const std::optional<QDate> lent = readDate(*date);
     if (!lent)
         return std::nullopt;
-    const qint64 days = lent->daysTo(today);
-    return days > overdueDays ? std::optional<qint64>(days) : std::nullopt;
+    return lent->daysTo(today);
 }
 
-QString overdueText(qint64 days)
+QString daysOutText(qint64 days)
 {
-    return QStringLiteral("in prestito da %1 giorni, oltre %2").arg(days).arg(overdueDays);
+    const QString text = days == 1 ? QStringLiteral("in prestito da 1 giorno")
+                                   : QStringLiteral("in prestito da %1 giorni").arg(days);
+    return isOverdue(days) ? text + QStringLiteral(", oltre %1").arg(overdueDays) : text;
 }

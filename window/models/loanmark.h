@@ -27,9 +27,10 @@ struct LoanColumns {
 };
 LoanColumns loanColumns(const catalogue::Recordset& recordset);
 
-// The days a book has been out, when it is out (a name that is not blank, a date
-// as stored) for more than overdueDays on `today`; nothing otherwise.
-std::optional<qint64> overdueDaysOut(const catalogue::Value& to, const catalogue::Value& since, const QDate& today);
+// The days a book has been out on `today`, when it is out: a name that is not
+// blank and a date as stored; nothing otherwise.
+std::optional<qint64> daysOut(const catalogue::Value& to, const catalogue::Value& since, const QDate& today);
+inline bool isOverdue(qint64 days) { return days > overdueDays; }
 
-// "in prestito da 45 giorni, oltre 30"
-QString overdueText(qint64 days);
+// "in prestito da 3 giorni", "in prestito da 45 giorni, oltre 30"
+QString daysOutText(qint64 days);

@@ -50,12 +50,12 @@ void RecordsetModel::learnKinds()
     m_loan = loanColumns(*m_recordset);
 }
 
-// The days out of the book on `row` when its loan is late and `column` is its date.
-std::optional<qint64> RecordsetModel::overdue(int row, int column) const
+// The days out of the book on `row` when it is lent and `column` is its loan's date.
+std::optional<qint64> RecordsetModel::daysLent(int row, int column) const
 {
     if (column != m_loan.since || m_loan.to < 0)
         return std::nullopt;
-    return overdueDaysOut(cellValue(row, m_loan.to), cellValue(row, column), QDate::currentDate());
+    return daysOut(cellValue(row, m_loan.to), cellValue(row, column), QDate::currentDate());
 }
 
 int RecordsetModel::recordCount() const
@@ -149,16 +149,16 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const
         const FieldKind kind = m_kinds[static_cast<std::size_t>(index.column())];
         const bool spoken = known && (kind == FieldKind::Stars || kind == FieldKind::YesNo);
         QString text = spoken ? spokenText(kind, cellValue(index.row(), index.column())) : data(index).toString();
-        if (const auto days = known ? overdue(index.row(), index.column()) : std::nullopt)
-            text += QStringLiteral(", ") + overdueText(*days);
+        if (const auto days = known ? daysLent(index.row(), index.column()) : std::nullopt)
+            text += QStringLiteral(", ") + daysOutText(*days);
         return cellReading(headerData(index.column(), Qt::Horizontal).toString(), text,
                            isNewRowLine(index.row()) && !isPendingLine(index.row()));
     }
     if (known && (role == OverdueDaysRole || role == Qt::ToolTipRole)) {
-        const auto days = overdue(index.row(), index.column());
-        if (!days)
+        const auto days = daysLent(index.row(), index.column());
+        if (!days || (role == OverdueDaysRole && !isOverdue(*days)))
             return {};
-        const QString said = overdueText(*days);
+        const QString said = daysOutText(*days);
         return role == OverdueDaysRole ? QVariant(*days) : QVariant(said.left(1).toUpper() + said.mid(1) + '.');
     }
     if (!known || (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::CheckStateRole))

@@ -89,7 +89,7 @@ private:
     std::optional<catalogue::Value> valueFromEdit(const QVariant& edit, const QModelIndex& index, int role);
     catalogue::Value cellValue(int row, int column) const;
     void learnKinds();
-    std::optional<qint64> overdue(int row, int column) const;
+    std::optional<qint64> daysLent(int row, int column) const;
     void stampAddedDate(catalogue::Recordset::NewBook& book) const;
     bool isUnchanged(const catalogue::Value& before, const catalogue::Value& after) const;
     int recordCount() const;
