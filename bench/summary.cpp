@@ -121,6 +121,10 @@ std::vector<Comparison> comparisons()
                    Goal::Inform});
     all.push_back({"Listing the fields with their counts / count(*)", at("Fields/list", big), at("Fields/count", big),
                    Measure::Time, Goal::Inform});
+    all.push_back({"Opening Campi at 1M, shown and closed / reading the column list", at("Fields/open", big),
+                   at("Fields/columns", big), Measure::Time, Goal::Inform});
+    all.push_back({"  the same / the listing with counts it once made first", at("Fields/open", big),
+                   at("Fields/list_counted", big), Measure::Time, Goal::Inform});
     all.push_back({"Safety copy (backup, check, flush, rename) / cp", at("Backup/ours", big), at("Backup/cp", big),
                    Measure::Time, Goal::AtMost, 1.5});
     all.push_back({"  the same / cp and sync of the copy", at("Backup/ours", big), at("Backup/cp_and_sync", big),
