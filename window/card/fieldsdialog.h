@@ -50,8 +50,8 @@ public:
 
     // Whether the file's structure changed: the window then lists it again.
     bool changed() const { return m_changed; }
-    // The fields as listed, in the grid's order; their counts are the list's alone,
-    // since they arrive after it.
+    // The fields as listed, in the grid's order, without their counts: those arrive
+    // later, into the list on show.
     const std::vector<catalogue::FieldInfo>& fields() const { return m_fields; }
 
     // The user's actions, also for tests. Each returns whether it was done.
@@ -76,8 +76,8 @@ private:
 
     Host m_host;
     std::vector<catalogue::FieldInfo> m_fields;
-    // Counted in the background when the dialog opens (a field missing from them
-    // until they arrive is shown as "…"), then kept up to date by the changes made here.
+    // Counted in the background when the dialog opens (shown as "…" until they
+    // arrive), then kept up to date by the changes made here.
     std::map<std::string, long long> m_counts;
     bool m_counted = false;     ///< the counts have arrived, or could not be made
     bool m_countFailed = false;
