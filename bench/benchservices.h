@@ -3,6 +3,9 @@
 #include "error.h"
 #include "windowservices.h"
 
+#include <QDialog>
+
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -28,6 +31,15 @@ public:
     QString saveFileName(const QString&, const QString&, const QString&) override { return m_savePath; }
     void end() override {}
     void setSavePath(const QString& path) { m_savePath = path; }
+    // Plays the user's part in a dialog of the program's own; without a script the
+    // dialog ends at once, unshown.
+    int runDialog(QDialog& dialog) override
+    {
+        if (dialogScript)
+            dialogScript(dialog);
+        return dialog.result();
+    }
+    std::function<void(QDialog&)> dialogScript;
 
     // The first error shown since the last call, taken away.
     std::optional<std::string> takeError() { return std::exchange(lastError, std::nullopt); }

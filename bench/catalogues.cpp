@@ -4,8 +4,11 @@
 // made first, then the rows, then the indexes (faster than keeping them up to date
 // row by row, and the file ends up the same). A stamp beside each file records the
 // generator version and the schema it was made with; a different stamp remakes it.
+// The filled catalogues are the same books with values in the standard fields.
 #include "catalogues.h"
 
+#include "bookfields.h"
+#include "random.h"
 #include "sqlitehandles.h"
 
 #include <algorithm>
@@ -32,27 +35,10 @@ namespace bench {
 namespace {
 
 constexpr int generatorVersion = 3;
+constexpr int fieldsVersion = 1; // of BookFieldValues: a change remakes only the filled catalogues
+enum class Fields { Empty, HalfFilled };
 constexpr std::uint64_t seed = 0x646f72766931; // fixed: the same rows every run
 constexpr std::size_t authorCount = 5000;
-
-// splitmix64: tiny, and its sequence does not depend on the standard library.
-class Random {
-public:
-    explicit Random(std::uint64_t state) : m_state(state) {}
-    std::uint64_t next()
-    {
-        std::uint64_t z = (m_state += 0x9e3779b97f4a7c15ULL);
-        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-        z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-        return z ^ (z >> 31);
-    }
-    std::size_t below(std::size_t n) { return static_cast<std::size_t>(next() % n); }
-    template <std::size_t N>
-    const char* pick(const std::array<const char*, N>& from) { return from[below(N)]; }
-
-private:
-    std::uint64_t m_state;
-};
 
 // The first of each list makes author 0, "Nicolò D'Amico": apostrophe and accent.
 constexpr std::array firstNames{
@@ -266,20 +252,27 @@ Schema starterSchema()
     return schema;
 }
 
-std::string stampFor(const Schema& schema, int rows)
+std::string stampFor(const Schema& schema, int rows, Fields fields)
 {
-    return "generator " + std::to_string(generatorVersion) + "\nrows " + std::to_string(rows) + "\nschema " +
+    return "generator " + std::to_string(generatorVersion) + "\nrows " + std::to_string(rows) +
+           (fields == Fields::HalfFilled ? "\nfields " + std::to_string(fieldsVersion) : std::string()) + "\nschema " +
            std::to_string(std::hash<std::string>{}(schema.text())) + "\n";
 }
 
-void insertRows(sqlite3* db, int rows)
+// The fields' values are drawn from a sequence of their own, so the authors, titles
+// and genres are the same with them as without.
+void insertRows(sqlite3* db, int rows, Fields fields)
 {
+    const bool filled = fields == Fields::HalfFilled;
     sqlite3_stmt* raw = nullptr;
-    const char* sql = "INSERT INTO dorvi (autore, titolo, genere) VALUES (?1, ?2, ?3)";
-    if (sqlite3_prepare_v2(db, sql, -1, &raw, nullptr) != SQLITE_OK)
+    const std::string sql = "INSERT INTO dorvi (autore, titolo, genere" +
+                            (filled ? BookFieldValues::columns() : std::string()) + ") VALUES (?1, ?2, ?3" +
+                            (filled ? BookFieldValues::parameters(4) : std::string()) + ")";
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr) != SQLITE_OK)
         fail(sql, db);
     StatementHandle insert(raw);
     Random random(seed);
+    BookFieldValues fieldValues(~seed);
     const int middle = rows / 2;
     std::size_t titleBytes = 0;
     for (int row = 0; row < rows; ++row) {
@@ -293,6 +286,8 @@ void insertRows(sqlite3* db, int rows)
         sqlite3_bind_text(insert.get(), 1, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
         sqlite3_bind_text(insert.get(), 2, bookTitle.data(), static_cast<int>(bookTitle.size()), SQLITE_TRANSIENT);
         sqlite3_bind_text(insert.get(), 3, genre, -1, SQLITE_STATIC);
+        if (filled)
+            fieldValues.bindNext(insert.get(), 4);
         if (sqlite3_step(insert.get()) != SQLITE_DONE)
             fail("inserting a book", db);
         sqlite3_reset(insert.get());
@@ -300,7 +295,7 @@ void insertRows(sqlite3* db, int rows)
     std::cerr << "  titles average " << (rows ? titleBytes / static_cast<std::size_t>(rows) : 0) << " bytes\n";
 }
 
-void generate(const std::string& path, const Schema& schema, int rows)
+void generate(const std::string& path, const Schema& schema, int rows, Fields fields)
 {
     const std::string temporary = path + ".new";
     fs::remove(temporary);
@@ -318,7 +313,7 @@ void generate(const std::string& path, const Schema& schema, int rows)
         execute(db.get(), "BEGIN");
         for (const std::string& sql : schema.tables)
             execute(db.get(), sql);
-        insertRows(db.get(), rows);
+        insertRows(db.get(), rows, fields);
         for (const std::string& sql : schema.afterRows)
             execute(db.get(), sql);
         execute(db.get(), "COMMIT");
@@ -340,6 +335,23 @@ Catalogue describe(const fs::path& folder, int rows)
     return Catalogue{folder.string(), (folder / "dorvi.mdb").string(), rows};
 }
 
+// Made now if missing or made by an older generator, and kept.
+Catalogue madeCatalogue(const std::string& folderName, int rows, Fields fields)
+{
+    const Catalogue result = describe(dataFolder() / folderName, rows);
+    fs::create_directories(result.folder);
+    const Schema schema = starterSchema();
+    const std::string stampPath = result.path + ".stamp";
+    const std::string stamp = stampFor(schema, rows, fields);
+    if (!fs::exists(result.path) || !fs::exists(stampPath) || readFile(stampPath) != stamp) {
+        fs::remove(stampPath);
+        fs::remove(result.path);
+        generate(result.path, schema, rows, fields);
+        std::ofstream(stampPath) << stamp;
+    }
+    return result;
+}
+
 } // namespace
 
 const Catalogue& catalogue(int rows)
@@ -347,19 +359,16 @@ const Catalogue& catalogue(int rows)
     static std::map<int, Catalogue> made;
     if (auto found = made.find(rows); found != made.end())
         return found->second;
+    return made.emplace(rows, madeCatalogue(std::to_string(rows), rows, Fields::Empty)).first->second;
+}
 
-    const Catalogue result = describe(dataFolder() / std::to_string(rows), rows);
-    fs::create_directories(result.folder);
-    const Schema schema = starterSchema();
-    const std::string stampPath = result.path + ".stamp";
-    const std::string stamp = stampFor(schema, rows);
-    if (!fs::exists(result.path) || !fs::exists(stampPath) || readFile(stampPath) != stamp) {
-        fs::remove(stampPath);
-        fs::remove(result.path);
-        generate(result.path, schema, rows);
-        std::ofstream(stampPath) << stamp;
-    }
-    return made.emplace(rows, result).first->second;
+const Catalogue& filledCatalogue(int rows)
+{
+    static std::map<int, Catalogue> made;
+    if (auto found = made.find(rows); found != made.end())
+        return found->second;
+    return made.emplace(rows, madeCatalogue("filled-" + std::to_string(rows), rows, Fields::HalfFilled))
+        .first->second;
 }
 
 const Catalogue& scratchCatalogue(int rows)

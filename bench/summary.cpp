@@ -52,6 +52,12 @@ std::vector<Comparison> comparisons()
          at("ShowAll/compact_floor", mediumRows), Measure::Time, Goal::Inform},
         {"Result set bytes per row / compact floor", at("Memory/ours", big), at("Memory/compact_floor", big),
          Measure::BytesPerRow, Goal::AtMost, 1.25},
+        {"Visualizza tutto, fields half filled / compact floor", at("ShowAllFilled/ours", big),
+         at("ShowAllFilled/compact_floor", big), Measure::Time, Goal::AtMost, 1.1},
+        {"  the same / physical floor", at("ShowAllFilled/ours", big), at("ShowAllFilled/physical_floor", big),
+         Measure::Time, Goal::Inform},
+        {"Bytes per row, fields half filled / compact floor", at("MemoryFilled/ours", big),
+         at("MemoryFilled/compact_floor", big), Measure::BytesPerRow, Goal::AtMost, 1.1},
         {"Result set bytes per row / QSqlQueryModel", at("Memory/ours", big), at("Memory/QSqlQueryModel", big),
          Measure::BytesPerRow, Goal::Inform},
         {"First paint after binding, 1M rows / 10k rows", at("FirstPaint", big), at("FirstPaint", smallRows),
@@ -115,6 +121,10 @@ std::vector<Comparison> comparisons()
                    Goal::Inform});
     all.push_back({"Listing the fields with their counts / count(*)", at("Fields/list", big), at("Fields/count", big),
                    Measure::Time, Goal::Inform});
+    all.push_back({"Opening Campi at 1M, shown and closed / reading the column list", at("Fields/open", big),
+                   at("Fields/columns", big), Measure::Time, Goal::Inform});
+    all.push_back({"  the same / the listing with counts it once made first", at("Fields/open", big),
+                   at("Fields/list_counted", big), Measure::Time, Goal::Inform});
     all.push_back({"Safety copy (backup, check, flush, rename) / cp", at("Backup/ours", big), at("Backup/cp", big),
                    Measure::Time, Goal::AtMost, 1.5});
     all.push_back({"  the same / cp and sync of the copy", at("Backup/ours", big), at("Backup/cp_and_sync", big),

@@ -7,6 +7,7 @@
 #include "fieldchanges.h"
 
 #include "error.h"
+#include "fieldcounts.h"
 #include "fieldnames.h"
 #include "sqltext.h"
 #include "standardfields.h"
@@ -183,18 +184,12 @@ std::vector<FieldInfo> listFields(sqlite3* db, bool counting)
     }
     if (fields.empty() || !counting)
         return fields;
-    // One pass over the books for every count.
-    std::string sql = "SELECT ";
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        const std::string column = quotedIdentifier(fields[i].name);
-        sql += (i ? ", " : "") + std::string("count(nullif(") + column + ", ''))";
-    }
-    sql += " FROM dorvi";
-    Statement counts(db, sql);
-    if (counts.step()) {
-        for (std::size_t i = 0; i < fields.size(); ++i)
-            fields[i].valued = sqlite3_column_int64(counts.handle(), static_cast<int>(i));
-    }
+    std::vector<std::string> names;
+    for (const FieldInfo& field : fields)
+        names.push_back(field.name);
+    const std::vector<long long> counts = countValues(db, names);
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        fields[i].valued = counts[i];
     return fields;
 }
 

@@ -87,6 +87,10 @@ private:
 
     const char* cellStart(const char* cells, int column, std::uint64_t& header) const;
     char* allocate(std::size_t bytes);
+    void newBlock(std::size_t atLeast);
+    // Moves the `written` bytes of the row being packed to a new block with room
+    // for `more` after them.
+    void moveToNewBlock(std::size_t written, std::size_t more);
 
     int m_columnCount;
     std::vector<const char*> m_rows;               ///< where each row's packed cells begin

@@ -1,8 +1,11 @@
 // The catalogue's fields: their structure changes on plain files, the refusals
 // (a name taken, an SQL word, another program's index, view or trigger, a locked
-// file), the undo of a removal, and the "Campi" dialog driven through the window.
+// file), the undo of a removal, the counts made in the background, and the "Campi"
+// dialog driven through the window.
 #include "columnview.h"
 #include "fieldchanges.h"
+#include "fieldcounting.h"
+#include "fieldcounts.h"
 #include "fieldhistory.h"
 #include "fieldnames.h"
 #include "fieldsdialog.h"
@@ -14,6 +17,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QListWidget>
+#include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -102,6 +106,61 @@ TEST(FieldChanges, ListsFieldsWithTheBooksHoldingAValue)
     EXPECT_EQ(fields[4].kind, "testo");
     EXPECT_EQ(fields[4].valued, 2); // the empty text holds no value
     EXPECT_EQ(fields[1].valued, std::stoll(catalogue.scalar("select count(*) from dorvi")));
+}
+
+// Every column counted in one pass, on a connection of the counting's own that a
+// stop ends; a file that cannot be read tells nothing.
+TEST(FieldCounts, CountsEveryColumnAtOnceAndTellsNothingOnceStopped)
+{
+    TestCatalogue catalogue;
+    catalogue.exec("ALTER TABLE dorvi ADD COLUMN dedica TEXT; UPDATE dorvi SET dedica = '' WHERE iddorvo = 1;"
+                   "UPDATE dorvi SET dedica = 'a Anna' WHERE iddorvo IN (2, 3);");
+    const std::vector<std::string> columns{"titolo", "dedica"};
+    const long long books = std::stoll(catalogue.scalar("select count(*) from dorvi"));
+    Opened opened(catalogue);
+    EXPECT_EQ(catalogue::countValues(opened.db, columns), (std::vector<long long>{books, 2}));
+
+    std::stop_source running;
+    EXPECT_EQ(catalogue::countValuesOf(catalogue.path(), columns, running.get_token()),
+              (std::vector<long long>{books, 2}));
+    std::stop_source stopped;
+    stopped.request_stop();
+    EXPECT_EQ(catalogue::countValuesOf(catalogue.path(), columns, stopped.get_token()), std::nullopt);
+    EXPECT_EQ(catalogue::countValuesOf(catalogue.path() + ".nessuno", columns, running.get_token()), std::nullopt);
+    EXPECT_EQ(catalogue::countValuesOf(catalogue.path(), {"nessuno"}, running.get_token()), std::nullopt);
+}
+
+// Only the latest counting is told, on the thread that asked; a stopped one, or
+// one whose object is gone, tells nothing (under the sanitizers, a count posted
+// to a destroyed object would be a use after free).
+TEST(FieldCounting, TellsOnlyTheLatestCountingAndNothingAfterAStop)
+{
+    TestCatalogue catalogue;
+    const QString path = QString::fromStdString(catalogue.path());
+    std::vector<FieldCounting::Counts> told;
+    FieldCounting counting([&](std::optional<FieldCounting::Counts> counts) {
+        ASSERT_TRUE(counts);
+        told.push_back(*counts);
+    });
+    counting.start(path, {"autore"});
+    counting.start(path, {"titolo", "genere"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !told.empty(); }));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].size(), 2u);
+    EXPECT_TRUE(told[0].contains("titolo"));
+
+    counting.start(path, {"genere"});
+    counting.stop(); // the thread has ended: whatever it posted is waiting now
+    QCoreApplication::processEvents();
+    EXPECT_EQ(told.size(), 1u);
+
+    {
+        FieldCounting gone([&](std::optional<FieldCounting::Counts>) { told.clear(); });
+        gone.start(path, {"autore"});
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(told.size(), 1u);
 }
 
 TEST(FieldChanges, AddRenameRemoveAreOneAlterEachAndKeepOtherRows)
@@ -272,6 +331,40 @@ TEST_F(FieldsDialogTest, AddsOwnAndStandardFieldsAndTheGridListsThemAfter)
     const auto names = fixture.grid.dataSource->columnNames();
     EXPECT_NE(std::find(names.begin(), names.end(), "collocazione"), names.end());
     EXPECT_TRUE(copies().isEmpty()); // adding a field needs no copy
+}
+
+// The dialog opens before its counts, showing "…", and they take their place as
+// they come; a field added before they came is counted with the rest.
+TEST_F(FieldsDialogTest, OpensBeforeItsCountsAndShowsThemAsTheyArrive)
+{
+    fixture.catalogue.exec("ALTER TABLE dorvi ADD COLUMN dedica TEXT; UPDATE dorvi SET dedica = 'a te' WHERE iddorvo <= 2");
+    const QString books = QString::fromStdString(fixture.catalogue.scalar("select count(*) from dorvi"));
+    inDialog([&](FieldsDialog& dialog) {
+        auto* list = dialog.findChild<QTreeWidget*>("elencocampi");
+        const auto count = [list](const char* name) { return list->findItems(name, Qt::MatchExactly)[0]->text(2); };
+        EXPECT_EQ(count("dedica"), "…");
+        EXPECT_EQ(count("titolo"), "…");
+        EXPECT_TRUE(dialog.addOwnField("nota_mia", OwnKind::Text));
+        EXPECT_EQ(count("nota_mia"), "…");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return count("titolo") != "…"; }));
+        EXPECT_EQ(count("titolo"), books);
+        EXPECT_EQ(count("dedica"), "2");
+        EXPECT_EQ(count("nota_mia"), "0");
+        EXPECT_TRUE(dialog.addStandardField("collocazione")); // counted already: it holds nothing
+        EXPECT_EQ(count("collocazione"), "0");
+        EXPECT_EQ(count("dedica"), "2");
+    });
+}
+
+// Closed while its counts are being made: the counting stops with it, and what it
+// posted never reaches the dialog that is gone.
+TEST_F(FieldsDialogTest, ClosingWhileCountingLeavesNothingBehind)
+{
+    for (int round = 0; round < 20; ++round)
+        inDialog([](FieldsDialog&) {});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(fixture.services.dialogsRun, 20);
+    EXPECT_TRUE(fixture.services.errors.empty());
 }
 
 TEST_F(FieldsDialogTest, RemovalAsksWithTheBooksCountCopiesFirstAndAnnullaPutsItBack)

@@ -137,6 +137,33 @@ TEST(Recordset, ManyRowsSpanSeveralBlocks)
     }
 }
 
+// A row is packed as it is read, into the tail of the newest block; a row that
+// outgrows the tail midway moves to a new block with the cells written so far.
+// Every cell of every row must come back, across many such moves and one cell
+// larger than any block yet.
+TEST(Recordset, RowsOutgrowingTheirBlockMidwayComeBackWhole)
+{
+    TestCatalogue catalogue;
+    catalogue.exec("CREATE TABLE celle (a, b, c, d, e, f)");
+    catalogue.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                   "INSERT INTO celle SELECT i, substr(printf('%.*c', i * 37 % 300, 'b'), 1, i * 37 % 300), "
+                   "CASE WHEN i % 5 = 0 THEN NULL ELSE i * 1000003 END, i + 0.5, "
+                   "substr(printf('%.*c', 200000, 'e'), 1, CASE WHEN i = 1500 THEN 200000 ELSE i % 20 END), "
+                   "zeroblob(i % 7) FROM n");
+    auto rs = openRecordset(catalogue.path(), "select * from celle;");
+    ASSERT_EQ(rs->rowCount(), 3000u);
+    for (std::size_t r = 0; r < rs->rowCount(); ++r) {
+        const auto i = static_cast<std::int64_t>(r + 1);
+        const std::vector<Value> expected{
+            i, std::string(static_cast<std::size_t>(i * 37 % 300), 'b'),
+            i % 5 ? Value(i * 1000003) : Value(std::monostate{}), static_cast<double>(i) + 0.5,
+            std::string(i == 1500 ? 200000 : static_cast<std::size_t>(i % 20), 'e'),
+            Blob{std::string(static_cast<std::size_t>(i % 7), '\0')}};
+        for (int c = 0; c < 6; ++c)
+            ASSERT_EQ(rs->value(r, c), expected[static_cast<std::size_t>(c)]) << "row " << r << ", column " << c;
+    }
+}
+
 TEST(Recordset, RefusesAnythingButOneReadingStatement)
 {
     TestCatalogue catalogue;

@@ -80,7 +80,8 @@ FieldsDialog::FieldsDialog(Host host, QWidget* parent) : QDialog(parent), m_host
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     layout->addWidget(buttons);
     resize(620, 520);
-    fill(true);
+    fill();
+    countInBackground();
     m_list->setFocus();
 }
 
@@ -149,9 +150,9 @@ void FieldsDialog::buildOwnFieldRow()
 }
 
 // The fields as the file has them now, in the grid's order; the selection stays
-// on its field. The books are counted once, when the dialog opens: a pass over a
-// million books takes seconds, and a change here alters no other field's count.
-void FieldsDialog::fill(bool counting)
+// on its field. The books are counted once, in the background when the dialog
+// opens: a change here alters no other field's count.
+void FieldsDialog::fill()
 {
     const QString selected = selectedName();
     m_filling = true;
@@ -160,25 +161,19 @@ void FieldsDialog::fill(bool counting)
     m_fields.clear();
     try {
         onCatalogue(m_host.cataloguePath, false,
-                    [&](sqlite3* db) { m_fields = catalogue::listFields(db, counting); });
+                    [&](sqlite3* db) { m_fields = catalogue::listFields(db, false); });
     } catch (const Error& error) {
         m_filling = false;
         m_host.services.showError(error);
         return;
     }
     QStringList names;
-    for (FieldInfo& field : m_fields) {
+    for (const FieldInfo& field : m_fields)
         names << QString::fromStdString(field.name);
-        if (counting)
-            m_counts[field.name] = field.valued;
-        else
-            field.valued = m_counts[field.name]; // a field new here holds nothing yet
-    }
-    const QLocale italian(QLocale::Italian, QLocale::Italy);
     for (const ColumnLayout::Placed& placed : ColumnLayout::load(m_host.cataloguePath).arrange(names)) {
         const FieldInfo& field = m_fields[static_cast<std::size_t>(names.indexOf(placed.name))];
         auto* item = new QTreeWidgetItem(m_list, {placed.name, QString::fromStdString(field.kind),
-                                                  italian.toString(field.valued)});
+                                                  countText(field.name)});
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, placed.shown ? Qt::Checked : Qt::Unchecked);
         item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
@@ -199,6 +194,37 @@ void FieldsDialog::fill(bool counting)
     m_filling = false;
 }
 
+void FieldsDialog::countInBackground()
+{
+    std::vector<std::string> names;
+    for (const FieldInfo& field : m_fields)
+        names.push_back(field.name);
+    m_counting.start(m_host.cataloguePath, std::move(names));
+}
+
+void FieldsDialog::showCounts(std::optional<FieldCounting::Counts> counts)
+{
+    m_counted = true;
+    m_countFailed = !counts;
+    if (counts)
+        m_counts = std::move(*counts);
+    for (int row = 0; row < m_list->topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = m_list->topLevelItem(row);
+        item->setText(2, countText(item->text(0).toStdString()));
+    }
+}
+
+// Once the counts are in, a field they lack was added here and holds nothing yet.
+QString FieldsDialog::countText(const std::string& name) const
+{
+    if (!m_counted)
+        return QStringLiteral("…");
+    if (m_countFailed)
+        return QStringLiteral("non contati");
+    const auto counted = m_counts.find(name);
+    return QLocale(QLocale::Italian, QLocale::Italy).toString(counted == m_counts.end() ? 0 : counted->second);
+}
+
 QString FieldsDialog::selectedName() const
 {
     const QTreeWidgetItem* item = m_list ? m_list->currentItem() : nullptr;
@@ -206,10 +232,12 @@ QString FieldsDialog::selectedName() const
 }
 
 // One change of the file, on a connection of its own; the list is read anew
-// whatever came of it.
+// whatever came of it. A counting still running is stopped first, since its read
+// lock would hold the change up, and made again for the fields as they are then.
 template <typename Write>
 bool FieldsDialog::write(Write change)
 {
+    m_counting.stop();
     bool done = false;
     try {
         onCatalogue(m_host.cataloguePath, true, [&](sqlite3* db) { change(db); });
@@ -218,6 +246,8 @@ bool FieldsDialog::write(Write change)
         m_host.services.showError(error);
     }
     fill();
+    if (!m_counted)
+        countInBackground();
     return done;
 }
 
@@ -270,7 +300,10 @@ bool FieldsDialog::renameField(const QString& name)
             m_host.cataloguePath.toStdString(), name.toStdString(), to.toStdString(), m_host.relist));
     });
     if (done) {
-        m_counts[to.toStdString()] = m_counts[name.toStdString()];
+        if (auto counted = m_counts.extract(name.toStdString())) {
+            counted.key() = to.toStdString();
+            m_counts.insert(std::move(counted));
+        }
         // The grid's setting follows the field under its new name.
         ColumnLayout layout = ColumnLayout::load(m_host.cataloguePath);
         for (QStringList* names : {&layout.order, &layout.hidden}) {

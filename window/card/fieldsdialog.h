@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fieldchanges.h"
+#include "fieldcounting.h"
 #include "fieldnames.h"
 
 #include <QDialog>
@@ -8,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class ColumnView;
@@ -48,7 +50,8 @@ public:
 
     // Whether the file's structure changed: the window then lists it again.
     bool changed() const { return m_changed; }
-    // The fields as listed, in the grid's order.
+    // The fields as listed, in the grid's order, without their counts: those arrive
+    // later, into the list on show.
     const std::vector<catalogue::FieldInfo>& fields() const { return m_fields; }
 
     // The user's actions, also for tests. Each returns whether it was done.
@@ -63,18 +66,27 @@ public:
 private:
     void buildList();
     void buildOwnFieldRow();
-    void fill(bool counting = false);
+    void fill();
+    void countInBackground();
+    void showCounts(std::optional<FieldCounting::Counts> counts);
+    QString countText(const std::string& name) const;
     template <typename Write>
     bool write(Write change);
     QString selectedName() const;
 
     Host m_host;
     std::vector<catalogue::FieldInfo> m_fields;
-    std::map<std::string, long long> m_counts; ///< counted when the dialog opens, then kept up to date
+    // Counted in the background when the dialog opens (shown as "…" until they
+    // arrive), then kept up to date by the changes made here.
+    std::map<std::string, long long> m_counts;
+    bool m_counted = false;     ///< the counts have arrived, or could not be made
+    bool m_countFailed = false;
     QTreeWidget* m_list = nullptr;
     QListWidget* m_standard = nullptr;
     QLineEdit* m_name = nullptr;
     QComboBox* m_kind = nullptr;
     bool m_changed = false;
     bool m_filling = false;
+    // Last, so it stops before anything it reports to goes.
+    FieldCounting m_counting{[this](std::optional<FieldCounting::Counts> counts) { showCounts(std::move(counts)); }};
 };
