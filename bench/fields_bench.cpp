@@ -155,12 +155,6 @@ void listFilledWithCounts(benchmark::State& state)
         benchmark::DoNotOptimize(catalogue::listFields(db.get()));
 }
 
-void limit100ms(benchmark::State& state)
-{
-    for (auto _ : state)
-        state.SetIterationTime(0.100);
-}
-
 } // namespace
 
 void registerFields()
@@ -172,8 +166,7 @@ void registerFields()
         ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(addsPerRun);
     benchmark::RegisterBenchmark("Fields/add/0", [](benchmark::State& s) { addOurs(s, emptyFields()); })
         ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(addsPerRun);
-    benchmark::RegisterBenchmark("Fields/limit_100ms", limit100ms)
-        ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+    registerTimeLimit("Fields/limit_100ms", 0.100);
     benchmark::RegisterBenchmark(("Fields/list" + rows).c_str(), listFields)->Unit(benchmark::kMillisecond)->UseRealTime();
     benchmark::RegisterBenchmark(("Fields/count" + rows).c_str(), countAll)->Unit(benchmark::kMillisecond)->UseRealTime();
     benchmark::RegisterBenchmark(("Fields/open" + rows).c_str(), openDialog)->Unit(benchmark::kMillisecond)->UseRealTime();
