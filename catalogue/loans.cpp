@@ -36,12 +36,6 @@ std::string textOf(sqlite3_stmt* statement, int column)
                 : std::string();
 }
 
-std::string textOf(const Value& value)
-{
-    const auto* text = std::get_if<std::string>(&value);
-    return text ? *text : std::string();
-}
-
 // The column of a result named `name`, letter case ignored; -1 when it has none.
 int columnNamed(const Recordset& result, std::string_view name)
 {
@@ -179,11 +173,16 @@ std::vector<BookOut> booksOut(const Recordset& listed)
     std::vector<BookOut> books;
     if (to < 0 || from < 0)
         return books;
+    // The texts read where the result holds them: one copy each, for the notice.
+    const auto text = [&](std::size_t row, int column) {
+        const std::optional<std::string_view> cell = column < 0 ? std::nullopt : listed.text(row, column);
+        return cell ? std::string(*cell) : std::string();
+    };
+    books.reserve(listed.rowCount());
     for (std::size_t row = 0; row < listed.rowCount(); ++row) {
         const Value book = id < 0 ? Value() : listed.value(row, id);
         const auto* key = std::get_if<std::int64_t>(&book);
-        books.push_back({key ? *key : 0, title < 0 ? std::string() : textOf(listed.value(row, title)),
-                         textOf(listed.value(row, to)), textOf(listed.value(row, from))});
+        books.push_back({key ? *key : 0, text(row, title), text(row, to), text(row, from)});
     }
     return books;
 }
