@@ -262,9 +262,9 @@ void History::joinSince(std::size_t mark, std::string text, std::unique_ptr<Step
         mark = m_done.size();
     if (mark == m_done.size() && !besides)
         return;
-    std::vector<std::unique_ptr<Change>> parts(std::make_move_iterator(m_done.begin() + static_cast<std::ptrdiff_t>(mark)),
-                                               std::make_move_iterator(m_done.end()));
-    m_done.erase(m_done.begin() + static_cast<std::ptrdiff_t>(mark), m_done.end());
+    const auto first = m_done.begin() + static_cast<std::ptrdiff_t>(mark);
+    std::vector<std::unique_ptr<Change>> parts(std::make_move_iterator(first), std::make_move_iterator(m_done.end()));
+    m_done.erase(first, m_done.end());
     push(std::make_unique<JoinedChange>(std::move(parts), std::move(text), std::move(besides)));
 }
 

@@ -52,7 +52,8 @@ PartedScan::PartedScan(sqlite3* db, std::size_t smallestPart, unsigned processor
     if (processors == 0)
         processors = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
     const auto books = static_cast<std::uint64_t>(last - first) + 1;
-    const std::uint64_t parts = std::clamp<std::uint64_t>(books / std::max<std::size_t>(smallestPart, 1), 1, processors);
+    const std::uint64_t parts =
+        std::clamp<std::uint64_t>(books / std::max<std::size_t>(smallestPart, 1), 1, processors);
     if (parts < 2)
         return;
     for (std::uint64_t part = 0; part <= parts; ++part)

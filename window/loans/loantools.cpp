@@ -147,8 +147,8 @@ void LoanTools::writeAsOneChange(const std::string& what, const std::function<vo
     const std::size_t mark = history.mark();
     catalogue::LedgerChanges ledger;
     const auto join = [&] {
-        history.joinSince(mark, what,
-                          ledger.empty() ? nullptr : catalogue::ledgerStep(m_host.cataloguePath().toStdString(), std::move(ledger)));
+        const std::string path = m_host.cataloguePath().toStdString();
+        history.joinSince(mark, what, ledger.empty() ? nullptr : catalogue::ledgerStep(path, std::move(ledger)));
     };
     try {
         write(ledger);
