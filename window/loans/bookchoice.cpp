@@ -3,7 +3,6 @@
 #include "datagrid.h"
 #include "grid.h"
 #include "recordset.h"
-#include "standardfields.h"
 
 #include <QItemSelectionModel>
 
@@ -37,16 +36,6 @@ std::optional<std::int64_t> bookIdAt(const catalogue::Recordset& result, std::si
     if (column < 0 || row >= result.rowCount())
         return std::nullopt;
     return idOf(result, row, column);
-}
-
-int fieldColumn(const catalogue::Recordset& result, const char* name)
-{
-    for (int c = 0; c < result.columnCount(); ++c) {
-        const catalogue::StandardField* field = catalogue::findStandardField(result.columnName(c));
-        if (field && field->name == name)
-            return c;
-    }
-    return -1;
 }
 
 std::vector<ChosenBook> chosenBooks(Grid& grid)

@@ -19,9 +19,6 @@ struct ChosenBook {
     std::int64_t id = 0;
 };
 
-// The column of `result` holding the standard field `name` (letter case ignored); -1 without it.
-int fieldColumn(const catalogue::Recordset& result, const char* name);
-
 // The iddorvo of the book on `row` of `result`; none without the column.
 std::optional<std::int64_t> bookIdAt(const catalogue::Recordset& result, std::size_t row);
 

@@ -111,7 +111,7 @@ void LoanTools::lend()
     const std::string from = isoDate(dialog.date());
 
     std::shared_ptr<catalogue::Recordset> shown = m_host.grid().boundResult();
-    if (fieldColumn(*shown, "prestato_a") < 0 || fieldColumn(*shown, "prestato_il") < 0) {
+    if (const LoanColumns columns = loanColumns(*shown); columns.to < 0 || columns.since < 0) {
         // A change of the file's structure: a safety copy first, then the columns
         // alone are added, and the catalogue listed again to show them.
         connection->prepareForWriting();
@@ -124,8 +124,9 @@ void LoanTools::lend()
         shown = m_host.grid().boundResult();
         books = findBooks(*shown, ids);
     }
-    const int toColumn = fieldColumn(*shown, "prestato_a");
-    const int fromColumn = fieldColumn(*shown, "prestato_il");
+    const LoanColumns columns = loanColumns(*shown);
+    const int toColumn = columns.to;
+    const int fromColumn = columns.since;
     connection->prepareForWriting();
     const std::string what = books.size() == 1 ? "prestito a «" + to + "»"
                                                : "prestito di " + std::to_string(books.size()) + " libri a «" + to + "»";
@@ -166,8 +167,9 @@ void LoanTools::giveBack()
         return;
     const std::vector<ChosenBook> books = chosenBooks(m_host.grid());
     const std::shared_ptr<catalogue::Recordset> shown = m_host.grid().boundResult();
-    const int toColumn = shown ? fieldColumn(*shown, "prestato_a") : -1;
-    const int fromColumn = shown ? fieldColumn(*shown, "prestato_il") : -1;
+    const LoanColumns columns = shown ? loanColumns(*shown) : LoanColumns();
+    const int toColumn = columns.to;
+    const int fromColumn = columns.since;
     std::vector<ChosenBook> out;
     for (const ChosenBook& book : books) {
         if (toColumn >= 0 && fromColumn >= 0 &&
