@@ -155,10 +155,6 @@ auto inTransaction(sqlite3* db, Change change)
     }
 }
 
-bool hasColumn(const std::vector<std::string>& columns, std::string_view name)
-{
-    return std::any_of(columns.begin(), columns.end(), [&](const std::string& c) { return sameColumnName(c, name); });
-}
 
 std::string alter(std::string_view rest)
 {

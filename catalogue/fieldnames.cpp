@@ -43,6 +43,11 @@ bool sameColumnName(std::string_view a, std::string_view b)
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) { return lower(x) == lower(y); });
 }
 
+bool hasColumn(const std::vector<std::string>& columns, std::string_view name)
+{
+    return std::any_of(columns.begin(), columns.end(), [&](const std::string& c) { return sameColumnName(c, name); });
+}
+
 std::string_view kindName(OwnKind kind)
 {
     switch (kind) {

@@ -30,5 +30,7 @@ std::optional<std::string> refusedName(std::string_view name, const std::vector<
 
 // Whether two column names are the same, letter case ignored (SQLite's rule).
 bool sameColumnName(std::string_view a, std::string_view b);
+// Whether `columns` (a table's, or a result's) hold one named `name`, by that rule.
+bool hasColumn(const std::vector<std::string>& columns, std::string_view name);
 
 } // namespace catalogue

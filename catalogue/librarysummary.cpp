@@ -1,5 +1,6 @@
 #include "librarysummary.h"
 
+#include "fieldnames.h"
 #include "partedscan.h"
 #include "sqltext.h"
 #include "standardfields.h"
@@ -30,10 +31,7 @@ constexpr Field read{"Letti e non letti", "letto"};
 std::optional<std::string> presentColumn(const std::vector<std::string>& columns, std::string_view name)
 {
     for (const std::string& column : columns) {
-        if (column.size() == name.size() &&
-            std::equal(column.begin(), column.end(), name.begin(), [](char a, char b) {
-                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-            }))
+        if (sameColumnName(column, name))
             return column;
     }
     return std::nullopt;

@@ -1,5 +1,6 @@
 #include "loans.h"
 
+#include "fieldnames.h"
 #include "recordset.h"
 #include "standardfields.h"
 #include "statement.h"
@@ -13,14 +14,6 @@ namespace catalogue {
 namespace {
 
 constexpr const char* loanColumns[] = {"prestato_a", "prestato_il"};
-
-bool hasColumn(const std::vector<std::string>& columns, std::string_view name)
-{
-    return std::any_of(columns.begin(), columns.end(), [&](const std::string& column) {
-        const StandardField* field = findStandardField(column);
-        return field && field->name == name;
-    });
-}
 
 bool hasLoanTable(sqlite3* db)
 {
@@ -40,10 +33,7 @@ std::string textOf(sqlite3_stmt* statement, int column)
 int columnNamed(const Recordset& result, std::string_view name)
 {
     for (int column = 0; column < result.columnCount(); ++column) {
-        const std::string& named = result.columnName(column);
-        if (std::equal(named.begin(), named.end(), name.begin(), name.end(), [](char a, char b) {
-                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-            }))
+        if (sameColumnName(result.columnName(column), name))
             return column;
     }
     return -1;

@@ -1,5 +1,6 @@
 #include "duplicates.h"
 
+#include "fieldnames.h"
 #include "fold.h"
 #include "isbn.h"
 #include "standardfields.h"
@@ -74,10 +75,7 @@ std::optional<std::string> duplicateKey(const std::optional<std::string>& isbn,
 
 DuplicateIndex::DuplicateIndex(sqlite3* db) : m_db(db)
 {
-    for (const std::string& name : catalogue::catalogueColumns(db)) {
-        const catalogue::StandardField* field = catalogue::findStandardField(name);
-        m_hasIsbn = m_hasIsbn || (field && field->name == "isbn");
-    }
+    m_hasIsbn = catalogue::hasColumn(catalogue::catalogueColumns(db), "isbn");
     catalogue::Statement books(db, m_hasIsbn ? "SELECT iddorvo, isbn, autore, titolo FROM dorvi"
                                              : "SELECT iddorvo, NULL, autore, titolo FROM dorvi");
     sqlite3_stmt* s = books.handle();

@@ -1,6 +1,7 @@
 #include "nearduplicates.h"
 
 #include "duplicates.h"
+#include "fieldnames.h"
 #include "fold.h"
 #include "partedscan.h"
 #include "standardfields.h"
@@ -103,12 +104,7 @@ std::optional<std::string_view> column(sqlite3_stmt* statement, int index)
 
 bool hasIsbn(sqlite3* db)
 {
-    for (const std::string& name : catalogue::catalogueColumns(db)) {
-        const catalogue::StandardField* field = catalogue::findStandardField(name);
-        if (field && field->name == "isbn")
-            return true;
-    }
-    return false;
+    return catalogue::hasColumn(catalogue::catalogueColumns(db), "isbn");
 }
 
 const char* booksStatement(bool isbn)
