@@ -77,6 +77,14 @@ QPageLayout cataloguePageLayout(QPageLayout::Orientation orientation)
                        QPageLayout::Millimeter);
 }
 
+QSizeF scaleToCataloguePage(QPainter& painter, const QPagedPaintDevice& device)
+{
+    const QRect area = device.pageLayout().paintRectPixels(device.logicalDpiX());
+    const double scale = device.logicalDpiX() / unitsPerInch;
+    painter.scale(scale, scale);
+    return QSizeF(area.width() / scale, area.height() / scale);
+}
+
 QFont cataloguePageFont(int tenthsOfPoint, bool bold)
 {
     return sizedFont(tenthsOfPoint, bold);
@@ -272,11 +280,9 @@ bool CataloguePages::paint(QPagedPaintDevice& device, Progress* progress)
     QPainter painter(&device);
     if (!painter.isActive())
         return false;
-    const QRect area = device.pageLayout().paintRectPixels(device.logicalDpiX());
-    const double scale = device.logicalDpiX() / unitsPerInch;
-    painter.scale(scale, scale);
-    const double width = area.width() / scale;
-    const double height = area.height() / scale;
+    const QSizeF page = scaleToCataloguePage(painter, device);
+    const double width = page.width();
+    const double height = page.height();
 
     fitColumns(width);
     const double titleHeight = QFontMetricsF(m_titleFont).height() + titleGap + m_lineHeight + headGap;

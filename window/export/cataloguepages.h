@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QFont>
 #include <QPageLayout>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 
@@ -11,6 +12,7 @@
 #include "rowsonshow.h"
 
 class QPagedPaintDevice;
+class QPainter;
 
 // The page every printed list of the program has: A4 with its margins, and the
 // fonts of its title, body, headings and foot, by size in tenths of a point.
@@ -18,7 +20,8 @@ QPageLayout cataloguePageLayout(QPageLayout::Orientation orientation);
 QFont cataloguePageFont(int tenthsOfPoint, bool bold);
 // The page's units: a painter scaled so, on any device, draws in 720ths of an inch.
 inline constexpr double cataloguePageUnitsPerInch = 720;
-class QPainter;
+// Scales `painter`, active on `device`, to those units; the printable area's size in them.
+QSizeF scaleToCataloguePage(QPainter& painter, const QPagedPaintDevice& device);
 class Progress;
 
 // The printed list of the rows on show, in their order, on A4: on every page the

@@ -39,11 +39,9 @@ bool SummaryPages::paint(QPagedPaintDevice& device)
     QPainter painter(&device);
     if (!painter.isActive())
         return false;
-    const QRect area = device.pageLayout().paintRectPixels(device.logicalDpiX());
-    const double scale = device.logicalDpiX() / cataloguePageUnitsPerInch;
-    painter.scale(scale, scale);
-    const double width = area.width() / scale;
-    const double height = area.height() / scale;
+    const QSizeF page = scaleToCataloguePage(painter, device);
+    const double width = page.width();
+    const double height = page.height();
     const QFont titleFont = cataloguePageFont(140, true), font = cataloguePageFont(90, false),
                 headingFont = cataloguePageFont(110, true), footFont = cataloguePageFont(80, false);
     const double line = QFontMetricsF(font).lineSpacing() * 1.3;
