@@ -80,10 +80,7 @@ QString exportPdf(WindowServices& services, const RowsOnShow& shown, QDate today
     bool done = false;
     {
         QPdfWriter writer(&file.device());
-        writer.setPageLayout(pages.pageLayout());
-        writer.setResolution(300);
-        writer.setTitle(QStringLiteral("Catalogo dei libri"));
-        writer.setCreator(QStringLiteral("Gestione Dorvi"));
+        prepareCataloguePdf(writer, pages.pageLayout(), QStringLiteral("Catalogo dei libri"));
         done = pages.paint(writer, progress.get());
     }
     // Not done and not cancelled: the writer itself refused the pages.

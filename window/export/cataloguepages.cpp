@@ -14,6 +14,7 @@
 #include <QLocale>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QTextLayout>
 
 #include <algorithm>
@@ -75,6 +76,14 @@ QPageLayout cataloguePageLayout(QPageLayout::Orientation orientation)
 {
     return QPageLayout(QPageSize(QPageSize::A4), orientation, QMarginsF(marginMm, marginMm, marginMm, marginMm),
                        QPageLayout::Millimeter);
+}
+
+void prepareCataloguePdf(QPdfWriter& writer, const QPageLayout& layout, const QString& title)
+{
+    writer.setPageLayout(layout);
+    writer.setResolution(300);
+    writer.setTitle(title);
+    writer.setCreator(QStringLiteral("Gestione Dorvi"));
 }
 
 QSizeF scaleToCataloguePage(QPainter& painter, const QPagedPaintDevice& device)

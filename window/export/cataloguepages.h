@@ -12,6 +12,7 @@
 #include "rowsonshow.h"
 
 class QPagedPaintDevice;
+class QPdfWriter;
 class QPainter;
 
 // The page every printed list of the program has: A4 with its margins, and the
@@ -20,6 +21,8 @@ QPageLayout cataloguePageLayout(QPageLayout::Orientation orientation);
 QFont cataloguePageFont(int tenthsOfPoint, bool bold);
 // The page's units: a painter scaled so, on any device, draws in 720ths of an inch.
 inline constexpr double cataloguePageUnitsPerInch = 720;
+// A PDF of such pages: their layout, 300 dots an inch, its title, made by Gestione Dorvi.
+void prepareCataloguePdf(QPdfWriter& writer, const QPageLayout& layout, const QString& title);
 // Scales `painter`, active on `device`, to those units; the printable area's size in them.
 QSizeF scaleToCataloguePage(QPainter& painter, const QPagedPaintDevice& device);
 class Progress;

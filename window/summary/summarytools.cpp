@@ -1,5 +1,6 @@
 #include "summarytools.h"
 
+#include "cataloguepages.h"
 #include "connection.h"
 #include "error.h"
 #include "librarysummary.h"
@@ -70,10 +71,7 @@ void SummaryTools::savePdf(const catalogue::LibrarySummary& summary)
     bool done = false;
     {
         QPdfWriter writer(&file.device());
-        writer.setPageLayout(pages.pageLayout());
-        writer.setResolution(300);
-        writer.setTitle(QStringLiteral("Riepilogo del catalogo"));
-        writer.setCreator(QStringLiteral("Gestione Dorvi"));
+        prepareCataloguePdf(writer, pages.pageLayout(), QStringLiteral("Riepilogo del catalogo"));
         done = pages.paint(writer);
     }
     if (!done)
