@@ -4,12 +4,12 @@
 #include "history.h"
 #include "importdialog.h"
 #include "importreportdialog.h"
+#include "jettestdata.h"
 #include "windowonfakes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
@@ -265,9 +265,8 @@ TEST_F(ImportWindow, AnotherCatalogue)
 // Access file comes from the shared test data, outside the project.
 TEST_F(ImportWindow, AccessNeedsTheImporterBesideTheProgram)
 {
-    const QString jetFile = QStringLiteral(JET_TESTDATA "/testV1997.mdb");
-    if (!QFileInfo(QStringLiteral(JET_TESTDATA)).isDir())
-        GTEST_SKIP() << "Access test files not found in " << JET_TESTDATA;
+    SKIP_WITHOUT_JET_FILES();
+    const QString jetFile = QString::fromStdString((jetTestData() / "testV1997.mdb").string());
     w.services.fileAnswers = {jetFile, jetFile};
     runImport(accept);
     ASSERT_EQ(w.services.errors.size(), 1u);

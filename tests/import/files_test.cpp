@@ -1,4 +1,4 @@
-// Converts the real Jet files of the test data (tests/data) and checks the catalogue
+// Converts the real Jet files of the test data (the shared test data beside the project) and checks the catalogue
 // value by value. The expected values come from the files' published
 // descriptions and from readings independent of this converter: libmdb's own
 // text and OLE output, and the stored day counts turned into dates by Python's

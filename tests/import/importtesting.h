@@ -1,5 +1,7 @@
 #pragma once
 
+#include "../support/jettestdata.h"
+
 // Shared by the dorvi-import tests: a scratch folder per test, the project's Jet
 // files, and reading back what a catalogue holds.
 #include "sqlitehandles.h"
@@ -10,7 +12,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -55,26 +56,11 @@ private:
     fs::path m_path;
 };
 
-// The Access files come from other public projects and stay outside the project,
-// in the shared test data beside it (or in the folder DORVI_JET_TESTDATA names).
-// A test that needs them skips, naming the folder, when the folder is absent; a
-// file missing from a folder that is there fails the test that asks for it.
-inline fs::path jetFolder()
-{
-    const char* named = std::getenv("DORVI_JET_TESTDATA");
-    return named && *named ? fs::path(named) : fs::path(JET_TESTDATA);
-}
-
-#define SKIP_WITHOUT_JET_FILES()                                                                    \
-    do {                                                                                            \
-        if (!fs::is_directory(jetFolder()))                                                         \
-            GTEST_SKIP() << "Access test files not found in " << jetFolder().string()               \
-                         << " (the shared test data, or the folder named by DORVI_JET_TESTDATA)";  \
-    } while (false)
-
+// A Access file of the shared test data; a file missing from a folder that is
+// there fails the test that asks for it.
 inline fs::path jetFile(const std::string& name)
 {
-    const fs::path path = jetFolder() / name;
+    const fs::path path = jetTestData() / name;
     if (!fs::is_regular_file(path))
         throw std::runtime_error("Jet test file missing: " + path.string());
     return path;
