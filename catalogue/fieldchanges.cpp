@@ -117,6 +117,38 @@ std::pair<std::string, std::string> existingColumn(sqlite3* db, std::string_view
     throw Error(ErrorNumber::ColumnMissing, "Il catalogo non ha più il campo " + quoted(name) + ".");
 }
 
+// The column's whole declaration as the engine keeps it: its type, then the
+// collation, NOT NULL and default it was given, so a column put back by Annulla
+// compares and fills as before (a scaffale declared COLLATE NOCASE DEFAULT 'A1'
+// still finds 'x1' for 'X1'). The engine's own metadata says each part, so the
+// table's CREATE text is never taken apart. NOT NULL comes back only with a
+// default: ADD COLUMN refuses it without one, and the values are put back anyway.
+std::string columnDefinition(sqlite3* db, const std::string& column, const std::string& declared)
+{
+    const char* type = nullptr;
+    const char* collation = nullptr;
+    int notNull = 0;
+    int primaryKey = 0;
+    int autoIncrement = 0;
+    if (const int rc = sqlite3_table_column_metadata(db, nullptr, "dorvi", column.c_str(), &type, &collation, &notNull,
+                                                     &primaryKey, &autoIncrement);
+        rc != SQLITE_OK)
+        throw engineError(db, rc);
+    std::string definition = declared;
+    if (collation && sqlite3_stricmp(collation, "BINARY") != 0)
+        definition += " COLLATE " + quotedIdentifier(collation);
+    Statement defaultValue(db, "SELECT dflt_value FROM pragma_table_info('dorvi') WHERE name = ?1");
+    defaultValue.bind(1, Value(column));
+    std::string expression;
+    if (defaultValue.step() && sqlite3_column_type(defaultValue.handle(), 0) != SQLITE_NULL)
+        expression = textColumn(defaultValue.handle(), 0);
+    if (notNull && !expression.empty())
+        definition += " NOT NULL";
+    if (!expression.empty())
+        definition += " DEFAULT " + expression;
+    return definition;
+}
+
 void refuseIfNamed(sqlite3* db, const std::string& column, const char* change)
 {
     const std::vector<std::string> objects = objectsNaming(db, column);
@@ -266,7 +298,7 @@ KeptColumn removeField(sqlite3* db, std::string_view name)
     return inTransaction(db, [&] {
         auto [column, declared] = existingColumn(db, name);
         checkChangeable(db, column, false);
-        KeptColumn kept{column, declared, {}};
+        KeptColumn kept{column, columnDefinition(db, column, declared), {}};
         Statement values(db, "SELECT rowid, " + quotedIdentifier(column) + " FROM dorvi WHERE " +
                                  quotedIdentifier(column) + " IS NOT NULL");
         while (values.step())

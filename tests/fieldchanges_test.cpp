@@ -282,6 +282,29 @@ TEST(FieldHistory, UndoOfARemovalPutsTheColumnAndItsValuesBack)
     EXPECT_EQ(catalogue.scalar("select count(*) from sqlite_schema where name = 'dorvi_autore'"), "1");
 }
 
+// Put back, a column keeps its whole declaration, not only its type: its
+// collation still makes 'X1' find 'x1', its default still fills a new book, and
+// NOT NULL holds again.
+TEST(FieldHistory, UndoOfARemovalKeepsTheColumnsCollationDefaultAndNotNull)
+{
+    TestCatalogue catalogue;
+    catalogue.exec("ALTER TABLE dorvi ADD COLUMN scaffale TEXT COLLATE NOCASE NOT NULL DEFAULT 'A1';"
+                   "UPDATE dorvi SET scaffale = 'x1' WHERE iddorvo = 2;");
+    catalogue::History history;
+    {
+        Opened opened(catalogue);
+        history.recordStep(
+            catalogue::FieldHistory::removed(catalogue.path(), catalogue::removeField(opened.db, "scaffale"), {}));
+    }
+    auto shown = openRecordset(catalogue.path(), "select * from dorvi");
+    ASSERT_TRUE(history.undo(*shown));
+    EXPECT_EQ(catalogue.scalar("SELECT iddorvo FROM dorvi WHERE scaffale = 'X1'"), "2");
+    EXPECT_EQ(catalogue.scalar("SELECT count(*) FROM dorvi WHERE scaffale = 'a1'"), "4");
+    catalogue.exec("INSERT INTO dorvi (autore, titolo) VALUES ('Italo Calvino', 'Le città invisibili')");
+    EXPECT_EQ(catalogue.scalar("SELECT scaffale FROM dorvi WHERE titolo = 'Le città invisibili'"), "A1");
+    EXPECT_EQ(catalogue.scalar("SELECT \"notnull\" FROM pragma_table_info('dorvi') WHERE name = 'scaffale'"), "1");
+}
+
 TEST(FieldHistory, UndoIsRefusedWhenAnotherProgramTookTheNameMeanwhile)
 {
     TestCatalogue catalogue;
