@@ -53,26 +53,35 @@ protected:
 
 namespace {
 
+// One or more cells of one book written together (a loan's name and date): taken
+// back and done again together, in one statement.
 class CellEdit : public History::Change {
 public:
-    CellEdit(const Recordset& shown, int column, RowStore::Packed before, RowStore::Packed after, std::size_t row)
-        : Change(shown, 2), m_column(column), m_row(row)
+    CellEdit(const Recordset& shown, std::vector<int> columns, RowStore::Packed before, RowStore::Packed after,
+             std::size_t row)
+        : Change(shown, 2), m_changed(std::move(columns)), m_row(row)
     {
         m_rows.append(m_rows.copy(before));
         m_rows.append(m_rows.copy(after));
     }
-    std::string text() const override { return "modifica di «" + m_columns[m_column] + "»"; }
+    std::string text() const override
+    {
+        std::string names;
+        for (const int column : m_changed)
+            names += (names.empty() ? "«" : ", «") + m_columns[column] + "»";
+        return "modifica di " + names;
+    }
     bool undo(Recordset& shown, const History::Progress&) override { return write(shown, 1, 0); }
     bool redo(Recordset& shown, const History::Progress&) override { return write(shown, 0, 1); }
 
 private:
     bool write(Recordset& shown, std::size_t from, std::size_t to)
     {
-        HistoryReplay(shown, m_columns).rewriteCell(m_rows, from, to, m_column, m_row);
+        HistoryReplay(shown, m_columns).rewriteCells(m_rows, from, to, m_changed, m_row);
         return true;
     }
 
-    int m_column;
+    std::vector<int> m_changed;
     std::size_t m_row; ///< where the book was shown, a hint
 };
 
@@ -234,10 +243,10 @@ private:
 History::History() = default;
 History::~History() = default;
 
-void History::recordEdit(const Recordset& shown, int column, RowStore::Packed before, RowStore::Packed after,
-                         std::size_t row)
+void History::recordEdit(const Recordset& shown, std::vector<int> columns, RowStore::Packed before,
+                         RowStore::Packed after, std::size_t row)
 {
-    push(std::make_unique<CellEdit>(shown, column, before, after, row));
+    push(std::make_unique<CellEdit>(shown, std::move(columns), before, after, row));
 }
 
 void History::recordAddition(const Recordset& shown, RowStore::Packed row, std::size_t position)

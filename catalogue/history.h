@@ -28,7 +28,7 @@ public:
 
     // Called by the result set once each write is in the file. A new change ends
     // whatever could still be done again.
-    void recordEdit(const Recordset& shown, int column, RowStore::Packed before, RowStore::Packed after,
+    void recordEdit(const Recordset& shown, std::vector<int> columns, RowStore::Packed before, RowStore::Packed after,
                     std::size_t row);
     void recordAddition(const Recordset& shown, RowStore::Packed row, std::size_t position);
     // `rows` were packed in `store`, the result's own rows: a deletion of most of

@@ -186,18 +186,24 @@ std::vector<std::size_t> HistoryReplay::shownRows(const BookMatch& match, const 
     return found;
 }
 
-void HistoryReplay::rewriteCell(const RowStore& rows, std::size_t from, std::size_t to, int column, std::size_t hint)
+void HistoryReplay::rewriteCells(const RowStore& rows, std::size_t from, std::size_t to,
+                                 const std::vector<int>& columns, std::size_t hint)
 {
     m_shown.asWrite([&] {
         sqlite3* db = m_shown.writableDatabase();
         const BookMatch match(db, m_shown.m_origins.table, m_recorded);
-        refuseMissing(match, rows, {column});
+        refuseMissing(match, rows, columns);
         const std::optional<std::size_t> shown = shownRow(match, rows, from, hint);
         Transaction transaction(db);
-        Statement statement(db, "UPDATE " + match.table() + " SET " + match.columnOf(column) + " = ?1 WHERE " +
-                                    match.condition(2) + " RETURNING " + shownColumnList());
-        statement.bind(1, rows.value(to, column));
-        match.bindBook(statement, rows, from, 2);
+        std::string assignments;
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            assignments += (i ? ", " : "") + match.columnOf(columns[i]) + " = ?" + std::to_string(i + 1);
+        const int firstMatch = static_cast<int>(columns.size()) + 1;
+        Statement statement(db, "UPDATE " + match.table() + " SET " + assignments + " WHERE " +
+                                    match.condition(firstMatch) + " RETURNING " + shownColumnList());
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            statement.bind(static_cast<int>(i) + 1, rows.value(to, columns[i]));
+        match.bindBook(statement, rows, from, firstMatch);
         if (!statement.step()) {
             const bool gone = !match.keyTaken(db, rows, from);
             if (shown)

@@ -29,7 +29,8 @@ public:
     HistoryReplay(Recordset& shown, const std::vector<std::string>& recorded);
 
     // The book kept as row `from` of `rows` gets row `to`'s value in `column`.
-    void rewriteCell(const RowStore& rows, std::size_t from, std::size_t to, int column, std::size_t hint);
+    void rewriteCells(const RowStore& rows, std::size_t from, std::size_t to, const std::vector<int>& columns,
+                      std::size_t hint);
     // Puts the books back with their own keys, each where it was shown as far as
     // the rows shown still allow.
     bool restoreBooks(const RowStore& rows, const std::vector<std::size_t>& positions, const Progress& progress);

@@ -79,9 +79,8 @@ std::vector<std::string> addLoanColumns(sqlite3* db)
     return added;
 }
 
-LedgerChanges recordLoan(sqlite3* db, std::int64_t book, const std::string& to, const std::string& from)
+LedgerChanges writeLoanLine(sqlite3* db, std::int64_t book, const std::string& to, const std::string& from)
 {
-    Transaction transaction(db);
     // No REFERENCES and no ON DELETE: deleting a book leaves its history, and
     // dropping the history leaves every book.
     execute(db, "CREATE TABLE IF NOT EXISTS prestiti (id INTEGER PRIMARY KEY, iddorvo INTEGER, a TEXT, dal TEXT, "
@@ -100,18 +99,30 @@ LedgerChanges recordLoan(sqlite3* db, std::int64_t book, const std::string& to, 
     loan.bind(3, from);
     loan.step();
     changes.push_back({sqlite3_last_insert_rowid(db), std::nullopt, std::vector<Value>{book, to, from, Value()}});
+    return changes;
+}
+
+LedgerChanges recordLoan(sqlite3* db, std::int64_t book, const std::string& to, const std::string& from)
+{
+    Transaction transaction(db);
+    LedgerChanges changes = writeLoanLine(db, book, to, from);
     transaction.commit();
+    return changes;
+}
+
+LedgerChanges writeReturnLine(sqlite3* db, std::int64_t book, const std::string& on)
+{
+    LedgerChanges changes;
+    if (hasLoanTable(db))
+        closeOpenLoan(db, book, on, changes);
     return changes;
 }
 
 LedgerChanges recordReturn(sqlite3* db, std::int64_t book, const std::string& on)
 {
-    LedgerChanges changes;
-    if (hasLoanTable(db)) {
-        Transaction transaction(db);
-        closeOpenLoan(db, book, on, changes);
-        transaction.commit();
-    }
+    Transaction transaction(db);
+    LedgerChanges changes = writeReturnLine(db, book, on);
+    transaction.commit();
     return changes;
 }
 

@@ -33,9 +33,14 @@ std::vector<std::string> addLoanColumns(sqlite3* db);
 // Notes in `prestiti` that `book` went to `to` on `from`, making the table first
 // and the index of the books out if needed. A loan of the book still open is closed on that date: a book is lent
 // to one person at a time. Returns the rows of `prestiti` it changed, for Annulla.
+// Written in a transaction of its own; `writeLoanLine` writes in the one already
+// open on `db`, beside the book's own cells.
 LedgerChanges recordLoan(sqlite3* db, std::int64_t book, const std::string& to, const std::string& from);
-// Closes the open loan of `book` on `on`; nothing when none is open.
+LedgerChanges writeLoanLine(sqlite3* db, std::int64_t book, const std::string& to, const std::string& from);
+// Closes the open loan of `book` on `on`; nothing when none is open. The same
+// pair: its own transaction, or the one already open.
 LedgerChanges recordReturn(sqlite3* db, std::int64_t book, const std::string& on);
+LedgerChanges writeReturnLine(sqlite3* db, std::int64_t book, const std::string& on);
 
 // The names books were lent to, in `prestiti` and in `dorvi`, each once, sorted.
 std::vector<std::string> loanNames(sqlite3* db);

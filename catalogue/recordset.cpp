@@ -206,22 +206,28 @@ sqlite3* Recordset::writableDatabase() const
     return db;
 }
 
-void Recordset::update(std::size_t row, int column, const Value& value)
+void Recordset::update(std::size_t row, const Cells& cells, const std::function<void(sqlite3*)>& besides)
 {
+    assert(!cells.empty());
     asWrite([&] {
         sqlite3* db = writableDatabase();
         const std::vector<Value> read = rowValues(row);
         Transaction transaction(db);
-        Statement statement = m_writeBack->update(db, column, value, read);
+        Statement statement = m_writeBack->update(db, cells, read);
         if (!statement.step())
             reloadAfterConflict(db, row, read);
         const RowStore::Packed written = m_rows->pack(statement.handle());
         statement.step();
+        if (besides)
+            besides(db);
         transaction.commit();
         const RowStore::Packed before = m_rows->packed(row);
         m_rows->replace(row, written);
+        std::vector<int> columns;
+        for (const auto& cell : cells)
+            columns.push_back(cell.first);
         if (m_history)
-            m_history->recordEdit(*this, column, before, written, row);
+            m_history->recordEdit(*this, std::move(columns), before, written, row);
         if (m_observer)
             m_observer->rowChanged(row);
     });

@@ -90,10 +90,16 @@ public:
     // the file cannot be changed, when the engine refuses the value, or when the
     // row in the file is no longer the row read: then nothing is written, the row
     // is reloaded (or, if gone, dropped) and the observer is told.
-    void update(std::size_t row, int column, const Value& value);
+    void update(std::size_t row, int column, const Value& value) { update(row, Cells{{column, value}}); }
+    // Several cells of one row in one statement, and `besides` (may be empty) run
+    // on the same connection inside the same transaction: a loan's name, its date
+    // and its line in the loans' table are written all or none. One step of
+    // Annulla takes the cells back together.
+    using Cells = std::vector<std::pair<int, Value>>;
+    void update(std::size_t row, const Cells& cells, const std::function<void(sqlite3*)>& besides = {});
     // A new book, written as one insert: each result column given and its value;
     // the others take the table's defaults. Returns the new row's index.
-    using NewBook = std::vector<std::pair<int, Value>>;
+    using NewBook = Cells;
     std::size_t addNew(const NewBook& cells);
     std::size_t addNew(int column, const Value& value) { return addNew(NewBook{{column, value}}); }
     // Whether `column` holds a key the engine assigns (a rowid), shown but never

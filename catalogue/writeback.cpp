@@ -142,15 +142,25 @@ void WriteBack::bindMatch(Statement& statement, int firstParameter, const std::v
     bindRow(statement, row, firstParameter);
 }
 
-Statement WriteBack::update(sqlite3* db, int column, const Value& value, const std::vector<Value>& row) const
+Statement WriteBack::update(sqlite3* db, const std::vector<std::pair<int, Value>>& cells,
+                            const std::vector<Value>& row) const
 {
-    const int checkParameter = 2 + static_cast<int>(m_keyColumns.empty() ? row.size() : m_keyColumns.size());
-    Statement statement(db, "UPDATE " + m_table + " SET " + m_columns[column] + " = ?1 WHERE " +
-                                matchClause(2) + " AND " + unchangedClause({column}, checkParameter) +
-                                " RETURNING " + m_columnList);
-    statement.bind(1, value);
-    bindMatch(statement, 2, row);
-    statement.bind(checkParameter, row[column]);
+    std::string assignments;
+    std::vector<int> columns;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        assignments += (i ? ", " : "") + m_columns[cells[i].first] + " = " + parameter(1 + static_cast<int>(i));
+        columns.push_back(cells[i].first);
+    }
+    const int matchParameter = 1 + static_cast<int>(cells.size());
+    const int checkParameter =
+        matchParameter + static_cast<int>(m_keyColumns.empty() ? row.size() : m_keyColumns.size());
+    Statement statement(db, "UPDATE " + m_table + " SET " + assignments + " WHERE " + matchClause(matchParameter) +
+                                " AND " + unchangedClause(columns, checkParameter) + " RETURNING " + m_columnList);
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        statement.bind(1 + static_cast<int>(i), cells[i].second);
+        statement.bind(checkParameter + static_cast<int>(i), row[cells[i].first]);
+    }
+    bindMatch(statement, matchParameter, row);
     return statement;
 }
 

@@ -31,7 +31,8 @@ public:
 
     // Each binds its values and is ready to step; a step that yields no row means
     // the row in the file is no longer the row that was read.
-    Statement update(sqlite3* db, int column, const Value& value, const std::vector<Value>& row) const;
+    // Every cell given, each a result column and its value, in one statement.
+    Statement update(sqlite3* db, const std::vector<std::pair<int, Value>>& cells, const std::vector<Value>& row) const;
     // A new row holding the values of `cells`, each a result column and its value.
     Statement insert(sqlite3* db, const std::vector<std::pair<int, Value>>& cells) const;
     Statement remove(sqlite3* db, const std::vector<Value>& row) const;

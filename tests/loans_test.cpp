@@ -203,6 +203,28 @@ TEST_F(LoanCommands, AConflictStopsAtTheBookAnotherProgramChangedAndIsShownOnce)
     EXPECT_EQ(catalogue.scalar("SELECT count(*) FROM prestiti"), "1");
 }
 
+// A book's name, date and loan line are written together or not at all: the loans'
+// table refusing the second book's line (another program's trigger) leaves that
+// book as it was, never a borrower without a date or a loan with no line, and the
+// one Annulla takes back the first book whole.
+TEST_F(LoanCommands, ALoanLineRefusedLeavesThatBookUntouched)
+{
+    trigger("mnuop");
+    catalogue.exec("CREATE TABLE prestiti (id INTEGER PRIMARY KEY, iddorvo INTEGER, a TEXT, dal TEXT, al TEXT);"
+                   "CREATE TRIGGER fermo BEFORE INSERT ON prestiti WHEN new.iddorvo = 3 "
+                   "BEGIN SELECT RAISE(ABORT, 'vietato'); END;");
+    chooseRows({0, 2});
+    services.dialogScript = lendTo(QStringLiteral("Marta"), QDate(2026, 10, 1));
+    trigger("mnupresta");
+    EXPECT_EQ(services.errors.size(), 1u);
+    EXPECT_EQ(loans(), "1:Marta:2026-10-01");
+    EXPECT_EQ(catalogue.scalar("SELECT group_concat(iddorvo) FROM prestiti"), "1");
+    EXPECT_EQ(grid->model()->index(2, 4).data().toString(), QString()) << "the grid shows what the file holds";
+    trigger("mnuannulla");
+    EXPECT_EQ(loans(), "");
+    EXPECT_EQ(catalogue.scalar("SELECT count(*) FROM prestiti"), "0");
+}
+
 TEST_F(LoanCommands, OutsideGestioneOrWithNothingChosenNothingIsWritten)
 {
     trigger("mnuall");

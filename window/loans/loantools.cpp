@@ -127,15 +127,16 @@ void LoanTools::lend()
     const LoanColumns columns = loanColumns(*shown);
     const int toColumn = columns.to;
     const int fromColumn = columns.since;
-    connection->prepareForWriting();
     const std::string what = books.size() == 1 ? "prestito a «" + to + "»"
                                                : "prestito di " + std::to_string(books.size()) + " libri a «" + to + "»";
     writeAsOneChange(what, [&](catalogue::LedgerChanges& ledger) {
         for (const ChosenBook& book : books) {
-            // Each book is written at once; a conflict stops at that book, those before it lent.
-            shown->update(book.row, toColumn, catalogue::Value(to));
-            shown->update(book.row, fromColumn, catalogue::Value(from));
-            append(ledger, catalogue::recordLoan(db, book.id, to, from));
+            // Each book is written at once, its name, date and loan line in one
+            // transaction; a conflict stops at that book, those before it lent.
+            catalogue::LedgerChanges lines;
+            shown->update(book.row, {{toColumn, catalogue::Value(to)}, {fromColumn, catalogue::Value(from)}},
+                          [&](sqlite3* written) { lines = catalogue::writeLoanLine(written, book.id, to, from); });
+            append(ledger, std::move(lines));
         }
     });
 }
@@ -181,16 +182,15 @@ void LoanTools::giveBack()
         m_host.services().information(QStringLiteral("Nessuno dei libri scelti è in prestito."), title);
         return;
     }
-    const auto connection = m_host.openCatalogue();
-    connection->prepareForWriting();
     const std::string on = isoDate(m_today());
     const std::string what =
         out.size() == 1 ? std::string("restituzione") : "restituzione di " + std::to_string(out.size()) + " libri";
     writeAsOneChange(what, [&](catalogue::LedgerChanges& ledger) {
         for (const ChosenBook& book : out) {
-            shown->update(book.row, toColumn, catalogue::Value());
-            shown->update(book.row, fromColumn, catalogue::Value());
-            append(ledger, catalogue::recordReturn(connection->handle(), book.id, on));
+            catalogue::LedgerChanges lines;
+            shown->update(book.row, {{toColumn, catalogue::Value()}, {fromColumn, catalogue::Value()}},
+                          [&](sqlite3* written) { lines = catalogue::writeReturnLine(written, book.id, on); });
+            append(ledger, std::move(lines));
         }
     });
 }
