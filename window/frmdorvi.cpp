@@ -18,6 +18,7 @@
 #include "sqltext.h"
 #include "undoactions.h"
 #include "windowlayout.h"
+#include "windowplacement.h"
 #include "windowservices.h"
 
 #include <QCloseEvent>
@@ -63,6 +64,7 @@ Frmdorvi::Frmdorvi(WindowServices& services, QWidget* parent)
     m_filterBar->setGeometry(filterGeometry);
     m_status->giveWayTo(m_filterBar);
     new WindowLayout(*centralWidget(), QSize(clientWidth, clientHeight), own, *mnustrumenti);
+    new WindowPlacement(*this);
 }
 
 Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
