@@ -144,7 +144,7 @@ void Frmdorvi::buildMenus()
 
     tool("mnutrova", QStringLiteral("&Trova…"), {QKeySequence::Find}, &Frmdorvi::mnutrova_Click);
     tool("mnuesportacsv", QStringLiteral("Esporta per foglio di &calcolo…"), {}, &Frmdorvi::mnuesportacsv_Click);
-    tool("mnuesportapdf", QStringLiteral("Esporta P&DF…"), {}, &Frmdorvi::mnuesportapdf_Click);
+    tool("mnuesportapdf", QStringLiteral("Esporta PD&F…"), {}, &Frmdorvi::mnuesportapdf_Click);
     tool("mnustampa", QStringLiteral("Stam&pa…"), {QKeySequence::Print}, &Frmdorvi::mnustampa_Click);
 }
 

@@ -7,7 +7,7 @@
 
 AboutTool::AboutTool(ToolHost& host, QObject* parent) : QObject(parent), m_host(host)
 {
-    host.addTool("mnuinformazioni", QStringLiteral("In&formazioni su Gestione Dorvi"), {}, [this] { showAbout(); },
+    host.addTool("mnuinformazioni", QStringLiteral("Informa&zioni su Gestione Dorvi"), {}, [this] { showAbout(); },
                  false);
 }
 
