@@ -77,6 +77,8 @@ AboutDialog::AboutDialog(const QString& cataloguePath, QWidget* parent) : QDialo
     layout->addWidget(buttons);
     close->setDefault(true);
     close->setFocus();
+    // Wide enough for a catalogue's path in a home folder on one line.
+    setMinimumWidth(520);
 }
 
 // A value is a label the keyboard can reach and select, named for a screen reader

@@ -13,10 +13,8 @@ GuideTool::GuideTool(ToolHost& host, QObject* parent) : QObject(parent), m_host(
 
 void GuideTool::showGuide()
 {
-    if (!m_window) {
+    if (!m_window)
         m_window = new GuideWindow(m_host.dialogParent());
-        m_window->setAttribute(Qt::WA_DeleteOnClose, false);
-    }
     m_window->show();
     m_window->raise();
     m_window->activateWindow();

@@ -13,6 +13,12 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+namespace {
+
+const QString searchKeys = QStringLiteral("Invio o F3: successivo; Maiusc+Invio o Maiusc+F3: precedente");
+
+} // namespace
+
 QString guideHtml()
 {
     QFile file(QStringLiteral(":/guida/guida.html"));
@@ -66,7 +72,7 @@ QWidget* GuideWindow::makeSearchRow()
     m_search = new QLineEdit(row);
     m_search->setObjectName(QStringLiteral("cercaguida"));
     m_search->setAccessibleName(QStringLiteral("Cerca nella guida"));
-    m_search->setAccessibleDescription(QStringLiteral("Invio o F3: successivo; Maiusc+Invio o Maiusc+F3: precedente"));
+    m_search->setAccessibleDescription(searchKeys);
     m_search->setPlaceholderText(QStringLiteral("una parola della guida"));
     m_search->setClearButtonEnabled(true);
     m_search->installEventFilter(this);
@@ -143,6 +149,6 @@ void GuideWindow::tell(const QString& outcome)
 {
     m_outcome->setText(outcome);
     m_outcome->setAccessibleDescription(outcome);
-    m_search->setAccessibleDescription(
-        outcome.isEmpty() ? QStringLiteral("Invio o F3: successivo; Maiusc+Invio o Maiusc+F3: precedente") : outcome);
+    // The search field, which keeps the keyboard, says the outcome too.
+    m_search->setAccessibleDescription(outcome.isEmpty() ? searchKeys : outcome);
 }
