@@ -76,8 +76,13 @@ TEST(ImportTexts, APreviewValueCutInItsCellShowsWholeInItsTooltip)
     preview.kind = "testo delimitato (;)";
     preview.columns = {"autore", "titolo", "note"};
     preview.catalogueColumns = {"iddorvo", "autore", "titolo", "genere", "note"};
-    preview.books.push_back({"riga 2", {"Luigi Pirandello", longTitle, "prima riga\nseconda riga"}, "", true});
-    ImportDialog dialog(QStringLiteral("libri.csv"), preview, [&](const bookimport::ImportOptions&) { return preview; });
+    bookimport::PreviewBook book;
+    book.where = "riga 2";
+    book.values = {"Luigi Pirandello", longTitle, "prima riga\nseconda riga"};
+    book.added = true;
+    preview.books.push_back(book);
+    ImportDialog dialog(QStringLiteral("libri.csv"), preview,
+                        [&](const bookimport::ImportOptions&) { return preview; });
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     auto* table = dialog.findChild<QTableWidget*>(QStringLiteral("anteprima"));
