@@ -8,6 +8,7 @@
 #include "frmdorvi.h"
 #include "qtwindowservices.h"
 #include "shownwindow.h"
+#include "statuslabel.h"
 #include "testcatalogue.h"
 
 #include <QAction>
@@ -336,7 +337,7 @@ TEST_F(WindowTest, BandCountsTheBooksOnShow)
     ASSERT_NE(status, nullptr);
     EXPECT_EQ(status->parentWidget(), window.centralWidget());
     EXPECT_EQ(status->geometry(), QRect(116, 409, 573, 22));
-    EXPECT_EQ(status->text(), "");
+    EXPECT_EQ(status->text(), firstStepsText) << "before any result, how to begin";
     trigger("mnuall");
     EXPECT_EQ(status->text(), "5 libri");
     services.promptAnswers = {"Dante Alighieri"};

@@ -1,11 +1,14 @@
 #include "collectortools.h"
 
+#include "abouttool.h"
 #include "cardtool.h"
 #include "duplicatetools.h"
 #include "fieldtools.h"
+#include "guidetool.h"
 #include "importtools.h"
 #include "loantools.h"
 #include "summarytools.h"
+#include "toolhost.h"
 
 void addCollectorTools(ToolHost& host, QObject* owner)
 {
@@ -15,4 +18,7 @@ void addCollectorTools(ToolHost& host, QObject* owner)
     new LoanTools(host, owner);
     new SummaryTools(host, owner);
     new DuplicateTools(host, owner);
+    host.addToolSeparator();
+    new GuideTool(host, owner);
+    new AboutTool(host, owner);
 }

@@ -18,6 +18,7 @@
 #include "sqltext.h"
 #include "undoactions.h"
 #include "windowlayout.h"
+#include "windowplacement.h"
 #include "windowservices.h"
 
 #include <QCloseEvent>
@@ -63,6 +64,7 @@ Frmdorvi::Frmdorvi(WindowServices& services, QWidget* parent)
     m_filterBar->setGeometry(filterGeometry);
     m_status->giveWayTo(m_filterBar);
     new WindowLayout(*centralWidget(), QSize(clientWidth, clientHeight), own, *mnustrumenti);
+    new WindowPlacement(*this);
 }
 
 Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
@@ -142,7 +144,7 @@ void Frmdorvi::buildMenus()
 
     tool("mnutrova", QStringLiteral("&Trova…"), {QKeySequence::Find}, &Frmdorvi::mnutrova_Click);
     tool("mnuesportacsv", QStringLiteral("Esporta per foglio di &calcolo…"), {}, &Frmdorvi::mnuesportacsv_Click);
-    tool("mnuesportapdf", QStringLiteral("Esporta P&DF…"), {}, &Frmdorvi::mnuesportapdf_Click);
+    tool("mnuesportapdf", QStringLiteral("Esporta PD&F…"), {}, &Frmdorvi::mnuesportapdf_Click);
     tool("mnustampa", QStringLiteral("Stam&pa…"), {QKeySequence::Print}, &Frmdorvi::mnustampa_Click);
 }
 

@@ -10,6 +10,9 @@
 #include <QEvent>
 #include <QLocale>
 
+const QString firstStepsText =
+    QStringLiteral("Interroga › Visualizza tutto per vedere il catalogo; Gestione per modificarlo");
+
 QString booksText(std::size_t books)
 {
     if (books == 0)
@@ -24,10 +27,12 @@ StatusLabel::StatusLabel(QWidget* parent) : QLabel(parent)
     setObjectName(QStringLiteral("lblstato"));
     setAccessibleName(QStringLiteral("Stato"));
     setTextFormat(Qt::PlainText);
+    render();
 }
 
 void StatusLabel::showBooks(const RowsOnShow& shown)
 {
+    m_started = m_started || shown.recordset;
     m_books = shown.recordset && shown.recordset->isUpdatable();
     m_count = m_books ? booksText(shown.rows.size()) : QString();
     m_report = std::exchange(m_nextReport, QString());
@@ -81,8 +86,11 @@ void StatusLabel::resizeEvent(QResizeEvent* event)
 
 void StatusLabel::render()
 {
-    const QString whole = m_report.isEmpty() || m_count.isEmpty() ? m_count + m_report
-                                                                  : m_count + QStringLiteral(" · ") + m_report;
+    // A command that failed before showing anything (a missing catalogue) leaves
+    // the first steps said: they are still the way to begin.
+    const QString told = m_report.isEmpty() || m_count.isEmpty() ? m_count + m_report
+                                                                 : m_count + QStringLiteral(" · ") + m_report;
+    const QString whole = m_started || !told.isEmpty() ? told : firstStepsText;
     setText(fontMetrics().elidedText(whole, Qt::ElideMiddle, std::max(width(), 1)));
     setToolTip(whole);
     setAccessibleDescription(whole);

@@ -9,7 +9,8 @@ struct RowsOnShow;
 // The band below the grid, right of the mode label: how many books are on show
 // ("19 libri", "1 libro"), after every command and as the rows change, and what
 // the last command made of them ("19 libri esportati in …/catalogo.csv"), with no
-// dialog to close. It gives way to the quick filter, which counts for itself.
+// dialog to close. Until a command has shown a result it says how to begin. It
+// gives way to the quick filter, which counts for itself.
 class StatusLabel : public QLabel {
     Q_OBJECT
 public:
@@ -37,8 +38,11 @@ private:
     QString m_report;     ///< what the last command made of the rows
     QString m_nextReport; ///< the report of the command under way
     bool m_books = false; ///< whether the grid lists books, not a computed total
+    bool m_started = false; ///< a command has shown a result: the first steps are said no more
     QPointer<ShownRowsModel> m_view;
 };
 
+// What the band says before the first result: where the catalogue is seen and changed.
+extern const QString firstStepsText;
 // "Nessun libro", "1 libro", "1.508 libri".
 QString booksText(std::size_t books);

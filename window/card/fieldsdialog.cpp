@@ -189,6 +189,7 @@ void FieldsDialog::fill()
         item->setCheckState(Qt::Unchecked);
     }
     m_list->resizeColumnToContents(0);
+    m_list->resizeColumnToContents(1); // "testo su più righe" whole
     if (!m_list->currentItem() && m_list->topLevelItemCount() > 0)
         m_list->setCurrentItem(m_list->topLevelItem(0));
     m_filling = false;

@@ -1,5 +1,6 @@
 #include "importdialog.h"
 
+#include "cutvaluetips.h"
 #include "error.h"
 
 #include <QCheckBox>
@@ -46,6 +47,7 @@ ImportDialog::ImportDialog(const QString& source, const bookimport::ImportPrevie
     m_table->setObjectName(QStringLiteral("anteprima"));
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
+    m_table->setItemDelegate(new CutValueTips(m_table));
     caption->setBuddy(m_table);
     layout->addWidget(caption);
     layout->addWidget(m_table, 1);

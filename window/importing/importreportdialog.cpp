@@ -12,7 +12,8 @@ ImportReportDialog::ImportReportDialog(const QString& report, QWidget* parent) :
     m_text = new QPlainTextEdit(report, this);
     m_text->setObjectName(QStringLiteral("report"));
     m_text->setReadOnly(true);
-    m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // A duplicate's line names two books; it wraps rather than hiding the second.
+    m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     layout->addWidget(m_text);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

@@ -4,6 +4,7 @@
 // model as exceptions: they go to the error handler and setData returns false.
 #include "recordsetmodel.h"
 
+#include "cardlabels.h"
 #include "celltext.h"
 #include "error.h"
 #include "loanmark.h"
@@ -182,6 +183,10 @@ QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, in
         return static_cast<int>(m_kinds[static_cast<std::size_t>(section)]);
     if (orientation == Qt::Vertical && role == NewRowLineRole)
         return isNewRowLine(section) && !isPendingLine(section);
+    // The heading keeps the column's own name, which statements and the CSV use;
+    // the label the card gives it is read in its tooltip.
+    if (orientation == Qt::Horizontal && role == Qt::ToolTipRole && section >= 0 && section < columnCount())
+        return fieldLabel(QString::fromStdString(m_recordset->columnName(section)));
     if (role != Qt::DisplayRole && !(role == FieldNameRole && orientation == Qt::Horizontal))
         return {};
     if (orientation == Qt::Horizontal)

@@ -1,3 +1,4 @@
+// The Italian labels of the standard fields, one table for the card and the grid.
 #include "cardlabels.h"
 
 #include <QHash>
