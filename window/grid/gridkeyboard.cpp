@@ -74,7 +74,10 @@ bool GridKeyboard::goToNewRowLine()
     int row = rows->rowCount() - 1;
     if (m_newBook.isBookLine(row - 1))
         --row;
-    const QModelIndex line = arrival(m_view.currentIndex(), rows->index(row, std::max(m_view.currentIndex().column(), 0)));
+    int column = std::max(m_view.currentIndex().column(), 0);
+    if (model()->isAssignedKey(column))
+        column = model()->firstTypeableColumn();
+    const QModelIndex line = arrival(m_view.currentIndex(), rows->index(row, column));
     m_view.setCurrentIndex(line);
     m_view.scrollTo(line);
     return true;
@@ -82,15 +85,13 @@ bool GridKeyboard::goToNewRowLine()
 
 // A book is begun in its first column, whatever column the cursor comes from: the
 // author typed from `genere` would otherwise land in genere, the title in the next
-// column, and so on. On the line already, or on a book being typed, the cursor
-// keeps its column, unless that is the key the engine assigns.
+// column, and so on. Along the line, or on a book being typed, the cursor goes
+// where the key sends it.
 QModelIndex GridKeyboard::arrival(const QModelIndex& from, const QModelIndex& to) const
 {
     const auto* rows = qobject_cast<const ShownRowsModel*>(to.model());
-    if (!rows || !to.isValid() || !rows->isNewRowLine(to.row()) || m_newBook.isBookLine(to.row()))
-        return to;
-    const bool alongTheLine = from.isValid() && from.row() == to.row();
-    if (alongTheLine && !model()->isAssignedKey(to.column()))
+    if (!rows || !to.isValid() || (from.isValid() && from.row() == to.row()) || !rows->isNewRowLine(to.row()) ||
+        m_newBook.isBookLine(to.row()))
         return to;
     return to.sibling(to.row(), model()->firstTypeableColumn());
 }
