@@ -58,7 +58,8 @@ void showText(QWidget* editor, const QString& text)
 void giveKeyboardBack(QWidget* typing)
 {
     QTimer::singleShot(0, typing, [typing] {
-        if (!typing->isVisible() || typing->hasFocus())
+        // Not when the card has moved on to another book, or closed, meanwhile.
+        if (!typing->isVisible() || typing->hasFocus() || !CellEditor::holdsRefused(typing))
             return;
         typing->setFocus(Qt::OtherFocusReason);
         if (auto* line = qobject_cast<QLineEdit*>(typing))
