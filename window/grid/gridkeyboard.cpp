@@ -96,8 +96,8 @@ QModelIndex GridKeyboard::arrival(const QModelIndex& from, const QModelIndex& to
     return to.sibling(to.row(), model()->firstTypeableColumn());
 }
 
-// Below the last cell of a book, or of the last book, the next book starts in its
-// first column that the user can type into.
+// Down one row in the same column; below a book just typed, or below the last book,
+// the next book starts in its first column that the user can type into.
 void GridKeyboard::moveDown()
 {
     const QModelIndex current = m_view.currentIndex();
