@@ -1,6 +1,7 @@
 #include "fieldvalues.h"
 
 #include "isbn.h"
+#include "numbertext.h"
 #include "standardfields.h"
 
 #include <charconv>
@@ -50,18 +51,15 @@ std::optional<std::string> formatted(int year, int month, int day)
     return std::string(out);
 }
 
+// The catalogue's one reading of a number, as a double whatever its form.
 std::optional<double> decimalNumber(std::string_view text)
 {
-    std::string dotted(text);
-    if (dotted.find('.') == std::string::npos) {
-        if (const auto comma = dotted.find(','); comma != std::string::npos)
-            dotted[comma] = '.';
-    }
-    double value = 0;
-    const auto [end, error] = std::from_chars(dotted.data(), dotted.data() + dotted.size(), value);
-    if (error != std::errc() || end != dotted.data() + dotted.size() || !std::isfinite(value))
+    const std::optional<catalogue::Value> number = catalogue::numberValue(text);
+    if (!number)
         return std::nullopt;
-    return value;
+    if (const auto* integer = std::get_if<std::int64_t>(&*number))
+        return static_cast<double>(*integer);
+    return std::get<double>(*number);
 }
 
 StoredValue kept(const std::string& text, std::string reason)
@@ -69,29 +67,35 @@ StoredValue kept(const std::string& text, std::string reason)
     return {text, std::move(reason)};
 }
 
+// A whole number by the catalogue's reading: "3,5" in a column of whole numbers is
+// reported, not rounded.
+std::optional<std::int64_t> integer(std::string_view text)
+{
+    const std::optional<catalogue::Value> number = catalogue::numberValue(text);
+    if (const auto* whole = number ? std::get_if<std::int64_t>(&*number) : nullptr)
+        return *whole;
+    return std::nullopt;
+}
+
 StoredValue number(const std::string& text, std::string_view shown)
 {
-    if (const auto whole = wholeNumber(trimmed(text)))
+    if (const auto whole = integer(text))
         return {*whole, {}};
     return kept(text, std::string("non è ") + std::string(shown) + ": tenuto com'è");
 }
 
 StoredValue decimal(const std::string& text)
 {
-    const std::string_view plain = trimmed(text);
-    if (const auto whole = wholeNumber(plain))
-        return {*whole, {}};
-    if (const auto real = decimalNumber(plain))
-        return {*real, {}};
+    if (std::optional<catalogue::Value> number = catalogue::numberValue(text))
+        return {std::move(*number), {}};
     return kept(text, "non è un numero: tenuto com'è");
 }
 
 StoredValue year(const std::string& text)
 {
-    const std::string_view plain = trimmed(text);
-    if (const auto whole = wholeNumber(plain))
+    if (const auto whole = integer(text))
         return {*whole, {}};
-    if (const auto date = isoDate(plain))
+    if (const auto date = isoDate(trimmed(text)))
         return {std::int64_t{std::stoi(date->substr(0, 4))}, {}};
     return kept(text, "non è un anno: tenuto com'è");
 }

@@ -10,6 +10,7 @@
 #include "frmdorvi.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -144,6 +145,54 @@ TEST_F(BookCardTest, ADateThatIsNoneIsRefusedAndRescuedWhenTheCardMovesOn)
     EXPECT_TRUE(services.informations[0].text.contains("appunti"));
 }
 
+// Esc puts back what the file holds in a field holding a refused text, and the
+// card stays open; a second Esc closes it as in any dialog.
+TEST_F(BookCardTest, EscInARefusedFieldPutsItBackAndKeepsTheCardOpen)
+{
+    bind();
+    open(0);
+    retype("prestato_il", "31/2/2026");
+    settle();
+    ASSERT_TRUE(CellEditor::holdsRefused(line("prestato_il")));
+    line("prestato_il")->setFocus();
+    QTest::keyClick(line("prestato_il"), Qt::Key_Escape);
+    EXPECT_TRUE(card->isVisible());
+    EXPECT_EQ(line("prestato_il")->text(), "");
+    EXPECT_FALSE(CellEditor::holdsRefused(line("prestato_il")));
+    EXPECT_EQ(stored(1, "prestato_il"), "NULL");
+    EXPECT_TRUE(services.informations.empty()) << "nothing to rescue: the user put it back";
+    QTest::keyClick(line("prestato_il"), Qt::Key_Escape);
+    EXPECT_FALSE(card->isVisible());
+}
+
+// "circa 1840" in the card's Anno is refused as in the grid, and stays in the field,
+// with the keyboard, even when another field is written meanwhile.
+TEST_F(BookCardTest, TextThatIsNoNumberIsRefusedAndKeptWhileOtherFieldsAreWritten)
+{
+    catalogue.exec("ALTER TABLE dorvi ADD COLUMN anno INTEGER");
+    bind();
+    open(0);
+    card->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == card.get(); }));
+    line("anno")->setFocus();
+    QTest::keyClicks(line("anno"), "circa 1840");
+    QTest::keyClick(line("anno"), Qt::Key_Tab);
+    settle();
+    EXPECT_EQ(stored(1, "anno"), "NULL");
+    ASSERT_EQ(services.errors.size(), 1u);
+    EXPECT_EQ(services.errors[0].number(), catalogue::ErrorNumber::ValueRefused);
+    EXPECT_TRUE(line("anno")->hasFocus()) << "the keyboard back in the field refused";
+    EXPECT_TRUE(CellEditor::holdsRefused(line("anno")));
+
+    retype("titolo", "I promessi sposi (1840)");
+    EXPECT_EQ(stored(1, "titolo"), "I promessi sposi (1840)");
+    EXPECT_EQ(line("anno")->text(), "circa 1840") << "not replaced when the book is read again";
+    EXPECT_TRUE(CellEditor::holdsRefused(line("anno")));
+    retype("anno", "1840");
+    EXPECT_EQ(stored(1, "anno"), "1840");
+    EXPECT_FALSE(CellEditor::holdsRefused(line("anno")));
+}
+
 TEST_F(BookCardTest, ReadOnlyModeWritesNothing)
 {
     bind(false);
@@ -262,4 +311,54 @@ TEST(BookCardTool, ShowsTheBooksLoansAndTypesAnIsbnAsTheGridDoes)
                                   "9788804123453", "88-04-12345-2"}))
         << "a wrong check digit is written as typed only when the user agrees, asked again on Enter";
     EXPECT_EQ(services.confirmations.size(), 2u);
+}
+
+// No to a wrong ISBN keeps the text in the ISBN field with the keyboard in it; what
+// is typed next in another field writes that field alone; Esc puts the ISBN back.
+// Once the card is closed the window has the keyboard, so Ctrl+I opens it again.
+TEST(BookCardTool, NoToAWrongIsbnKeepsItsTextAndTheKeyboardInTheField)
+{
+    TestCatalogue catalogue;
+    catalogue.exec("ALTER TABLE dorvi ADD COLUMN isbn TEXT; ALTER TABLE dorvi ADD COLUMN numero NUMERIC");
+    FakeWindowServices services{catalogue.folder()};
+    Frmdorvi window{services};
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    window.findChild<QAction*>("mnuop")->trigger();
+    services.confirmAnswers = {false};
+    QStringList seen;
+    services.dialogScript = [&](QDialog& dialog) {
+        if (!seen.isEmpty())
+            return;
+        dialog.show();
+        dialog.activateWindow();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &dialog; }));
+        auto* card = qobject_cast<BookCard*>(&dialog);
+        auto* isbn = qobject_cast<QLineEdit*>(card->editor("isbn"));
+        auto* numero = qobject_cast<QLineEdit*>(card->editor("numero"));
+        isbn->setFocus();
+        QTest::keyClicks(isbn, "88-04-12345-2");
+        QTest::keyClick(isbn, Qt::Key_Tab);
+        settle();
+        seen << (isbn->hasFocus() ? "ISBN" : "altro") << isbn->text();
+        numero->setFocus();
+        QTest::keyClicks(numero, "1");
+        QTest::keyClick(numero, Qt::Key_Tab);
+        settle();
+        seen << isbn->text() << QString::fromStdString(catalogue.scalar("select numero from dorvi where iddorvo=1"));
+        isbn->setFocus();
+        QTest::keyClick(isbn, Qt::Key_Escape);
+        seen << (card->isVisible() ? "aperta" : "chiusa") << isbn->text();
+        QTest::keyClick(isbn, Qt::Key_Escape);
+    };
+    ASSERT_TRUE(QApplication::focusWidget());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_I, Qt::ControlModifier);
+    EXPECT_EQ(seen, (QStringList{"ISBN", "88-04-12345-2", "88-04-12345-2", "1", "aperta", ""}));
+    EXPECT_EQ(catalogue.scalar("select coalesce(isbn, 'NULL') from dorvi where iddorvo=1"), "NULL");
+    EXPECT_EQ(services.confirmations.size(), 1u);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &window; }));
+    ASSERT_TRUE(QApplication::focusWidget());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_I, Qt::ControlModifier);
+    EXPECT_EQ(services.dialogsRun, 2) << "Ctrl+I opens the card again";
 }

@@ -25,6 +25,8 @@ TEST(FieldKind, StandardFieldsByNameOwnFieldsByDeclaredType)
     EXPECT_EQ(fieldKind("regalo", "BOOLEAN"), FieldKind::YesNo);
     EXPECT_EQ(fieldKind("copie", "INTEGER"), FieldKind::Number);
     EXPECT_EQ(fieldKind("prezzo", "NUMERIC"), FieldKind::Number);
+    EXPECT_EQ(fieldKind("peso", "NUMBER(5,2)"), FieldKind::Number);
+    EXPECT_EQ(fieldKind("costo", "decimal(8,2)"), FieldKind::Number);
     EXPECT_EQ(fieldKind("dedica", "TEXT"), FieldKind::Text);
     EXPECT_EQ(fieldKind("count(*)", ""), FieldKind::Text) << "a computed column";
 }
@@ -56,8 +58,9 @@ TEST(FieldKind, TypedTextStoresThePlainValueOrIsRefused)
     EXPECT_FALSE(readTyped(FieldKind::YesNo, "forse", false).refusal.isEmpty());
     EXPECT_EQ(readTyped(FieldKind::Number, "1,5", false).value, Value(1.5)) << "the decimal comma";
     EXPECT_EQ(readTyped(FieldKind::Number, "-300", false).value, Value(std::int64_t{-300}));
-    EXPECT_EQ(readTyped(FieldKind::Number, "circa 300", false).value, Value(std::string("circa 300")))
-        << "what is no number goes to the file as typed, as before";
+    EXPECT_TRUE(readTyped(FieldKind::Number, "circa 300", false).refusal.contains("«circa 300» non è un numero"))
+        << "refused, as an impossible date is";
+    EXPECT_EQ(readTyped(FieldKind::Number, " ", false).value, Value()) << "an empty number is none";
     EXPECT_EQ(readTyped(FieldKind::Text, "", true).value, Value(std::string()));
 }
 
@@ -114,6 +117,53 @@ TEST_F(FieldsGridTest, AnImpossibleDateIsRefusedWithTheTypingKept)
     ASSERT_TRUE(reopened);
     EXPECT_EQ(reopened->text(), "31/2/2026");
     EXPECT_TRUE(CellEditor::holdsRefused(reopened));
+}
+
+// A number field refuses a title or "circa 1840" as a date field refuses 31/2/2026,
+// standard or one's own; a number with the decimal comma is written.
+TEST_F(FieldsGridTest, TextThatIsNoNumberIsRefusedWithTheTypingKept)
+{
+    catalogue.exec("ALTER TABLE dorvi ADD COLUMN anno INTEGER; ALTER TABLE dorvi ADD COLUMN peso NUMBER;");
+    bind();
+    grid.setCurrentIndex(cell(1, "anno"));
+    QTest::keyClicks(&grid, "c");
+    ASSERT_TRUE(openEditorIn(grid));
+    QTest::keyClicks(openEditorIn(grid), "irca 1840");
+    QTest::keyClick(openEditorIn(grid), Qt::Key_Return);
+    settle();
+    EXPECT_EQ(stored(2, "anno"), "NULL");
+    ASSERT_EQ(services.errors.size(), 1u);
+    EXPECT_EQ(services.errors[0].number(), catalogue::ErrorNumber::ValueRefused);
+    EXPECT_NE(services.errors[0].description().find("«circa 1840» non è un numero"), std::string::npos);
+    QLineEdit* reopened = openEditorIn(grid);
+    ASSERT_TRUE(reopened);
+    EXPECT_EQ(reopened->text(), "circa 1840");
+    EXPECT_TRUE(CellEditor::holdsRefused(reopened));
+    QTest::keyClick(reopened, Qt::Key_Escape);
+    settle();
+
+    ASSERT_TRUE(grid.model()->setData(cell(0, "peso"), "1,5")) << "the decimal comma";
+    EXPECT_EQ(catalogue.scalar("select typeof(peso) || ' ' || peso from dorvi where iddorvo = 1"), "real 1.5");
+    EXPECT_FALSE(grid.model()->setData(cell(0, "peso"), "un chilo")) << "a field of one's own, declared NUMBER";
+    EXPECT_EQ(stored(1, "peso"), "1.5");
+}
+
+// What an import kept as given ("c1975") is no number, yet passing through its
+// editor unchanged writes nothing and refuses nothing; a change is refused.
+TEST_F(FieldsGridTest, AStoredValueThatIsNoNumberPassesUnchanged)
+{
+    catalogue.exec("ALTER TABLE dorvi ADD COLUMN anno INTEGER; UPDATE dorvi SET anno = 'c1975' WHERE iddorvo = 3;");
+    bind();
+    grid.setCurrentIndex(cell(2, "anno"));
+    QTest::keyClick(&grid, Qt::Key_F2);
+    ASSERT_TRUE(openEditorIn(grid));
+    QTest::keyClick(openEditorIn(grid), Qt::Key_Return);
+    settle();
+    EXPECT_TRUE(services.errors.empty());
+    EXPECT_EQ(openEditorIn(grid), nullptr);
+    EXPECT_EQ(stored(3, "anno"), "c1975");
+    EXPECT_FALSE(grid.model()->setData(cell(2, "anno"), "c1976"));
+    EXPECT_EQ(stored(3, "anno"), "c1975");
 }
 
 TEST_F(FieldsGridTest, DigitsRateABookAndCancTakesTheRatingAwayNotTheBook)

@@ -51,13 +51,72 @@ protected:
 
 } // namespace
 
-TEST_F(GridKeyboardTest, InsGoesToTheNewRowLineInTheSameColumn)
+TEST_F(GridKeyboardTest, InsGoesToTheNewRowLineInItsFirstColumnThatTakesTyping)
 {
     bindEditable(true);
     grid.setCurrentIndex(cell(1, 2));
     key(Qt::Key_Insert);
-    EXPECT_EQ(grid.currentIndex(), cell(5, 2)) << "five books, then the new-row line";
+    EXPECT_EQ(grid.currentIndex(), cell(5, 1)) << "five books, then the new-row line, from autore";
     EXPECT_EQ(openEditor(), nullptr) << "it goes there; typing begins the book";
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "5");
+}
+
+// A book typed from the cursor's column would put the author into genere, the
+// title into the next field, and so on.
+TEST_F(GridKeyboardTest, ABookTypedAfterInsFromAnyColumnFillsItsOwnFields)
+{
+    bindEditable(true);
+    for (const int from : {3, 2}) {
+        grid.setCurrentIndex(cell(0, from));
+        key(Qt::Key_Insert);
+        QTest::keyClicks(&grid, "H");
+        ASSERT_NE(openEditor(), nullptr);
+        QTest::keyClicks(openEditor(), from == 3 ? "arper Lee" : "elen Keller");
+        key(Qt::Key_Tab);
+        ASSERT_NE(openEditor(), nullptr);
+        QTest::keyClicks(openEditor(), "Il buio oltre la siepe");
+        key(Qt::Key_Tab);
+        ASSERT_NE(openEditor(), nullptr);
+        QTest::keyClicks(openEditor(), "Romanzo");
+        key(Qt::Key_Return);
+    }
+    EXPECT_EQ(catalogue.rows("select autore, titolo, genere from dorvi where iddorvo > 5 order by iddorvo"),
+              (std::vector<std::vector<std::string>>{{"Harper Lee", "Il buio oltre la siepe", "Romanzo"},
+                                                     {"Helen Keller", "Il buio oltre la siepe", "Romanzo"}}));
+}
+
+// Every key that brings the cursor from a book to the new-row line starts the book
+// in its first column; on the line itself the cursor moves as anywhere.
+TEST_F(GridKeyboardTest, EveryKeyOntoTheNewRowLineStartsInItsFirstColumn)
+{
+    bindEditable(true);
+    struct Way {
+        const char* name;
+        int from;
+        int key;
+        Qt::KeyboardModifiers modifiers;
+    };
+    for (const Way& way : {Way{"Down", 4, Qt::Key_Down, Qt::NoModifier},
+                           Way{"PageDown", 0, Qt::Key_PageDown, Qt::NoModifier},
+                           Way{"Ctrl+End", 0, Qt::Key_End, Qt::ControlModifier}}) {
+        grid.setCurrentIndex(cell(way.from, 3));
+        key(way.key, way.modifiers);
+        EXPECT_EQ(grid.currentIndex(), cell(5, 1)) << way.name;
+    }
+    key(Qt::Key_Right);
+    EXPECT_EQ(grid.currentIndex(), cell(5, 2)) << "along the line, column by column";
+    key(Qt::Key_Insert);
+    EXPECT_EQ(grid.currentIndex(), cell(5, 2)) << "Ins on the line leaves the cursor where it is";
+
+    // Enter on the last book, and Tab out of its last cell.
+    grid.setCurrentIndex(cell(4, 3));
+    key(Qt::Key_F2);
+    ASSERT_NE(openEditor(), nullptr);
+    key(Qt::Key_Return);
+    EXPECT_EQ(grid.currentIndex(), cell(5, 1)) << "Enter";
+    grid.setCurrentIndex(cell(4, 3));
+    key(Qt::Key_Tab);
+    EXPECT_EQ(grid.currentIndex(), cell(5, 1)) << "Tab";
     EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), "5");
 }
 

@@ -3,6 +3,7 @@
 // a decimal comma, and comments kept as HTML made plain.
 #include "fieldvalues.h"
 #include "htmltext.h"
+#include "numbertext.h"
 
 #include <gtest/gtest.h>
 
@@ -57,6 +58,23 @@ TEST(FieldValues, NumbersYearsAndCodes)
     EXPECT_EQ(stored("editore", "+39 Edizioni"), Value(std::string("+39 Edizioni")));
     EXPECT_EQ(stored("isbn", "0-13-110362-8"), Value(std::string("9780131103627")));
     EXPECT_EQ(stored("isbn", "0012345"), Value(std::string("0012345")));
+}
+
+// The import reads numbers as the grid and the card do: what the grid would refuse
+// is kept as given and named in the report.
+TEST(FieldValues, NumbersAreReadByTheCataloguesOneRule)
+{
+    for (const char* number : {"+2,5", "12,50", "1e3", " 282 "}) {
+        EXPECT_EQ(stored("numero", number), catalogue::numberValue(number).value()) << number;
+        EXPECT_TRUE(change("numero", number).empty()) << number;
+    }
+    for (const char* notANumber : {"circa 1840", "1.234,5", "12bis"}) {
+        EXPECT_EQ(stored("prezzo", notANumber, "REAL"), Value(std::string(notANumber))) << notANumber;
+        EXPECT_EQ(change("prezzo", notANumber, "REAL"), "non è un numero: tenuto com'è") << notANumber;
+    }
+    EXPECT_EQ(stored("pagine", "+300"), Value(std::int64_t{300}));
+    EXPECT_EQ(stored("anno", "+1983"), Value(std::int64_t{1983}));
+    EXPECT_EQ(change("pagine", "3,5"), "non è un numero intero: tenuto com'è") << "a page count is whole";
 }
 
 TEST(FieldValues, YesNoAndRatings)

@@ -7,6 +7,7 @@
 #include "bookcard.h"
 
 #include "cardlabels.h"
+#include "cardtyping.h"
 #include "celleditor.h"
 #include "datefield.h"
 #include "editrefusals.h"
@@ -30,9 +31,9 @@
 
 #include <limits>
 
-namespace {
+using namespace cardtyping;
 
-const char* refusedProperty = "dorviRefused";
+namespace {
 
 // A sì/no field: a click ticks or unticks it; half ticked says "not said", which
 // Canc gives back.
@@ -43,49 +44,6 @@ public:
 protected:
     void nextCheckState() override { setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked); }
 };
-
-QWidget* typingWidget(QWidget* editor)
-{
-    if (auto* date = qobject_cast<DateField*>(editor))
-        return date->line();
-    return editor;
-}
-
-bool holdsTyping(const QWidget* editor)
-{
-    return qobject_cast<const QLineEdit*>(editor) || qobject_cast<const QPlainTextEdit*>(editor);
-}
-
-// What a text editor holds, line ends as they were loaded (CR LF stays CR LF).
-QString typedText(const QWidget* editor, const QString& loaded)
-{
-    if (const auto* lines = qobject_cast<const QPlainTextEdit*>(editor)) {
-        QString text = lines->toPlainText();
-        if (loaded.contains(QLatin1String("\r\n")))
-            text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-        return text;
-    }
-    if (const auto* line = qobject_cast<const QLineEdit*>(editor))
-        return line->text();
-    return {};
-}
-
-void showText(QWidget* editor, const QString& text)
-{
-    if (auto* lines = qobject_cast<QPlainTextEdit*>(editor))
-        lines->setPlainText(QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
-    else if (auto* line = qobject_cast<QLineEdit*>(editor))
-        line->setText(text);
-}
-
-void clearRefused(QWidget* editor)
-{
-    if (!CellEditor::holdsRefused(editor))
-        return;
-    editor->setProperty(refusedProperty, false);
-    editor->setPalette(QPalette());
-    editor->setAccessibleDescription({});
-}
 
 } // namespace
 
@@ -310,7 +268,10 @@ void BookCard::loadField(Field& field)
     const bool editable = index.isValid() && (index.flags() & Qt::ItemIsEditable);
     const QString text = index.data(Qt::EditRole).toString();
     if (holdsTyping(typing)) {
-        if (typedText(typing, field.written) == field.written || field.written.isNull()) {
+        // A text the file or the field's rule refused stays until it is put right,
+        // put back with Esc, or rescued as the card leaves the book.
+        const bool unchanged = typedText(typing, field.written) == field.written && !CellEditor::holdsRefused(typing);
+        if (unchanged || field.written.isNull()) {
             showText(typing, text);
             field.written = text;
             clearRefused(typing);
@@ -344,6 +305,7 @@ bool BookCard::writeIfTyped(Field& field)
             // Kept to be put right, as a text the file refused.
             field.written = typed;
             CellEditor::holdRefused(typing, typed);
+            giveKeyboardBack(typing);
             return false;
         }
         showText(typing, *ruled);
@@ -370,6 +332,7 @@ bool BookCard::writeField(Field& field, const QVariant& value, int role)
         field.written = typed;
         showText(typing, typed);
         CellEditor::holdRefused(typing, typed);
+        giveKeyboardBack(typing);
     } else {
         load();
     }
@@ -431,6 +394,23 @@ void BookCard::done(int result)
 {
     leaveRow();
     QDialog::done(result);
+}
+
+// Esc in a field holding a refused text puts back what the file holds and keeps the
+// card open; anywhere else it closes the card, as in any dialog.
+void BookCard::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        for (Field& field : m_fields) {
+            QWidget* typing = typingWidget(field.editor);
+            if (typing->hasFocus() && CellEditor::holdsRefused(typing)) {
+                field.written = QString();
+                loadField(field);
+                return;
+            }
+        }
+    }
+    QDialog::keyPressEvent(event);
 }
 
 bool BookCard::eventFilter(QObject* watched, QEvent* event)

@@ -49,6 +49,10 @@ void CardTool::open()
             loans->clear();
     });
     m_host.services().runDialog(card);
+    // The keyboard goes back to the window whatever closed the card (a message
+    // shown as it closed, say): without a window manager to hand it back, the
+    // window's shortcuts, Ctrl+I among them, would wait for a click.
+    table->window()->activateWindow();
 }
 
 // The ISBN typed in the card follows the grid's rule: stored as its ISBN-13, or,

@@ -323,15 +323,16 @@ void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& pre
 }
 
 // Tab and Shift+Tab pass over the cells the user cannot type into while the grid
-// takes changes: the key the engine assigns.
+// takes changes: the key the engine assigns. Any key that reaches the new-row line
+// from a book starts it in its first column.
 QModelIndex DataGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
 {
     const QModelIndex next = QTableView::moveCursor(action, modifiers);
     const RecordsetModel* source = recordsetModel();
     const bool across = action == MoveNext || action == MovePrevious;
     if (across && next.isValid() && (m_permissions.update || m_permissions.addNew) && source && source->isAssignedKey(next.column()))
-        return GridKeyboard::cellBeyond(next, action == MoveNext);
-    return next;
+        return m_keyboard->arrival(currentIndex(), GridKeyboard::cellBeyond(next, action == MoveNext));
+    return m_keyboard->arrival(currentIndex(), next);
 }
 
 // The selected view rows in the order shown, the new-row line left out.

@@ -64,9 +64,8 @@ void GridKeyboard::editorClosed(QAbstractItemDelegate::EndEditHint hint)
         moveDown();
 }
 
-// The new-row line (the book being typed, when there is one), in the column the
-// cursor is in, or the first the user can type into; false, leaving the key to the
-// view, when the grid shows no such line.
+// The new-row line (the book being typed, when there is one); false, leaving the
+// key to the view, when the grid shows no such line.
 bool GridKeyboard::goToNewRowLine()
 {
     const QAbstractItemModel* rows = m_view.model();
@@ -78,22 +77,31 @@ bool GridKeyboard::goToNewRowLine()
     int column = std::max(m_view.currentIndex().column(), 0);
     if (model()->isAssignedKey(column))
         column = model()->firstTypeableColumn();
-    const QModelIndex line = rows->index(row, column);
+    const QModelIndex line = arrival(m_view.currentIndex(), rows->index(row, column));
     m_view.setCurrentIndex(line);
     m_view.scrollTo(line);
     return true;
 }
 
-// Below the last cell of a new book, the next book starts in its first column
-// that the user can type into.
+// A book is begun in its first column, whatever column the cursor comes from: the
+// author typed from `genere` would otherwise land in genere, the title in the next
+// column, and so on. Along the line, or on a book being typed, the cursor goes
+// where the key sends it.
+QModelIndex GridKeyboard::arrival(const QModelIndex& from, const QModelIndex& to) const
+{
+    const auto* rows = qobject_cast<const ShownRowsModel*>(to.model());
+    if (!rows || !to.isValid() || (from.isValid() && from.row() == to.row()) || !rows->isNewRowLine(to.row()) ||
+        m_newBook.isBookLine(to.row()))
+        return to;
+    return to.sibling(to.row(), model()->firstTypeableColumn());
+}
+
+// Down one row in the same column; below a book just typed, or below the last book,
+// the next book starts in its first column that the user can type into.
 void GridKeyboard::moveDown()
 {
     const QModelIndex current = m_view.currentIndex();
-    int column = current.column();
-    const bool lastOfBook = m_newBook.isBookLine(current.row()) && column == m_view.model()->columnCount() - 1;
-    if (lastOfBook)
-        column = model()->firstTypeableColumn();
-    const QModelIndex below = current.sibling(current.row() + 1, column);
+    const QModelIndex below = arrival(current, current.sibling(current.row() + 1, current.column()));
     if (below.isValid())
         m_view.setCurrentIndex(below);
 }

@@ -36,6 +36,9 @@ public:
     // The cell after `cell` in reading order (before it, unless `forward`), or
     // `cell` itself at either end.
     static QModelIndex cellBeyond(const QModelIndex& cell, bool forward);
+    // Where the cursor lands when it goes from `from` to `to`: on a fresh new-row
+    // line reached from another row, the line's first column that takes typing.
+    QModelIndex arrival(const QModelIndex& from, const QModelIndex& to) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -4,9 +4,8 @@
 #include "fieldkind.h"
 
 #include "celltext.h"
+#include "numbertext.h"
 #include "recordset.h"
-
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <cctype>
@@ -87,19 +86,16 @@ TypedValue readYesNo(const QString& typed)
     return {{}, QStringLiteral("«%1» non è né sì né no: scrivere 1 (sì) o 0 (no), o lasciare vuoto.").arg(typed)};
 }
 
-// A number typed with the decimal comma or point is stored as its value; any
-// other text goes to the file as typed, which keeps or converts it by its rules.
-Value readNumber(const QString& typed)
+// A number typed with the decimal comma or point is stored as its value; text that
+// is no number is refused, as an impossible date is.
+TypedValue readNumber(const QString& typed)
 {
-    const QString trimmed = typed.trimmed();
-    bool whole = false;
-    const qlonglong integer = trimmed.toLongLong(&whole);
-    if (whole)
-        return std::int64_t{integer};
-    static const QRegularExpression decimal(QStringLiteral("^[-+]?[0-9]+[.,][0-9]+$"));
-    if (decimal.match(trimmed).hasMatch())
-        return QString(trimmed).replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
-    return typed.toStdString();
+    if (typed.trimmed().isEmpty())
+        return {std::monostate{}, {}};
+    const std::string text = typed.toStdString();
+    if (const std::optional<Value> number = catalogue::numberValue(text))
+        return {*number, {}};
+    return {{}, QString::fromStdString(catalogue::numberRefusal(text))};
 }
 
 } // namespace
@@ -112,7 +108,7 @@ FieldKind fieldKind(std::string_view name, std::string_view declaredType)
         return FieldKind::Date;
     if (declaredAs(declaredType, {"BOOL"}))
         return FieldKind::YesNo;
-    if (declaredAs(declaredType, {"INT", "NUMERIC", "DECIMAL", "REAL", "FLOA", "DOUB"}))
+    if (declaredAs(declaredType, {"INT", "NUMERIC", "NUMBER", "DECIMAL", "REAL", "FLOA", "DOUB"}))
         return FieldKind::Number;
     return FieldKind::Text;
 }
@@ -230,9 +226,7 @@ TypedValue readTyped(FieldKind kind, const QString& typed, bool textAffinity)
     case FieldKind::YesNo:
         return readYesNo(typed);
     case FieldKind::Number:
-        if (typed.trimmed().isEmpty())
-            return {std::monostate{}, {}};
-        return {readNumber(typed), {}};
+        return readNumber(typed);
     case FieldKind::Text:
     case FieldKind::LongText:
         break;

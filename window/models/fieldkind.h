@@ -24,7 +24,7 @@ enum FieldRole { FieldKindRole = Qt::UserRole + 40, FieldNameRole, NewRowLineRol
 
 // The kind of a column: a standard field by its name, any other by its declared
 // type. A field of one's own is declared DATE (or DATETIME) for a date, BOOLEAN for
-// sì/no, INTEGER, NUMERIC or REAL for a number; anything else is text.
+// sì/no, INTEGER, NUMERIC, NUMBER or REAL for a number; anything else is text.
 FieldKind fieldKind(std::string_view name, std::string_view declaredType);
 FieldKind fieldKind(const catalogue::Recordset& recordset, int column);
 
@@ -47,8 +47,8 @@ std::optional<Qt::CheckState> checkState(const catalogue::Value& value);
 
 // What a typed text stores, or why it is refused: a date becomes AAAA-MM-GG, a
 // rating 1 to 5 (0 or nothing clears it), sì/no 1 or 0, a number its value (the
-// decimal comma read). Empty is NULL except in a text column (`textAffinity`),
-// where it is the empty text.
+// decimal comma read; text that is no number is refused). Empty is NULL except in
+// a text column (`textAffinity`), where it is the empty text.
 struct TypedValue {
     catalogue::Value value;
     QString refusal; ///< empty when the text is accepted

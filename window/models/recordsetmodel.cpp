@@ -228,10 +228,17 @@ std::optional<Value> RecordsetModel::valueFromEdit(const QVariant& edit, const Q
         return Value{std::int64_t{edit.toInt() == Qt::Checked ? 1 : 0}};
     if (!edit.isValid() || edit.isNull())
         return Value{};
-    const TypedValue typed = readTyped(m_kinds[static_cast<std::size_t>(column)], edit.toString(),
-                                       m_recordset->columnAffinity(column) == Affinity::Text);
+    const FieldKind kind = m_kinds[static_cast<std::size_t>(column)];
+    const TypedValue typed = readTyped(kind, edit.toString(), m_recordset->columnAffinity(column) == Affinity::Text);
     if (typed.refusal.isEmpty())
         return typed.value;
+    // A value stored before the rule, or kept as given by an import ("circa 1840"),
+    // passes through its editor unchanged: only what the user types is refused.
+    if (!isNewRowLine(index.row())) {
+        const Value stored = m_recordset->value(static_cast<std::size_t>(index.row()), column);
+        if (!catalogue::isNull(stored) && edit.toString() == editText(kind, stored))
+            return stored;
+    }
     m_onError(Error(catalogue::ErrorNumber::ValueRefused, typed.refusal.toStdString()));
     return std::nullopt;
 }
