@@ -12,6 +12,7 @@
 #include <QBuffer>
 #include <QLabel>
 #include <QPdfWriter>
+#include <QTableWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -43,6 +44,15 @@ void expectConditionsListTheirBooks(const TestCatalogue& books, const catalogue:
             << section.title << ": " << count.label;
 }
 
+QTableWidget* genreTable(QDialog& dialog)
+{
+    for (QTableWidget* table : dialog.findChildren<QTableWidget*>()) {
+        if (table->accessibleName() == QStringLiteral("Per genere"))
+            return table;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 TEST(SummaryCounts, CountEachFieldMostFirstWithBlanksApartAndConditionsThatListThem)
@@ -60,7 +70,7 @@ TEST(SummaryCounts, CountEachFieldMostFirstWithBlanksApartAndConditionsThatListT
     ASSERT_EQ(summary.sections.size(), 5u);
     EXPECT_EQ(summary.sections[0].counts.front().label, "Romanzo");
     EXPECT_EQ(summary.sections[1].counts.front().label, "Gabriele D'Annunzio");
-    EXPECT_EQ(shown(summary.sections[2]), "-10--1=1 1820-1829=1 1880-1889=2 (senza anno)=2 ");
+    EXPECT_EQ(shown(summary.sections[2]), "10–1 a.C.=1 1820–1829=1 1880–1889=2 (senza anno)=2 ");
     EXPECT_EQ(shown(summary.sections[3]).find("(senza collocazione)=4"), 0u); // blank and NULL alike
     EXPECT_EQ(shown(summary.sections[4]), "Letti=1 Non letti=1 Non detto=4 ");
     for (const catalogue::SummarySection& section : summary.sections)
@@ -125,22 +135,32 @@ TEST(SummaryPagesTest, TheCountsGoOnA4PagesNumberedAsTheListsAre)
     EXPECT_GT(buffer.size(), 1000);
 }
 
-TEST(SummaryCommand, ABarChosenListsItsBooksAndAMissingFieldIsSaidInItsSection)
+TEST(SummaryCommand, ABarChosenListsItsBooksTheWindowStaysOpenAndTheLineSaysWhatIsListed)
 {
     WindowOnFakes fixture;
     fixture.trigger("mnuall");
     QStringList missing;
+    int resultAfterChoice = -1;
     fixture.services.dialogScript = [&](QDialog& dialog) {
         for (const QLabel* label : dialog.findChildren<QLabel*>(QStringLiteral("campomancante")))
             missing << label->text();
-        auto& summary = static_cast<SummaryDialog&>(dialog);
-        summary.choose({"Romanzo", 2, "genere = 'Romanzo' COLLATE BINARY"});
+        QTableWidget* genres = genreTable(dialog);
+        ASSERT_NE(genres, nullptr);
+        const QList<QTableWidgetItem*> romanzo = genres->findItems(QStringLiteral("Romanzo"), Qt::MatchExactly);
+        ASSERT_EQ(romanzo.size(), 1);
+        genres->setCurrentItem(romanzo.front());
+        QTest::keyClick(genres, Qt::Key_Return);
+        resultAfterChoice = dialog.result();
     };
     fixture.trigger("mnuriepilogo");
     EXPECT_EQ(missing.size(), 3);
     EXPECT_TRUE(fixture.services.errors.empty());
-    EXPECT_EQ(fixture.window.str, QStringLiteral("SELECT * FROM dorvi WHERE genere = 'Romanzo' COLLATE BINARY;"));
+    EXPECT_EQ(resultAfterChoice, 0); // neither accepted nor closed: the next bar can be chosen
+    EXPECT_EQ(fixture.window.str, QStringLiteral("SELECT * FROM dorvi WHERE \"genere\" COLLATE BINARY IN ('Romanzo');"));
     ASSERT_TRUE(fixture.grid.dataSource);
     EXPECT_EQ(fixture.grid.dataSource->rowCount(), 2u);
     EXPECT_FALSE(fixture.grid.allowUpdate); // listed in the mode the grid was in
+    const auto* notice = fixture.window.findChild<QLabel*>(QStringLiteral("rigaavvisi"));
+    ASSERT_NE(notice, nullptr);
+    EXPECT_EQ(notice->text(), QStringLiteral("Genere «Romanzo»: 2 libri"));
 }
