@@ -25,7 +25,7 @@ struct Field {
 };
 constexpr Field genre{"Per genere", "genere", "Genere"};
 constexpr Field author{"Per autore (i primi 20)", "autore", "Autore"};
-constexpr Field decade{"Per decennio di pubblicazione", "anno", "Anni"};
+constexpr Field decade{"Per decennio di pubblicazione", "anno", "Decennio"};
 constexpr Field shelf{"Per collocazione", "collocazione", "Collocazione"};
 constexpr Field read{"Letti e non letti", "letto", ""};
 

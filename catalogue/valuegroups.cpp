@@ -106,22 +106,32 @@ std::string ValueGroups::storedCondition(std::vector<std::string_view> stored) c
     return quotedIdentifier(m_column) + " COLLATE BINARY IN (" + list + ")";
 }
 
+// Ranked before anything is spelled out: of ten thousand authors only the first
+// twenty get a label and a condition.
 std::vector<SummaryCount> ValueGroups::counts(std::size_t limit, const std::string& blankLabel) const
 {
-    std::vector<SummaryCount> counts;
+    std::vector<const Group*> ranked;
+    ranked.reserve(m_groups.size() + 1);
     for (const auto& [key, group] : m_groups)
-        counts.push_back({commonSpelling(group.spellings), group.books, storedCondition(group.stored)});
-    if (m_blank + m_nulls > 0) {
+        ranked.push_back(&group);
+    const Group blank{{}, m_blank + m_nulls, m_blankStored};
+    if (blank.books > 0)
+        ranked.push_back(&blank);
+    // The groups come in the order of their keys, so books alone decide.
+    std::stable_sort(ranked.begin(), ranked.end(), [](const Group* a, const Group* b) { return a->books > b->books; });
+    if (ranked.size() > limit)
+        ranked.resize(limit);
+    std::vector<SummaryCount> counts;
+    for (const Group* group : ranked) {
+        if (group != &blank) {
+            counts.push_back({commonSpelling(group->spellings), group->books, storedCondition(group->stored)});
+            continue;
+        }
         std::string where = quotedIdentifier(m_column) + " IS NULL";
         if (!m_blankStored.empty())
             where = "(" + where + " OR " + storedCondition(m_blankStored) + ")";
-        counts.push_back({blankLabel, m_blank + m_nulls, where, true});
+        counts.push_back({blankLabel, blank.books, where, true});
     }
-    // The groups come in the order of their keys, so books alone decide.
-    std::stable_sort(counts.begin(), counts.end(),
-                     [](const SummaryCount& a, const SummaryCount& b) { return a.books > b.books; });
-    if (counts.size() > limit)
-        counts.resize(limit);
     return counts;
 }
 

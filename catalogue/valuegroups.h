@@ -3,6 +3,7 @@
 #include "librarysummary.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>

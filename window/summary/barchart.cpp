@@ -63,7 +63,8 @@ void BarChart::paintBars(QPainter& painter, const QRectF& area, const std::vecto
         painter.drawText(label, Qt::AlignVCenter | Qt::AlignRight,
                          painter.fontMetrics().elidedText(QString::fromStdString(counts[i].label), Qt::ElideRight,
                                                           static_cast<int>(label.width())));
-        const double share = std::min(1.0, static_cast<double>(counts[i].books) / static_cast<double>(std::max<std::int64_t>(1, scale)));
+        const double share =
+            std::min(1.0, static_cast<double>(counts[i].books) / static_cast<double>(std::max<std::int64_t>(1, scale)));
         QRectF bar(area.left() + labelWidth, top + barHeight * 0.15, std::max(1.0, barSpace * share), barHeight * 0.7);
         if (counts[i].apart)
             bar.setWidth(0);

@@ -33,7 +33,6 @@ QPageLayout SummaryPages::pageLayout() const
     return cataloguePageLayout(QPageLayout::Portrait);
 }
 
-// Laid out twice: once to count the pages, once to draw them with "di M" known.
 bool SummaryPages::paint(QPagedPaintDevice& device)
 {
     QPainter painter(&device);
@@ -43,6 +42,7 @@ bool SummaryPages::paint(QPagedPaintDevice& device)
     return painter.end();
 }
 
+// Laid out twice: once to count the pages, once to draw them with "di M" known.
 void SummaryPages::paintPages(QPainter& painter, const QSizeF& page, const std::function<void()>& newPage)
 {
     const double width = page.width();
