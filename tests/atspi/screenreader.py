@@ -262,6 +262,13 @@ if chart is None:
 bars = [chart.getChildAtIndex(i).name for i in range(chart.childCount)]
 if bars != ["Genere: 37 libri", "Romanzo: 1 libro", "Romanzo storico: 1 libro", "(senza genere): 1 libro"]:
     fail("the bars of Per genere read %s" % bars)
+# The keyboard on the chart: its current bar is the focused item a screen reader names.
+chart.queryComponent().grabFocus()
+wait_for("the keyboard on the chart", lambda: chart.getState().contains(pyatspi.STATE_FOCUSED) or None, 5)
+first_bar = chart.getChildAtIndex(0)
+if not first_bar.getState().contains(pyatspi.STATE_FOCUSED):
+    fail("the chart's current bar %r is not its focused item" % first_bar.name)
+alive("after the chart took the keyboard")
 close = descendant(summary, "push button", "Chiudi")
 close.queryAction().doAction(0)
 try:
