@@ -8,6 +8,7 @@
 #include "valuegroups.h"
 
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <optional>
 #include <unordered_map>
@@ -136,16 +137,28 @@ std::string columnOrNull(const std::optional<std::string>& column)
 
 } // namespace
 
+// A year no book has, read from a damaged or hostile file, still gets a decade:
+// at the ends of the integers the decade is cut short rather than wrapped round.
 std::int64_t decadeOf(std::int64_t year)
 {
-    return year - ((year % 10) + 10) % 10;
+    const std::int64_t intoDecade = ((year % 10) + 10) % 10;
+    return year < std::numeric_limits<std::int64_t>::min() + intoDecade ? std::numeric_limits<std::int64_t>::min()
+                                                                         : year - intoDecade;
+}
+
+std::int64_t decadeEnd(std::int64_t first)
+{
+    return first > std::numeric_limits<std::int64_t>::max() - 9 ? std::numeric_limits<std::int64_t>::max() : first + 9;
 }
 
 std::string decadeLabel(std::int64_t first)
 {
+    const std::int64_t last = decadeEnd(first);
     if (first >= 0)
-        return std::to_string(first) + "\u2013" + std::to_string(first + 9);
-    return std::to_string(-first) + "\u2013" + std::to_string(-(first + 9)) + " a.C.";
+        return std::to_string(first) + "\u2013" + std::to_string(last);
+    // Negated as unsigned: the first year before Christ may be the smallest integer.
+    const auto yearsBefore = [](std::int64_t year) { return std::to_string(0ULL - static_cast<unsigned long long>(year)); };
+    return yearsBefore(first) + "\u2013" + yearsBefore(last) + " a.C.";
 }
 
 LibrarySummary summarize(sqlite3* db, std::size_t smallestPart)
@@ -189,7 +202,7 @@ LibrarySummary summarize(sqlite3* db, std::size_t smallestPart)
         for (const auto& [first, count] : decades)
             decadeSection.counts.push_back({decadeLabel(first), count,
                                             "typeof(" + year + ") = 'integer' AND " + year + " BETWEEN " +
-                                                std::to_string(first) + " AND " + std::to_string(first + 9)});
+                                                std::to_string(first) + " AND " + std::to_string(decadeEnd(first))});
         if (noYear > 0)
             decadeSection.counts.push_back({"(senza anno)", noYear, "typeof(" + year + ") <> 'integer'", true});
     }

@@ -42,6 +42,8 @@ LibrarySummary summarize(sqlite3* db, std::size_t smallestPart = 100'000);
 
 // The first decade year of `year`: 1987 → 1980, -5 → -10.
 std::int64_t decadeOf(std::int64_t year);
+// The last year of the decade beginning with `first`: first + 9, or the largest integer.
+std::int64_t decadeEnd(std::int64_t first);
 // The decade beginning with `first` as read: "1980–1989", before Christ "1750–1741 a.C.".
 std::string decadeLabel(std::int64_t first);
 

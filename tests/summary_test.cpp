@@ -139,6 +139,20 @@ TEST(SummaryCounts, DecadesRoundDownBeforeChrist)
     EXPECT_EQ(catalogue::decadeLabel(1980), "1980–1989");
 }
 
+// Years no book has, from a damaged file, at the very ends of the integers: each
+// is counted, and its decade's condition lists it.
+TEST(SummaryCounts, YearsAtTheEndsOfTheIntegersKeepTheirDecade)
+{
+    TestCatalogue books;
+    books.exec("ALTER TABLE dorvi ADD COLUMN anno INTEGER;"
+               "UPDATE dorvi SET anno = 9223372036854775807 WHERE iddorvo = 1;"
+               "UPDATE dorvi SET anno = -9223372036854775807 - 1 WHERE iddorvo = 2;");
+    const catalogue::SummarySection decades = summaryOf(books).sections[2];
+    EXPECT_EQ(shown(decades), "9223372036854775808–9223372036854775799 a.C.=1 9223372036854775800–9223372036854775807=1 "
+                              "(senza anno)=3 ");
+    expectConditionsListTheirBooks(books, decades);
+}
+
 TEST(SummaryChart, AClickOnABarChoosesItAndTheKeyboardReachesEveryBar)
 {
     BarChart chart({{"Romanzo", 3, "a"}, {"Poesia", 1, "b"}});
