@@ -11,6 +11,7 @@
 #include "windowonfakes.h"
 
 #include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QBuffer>
 #include <QPainter>
@@ -195,6 +196,14 @@ TEST(SummaryChart, EachBarIsAnItemAScreenReaderHearsAsTheArrowsMove)
     EXPECT_EQ(list->focusChild()->text(QAccessible::Name), "Poesia: 1 libro");
     EXPECT_TRUE(list->child(1)->state().selected);
     EXPECT_FALSE(list->child(0)->state().focused);
+
+    std::vector<std::string> chosen;
+    chart.setOnChosen([&](const catalogue::SummaryCount& count) { chosen.push_back(count.where); });
+    QAccessibleActionInterface* press = list->child(0)->actionInterface();
+    ASSERT_NE(press, nullptr);
+    press->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(chosen, std::vector<std::string>{"a"});
+    EXPECT_EQ(list->focusChild()->text(QAccessible::Name), "Giallo: 38 libri");
 }
 
 // Count the pixels of a bar's colour on each line of an image.

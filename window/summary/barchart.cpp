@@ -103,9 +103,14 @@ void BarChart::paintEvent(QPaintEvent*)
 
 void BarChart::mousePressEvent(QMouseEvent* event)
 {
-    const int bar = barAt(event->position().y());
-    if (bar >= 0)
-        moveTo(bar);
+    activate(barAt(event->position().y()));
+}
+
+void BarChart::activate(int bar)
+{
+    if (bar < 0 || bar >= bars())
+        return;
+    moveTo(bar);
     choose(bar);
 }
 

@@ -33,6 +33,8 @@ public:
     // "Giallo: 38 libri", as a screen reader says the bar.
     QString barText(int bar) const;
     QRect barRect(int bar) const;
+    // Makes `bar` the current one and lists its books, as a click on it does.
+    void activate(int bar);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

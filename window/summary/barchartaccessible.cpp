@@ -6,14 +6,31 @@
 
 #include "barchart.h"
 
+#include <QAccessibleActionInterface>
 #include <QPointer>
 #include <QWindow>
 
 namespace {
 
-class BarAccessible : public QAccessibleInterface {
+// A bar, pressed as a screen reader presses an item: its books are listed.
+class BarAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
     BarAccessible(BarChart* chart, int bar) : m_chart(chart), m_bar(bar) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& name) override
+    {
+        if (name == pressAction() && m_chart)
+            m_chart->activate(m_bar);
+    }
+    QStringList keyBindingsForAction(const QString& name) const override
+    {
+        return name == pressAction() ? QStringList{QStringLiteral("Return")} : QStringList();
+    }
 
     bool isValid() const override { return m_chart && m_bar < m_chart->bars(); }
     QObject* object() const override { return nullptr; }
