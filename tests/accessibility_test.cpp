@@ -264,3 +264,20 @@ TEST(DialogKeyboard, FieldsListReadsHiddenColumnsAndReturnStaysInIt)
     EXPECT_TRUE(read.contains("autore"));
     EXPECT_TRUE(fixture.services.errors.empty()) << fixture.services.errors.front().description();
 }
+
+// The field may go while its calendar is open (the card rebuilt under it): the
+// calendar goes with it and nothing is picked.
+TEST(ScreenReaderValues, ADateFieldGoneWhileItsCalendarIsOpenLeavesNothingBehind)
+{
+    auto* date = new DateField;
+    date->show();
+    int picked = 0;
+    QObject::connect(date, &DateField::picked, [&] { ++picked; });
+    QTimer::singleShot(0, [&] {
+        ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+        delete date;
+    });
+    date->findChild<QToolButton*>()->click();
+    EXPECT_EQ(picked, 0);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}

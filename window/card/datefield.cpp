@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QPointer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -51,11 +52,13 @@ void DateField::showEvent(QShowEvent* event)
 // keyboard on its days (a widget inside a menu never reaches one).
 void DateField::openCalendar()
 {
-    QDialog popup(this, Qt::Popup);
-    popup.setAccessibleName(QStringLiteral("Scegli dal calendario"));
-    auto* layout = new QVBoxLayout(&popup);
+    // Made on the heap and watched: the field may go while the calendar is open
+    // (the card rebuilt under it), and the popup goes with it.
+    const QPointer<QDialog> popup = new QDialog(this, Qt::Popup);
+    popup->setAccessibleName(QStringLiteral("Scegli dal calendario"));
+    auto* layout = new QVBoxLayout(popup);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto* calendar = new QCalendarWidget(&popup);
+    auto* calendar = new QCalendarWidget(popup);
     calendar->setObjectName(QStringLiteral("calendario"));
     calendar->setAccessibleName(accessibleName().isEmpty() ? QStringLiteral("Calendario")
                                                            : QStringLiteral("Calendario: %1").arg(accessibleName()));
@@ -65,14 +68,18 @@ void DateField::openCalendar()
     calendar->setSelectedDate(shown.value_or(QDate::currentDate()));
     layout->addWidget(calendar);
     QDate chosen;
-    const auto choose = [&popup, &chosen](const QDate& date) {
+    const auto choose = [dialog = popup.data(), &chosen](const QDate& date) {
         chosen = date;
-        popup.accept();
+        dialog->accept();
     };
-    connect(calendar, &QCalendarWidget::activated, &popup, choose);
-    connect(calendar, &QCalendarWidget::clicked, &popup, choose);
-    popup.move(m_calendarButton->mapToGlobal(QPoint(0, m_calendarButton->height())));
+    connect(calendar, &QCalendarWidget::activated, popup, choose);
+    connect(calendar, &QCalendarWidget::clicked, popup, choose);
+    popup->move(m_calendarButton->mapToGlobal(QPoint(0, m_calendarButton->height())));
     calendar->setFocus();
-    if (popup.exec() == QDialog::Accepted && chosen.isValid())
+    const int result = popup->exec();
+    if (!popup)
+        return;
+    delete popup.data();
+    if (result == QDialog::Accepted && chosen.isValid())
         pick(chosen);
 }
