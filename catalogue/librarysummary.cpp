@@ -5,8 +5,10 @@
 #include "sqltext.h"
 #include "standardfields.h"
 #include "statement.h"
+#include "valuegroups.h"
 
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <optional>
 #include <unordered_map>
@@ -20,12 +22,13 @@ constexpr std::size_t topAuthors = 20;
 struct Field {
     const char* title;
     const char* column;
+    const char* subject;
 };
-constexpr Field genre{"Per genere", "genere"};
-constexpr Field author{"Per autore (i primi 20)", "autore"};
-constexpr Field decade{"Per decennio di pubblicazione", "anno"};
-constexpr Field shelf{"Per collocazione", "collocazione"};
-constexpr Field read{"Letti e non letti", "letto"};
+constexpr Field genre{"Per genere", "genere", "Genere"};
+constexpr Field author{"Per autore (i primi 20)", "autore", "Autore"};
+constexpr Field decade{"Per decennio di pubblicazione", "anno", "Decennio"};
+constexpr Field shelf{"Per collocazione", "collocazione", "Collocazione"};
+constexpr Field read{"Letti e non letti", "letto", ""};
 
 // The column of `dorvi` named so (letter case ignored), as the table spells it.
 std::optional<std::string> presentColumn(const std::vector<std::string>& columns, std::string_view name)
@@ -37,48 +40,35 @@ std::optional<std::string> presentColumn(const std::vector<std::string>& columns
     return std::nullopt;
 }
 
-// A count of texts as stored; a blank or missing value counts apart.
+// A count of texts as stored; NULL counts apart. Grouping waits until every part
+// of the catalogue is counted, so each distinct text is folded once.
 class TextTally {
 public:
     void add(sqlite3_stmt* s, int index)
     {
         if (sqlite3_column_type(s, index) == SQLITE_NULL) {
-            ++m_blank;
+            ++m_nulls;
             return;
         }
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, index));
-        const std::string_view value(text, static_cast<std::size_t>(sqlite3_column_bytes(s, index)));
-        if (value.find_first_not_of(" \t") == std::string_view::npos)
-            ++m_blank;
-        else
-            count(value, 1);
+        count(std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(s, index))), 1);
     }
 
     void merge(const TextTally& other)
     {
         for (const auto& [value, books] : other.m_counts)
             count(value, books);
-        m_blank += other.m_blank;
+        m_nulls += other.m_nulls;
     }
 
-    std::vector<SummaryCount> counts(const std::string& column, std::size_t limit, const char* blankLabel) const
+    std::vector<SummaryCount> counts(const std::string& column, ValueGroups::Parts parts, std::size_t limit,
+                                     const char* blankLabel) const
     {
-        std::vector<SummaryCount> counts;
-        const std::string quoted = quotedIdentifier(column);
+        ValueGroups groups(column, parts);
         for (const auto& [value, books] : m_counts)
-            counts.push_back({value, books, quoted + " = '" + quotedTextBody(value) + "' COLLATE BINARY"});
-        if (m_blank > 0)
-            counts.push_back({blankLabel, m_blank, "trim(coalesce(" + quoted + ", '')) = ''"});
-        sortByBooks(counts);
-        if (counts.size() > limit)
-            counts.resize(limit);
-        return counts;
-    }
-
-    static void sortByBooks(std::vector<SummaryCount>& counts)
-    {
-        std::stable_sort(counts.begin(), counts.end(),
-                         [](const SummaryCount& a, const SummaryCount& b) { return a.books > b.books; });
+            groups.add(value, books);
+        groups.addNull(m_nulls);
+        return groups.counts(limit, blankLabel);
     }
 
 private:
@@ -97,7 +87,7 @@ private:
         std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
     };
     std::unordered_map<std::string, std::int64_t, Hash, std::equal_to<>> m_counts;
-    std::int64_t m_blank = 0;
+    std::int64_t m_nulls = 0;
 };
 
 // Every count of one pass, over the whole table or one part of it.
@@ -147,9 +137,28 @@ std::string columnOrNull(const std::optional<std::string>& column)
 
 } // namespace
 
+// A year no book has, read from a damaged or hostile file, still gets a decade:
+// at the ends of the integers the decade is cut short rather than wrapped round.
 std::int64_t decadeOf(std::int64_t year)
 {
-    return year - ((year % 10) + 10) % 10;
+    const std::int64_t intoDecade = ((year % 10) + 10) % 10;
+    return year < std::numeric_limits<std::int64_t>::min() + intoDecade ? std::numeric_limits<std::int64_t>::min()
+                                                                         : year - intoDecade;
+}
+
+std::int64_t decadeEnd(std::int64_t first)
+{
+    return first > std::numeric_limits<std::int64_t>::max() - 9 ? std::numeric_limits<std::int64_t>::max() : first + 9;
+}
+
+std::string decadeLabel(std::int64_t first)
+{
+    const std::int64_t last = decadeEnd(first);
+    if (first >= 0)
+        return std::to_string(first) + "\u2013" + std::to_string(last);
+    // Negated as unsigned: the first year before Christ may be the smallest integer.
+    const auto yearsBefore = [](std::int64_t year) { return std::to_string(0ULL - static_cast<unsigned long long>(year)); };
+    return yearsBefore(first) + "\u2013" + yearsBefore(last) + " a.C.";
 }
 
 LibrarySummary summarize(sqlite3* db, std::size_t smallestPart)
@@ -178,28 +187,28 @@ LibrarySummary summarize(sqlite3* db, std::size_t smallestPart)
     LibrarySummary summary;
     summary.books = books;
     const auto section = [&](const Field& field, const std::optional<std::string>& column) {
-        SummarySection result{field.title, column ? std::string() : std::string(field.column), {}};
+        SummarySection result{field.title, field.subject, column ? std::string() : std::string(field.column), {}};
         return result;
     };
     SummarySection genreSection = section(genre, genreColumn);
     if (genreColumn)
-        genreSection.counts = genres.counts(*genreColumn, SIZE_MAX, "(senza genere)");
+        genreSection.counts = genres.counts(*genreColumn, ValueGroups::Parts::CommaList, SIZE_MAX, "(senza genere)");
     SummarySection authorSection = section(author, authorColumn);
     if (authorColumn)
-        authorSection.counts = authors.counts(*authorColumn, topAuthors, "(senza autore)");
+        authorSection.counts = authors.counts(*authorColumn, ValueGroups::Parts::Whole, topAuthors, "(senza autore)");
     SummarySection decadeSection = section(decade, yearColumn);
     if (yearColumn) {
         const std::string year = quotedIdentifier(*yearColumn);
         for (const auto& [first, count] : decades)
-            decadeSection.counts.push_back({std::to_string(first) + "-" + std::to_string(first + 9), count,
+            decadeSection.counts.push_back({decadeLabel(first), count,
                                             "typeof(" + year + ") = 'integer' AND " + year + " BETWEEN " +
-                                                std::to_string(first) + " AND " + std::to_string(first + 9)});
+                                                std::to_string(first) + " AND " + std::to_string(decadeEnd(first))});
         if (noYear > 0)
-            decadeSection.counts.push_back({"(senza anno)", noYear, "typeof(" + year + ") <> 'integer'"});
+            decadeSection.counts.push_back({"(senza anno)", noYear, "typeof(" + year + ") <> 'integer'", true});
     }
     SummarySection shelfSection = section(shelf, shelfColumn);
     if (shelfColumn)
-        shelfSection.counts = shelves.counts(*shelfColumn, SIZE_MAX, "(senza collocazione)");
+        shelfSection.counts = shelves.counts(*shelfColumn, ValueGroups::Parts::Whole, SIZE_MAX, "(senza collocazione)");
     SummarySection readSection = section(read, readColumn);
     if (readColumn) {
         const std::string letto = quotedIdentifier(*readColumn);

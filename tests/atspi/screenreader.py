@@ -5,7 +5,9 @@ starts the accessibility bus, then the program on a catalogue made for the test;
 finds the window by its name, walks its menu tree, runs "Visualizza tutto" through
 the menu item's accessible action, reads the first rows' cells, walks every cell
 of the grid and checks the program still answers, including after the rows are
-replaced underneath cells already read. Exit status 0 when everything holds.
+replaced underneath cells already read; opens Riepilogo, finds the keyboard on
+its first table and each bar of a chart named, and lists a bar's books with the
+window left open. Exit status 0 when everything holds.
 """
 import os
 import shutil
@@ -217,6 +219,75 @@ on_show = walk_every_cell(grid)
 if not 10 <= on_show < 4 * books:
     fail("%d cells on show" % on_show)
 alive("after walking every cell")
+
+def focused(node):
+    """The focused node under `node`, looking inside tables too."""
+    for child in node:
+        if child is None:
+            continue
+        if child.getState().contains(pyatspi.STATE_FOCUSED):
+            return child
+        if child.getRoleName() not in ("table", "table cell", "list item"):
+            found = focused(child)
+            if found:
+                return found
+    return None
+
+
+# Riepilogo is modal: its menu item is pressed from a process of its own, whose
+# call returns only when the window closes.
+opener = subprocess.Popen([sys.executable, "-c", """
+import pyatspi
+def find(node, role, name):
+    for child in node:
+        if child is None:
+            continue
+        if child.getRoleName() == role and child.name == name:
+            return child
+        found = find(child, role, name)
+        if found:
+            return found
+app = [a for a in pyatspi.Registry.getDesktop(0) if a is not None and a.name == "dorvi"][0]
+item = find(app, "menu item", "Riepilogo")
+action = item.queryAction()
+action.doAction([action.getName(i) for i in range(action.nActions)].index("Press"))
+"""], start_new_session=True)
+children.append(opener)
+summary = wait_for("the Riepilogo window", lambda: descendant(application(), "dialog", "Riepilogo"))
+start = wait_for("the keyboard in Riepilogo", lambda: focused(summary))
+if start.getRoleName() != "table" or start.name != "Per genere":
+    fail("Riepilogo opens on %s %r, not on the table Per genere" % (start.getRoleName(), start.name))
+chart = descendant(summary, "list", "Per genere")
+if chart is None:
+    fail("the chart Per genere is not a list a screen reader can walk")
+bars = [chart.getChildAtIndex(i).name for i in range(chart.childCount)]
+if bars != ["Genere: 37 libri", "Romanzo: 1 libro", "Romanzo storico: 1 libro", "(senza genere): 1 libro"]:
+    fail("the bars of Per genere read %s" % bars)
+# The keyboard on the chart: its current bar is the focused item a screen reader names.
+chart.queryComponent().grabFocus()
+wait_for("the keyboard on the chart", lambda: chart.getState().contains(pyatspi.STATE_FOCUSED) or None, 5)
+first_bar = chart.getChildAtIndex(0)
+if not first_bar.getState().contains(pyatspi.STATE_FOCUSED):
+    fail("the chart's current bar %r is not its focused item" % first_bar.name)
+alive("after the chart took the keyboard")
+# A bar pressed lists its books in the grid, says so under the grid, and the
+# window stays open for the next one.
+romanzo = chart.getChildAtIndex(1)
+romanzo.queryAction().doAction(0)
+wait_for("the books of the bar Romanzo", lambda: grid.queryTable().nRows == 1)
+notice = wait_for("the line under the grid", lambda: descendant(frame, "label", "Avvisi"))
+said = notice.description   # the line tells its text as its tooltip too
+if said != "Genere «Romanzo»: 1 libro":
+    fail("the line under the grid says %r" % said)
+if descendant(application(), "dialog", "Riepilogo") is None:
+    fail("Riepilogo closed when a bar was pressed")
+close = descendant(summary, "push button", "Chiudi")
+close.queryAction().doAction(0)
+try:
+    opener.wait(timeout=20)
+except subprocess.TimeoutExpired:
+    fail("Chiudi did not close Riepilogo")
+alive("after Riepilogo")
 
 # Editing mode: the rows are replaced and a new-row line appears under cells read.
 press("Gestione")

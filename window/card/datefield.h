@@ -22,6 +22,9 @@ public:
 signals:
     void picked();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void openCalendar();
 

@@ -9,6 +9,7 @@
 #include "copykeeper.h"
 #include "error.h"
 #include "fieldhistory.h"
+#include "listreturnkey.h"
 #include "standardfields.h"
 #include "windowservices.h"
 
@@ -96,6 +97,7 @@ void FieldsDialog::buildList()
     m_list->setRootIsDecorated(false);
     m_list->setAccessibleName(QStringLiteral("Campi del catalogo"));
     label->setBuddy(m_list);
+    ListReturnKey::keep(m_list);
     layout->addWidget(m_list, 3);
     // A tick acts once the list has finished telling of it: acting fills the list anew.
     connect(m_list, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
@@ -112,6 +114,7 @@ void FieldsDialog::buildList()
     m_standard->setObjectName(QStringLiteral("campistandard"));
     m_standard->setAccessibleName(QStringLiteral("Campi standard da aggiungere"));
     standardLabel->setBuddy(m_standard);
+    ListReturnKey::keep(m_standard);
     layout->addWidget(m_standard, 2);
     connect(m_standard, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
         if (!m_filling && item->checkState() == Qt::Checked)
@@ -176,6 +179,9 @@ void FieldsDialog::fill()
                                                   countText(field.name)});
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, placed.shown ? Qt::Checked : Qt::Unchecked);
+        // A screen reader says nothing of an empty tick: the row says it.
+        item->setData(0, Qt::AccessibleTextRole,
+                      placed.shown ? placed.name : QStringLiteral("%1, non mostrato").arg(placed.name));
         item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
         if (placed.name == selected)
             m_list->setCurrentItem(item);

@@ -1,11 +1,19 @@
+// The card's star rating: five buttons a click or a key fills, read as a slider.
 #include "starsfield.h"
+
+#include "starsaccessible.h"
+
+#include <QAccessible>
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QToolButton>
 
+#include <algorithm>
+
 StarsField::StarsField(QWidget* parent) : QWidget(parent)
 {
+    StarsAccessible::install();
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
@@ -28,7 +36,19 @@ void StarsField::setStars(int stars)
     m_stars = stars;
     for (int star = 1; star <= 5; ++star)
         m_buttons[star - 1]->setText(star <= stars ? QStringLiteral("★") : QStringLiteral("☆"));
-    setAccessibleDescription(stars == 0 ? QStringLiteral("nessun voto") : QStringLiteral("%1 su 5").arg(stars));
+    setAccessibleDescription(starsText(stars));
+    QAccessibleValueChangeEvent changed(this, stars);
+    QAccessible::updateAccessibility(&changed);
+}
+
+QString StarsField::starsText(int stars)
+{
+    return stars == 0 ? QStringLiteral("nessun voto") : QStringLiteral("%1 su 5").arg(stars);
+}
+
+void StarsField::give(int stars)
+{
+    choose(std::clamp(stars, 0, 5));
 }
 
 void StarsField::setReadOnly(bool readOnly)

@@ -13,8 +13,13 @@ public:
     explicit StarsField(QWidget* parent = nullptr);
 
     int stars() const { return m_stars; } ///< 0 for no rating
-    void setStars(int stars);             ///< shows it, tells nobody
+    void setStars(int stars);             ///< shows it, tells nobody but a screen reader
     void setReadOnly(bool readOnly);
+    bool isReadOnly() const { return m_readOnly; }
+    // Gives `stars` (0 to 5, clamped) as a click would: nothing when read-only.
+    void give(int stars);
+    // "4 su 5", or "nessun voto" for 0.
+    static QString starsText(int stars);
 
 signals:
     // The user gave `stars` (0: took the rating away).

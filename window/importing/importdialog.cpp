@@ -48,6 +48,8 @@ ImportDialog::ImportDialog(const QString& source, const bookimport::ImportPrevie
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
     m_table->setItemDelegate(new CutValueTips(m_table));
+    m_table->setTabKeyNavigation(false); // Tab goes on to the buttons
+    m_table->setAccessibleName(QStringLiteral("Anteprima dei libri"));
     caption->setBuddy(m_table);
     layout->addWidget(caption);
     layout->addWidget(m_table, 1);
@@ -90,6 +92,8 @@ QWidget* ImportDialog::makeMapping(const bookimport::ImportPreview& preview)
     }
     area->setWidget(inside);
     area->setWidgetResizable(true);
+    area->setFocusPolicy(Qt::NoFocus); // the keyboard starts on the lists inside
+    area->setAccessibleName(QStringLiteral("Campi del catalogo e intestazioni del file"));
     area->setMaximumHeight(200);
     return area;
 }

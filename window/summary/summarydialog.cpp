@@ -1,6 +1,8 @@
+// The summary's window: its tables, its charts and the buttons that print it.
 #include "summarydialog.h"
 
 #include "barchart.h"
+#include "listreturnkey.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -9,36 +11,31 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace {
 
-QTableWidget* countTable(const catalogue::SummarySection& section, QWidget* parent)
+constexpr int tallestTable = 300;
+
+// A table as tall as its rows up to `tallestTable`: a short one needs no scroll bar.
+void fitHeight(QTableWidget* table)
 {
-    auto* table = new QTableWidget(static_cast<int>(section.counts.size()), 2, parent);
-    table->setHorizontalHeaderLabels({QStringLiteral("Voce"), QStringLiteral("Libri")});
-    table->verticalHeader()->hide();
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setAccessibleName(QString::fromStdString(section.title));
-    const QLocale italian(QLocale::Italian, QLocale::Italy);
-    for (int row = 0; row < table->rowCount(); ++row) {
-        const catalogue::SummaryCount& count = section.counts[static_cast<std::size_t>(row)];
-        table->setItem(row, 0, new QTableWidgetItem(QString::fromStdString(count.label)));
-        auto* books = new QTableWidgetItem(italian.toString(static_cast<qlonglong>(count.books)));
-        books->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        table->setItem(row, 1, books);
+    const int rows = table->verticalHeader()->length();
+    const int height = table->horizontalHeader()->sizeHint().height() + rows + 2 * table->frameWidth();
+    if (height <= tallestTable) {
+        table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        table->setFixedHeight(height);
+    } else {
+        table->setFixedHeight(tallestTable);
     }
-    table->resizeColumnsToContents();
-    table->setMinimumWidth(260);
-    table->setMaximumHeight(std::min(300, 30 + 24 * table->rowCount()));
-    return table;
 }
 
 } // namespace
 
 SummaryDialog::SummaryDialog(const catalogue::LibrarySummary& summary, Commands commands, QWidget* parent)
-    : QDialog(parent)
+    : QDialog(parent), m_summary(summary), m_commands(std::move(commands))
 {
     setObjectName(QStringLiteral("SummaryDialog"));
     setWindowTitle(QStringLiteral("Riepilogo"));
@@ -49,12 +46,16 @@ SummaryDialog::SummaryDialog(const catalogue::LibrarySummary& summary, Commands 
                                               .toString(static_cast<qlonglong>(summary.books)))));
     auto* body = new QWidget;
     auto* sections = new QVBoxLayout(body);
-    for (const catalogue::SummarySection& section : summary.sections)
+    for (const catalogue::SummarySection& section : m_summary.sections)
         sections->addWidget(sectionWidget(section));
     sections->addStretch();
+    // The area only scrolls: the keyboard goes to the tables and charts inside it,
+    // and the area follows the one reached.
     auto* scroll = new QScrollArea(this);
     scroll->setWidget(body);
     scroll->setWidgetResizable(true);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setAccessibleName(QStringLiteral("Conteggi del catalogo"));
     layout->addWidget(scroll);
 
     auto* buttons = new QDialogButtonBox(this);
@@ -62,11 +63,46 @@ SummaryDialog::SummaryDialog(const catalogue::LibrarySummary& summary, Commands 
     save->setObjectName(QStringLiteral("salvapdf"));
     QPushButton* print = buttons->addButton(QStringLiteral("Sta&mpa…"), QDialogButtonBox::ActionRole);
     print->setObjectName(QStringLiteral("stampa"));
-    buttons->addButton(QStringLiteral("&Chiudi"), QDialogButtonBox::RejectRole);
-    connect(save, &QPushButton::clicked, this, [run = commands.savePdf] { if (run) run(); });
-    connect(print, &QPushButton::clicked, this, [run = commands.print] { if (run) run(); });
+    QPushButton* close = buttons->addButton(QStringLiteral("&Chiudi"), QDialogButtonBox::RejectRole);
+    connect(save, &QPushButton::clicked, this, [run = m_commands.savePdf] { if (run) run(); });
+    connect(print, &QPushButton::clicked, this, [run = m_commands.print] { if (run) run(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+    (m_first ? m_first : close)->setFocus();
+}
+
+QTableWidget* SummaryDialog::countTable(const catalogue::SummarySection& section, QWidget* parent)
+{
+    auto* table = new QTableWidget(static_cast<int>(section.counts.size()), 2, parent);
+    table->setHorizontalHeaderLabels({QStringLiteral("Voce"), QStringLiteral("Libri")});
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Tab leaves the table for the next control; the arrows move inside it.
+    table->setTabKeyNavigation(false);
+    table->setAccessibleName(QString::fromStdString(section.title));
+    const QLocale italian(QLocale::Italian, QLocale::Italy);
+    for (int row = 0; row < table->rowCount(); ++row) {
+        const catalogue::SummaryCount& count = section.counts[static_cast<std::size_t>(row)];
+        auto* label = new QTableWidgetItem(QString::fromStdString(count.label));
+        label->setToolTip(label->text());
+        table->setItem(row, 0, label);
+        auto* books = new QTableWidgetItem(italian.toString(static_cast<qlonglong>(count.books)));
+        books->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        table->setItem(row, 1, books);
+    }
+    table->setCurrentCell(0, 0);
+    table->setMinimumWidth(260);
+    fitHeight(table);
+    ListReturnKey::keep(table);
+    connect(table, &QTableWidget::activated, this, [this, &section](const QModelIndex& index) {
+        if (index.row() >= 0 && static_cast<std::size_t>(index.row()) < section.counts.size())
+            choose(section, section.counts[static_cast<std::size_t>(index.row())]);
+    });
+    return table;
 }
 
 QWidget* SummaryDialog::sectionWidget(const catalogue::SummarySection& section)
@@ -89,17 +125,20 @@ QWidget* SummaryDialog::sectionWidget(const catalogue::SummarySection& section)
         return box;
     }
     auto* row = new QHBoxLayout;
-    row->addWidget(countTable(section, box));
+    QTableWidget* table = countTable(section, box);
+    row->addWidget(table, 0, Qt::AlignTop);
     auto* chart = new BarChart(section.counts, box);
     chart->setAccessibleName(QString::fromStdString(section.title));
-    chart->setOnChosen([this](const catalogue::SummaryCount& count) { choose(count); });
+    chart->setOnChosen([this, &section](const catalogue::SummaryCount& count) { choose(section, count); });
     row->addWidget(chart, 1);
     layout->addLayout(row);
+    if (!m_first)
+        m_first = table;
     return box;
 }
 
-void SummaryDialog::choose(const catalogue::SummaryCount& count)
+void SummaryDialog::choose(const catalogue::SummarySection& section, const catalogue::SummaryCount& count)
 {
-    m_chosen = count;
-    accept();
+    if (m_commands.list)
+        m_commands.list(section, count);
 }

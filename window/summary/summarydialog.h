@@ -5,25 +5,30 @@
 #include <QDialog>
 
 #include <functional>
-#include <optional>
+
+class QTableWidget;
 
 // "Riepilogo": each count of the summary as a table and a bar chart, one under
-// the other; "Salva PDF…" and "Stampa…" take it to paper. A click on a bar closes
-// the window and leaves its books to be listed in the grid.
+// the other; "Salva PDF…" and "Stampa…" take it to paper. A click on a bar (or
+// Return on a row of a table) lists its books in the grid, and the window stays
+// open for the next one.
 class SummaryDialog : public QDialog {
 public:
     struct Commands {
         std::function<void()> savePdf;
         std::function<void()> print;
+        std::function<void(const catalogue::SummarySection&, const catalogue::SummaryCount&)> list;
     };
     SummaryDialog(const catalogue::LibrarySummary& summary, Commands commands, QWidget* parent = nullptr);
 
-    // The bar clicked, if the window closed on one.
-    const std::optional<catalogue::SummaryCount>& chosen() const { return m_chosen; }
-    void choose(const catalogue::SummaryCount& count);
+    // Lists the books of `count`, one of `section`'s, as a click on its bar does.
+    void choose(const catalogue::SummarySection& section, const catalogue::SummaryCount& count);
 
 private:
     QWidget* sectionWidget(const catalogue::SummarySection& section);
+    QTableWidget* countTable(const catalogue::SummarySection& section, QWidget* parent);
 
-    std::optional<catalogue::SummaryCount> m_chosen;
+    catalogue::LibrarySummary m_summary; ///< what the tables and bars refer to
+    Commands m_commands;
+    QWidget* m_first = nullptr; ///< where the keyboard starts
 };

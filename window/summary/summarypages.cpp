@@ -33,13 +33,18 @@ QPageLayout SummaryPages::pageLayout() const
     return cataloguePageLayout(QPageLayout::Portrait);
 }
 
-// Laid out twice: once to count the pages, once to draw them with "di M" known.
 bool SummaryPages::paint(QPagedPaintDevice& device)
 {
     QPainter painter(&device);
     if (!painter.isActive())
         return false;
-    const QSizeF page = scaleToCataloguePage(painter, device);
+    paintPages(painter, scaleToCataloguePage(painter, device), [&] { device.newPage(); });
+    return painter.end();
+}
+
+// Laid out twice: once to count the pages, once to draw them with "di M" known.
+void SummaryPages::paintPages(QPainter& painter, const QSizeF& page, const std::function<void()>& newPage)
+{
     const double width = page.width();
     const double height = page.height();
     const QFont titleFont = cataloguePageFont(140, true), font = cataloguePageFont(90, false),
@@ -55,7 +60,7 @@ bool SummaryPages::paint(QPagedPaintDevice& device)
         const auto startPage = [&] {
             if (draw) {
                 if (page > 0)
-                    device.newPage();
+                    newPage();
                 painter.setFont(titleFont);
                 painter.drawText(QPointF(0, QFontMetricsF(titleFont).ascent()), QStringLiteral("Riepilogo del catalogo"));
                 painter.setFont(font);
@@ -85,6 +90,7 @@ bool SummaryPages::paint(QPagedPaintDevice& device)
             }
             top += 1.5 * line;
             std::size_t drawn = 0;
+            const std::int64_t scale = BarChart::scaleOf(section.counts);
             const auto nextLines = [&] {
                 return std::min(section.counts.size() - drawn,
                                 static_cast<std::size_t>(std::max(1.0, (height - foot - top) / line)));
@@ -104,7 +110,8 @@ bool SummaryPages::paint(QPagedPaintDevice& device)
                     const std::vector<catalogue::SummaryCount> part(section.counts.begin() + static_cast<long>(drawn),
                                                                     section.counts.begin() +
                                                                         static_cast<long>(drawn + count));
-                    BarChart::paintBars(painter, QRectF(0, top, width, static_cast<double>(count) * line), part, line);
+                    BarChart::paintBars(painter, QRectF(0, top, width, static_cast<double>(count) * line), part, line,
+                                        scale);
                 }
                 drawn += count;
                 top += static_cast<double>(count) * line;
@@ -119,5 +126,4 @@ bool SummaryPages::paint(QPagedPaintDevice& device)
     };
     m_pages = layOut(false, 0);
     layOut(true, m_pages);
-    return painter.end();
 }

@@ -3,7 +3,10 @@
 #include "cataloguepages.h"
 #include "connection.h"
 #include "error.h"
+#include "grid.h"
 #include "librarysummary.h"
+#include "noticeline.h"
+#include "recordset.h"
 #include "replacingfile.h"
 #include "summarydialog.h"
 #include "summarypages.h"
@@ -11,6 +14,7 @@
 #include "windowservices.h"
 
 #include <QDir>
+#include <QLocale>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QStandardPaths>
@@ -41,7 +45,31 @@ void shownErrors(WindowServices& services, const std::function<void()>& command)
     }
 }
 
+QString booksText(std::size_t books)
+{
+    return books == 1 ? QStringLiteral("1 libro")
+                      : QStringLiteral("%1 libri").arg(QLocale(QLocale::Italian, QLocale::Italy)
+                                                          .toString(static_cast<qulonglong>(books)));
+}
+
 } // namespace
+
+// "Genere «giallo»: 312 libri"; a count named by its own label ("Letti", "(senza
+// genere)") is said without the field: "Senza genere: 12 libri".
+QString SummaryTools::listedText(const catalogue::SummarySection& section, const catalogue::SummaryCount& count,
+                                 std::size_t books)
+{
+    QString what = QString::fromStdString(count.label);
+    if (count.apart || section.subject.empty()) {
+        if (what.startsWith(QLatin1Char('(')) && what.endsWith(QLatin1Char(')')))
+            what = what.mid(1, what.size() - 2);
+        if (!what.isEmpty())
+            what[0] = what[0].toUpper();
+    } else {
+        what = QStringLiteral("%1 «%2»").arg(QString::fromStdString(section.subject), what);
+    }
+    return QStringLiteral("%1: %2").arg(what, booksText(books));
+}
 
 SummaryTools::SummaryTools(ToolHost& host, QObject* parent) : QObject(parent), m_host(host)
 {
@@ -53,11 +81,25 @@ void SummaryTools::showSummary()
     const catalogue::LibrarySummary summary = readSummary(m_host);
     SummaryDialog dialog(summary,
                          {[&] { shownErrors(m_host.services(), [&] { savePdf(summary); }); },
-                          [&] { shownErrors(m_host.services(), [&] { print(summary); }); }},
+                          [&] { shownErrors(m_host.services(), [&] { print(summary); }); },
+                          [&](const catalogue::SummarySection& section, const catalogue::SummaryCount& count) {
+                              shownErrors(m_host.services(), [&] { list(section, count); });
+                          }},
                          m_host.dialogParent());
     m_host.services().runDialog(dialog);
-    if (dialog.chosen())
-        m_host.listBooks(QStringLiteral("SELECT * FROM dorvi WHERE %1;").arg(QString::fromStdString(dialog.chosen()->where)));
+}
+
+// The window stays open over the grid, so the next bar can be listed at once.
+void SummaryTools::list(const catalogue::SummarySection& section, const catalogue::SummaryCount& count)
+{
+    const std::shared_ptr<catalogue::Recordset> before = m_host.grid().boundResult();
+    m_host.listBooks(QStringLiteral("SELECT * FROM dorvi WHERE %1;").arg(QString::fromStdString(count.where)));
+    // No books (changed since the summary was read): the grid keeps its rows and
+    // the window has said so.
+    const std::shared_ptr<catalogue::Recordset> listed = m_host.grid().boundResult();
+    const std::size_t books = listed && listed != before ? listed->rowCount() : 0;
+    if (books > 0)
+        NoticeLine::of(m_host).tell(listedText(section, count, books));
 }
 
 void SummaryTools::savePdf(const catalogue::LibrarySummary& summary)
