@@ -696,3 +696,16 @@ TEST(PageColumnsFit, AWordBreaksOnlyWhenWiderThanTheColumnCanBe)
         EXPECT_TRUE(QStringLiteral("Storia del sindacalismo socioeconomico").split(' ').contains(line.split(' ').back()))
             << line.toStdString();
 }
+
+TEST(PageColumnsFit, ColumnsStayWhenNoRowIsListedOrEveryColumnIsEmpty)
+{
+    TestCatalogue catalogue;
+    const QFont font = cataloguePageFont(90, false), heading = cataloguePageFont(90, true);
+    const auto recordset = openRecordset(catalogue.path(), "select genere, null as vuoto from dorvi;");
+    EXPECT_EQ(PageColumns(RowsOnShow{recordset, {}, {}}, font, heading, 30).count(), 2u);
+    const auto empty = openRecordset(catalogue.path(), "select null as a, '' as b from dorvi;");
+    EXPECT_EQ(PageColumns(RowsOnShow::all(empty), font, heading, 30).count(), 2u);
+    PageColumns one(RowsOnShow::all(recordset), font, heading, 30);
+    ASSERT_EQ(one.count(), 1u);
+    EXPECT_EQ(one.heading(0), "genere");
+}
