@@ -709,3 +709,20 @@ TEST(PageColumnsFit, ColumnsStayWhenNoRowIsListedOrEveryColumnIsEmpty)
     ASSERT_EQ(one.count(), 1u);
     EXPECT_EQ(one.heading(0), "genere");
 }
+
+// Too many columns for every word: the words of the crowded page that break are
+// those of the column with the longest words, not a piece of every value.
+TEST(PageColumnsFit, OnACrowdedPageOnlyTheLongestWordsBreak)
+{
+    TestCatalogue catalogue{{{"Italo Calvino", "Precipitevolissimevolmente", "Romanzo"}}};
+    const QFont font = cataloguePageFont(90, false);
+    PageColumns columns(RowsOnShow::all(openRecordset(catalogue.path(), "select autore, titolo, genere from dorvi;")),
+                        font, cataloguePageFont(90, true), 30);
+    const QFontMetricsF metrics(font);
+    const double words = metrics.horizontalAdvance("Calvino") + metrics.horizontalAdvance("Romanzo") + 4 * 30 +
+                         metrics.horizontalAdvance("Precipitevolissimevolmente") + 2 * 30;
+    columns.fit(words - 200);
+    EXPECT_EQ(columns.wrapped("Italo Calvino", font, 0), QStringList({"Italo", "Calvino"}));
+    EXPECT_EQ(columns.wrapped("Romanzo", font, 2), QStringList({"Romanzo"}));
+    EXPECT_EQ(columns.wrapped("Precipitevolissimevolmente", font, 1).size(), 2);
+}

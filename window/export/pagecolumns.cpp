@@ -13,6 +13,7 @@
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
+#include <functional>
 #include <numeric>
 
 namespace {
@@ -220,7 +221,8 @@ double PageColumns::naturalWidth() const
 // Columns that fit keep their natural width and share what is left. When they do
 // not fit, the widest give way first, down to a common width, but none below its
 // widest word. When even the words do not fit, the columns kept whole keep their
-// width and the others share the rest in the measure of their words.
+// width and the columns of the longest words give way first, so that the fewest
+// words break.
 void PageColumns::fit(double width)
 {
     const double natural = naturalWidth();
@@ -236,26 +238,37 @@ void PageColumns::fit(double width)
         least += column.least;
         wholeLeast += column.whole ? column.least : 0;
     }
-    if (least >= width) {
-        const bool keepWhole = wholeLeast < width && wholeLeast < least;
-        const double share = keepWhole ? (width - wholeLeast) / (least - wholeLeast) : width / least;
+    if (least < width) {
+        shareUnderCap(width, [](const Column& c) { return c.least; }, [](const Column& c) { return c.natural; });
+    } else if (wholeLeast < width && wholeLeast < least) {
+        shareUnderCap(width, [](const Column& c) { return c.whole ? c.least : 0.0; },
+                      [](const Column& c) { return c.least; });
+    } else {
         for (Column& column : m_columns)
-            column.width = keepWhole && column.whole ? column.least : column.least * share;
-        return;
+            column.width = column.least * width / least;
     }
-    const auto widthsUnder = [&](double cap) {
-        double sum = 0;
-        for (const Column& column : m_columns)
-            sum += std::max(column.least, std::min(column.natural, cap));
-        return sum;
+}
+
+// Each column as wide as `upper` allows under a cap common to all, never below
+// `lower`: the cap is the one that fills `width`.
+void PageColumns::shareUnderCap(double width, const std::function<double(const Column&)>& lower,
+                                const std::function<double(const Column&)>& upper)
+{
+    const auto widthUnder = [&](const Column& column, double cap) {
+        return std::max(lower(column), std::min(upper(column), cap));
     };
-    double low = 0, high = maxNaturalWidth + 2 * m_padding;
+    double low = 0, high = 0;
+    for (const Column& column : m_columns)
+        high = std::max(high, upper(column));
     for (int step = 0; step < 40; ++step) {
         const double cap = (low + high) / 2;
-        (widthsUnder(cap) > width ? high : low) = cap;
+        double sum = 0;
+        for (const Column& column : m_columns)
+            sum += widthUnder(column, cap);
+        (sum > width ? high : low) = cap;
     }
     for (Column& column : m_columns)
-        column.width = std::max(column.least, std::min(column.natural, low));
+        column.width = widthUnder(column, low);
 }
 
 QStringList PageColumns::wrapped(const QString& text, const QFont& font, std::size_t column, int maxLines) const

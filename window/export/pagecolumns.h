@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -53,6 +54,8 @@ private:
     };
 
     void measure(Column& column, const std::vector<std::size_t>& rows) const;
+    void shareUnderCap(double width, const std::function<double(const Column&)>& lower,
+                       const std::function<double(const Column&)>& upper);
 
     std::shared_ptr<catalogue::Recordset> m_recordset;
     QFont m_font, m_headingFont;
