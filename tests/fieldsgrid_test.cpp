@@ -1,12 +1,14 @@
 // The fields as the grid in the window meets them: the ISBN typed in any form,
 // a wrong check digit and its question, the columns hidden and moved (exports,
 // Ctrl+C), and the quick filter over every text field and every form of an ISBN.
+#include "cataloguepages.h"
 #include "celleditor.h"
 #include "gridinput.h"
 #include "dialogscript.h"
 #include "filterbar.h"
 #include "isbn.h"
 #include "listexport.h"
+#include "pagecolumns.h"
 #include "rowfilter.h"
 #include "shownwindow.h"
 
@@ -201,6 +203,13 @@ TEST(ColumnLayoutAtStart, TheKeptLayoutShapesTheFirstListingItsExportAndItsCopy)
     const QStringList lines = QString::fromUtf8(csv.readAll()).split("\r\n");
     EXPECT_EQ(lines[0], QString::fromUtf8("\xEF\xBB\xBF") + "autore;dedica;titolo;genere");
     EXPECT_TRUE(lines[2].contains(";per Anna;")) << lines[2].toStdString();
+
+    // The printed list takes the same columns (one book has a dedica, so it takes room).
+    const PageColumns printed(started.grid->rowsOnShow(), cataloguePageFont(90, false), cataloguePageFont(90, true), 30);
+    QStringList headings;
+    for (std::size_t column = 0; column < printed.count(); ++column)
+        headings << printed.heading(column);
+    EXPECT_EQ(headings, QStringList({"autore", "dedica", "titolo", "genere"}));
 
     started.grid->selectRow(1);
     EXPECT_TRUE(started.grid->selectedText().startsWith("autore\tdedica\ttitolo\tgenere\n")) << started.grid->selectedText().toStdString();
