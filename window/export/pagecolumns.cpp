@@ -200,9 +200,9 @@ void PageColumns::measure(Column& column, const std::vector<std::size_t>& rows) 
             const double advance = body.horizontalAdvance(line);
             widest = std::max(widest, advance);
             // A line no wider than the widest word so far holds no wider word.
-            if (column.whole)
+            if (column.whole) {
                 widestWord = std::max(widestWord, advance);
-            else if (advance > widestWord && widestWord < maxWordWidth) {
+            } else if (advance > widestWord && widestWord < maxWordWidth) {
                 for (const QString& word : words(line))
                     widestWord = std::max(widestWord, body.horizontalAdvance(word));
             }
