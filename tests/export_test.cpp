@@ -3,6 +3,7 @@
 // the PDF written whole or not at all (a full disk, a missing folder, a cancel),
 // and the PDF read back by pdftotext.
 #include "cataloguepages.h"
+#include "pagecolumns.h"
 #include "celltext.h"
 #include "listexport.h"
 #include "datagrid.h"
@@ -17,6 +18,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
+#include <QFontMetricsF>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -596,4 +598,131 @@ TEST_F(Export, PrintToAFileReplacesTheOldFileWhole)
     EXPECT_TRUE(written.trimmed().endsWith("%%EOF"));
     EXPECT_EQ(pdfPages(target("stampa.pdf")).size(), 1);
     EXPECT_EQ(filesBeside(), (QStringList{"dorvi.mdb", "stampa.pdf"}));
+}
+
+namespace {
+
+// The printed list of a catalogue with every standard field, a page crowded with
+// columns: what a collector's list looks like on paper.
+class PrintedList : public ::testing::Test {
+protected:
+    TestCatalogue catalogue{{}};
+    QTemporaryDir folder;
+
+    void SetUp() override
+    {
+        catalogue.exec("ALTER TABLE dorvi ADD COLUMN anno INTEGER; ALTER TABLE dorvi ADD COLUMN editore TEXT;"
+                       "ALTER TABLE dorvi ADD COLUMN isbn TEXT; ALTER TABLE dorvi ADD COLUMN collana TEXT;"
+                       "ALTER TABLE dorvi ADD COLUMN lingua TEXT; ALTER TABLE dorvi ADD COLUMN collocazione TEXT;"
+                       "ALTER TABLE dorvi ADD COLUMN letto INTEGER; ALTER TABLE dorvi ADD COLUMN voto INTEGER;"
+                       "ALTER TABLE dorvi ADD COLUMN note TEXT; ALTER TABLE dorvi ADD COLUMN prestato_a TEXT;"
+                       "ALTER TABLE dorvi ADD COLUMN prestato_il TEXT; ALTER TABLE dorvi ADD COLUMN aggiunto_il TEXT;");
+    }
+    // The words pdftotext reads on the pages of `sql`'s rows, printed.
+    QStringList printedWords(const std::string& sql)
+    {
+        const QString path = folder.filePath(QStringLiteral("elenco.pdf"));
+        FakeWindowServices services(folder.path());
+        services.fileAnswers = {path};
+        EXPECT_EQ(exportPdf(services, RowsOnShow::all(openRecordset(catalogue.path(), sql)), QDate(2026, 12, 8)), path);
+        return pdfPages(path).join(QLatin1Char(' ')).split(QRegularExpression(QStringLiteral("\\s+")),
+                                                            Qt::SkipEmptyParts);
+    }
+};
+
+} // namespace
+
+// A crowded page used to break words and ISBNs anywhere ("invisib" / "ili"), and
+// printed ratings and dates as stored.
+TEST_F(PrintedList, WordsIsbnsAndDatesStayWholeAndReadAsInTheGrid)
+{
+    catalogue.exec("INSERT INTO dorvi (autore, titolo, genere, anno, editore, isbn, collana, lingua, collocazione, "
+                   "letto, voto, note, prestato_a, prestato_il, aggiunto_il) VALUES "
+                   "('Italo Calvino', 'Le città invisibili', 'Romanzo fantastico', 1972, 'Einaudi', '9788804123453', "
+                   "'Supercoralli', 'italiano', 'studio, scaffale 3', 1, 4, 'letto due volte, da rileggere', "
+                   "'Marta Bianchi', '2026-11-30', '2026-12-08'),"
+                   "('Giacomo Leopardi', 'Operette morali', 'Prosa filosofica', 1827, 'Stella', '9788807900075', "
+                   "'Universale economica', 'italiano', 'soggiorno', 0, 2, 'Edizione commentata', NULL, NULL, "
+                   "'2025-01-31')");
+    const QStringList words = printedWords("select autore, titolo, genere, anno, editore, isbn, collana, collocazione, "
+                                           "letto, voto, note, prestato_il, aggiunto_il from dorvi;");
+    for (const char* expected : {"9788804123453", "9788807900075", "8/12/2026", "30/11/2026", "31/1/2025",
+                                 "\u2605\u2605\u2605\u2605\u2606", "\u2605\u2605\u2606\u2606\u2606", "sì", "no",
+                                 "invisibili", "rileggere", "Supercoralli", "filosofica",
+                                 "Leopardi", "collocazione", "prestato_il", "aggiunto_il"})
+        EXPECT_TRUE(words.contains(QString::fromUtf8(expected))) << expected << " in " << words.join(' ').toStdString();
+    EXPECT_FALSE(words.contains(QStringLiteral("2026-12-08")));
+}
+
+TEST_F(PrintedList, AColumnEmptyOnEveryRowListedTakesNoRoom)
+{
+    catalogue.exec("INSERT INTO dorvi (autore, titolo, genere, collana, note, editore) VALUES "
+                   "('Italo Calvino', 'Palomar', 'Romanzo', 'Supercoralli', '', '  '),"
+                   "('Dante Alighieri', 'La Divina Commedia', 'Poema', NULL, NULL, NULL)");
+    QStringList words = printedWords("select * from dorvi;");
+    EXPECT_TRUE(words.contains(QStringLiteral("collana")));
+    for (const char* empty : {"note", "editore", "isbn", "voto", "aggiunto_il"})
+        EXPECT_FALSE(words.contains(QString::fromLatin1(empty))) << empty;
+    // Empty on the rows listed, though not in the catalogue.
+    words = printedWords("select * from dorvi where iddorvo = 2;");
+    EXPECT_FALSE(words.contains(QStringLiteral("collana")));
+    EXPECT_TRUE(words.contains(QStringLiteral("titolo")));
+}
+
+TEST(PageColumnsFit, AWordBreaksOnlyWhenWiderThanTheColumnCanBe)
+{
+    TestCatalogue catalogue{{{"Anonimo", "Storia del sindacalismo socioeconomico", "Saggio"},
+                             {"Anonimo", std::string(400, 'x'), "Saggio"}}};
+    catalogue.exec("ALTER TABLE dorvi ADD COLUMN isbn TEXT; UPDATE dorvi SET isbn = '978-88-04-12345-3';");
+    const QFont font = cataloguePageFont(90, false);
+    PageColumns columns(RowsOnShow::all(openRecordset(catalogue.path(), "select * from dorvi;")), font,
+                        cataloguePageFont(90, true), 30);
+    ASSERT_EQ(columns.count(), 5u);
+    const QFontMetricsF metrics(font);
+    // Narrower than the columns' words: the ISBN keeps its width, and the long word
+    // of 400 letters breaks, each piece within its column.
+    columns.fit(metrics.horizontalAdvance("978-88-04-12345-3") * 1.5 + 1000);
+    EXPECT_GE(columns.width(4), metrics.horizontalAdvance("978-88-04-12345-3") + 60);
+    EXPECT_EQ(columns.wrapped("978-88-04-12345-3", font, 4), QStringList{"978-88-04-12345-3"});
+    const QStringList pieces = columns.wrapped(QString(400, 'x'), font, 2);
+    EXPECT_GT(pieces.size(), 1);
+    EXPECT_EQ(pieces.join(QString()), QString(400, 'x'));
+    for (const QString& piece : pieces)
+        EXPECT_LE(metrics.horizontalAdvance(piece), columns.width(2) - 60);
+    EXPECT_EQ(columns.wrapped(QString(400, 'x'), font, 2, 2).size(), 2);
+    // Room for the words: every line ends between two words.
+    columns.fit(8000);
+    for (const QString& line : columns.wrapped("Storia del sindacalismo socioeconomico", font, 2))
+        EXPECT_TRUE(QStringLiteral("Storia del sindacalismo socioeconomico").split(' ').contains(line.split(' ').back()))
+            << line.toStdString();
+}
+
+TEST(PageColumnsFit, ColumnsStayWhenNoRowIsListedOrEveryColumnIsEmpty)
+{
+    TestCatalogue catalogue;
+    const QFont font = cataloguePageFont(90, false), heading = cataloguePageFont(90, true);
+    const auto recordset = openRecordset(catalogue.path(), "select genere, null as vuoto from dorvi;");
+    EXPECT_EQ(PageColumns(RowsOnShow{recordset, {}, {}}, font, heading, 30).count(), 2u);
+    const auto empty = openRecordset(catalogue.path(), "select null as a, '' as b from dorvi;");
+    EXPECT_EQ(PageColumns(RowsOnShow::all(empty), font, heading, 30).count(), 2u);
+    PageColumns one(RowsOnShow::all(recordset), font, heading, 30);
+    ASSERT_EQ(one.count(), 1u);
+    EXPECT_EQ(one.heading(0), "genere");
+}
+
+// Too many columns for every word: the words of the crowded page that break are
+// those of the column with the longest words, not a piece of every value.
+TEST(PageColumnsFit, OnACrowdedPageOnlyTheLongestWordsBreak)
+{
+    TestCatalogue catalogue{{{"Italo Calvino", "Precipitevolissimevolmente", "Romanzo"}}};
+    const QFont font = cataloguePageFont(90, false);
+    PageColumns columns(RowsOnShow::all(openRecordset(catalogue.path(), "select autore, titolo, genere from dorvi;")),
+                        font, cataloguePageFont(90, true), 30);
+    const QFontMetricsF metrics(font);
+    const double words = metrics.horizontalAdvance("Calvino") + metrics.horizontalAdvance("Romanzo") + 4 * 30 +
+                         metrics.horizontalAdvance("Precipitevolissimevolmente") + 2 * 30;
+    columns.fit(words - 200);
+    EXPECT_EQ(columns.wrapped("Italo Calvino", font, 0), QStringList({"Italo", "Calvino"}));
+    EXPECT_EQ(columns.wrapped("Romanzo", font, 2), QStringList({"Romanzo"}));
+    EXPECT_EQ(columns.wrapped("Precipitevolissimevolmente", font, 1).size(), 2);
 }

@@ -1,12 +1,14 @@
 // The fields as the grid in the window meets them: the ISBN typed in any form,
 // a wrong check digit and its question, the columns hidden and moved (exports,
 // Ctrl+C), and the quick filter over every text field and every form of an ISBN.
+#include "cataloguepages.h"
 #include "celleditor.h"
 #include "gridinput.h"
 #include "dialogscript.h"
 #include "filterbar.h"
 #include "isbn.h"
 #include "listexport.h"
+#include "pagecolumns.h"
 #include "rowfilter.h"
 #include "shownwindow.h"
 
@@ -143,4 +145,112 @@ TEST_F(FieldsGridTest, QuickFilterFindsAnyTextFieldAndAnIsbnInEveryForm)
     QTest::keyClicks(bar->field(), "scaffale 3");
     EXPECT_EQ(bar->countText(), "1 di 5 libri");
     EXPECT_EQ(RowFilter::words("88-06-00123-X"), std::vector<std::string>({"9788806001230"}));
+}
+
+namespace {
+
+// The program started anew on a catalogue whose column setting was kept by an
+// earlier run: a window of its own, the settings as that run left them.
+struct StartedWindow {
+    explicit StartedWindow(const TestCatalogue& catalogue) : services(catalogue.folder())
+    {
+        window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+    void trigger(const char* item) { window.findChild<QAction*>(QString::fromLatin1(item))->trigger(); }
+    int column(const char* name) const
+    {
+        for (int c = 0; c < grid->model()->columnCount(); ++c) {
+            if (grid->model()->headerData(c, Qt::Horizontal).toString() == QLatin1String(name))
+                return c;
+        }
+        return -1;
+    }
+
+    FakeWindowServices services;
+    Frmdorvi window{services};
+    DataGrid* grid = window.findChild<DataGrid*>(QStringLiteral("DataGrid1"));
+};
+
+QString cataloguePath(const TestCatalogue& catalogue)
+{
+    return catalogue.folder() + "/dorvi.mdb";
+}
+
+} // namespace
+
+// The setting used to wait for a change of the columns (a restore, a new field)
+// before it applied: the first listings of a run showed the table's own order.
+TEST(ColumnLayoutAtStart, TheKeptLayoutShapesTheFirstListingItsExportAndItsCopy)
+{
+    TestCatalogue catalogue;
+    catalogue.exec("ALTER TABLE dorvi ADD COLUMN dedica TEXT; UPDATE dorvi SET dedica = 'per Anna' WHERE iddorvo = 2;");
+    ColumnLayout{{"iddorvo", "AUTORE", "dedica", "titolo"}, {"IDDORVO"}}.save(cataloguePath(catalogue));
+    StartedWindow started(catalogue);
+    started.trigger("mnuop");
+    const QHeaderView& header = *started.grid->horizontalHeader();
+    EXPECT_TRUE(header.isSectionHidden(started.column("iddorvo")));
+    const std::vector<int> shown{started.column("autore"), started.column("dedica"), started.column("titolo"),
+                                 started.column("genere")};
+    EXPECT_EQ(shownColumns(header), shown);
+    EXPECT_EQ(started.grid->rowsOnShow().columns, shown);
+
+    const QString path = catalogue.folder() + "/avvio.csv";
+    started.services.fileAnswers = {path};
+    ASSERT_EQ(exportSpreadsheet(started.services, started.grid->rowsOnShow()), path);
+    QFile csv(path);
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(csv.readAll()).split("\r\n");
+    EXPECT_EQ(lines[0], QString::fromUtf8("\xEF\xBB\xBF") + "autore;dedica;titolo;genere");
+    EXPECT_TRUE(lines[2].contains(";per Anna;")) << lines[2].toStdString();
+
+    // The printed list takes the same columns (one book has a dedica, so it takes room).
+    const PageColumns printed(started.grid->rowsOnShow(), cataloguePageFont(90, false), cataloguePageFont(90, true), 30);
+    QStringList headings;
+    for (std::size_t column = 0; column < printed.count(); ++column)
+        headings << printed.heading(column);
+    EXPECT_EQ(headings, QStringList({"autore", "dedica", "titolo", "genere"}));
+
+    started.grid->selectRow(1);
+    EXPECT_TRUE(started.grid->selectedText().startsWith("autore\tdedica\ttitolo\tgenere\n")) << started.grid->selectedText().toStdString();
+    // A read-only listing of the same run keeps it too.
+    started.trigger("mnuall");
+    EXPECT_EQ(started.grid->rowsOnShow().columns, shown);
+}
+
+TEST(ColumnWidthsKept, AWidthTheUserSetsComesBackInTheNextRunUntilADoubleClickOnItsEdge)
+{
+    TestCatalogue catalogue;
+    int titolo = -1;
+    {
+        StartedWindow first(catalogue);
+        first.trigger("mnuall");
+        titolo = first.column("titolo");
+        first.grid->horizontalHeader()->resizeSection(titolo, 333);
+        // Hiding and showing a column resizes it to nothing and back: not the user's width.
+        first.grid->horizontalHeader()->setSectionHidden(first.column("genere"), true);
+        first.grid->horizontalHeader()->setSectionHidden(first.column("genere"), false);
+    }
+    QSettings settings(QStringLiteral("Dorvi"), QStringLiteral("Gestione Dorvi"));
+    settings.beginGroup(columnSettingsGroup(cataloguePath(catalogue)));
+    const QVariantMap kept = settings.value("larghezze").toMap();
+    EXPECT_EQ(kept.value("titolo").toInt(), 333);
+    EXPECT_FALSE(kept.contains("genere"));
+    EXPECT_FALSE(kept.contains("autore")) << "the program's own widths are not kept";
+
+    {
+        StartedWindow second(catalogue);
+        second.trigger("mnuop");
+        EXPECT_EQ(second.grid->columnWidth(titolo), 333);
+        // The count shows another column; the next listing has the width again.
+        second.trigger("mnutot");
+        second.trigger("mnuall");
+        EXPECT_EQ(second.grid->columnWidth(titolo), 333);
+        // A double click on its edge gives it back to the program, for good.
+        emit second.grid->horizontalHeader()->sectionHandleDoubleClicked(titolo);
+        EXPECT_NE(second.grid->columnWidth(titolo), 333);
+    }
+    StartedWindow third(catalogue);
+    third.trigger("mnuall");
+    EXPECT_NE(third.grid->columnWidth(titolo), 333);
 }

@@ -5,7 +5,6 @@
 // so every foot knows the number of pages.
 #include "cataloguepages.h"
 
-#include "celltext.h"
 #include "recordset.h"
 #include "windowservices.h"
 
@@ -15,10 +14,8 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QTextLayout>
 
 #include <algorithm>
-#include <numeric>
 
 namespace {
 
@@ -27,8 +24,6 @@ constexpr double unitsPerMm = unitsPerInch / 25.4;
 constexpr double marginMm = 12;
 constexpr double cellPadX = 30, cellPadY = 12;
 constexpr double titleGap = 20, headGap = 60, footGap = 60;
-constexpr double maxNaturalWidth = 3000; ///< about 10.5 cm: wider values wrap
-constexpr std::size_t sampledRows = 2000; ///< rows measured for the natural widths
 constexpr std::size_t rowsBetweenReports = 256;
 
 QFont sizedFont(int tenthsOfPoint, bool bold)
@@ -49,11 +44,6 @@ double pageWidth(QPageLayout::Orientation orientation)
     return (across - 2 * marginMm) * unitsPerMm;
 }
 
-bool isNumber(const catalogue::Value& value)
-{
-    return std::holds_alternative<std::int64_t>(value) || std::holds_alternative<double>(value);
-}
-
 } // namespace
 
 CataloguePages::CataloguePages(RowsOnShow shown, QDate date)
@@ -62,13 +52,12 @@ CataloguePages::CataloguePages(RowsOnShow shown, QDate date)
       m_titleFont(sizedFont(140, true)),
       m_font(sizedFont(90, false)),
       m_headingFont(sizedFont(90, true)),
-      m_footFont(sizedFont(80, false))
+      m_footFont(sizedFont(80, false)),
+      m_lineHeight(QFontMetricsF(m_font).lineSpacing()),
+      // Printed as shown: the columns hidden in the grid are left out, the rest in its order.
+      m_columns(m_shown, m_font, m_headingFont, cellPadX)
 {
-    // Printed as shown: the columns hidden in the grid are left out, the rest in its order.
-    m_shown.columns = m_shown.columnsInOrder();
-    m_lineHeight = QFontMetricsF(m_font).lineSpacing();
-    measureColumns();
-    const double natural = std::accumulate(m_natural.begin(), m_natural.end(), 0.0);
+    const double natural = m_columns.naturalWidth();
     m_orientation = natural > pageWidth(QPageLayout::Portrait) ? QPageLayout::Landscape : QPageLayout::Portrait;
 }
 
@@ -104,86 +93,12 @@ QPageLayout CataloguePages::pageLayout() const
     return cataloguePageLayout(m_orientation);
 }
 
-// Each column as wide as its heading and its widest value on one line, measured
-// on a spread sample so that a million rows cost the same as two thousand.
-void CataloguePages::measureColumns()
+// The lines of a value in its column; a value longer than a whole page ends with
+// a mark on the page's last line.
+QStringList CataloguePages::cellLines(const QString& text, std::size_t column) const
 {
-    const int columns = static_cast<int>(m_shown.columns.size());
-    const QFontMetricsF body(m_font), heading(m_headingFont);
-    m_natural.assign(static_cast<std::size_t>(columns), 0);
-    const std::size_t rows = m_shown.rows.size();
-    const std::size_t step = std::max<std::size_t>(1, rows / sampledRows);
-    for (int column = 0; column < columns; ++column) {
-        const int shownColumn = m_shown.columns[static_cast<std::size_t>(column)];
-        const QString name = QString::fromStdString(m_shown.recordset->columnName(shownColumn));
-        double widest = heading.horizontalAdvance(name);
-        for (std::size_t i = 0; i < rows; i += step) {
-            const QString text = documentText(m_shown.recordset->value(m_shown.rows[i], shownColumn));
-            for (const QString& line : text.split(QLatin1Char('\n')))
-                widest = std::max(widest, body.horizontalAdvance(line));
-            if (widest >= maxNaturalWidth)
-                break;
-        }
-        m_natural[static_cast<std::size_t>(column)] = std::min(widest, maxNaturalWidth) + 2 * cellPadX;
-    }
-}
-
-// Columns that fit keep their natural width and share what is left; when they do
-// not fit, the widest give way first, down to a common width.
-void CataloguePages::fitColumns(double width)
-{
-    m_widths = m_natural;
-    if (m_widths.empty())
-        return;
-    const double total = std::accumulate(m_natural.begin(), m_natural.end(), 0.0);
-    if (total <= width) {
-        for (double& w : m_widths)
-            w *= width / total;
-        return;
-    }
-    std::vector<double> sorted = m_natural;
-    std::sort(sorted.begin(), sorted.end());
-    double below = 0; // the summed widths of the columns narrower than the cap
-    double cap = width / static_cast<double>(sorted.size());
-    for (std::size_t i = 0; i < sorted.size(); ++i) {
-        const double share = (width - below) / static_cast<double>(sorted.size() - i);
-        if (sorted[i] > share) {
-            cap = share;
-            break;
-        }
-        below += sorted[i];
-    }
-    for (double& w : m_widths)
-        w = std::min(w, cap);
-}
-
-// The lines `text` takes in `width`: broken at its own line breaks, then between
-// words, and inside a word only when the word alone is wider than the column.
-QStringList CataloguePages::wrapped(const QString& text, const QFont& font, double width) const
-{
-    const QFontMetricsF metrics(font);
-    QStringList lines;
-    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
-        QString plain = paragraph;
-        if (plain.endsWith(QLatin1Char('\r')))
-            plain.chop(1);
-        if (metrics.horizontalAdvance(plain) <= width) {
-            lines << plain;
-            continue;
-        }
-        QTextLayout layout(plain, font);
-        QTextOption option;
-        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        layout.setTextOption(option);
-        layout.beginLayout();
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-            line.setLineWidth(width);
-            lines << plain.mid(line.textStart(), line.textLength()).trimmed();
-        }
-        layout.endLayout();
-    }
+    QStringList lines = m_columns.wrapped(text, m_font, column, m_bodyLines > 0 ? m_bodyLines + 1 : 0);
     if (m_bodyLines > 0 && lines.size() > m_bodyLines) {
-        // A value longer than a whole page ends with a mark on the page's last line.
         lines.resize(m_bodyLines);
         lines.back() += QChar(0x2026);
     }
@@ -194,20 +109,16 @@ CataloguePages::Row CataloguePages::rowCells(std::size_t index) const
 {
     Row row;
     const std::size_t source = m_shown.rows[index];
-    for (std::size_t column = 0; column < m_widths.size(); ++column) {
-        const catalogue::Value value = m_shown.recordset->value(source, m_shown.columns[column]);
-        row.push_back({wrapped(documentText(value), m_font, m_widths[column] - 2 * cellPadX), isNumber(value)});
-    }
+    for (std::size_t column = 0; column < m_columns.count(); ++column)
+        row.push_back({cellLines(m_columns.text(source, column), column), m_columns.alignsRight(source, column)});
     return row;
 }
 
 CataloguePages::Row CataloguePages::headingCells() const
 {
     Row row;
-    for (std::size_t column = 0; column < m_widths.size(); ++column) {
-        const QString name = QString::fromStdString(m_shown.recordset->columnName(m_shown.columns[column]));
-        row.push_back({wrapped(name, m_headingFont, m_widths[column] - 2 * cellPadX), false});
-    }
+    for (std::size_t column = 0; column < m_columns.count(); ++column)
+        row.push_back({m_columns.headingLines(column), false});
     return row;
 }
 
@@ -244,12 +155,12 @@ double CataloguePages::paintRow(QPainter& painter, const Row& row, const QFont& 
         const Cell& cell = row[column];
         double baseline = top + cellPadY + metrics.ascent();
         for (const QString& line : cell.lines) {
-            const double x = cell.alignRight ? left + m_widths[column] - cellPadX - metrics.horizontalAdvance(line)
+            const double x = cell.alignRight ? left + m_columns.width(column) - cellPadX - metrics.horizontalAdvance(line)
                                              : left + cellPadX;
             painter.drawText(QPointF(x, baseline), line);
             baseline += m_lineHeight;
         }
-        left += m_widths[column];
+        left += m_columns.width(column);
     }
     return rowHeight(row);
 }
@@ -293,7 +204,7 @@ bool CataloguePages::paint(QPagedPaintDevice& device, Progress* progress)
     const double width = page.width();
     const double height = page.height();
 
-    fitColumns(width);
+    m_columns.fit(width);
     const double titleHeight = QFontMetricsF(m_titleFont).height() + titleGap + m_lineHeight + headGap;
     const double footHeight = footGap + QFontMetricsF(m_footFont).height();
     m_bodyLines = 0;

@@ -9,6 +9,7 @@
 
 #include <vector>
 
+#include "pagecolumns.h"
 #include "rowsonshow.h"
 
 class QPagedPaintDevice;
@@ -30,7 +31,8 @@ class Progress;
 // The printed list of the rows on show, in their order, on A4: on every page the
 // title "Catalogo dei libri" with the date and the number of books, the column
 // headings, the rows, and "Pagina N di M" at the foot. Long values wrap onto more
-// lines instead of being cut; the page turns across when the columns need it.
+// lines instead of being cut; the page turns across when the columns need it. The
+// columns are those on show, less any empty on every row listed (PageColumns).
 class CataloguePages {
 public:
     CataloguePages(RowsOnShow shown, QDate date);
@@ -55,11 +57,9 @@ private:
     };
     using Row = std::vector<Cell>;
 
-    void measureColumns();
-    void fitColumns(double width);
+    QStringList cellLines(const QString& text, std::size_t column) const;
     Row rowCells(std::size_t index) const;
     Row headingCells() const;
-    QStringList wrapped(const QString& text, const QFont& font, double width) const;
     double rowHeight(const Row& row) const;
     void paginate(double bodyHeight, Progress* progress);
     void paintPage(QPainter& painter, int page, double width, double height) const;
@@ -69,8 +69,7 @@ private:
     QDate m_date;
     QFont m_titleFont, m_font, m_headingFont, m_footFont;
     double m_lineHeight = 0;
-    std::vector<double> m_natural;  ///< each column's width on one line, capped
-    std::vector<double> m_widths;   ///< each column's width on the page being laid out
+    PageColumns m_columns;
     std::vector<std::size_t> m_pageStarts; ///< index into m_shown.rows of each page's first row
     QPageLayout::Orientation m_orientation = QPageLayout::Portrait;
     int m_bodyLines = 0; ///< lines a row may have at most: one page's body

@@ -2,6 +2,9 @@
 // and the grid's own order takes over for anything it does not name.
 #include "columnview.h"
 
+#include "columnwidths.h"
+#include "fieldkind.h"
+
 #include <QAbstractItemModel>
 #include <QCryptographicHash>
 #include <QDir>
@@ -16,21 +19,21 @@ QSettings programSettings()
     return QSettings(QStringLiteral("Dorvi"), QStringLiteral("Gestione Dorvi"));
 }
 
-// One group per catalogue, named by its absolute path's hash: a path's slashes
-// would make groups of their own.
-QString groupOf(const QString& path)
-{
-    const QByteArray absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath()).toUtf8();
-    return QStringLiteral("colonne/") +
-           QString::fromLatin1(QCryptographicHash::hash(absolute, QCryptographicHash::Sha1).toHex().left(16));
-}
-
 bool containsName(const QStringList& names, const QString& name)
 {
     return names.contains(name, Qt::CaseInsensitive);
 }
 
 } // namespace
+
+// One group per catalogue, named by its absolute path's hash: a path's slashes
+// would make groups of their own.
+QString columnSettingsGroup(const QString& path)
+{
+    const QByteArray absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath()).toUtf8();
+    return QStringLiteral("colonne/") +
+           QString::fromLatin1(QCryptographicHash::hash(absolute, QCryptographicHash::Sha1).toHex().left(16));
+}
 
 std::vector<ColumnLayout::Placed> ColumnLayout::arrange(const QStringList& columns) const
 {
@@ -52,7 +55,7 @@ std::vector<ColumnLayout::Placed> ColumnLayout::arrange(const QStringList& colum
 ColumnLayout ColumnLayout::load(const QString& path)
 {
     QSettings settings = programSettings();
-    settings.beginGroup(groupOf(path));
+    settings.beginGroup(columnSettingsGroup(path));
     return {settings.value(QStringLiteral("ordine")).toStringList(),
             settings.value(QStringLiteral("nascoste")).toStringList()};
 }
@@ -60,7 +63,7 @@ ColumnLayout ColumnLayout::load(const QString& path)
 void ColumnLayout::save(const QString& path) const
 {
     QSettings settings = programSettings();
-    settings.beginGroup(groupOf(path));
+    settings.beginGroup(columnSettingsGroup(path));
     settings.setValue(QStringLiteral("catalogo"), QFileInfo(path).absoluteFilePath());
     settings.setValue(QStringLiteral("ordine"), order);
     settings.setValue(QStringLiteral("nascoste"), hidden);
@@ -70,6 +73,8 @@ ColumnView::ColumnView(QTableView& view, QString cataloguePath)
     : QObject(&view), m_view(view), m_path(std::move(cataloguePath))
 {
     setObjectName(QStringLiteral("columnView"));
+    if (ColumnWidths* widths = ColumnWidths::of(view))
+        widths->keepFor(m_path);
     connect(view.horizontalHeader(), &QHeaderView::sectionCountChanged, this, [this] {
         follow();
         apply();
@@ -84,10 +89,12 @@ ColumnView* ColumnView::of(QTableView& view)
 }
 
 // The heading connects to a new model before telling of its sections, so this
-// connection comes after its own and applies the layout once it is done.
+// connection comes after its own and applies the layout once it is done. The
+// model is the heading's: a table view gives its headings a new model before it
+// takes the model itself, so at the first result the view has none yet.
 void ColumnView::follow()
 {
-    QAbstractItemModel* model = m_view.model();
+    QAbstractItemModel* model = m_view.horizontalHeader()->model();
     if (!model || model == m_followed)
         return;
     m_followed = model;
@@ -102,13 +109,17 @@ void ColumnView::setLayout(const ColumnLayout& layout)
 
 void ColumnView::apply()
 {
-    QAbstractItemModel* model = m_view.model();
+    QHeaderView& header = *m_view.horizontalHeader();
+    QAbstractItemModel* model = header.model();
     if (!model)
         return;
-    QHeaderView& header = *m_view.horizontalHeader();
+    // By the column's name in the file, whatever the heading reads; a model that
+    // knows no names gives its headings.
     QStringList columns;
-    for (int column = 0; column < model->columnCount(); ++column)
-        columns << model->headerData(column, Qt::Horizontal).toString();
+    for (int column = 0; column < model->columnCount(); ++column) {
+        const QVariant name = model->headerData(column, Qt::Horizontal, FieldNameRole);
+        columns << (name.isValid() ? name : model->headerData(column, Qt::Horizontal)).toString();
+    }
     const std::vector<ColumnLayout::Placed> placed = ColumnLayout::load(m_path).arrange(columns);
     for (int visual = 0; visual < static_cast<int>(placed.size()); ++visual) {
         const int logical = static_cast<int>(columns.indexOf(placed[static_cast<std::size_t>(visual)].name));

@@ -52,6 +52,9 @@ private:
     QObject* m_followed = nullptr; ///< the model whose resets are followed
 };
 
+// The settings group that holds the column setting of the catalogue at `path`.
+QString columnSettingsGroup(const QString& path);
+
 // The logical columns of a heading in the order shown, hidden ones left out:
 // what exports, the printed list and copying take.
 std::vector<int> shownColumns(const QHeaderView& header);

@@ -1,9 +1,14 @@
 // Keeps apart the widths the program chooses and the ones the user drags: every
-// resize that does not come from fit() is the user's.
+// resize that does not come from fit() is the user's, except a column hidden or
+// shown again (the heading then resizes it to nothing and back).
 #include "columnwidths.h"
+
+#include "columnview.h"
+#include "fieldkind.h"
 
 #include <QHeaderView>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTableView>
 
 #include <algorithm>
@@ -11,16 +16,107 @@
 #include <utility>
 #include <vector>
 
-ColumnWidths::ColumnWidths(QTableView& view) : QObject(&view), m_view(view)
+namespace {
+
+QSettings programSettings()
 {
-    connect(view.horizontalHeader(), &QHeaderView::sectionResized, this,
-            [this](int column, int, int) { sectionResized(column); });
+    return QSettings(QStringLiteral("Dorvi"), QStringLiteral("Gestione Dorvi"));
 }
 
-void ColumnWidths::sectionResized(int column)
+const QString widthsKey = QStringLiteral("larghezze");
+
+} // namespace
+
+ColumnWidths::ColumnWidths(QTableView& view) : QObject(&view), m_view(view)
 {
-    if (!m_fitting)
-        m_setByHand.insert(column);
+    setObjectName(QStringLiteral("columnWidths"));
+    connect(view.horizontalHeader(), &QHeaderView::sectionResized, this, &ColumnWidths::sectionResized);
+    // Qt's own answer (the column fitted to the rows on screen) comes first; then
+    // the column goes back to the program's sizing, the user's width forgotten.
+    connect(view.horizontalHeader(), &QHeaderView::sectionHandleDoubleClicked, this,
+            &ColumnWidths::handleDoubleClicked);
+    // A drag resizes a column many times a second: the settings are written once
+    // it has stopped, or when the grid goes.
+    m_saving.setSingleShot(true);
+    m_saving.setInterval(500);
+    connect(&m_saving, &QTimer::timeout, this, &ColumnWidths::saveKept);
+}
+
+ColumnWidths::~ColumnWidths()
+{
+    saveKept();
+}
+
+ColumnWidths* ColumnWidths::of(QTableView& view)
+{
+    return view.findChild<ColumnWidths*>(QStringLiteral("columnWidths"), Qt::FindDirectChildrenOnly);
+}
+
+void ColumnWidths::keepFor(const QString& cataloguePath)
+{
+    saveKept();
+    m_cataloguePath = cataloguePath;
+    m_kept.clear();
+    QSettings settings = programSettings();
+    settings.beginGroup(columnSettingsGroup(cataloguePath));
+    const QVariantMap kept = settings.value(widthsKey).toMap();
+    for (auto it = kept.begin(); it != kept.end(); ++it) {
+        if (const int width = it.value().toInt(); width > 0)
+            m_kept.insert(it.key().toLower(), width);
+    }
+    if (m_view.model())
+        fit(true);
+}
+
+void ColumnWidths::saveKept()
+{
+    m_saving.stop();
+    if (!m_keptChanged || m_cataloguePath.isEmpty())
+        return;
+    m_keptChanged = false;
+    QVariantMap kept;
+    for (auto it = m_kept.begin(); it != m_kept.end(); ++it)
+        kept.insert(it.key(), it.value());
+    QSettings settings = programSettings();
+    settings.beginGroup(columnSettingsGroup(m_cataloguePath));
+    settings.setValue(widthsKey, kept);
+}
+
+// A column's name in the file, whatever its heading reads.
+QString ColumnWidths::columnKey(int column) const
+{
+    const QAbstractItemModel* model = m_view.horizontalHeader()->model();
+    if (!model)
+        return {};
+    const QVariant name = model->headerData(column, Qt::Horizontal, FieldNameRole);
+    return (name.isValid() ? name : model->headerData(column, Qt::Horizontal)).toString().toLower();
+}
+
+void ColumnWidths::sectionResized(int column, int oldWidth, int newWidth)
+{
+    if (m_fitting || oldWidth == 0 || newWidth == 0 || m_view.horizontalHeader()->isSectionHidden(column))
+        return;
+    m_setByHand.insert(column);
+    if (m_cataloguePath.isEmpty())
+        return;
+    const QString key = columnKey(column);
+    if (key.isEmpty())
+        return;
+    m_kept.insert(key, newWidth);
+    m_keptChanged = true;
+    m_saving.start();
+}
+
+void ColumnWidths::handleDoubleClicked(int column)
+{
+    m_setByHand.erase(column);
+    if (m_kept.remove(columnKey(column)) > 0) {
+        m_keptChanged = true;
+        m_saving.start();
+    }
+    m_fitting = true;
+    fitColumn(column, widestColumn());
+    m_fitting = false;
 }
 
 // The rows on screen and the first and last rows of the result are sampled (the
@@ -72,6 +168,13 @@ int ColumnWidths::widestColumn() const
     return std::max(grid * 2 / 5, 40);
 }
 
+void ColumnWidths::fitColumn(int column, int widest)
+{
+    const int heading = m_view.horizontalHeader()->sectionSizeHint(column);
+    m_view.setColumnWidth(column, std::min(std::max(contentWidth(column), heading), widest));
+}
+
+// A hidden column is sized too, so it shows at its width when shown again.
 void ColumnWidths::fit(bool sameColumns)
 {
     if (!sameColumns)
@@ -80,10 +183,10 @@ void ColumnWidths::fit(bool sameColumns)
     const int widest = widestColumn();
     const int columns = m_view.model() ? m_view.model()->columnCount() : 0;
     for (int column = 0; column < columns; ++column) {
-        if (m_setByHand.count(column))
-            continue;
-        const int heading = m_view.horizontalHeader()->sectionSizeHint(column);
-        m_view.setColumnWidth(column, std::min(std::max(contentWidth(column), heading), widest));
+        if (const auto kept = m_kept.constFind(columnKey(column)); kept != m_kept.constEnd())
+            m_view.setColumnWidth(column, *kept);
+        else if (!m_setByHand.count(column))
+            fitColumn(column, widest);
     }
     m_fitting = false;
 }
