@@ -145,7 +145,7 @@ TEST_F(Books, DuplicatesBySameIsbnOrByAuthorAndTitleIgnoringCaseAndAccents)
     const fs::path catalogue = oldCatalogue(); // Italo Calvino, Le città invisibili, no ISBN
     const std::string csv = "autore;titolo;isbn\n"
                             "ITALO  CALVINO;le citta invisibili;\n"       // the catalogue's book
-                            "Italo Calvino;Le città invisibili;9788804668305\n" // has an ISBN: another book
+                            "Italo Calvino;Le città invisibili;9788804668305\n" // an ISBN on one side only
                             "Primo Levi;La tregua;88-06-17297-X\n"        // wrong check digit, kept
                             "Primo Levi;La tregua (altra edizione);978-0-13-110362-7\n"
                             "Brian Kernighan;The C Programming Language;0-13-110362-8\n" // same ISBN-13 as above
@@ -153,17 +153,52 @@ TEST_F(Books, DuplicatesBySameIsbnOrByAuthorAndTitleIgnoringCaseAndAccents)
                             "dino buzzati;IL DESERTO DEI TARTARI;\n";   // earlier in the same import
     const bookimport::ImportReport report = bookimport::importIntoCatalogue(file("libri.csv", csv), catalogue, {});
     EXPECT_EQ(report.read, 7u);
-    EXPECT_EQ(report.added, 4u);
-    EXPECT_EQ(report.skipped, 3u);
+    EXPECT_EQ(report.added, 3u);
+    EXPECT_EQ(report.skipped, 4u);
     std::vector<std::string> where;
     for (const auto& line : report.duplicates)
         where.push_back(line.where);
-    EXPECT_EQ(where, (std::vector<std::string>{"riga 2", "riga 6", "riga 8"}));
+    EXPECT_EQ(where, (std::vector<std::string>{"riga 2", "riga 3", "riga 6", "riga 8"}));
     ASSERT_EQ(report.changes.size(), 1u);
     EXPECT_EQ(report.changes[0].column, "isbn");
     EXPECT_TRUE(contains(report.changes[0].text, "dovrebbe essere")) << report.changes[0].text;
     EXPECT_EQ(report.exitStatus(), 1);
     EXPECT_EQ(query(catalogue, "SELECT isbn FROM dorvi WHERE titolo = 'La tregua'")[0][0], t("88-06-17297-X"));
+}
+
+// Goodreads first (ISBNs), calibre after (mostly none): a book with an ISBN on
+// one side only is the same book when author and title are nearly the same;
+// two ISBNs stay two editions; a book with no author or title matches by ISBN alone.
+TEST_F(Books, AnIsbnOnOneSideOnlyStillFindsTheDuplicate)
+{
+    const fs::path catalogue = oldCatalogue(); // Italo Calvino, Le città invisibili, no ISBN
+    const std::string goodreadsLike = "autore;titolo;isbn\n"
+                                      "Giuseppe Tomasi di Lampedusa;Il Gattopardo;9788807900051\n"
+                                      "Giuseppe Tomasi di Lampedusa;Il Gattopardo;9788807818127\n" // another edition
+                                      "Italo Calvino;Le città invisibili.;9788804668305\n"
+                                      ";Panorama n. 12;9788806219185\n";
+    const bookimport::ImportReport first =
+        bookimport::importIntoCatalogue(file("goodreads.csv", goodreadsLike), catalogue, {});
+    EXPECT_EQ(first.added, 3u);
+    ASSERT_EQ(first.duplicates.size(), 1u);
+    EXPECT_EQ(first.duplicates[0].where, "riga 4");
+    EXPECT_TRUE(contains(first.duplicates[0].text, "(iddorvo 1): non aggiunto")) << first.duplicates[0].text;
+
+    const std::string calibreLike = "autore;titolo;isbn\n"
+                                    "giuseppe tomasi di lampedusa;Gattopardo;\n"  // both editions' copy
+                                    "Tomasi di Lampedusa;Il Gattopardo;\n"        // another author's spelling
+                                    ";Panorama n. 12;\n"                          // no author: nobody's twin
+                                    ";Panorama n. 12;978-88-06-21918-5\n";        // its ISBN: the same
+    const bookimport::ImportReport second =
+        bookimport::importIntoCatalogue(file("calibre.csv", calibreLike), catalogue, {});
+    EXPECT_EQ(second.read, 4u);
+    EXPECT_EQ(second.added, 2u);
+    ASSERT_EQ(second.duplicates.size(), 2u);
+    EXPECT_EQ(second.duplicates[0].where, "riga 2");
+    EXPECT_TRUE(contains(second.duplicates[0].text, "«Il Gattopardo» (iddorvo 2)")) << second.duplicates[0].text;
+    EXPECT_EQ(second.duplicates[1].where, "riga 5");
+    EXPECT_TRUE(contains(second.duplicates[1].text, "(iddorvo 4)")) << second.duplicates[1].text;
+    EXPECT_EQ(query(catalogue, "SELECT count(*) FROM dorvi WHERE titolo = 'Panorama n. 12'")[0][0], i(2));
 }
 
 // The CSV our export writes (BOM, ';', CRLF, decimal comma, quoted line breaks)
