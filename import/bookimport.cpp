@@ -107,6 +107,7 @@ ImportReport addBooks(const std::string& source, const std::string& path, const 
     if (!copyBooks(*books, writer, report, source, options, db.get(), watch) || watch)
         return report;
     report.ignoredColumns = books->ignoredColumns();
+    report.repeatedColumns = books->repeatedColumns();
     if (options.beforeCommit)
         options.beforeCommit(db.get(), before);
     transaction.commit();
@@ -162,6 +163,7 @@ ImportReport importIntoNewCatalogue(const std::string& source, const std::string
         copyBooks(*books, writer, report, source, options);
     }
     report.ignoredColumns = books->ignoredColumns();
+    report.repeatedColumns = books->repeatedColumns();
     executeScript(db.get(), newCatalogueIndexes());
     transaction.commit();
     return report;

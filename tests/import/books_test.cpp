@@ -385,6 +385,61 @@ TEST_F(Books, FieldsMappedByHandAndColumnsLeftOutAreReported)
                          "non ha la colonna «dedica»"));
 }
 
+// A heading named twice: the first column fills the field, the report names the
+// one left out; a heading repeated any number of times is one line of the report.
+TEST_F(Books, ARepeatedHeadingFillsItsFieldOnceAndIsReportedOnce)
+{
+    const std::string csv = "autore;titolo;note;Prezzo;NOTE ;Prezzo\n"
+                            "Giovanni Verga;I Malavoglia;prima;12,50;seconda;13\n"
+                            "Grazia Deledda;Canne al vento;;;;\n";
+    const bookimport::ImportReport report = bookimport::importIntoNewCatalogue(file("note.csv", csv), fresh(), {});
+    EXPECT_EQ(query(fresh(), "SELECT note FROM dorvi ORDER BY iddorvo"), (Rows{{t("prima")}, {null}}));
+    EXPECT_EQ(report.repeatedColumns, (std::vector<bookimport::RepeatedColumn>{{"note", 3, {5}, 1}}));
+    EXPECT_EQ(report.ignoredColumns, (std::vector<std::pair<std::string, std::uint64_t>>{{"Prezzo", 2}}));
+    EXPECT_EQ(report.exitStatus(), 1);
+    const std::string text = bookimport::reportText(report);
+    EXPECT_TRUE(contains(text, "Colonna «note» presente 2 volte: importata la colonna 3 (C); non importata la colonna "
+                               "5 (E) (1 valore non importato)\n"))
+        << text;
+    EXPECT_FALSE(contains(text, "«note» non importata")) << text;
+
+    std::string many = "titolo";
+    for (int n = 0; n < 100'000; ++n)
+        many += ";note";
+    const bookimport::ImportReport repeated = bookimport::importIntoNewCatalogue(
+        file("tante.csv", many + "\nIl Gattopardo;una nota\n"), fresh("tante.mdb"), {});
+    EXPECT_EQ(repeated.added, 1u);
+    EXPECT_EQ(repeated.exitStatus(), 0) << "the columns left out held nothing";
+    const std::string lines = bookimport::reportText(repeated);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 3) << lines.substr(0, 500);
+    EXPECT_TRUE(contains(lines, "Colonna «note» presente 100000 volte: importata la colonna 2 (B); non importate le "
+                                "colonne 3 (C), 4 (D), 5 (E), 6 (F), 7 (G) e altre 99994 (0 valori non importati)"))
+        << lines;
+}
+
+// Old Mac spreadsheets end each line with a carriage return alone.
+TEST_F(Books, LinesEndingInACarriageReturnAloneAreLines)
+{
+    const std::string csv = "autore;titolo;note\rItalo Calvino;Il barone rampante;\r"
+                            "Primo Levi;La tregua;\"su due\rrighe\"\rElsa Morante;La Storia;fine\r";
+    const bookimport::ImportReport report = bookimport::importIntoNewCatalogue(file("mac.csv", csv), fresh(), {});
+    EXPECT_EQ(report.added, 3u);
+    EXPECT_EQ(query(fresh(), "SELECT autore, titolo, note FROM dorvi ORDER BY iddorvo"),
+              (Rows{{t("Italo Calvino"), t("Il barone rampante"), null},
+                    {t("Primo Levi"), t("La tregua"), t("su due\rrighe")},
+                    {t("Elsa Morante"), t("La Storia"), t("fine")}}));
+    // The lines are counted as the spreadsheet shows them.
+    const bookimport::ImportReport again = bookimport::importIntoCatalogue(file("mac.csv", csv), fresh(), {});
+    ASSERT_EQ(again.duplicates.size(), 3u);
+    EXPECT_EQ(again.duplicates[2].where, "riga 5");
+    // A carriage return inside a line of a file that ends its lines otherwise stays text.
+    const bookimport::ImportReport unix = bookimport::importIntoNewCatalogue(
+        file("unix.csv", "autore;titolo\nA;uno\rdue\r\nB;tre\n"), fresh("unix.mdb"), {});
+    EXPECT_EQ(query(fresh("unix.mdb"), "SELECT titolo FROM dorvi ORDER BY iddorvo"),
+              (Rows{{t("uno\rdue")}, {t("tre")}}));
+    EXPECT_EQ(unix.added, 2u);
+}
+
 TEST_F(Books, Windows1252TextArrivesAsUtf8)
 {
     const bookimport::ImportReport report = bookimport::importIntoNewCatalogue(

@@ -99,6 +99,7 @@ void ImportTools::importBooks()
     if (added && added->books() > 0)
         m_host.history()->recordStep(std::move(added));
     m_host.relist();
-    ImportReportDialog shown(QString::fromStdString(bookimport::reportText(report)), m_host.dialogParent());
+    ImportReportDialog shown(QString::fromStdString(bookimport::reportText(report, bookimport::ReportReader::Window)),
+                               m_host.dialogParent());
     services.runDialog(shown);
 }
