@@ -132,6 +132,12 @@ std::string newCatalogueIndexes()
            "CREATE INDEX dorvi_genere ON dorvi (genere);\n";
 }
 
+std::vector<std::string> columnsAfterImport(const std::string& catalogue)
+{
+    const catalogue::DatabaseHandle db = openCatalogue(catalogue, SQLITE_OPEN_READONLY);
+    return columnsAfterStandard(catalogue::catalogueColumns(db.get()));
+}
+
 ImportReport importIntoCatalogue(const std::string& source, const std::string& path, const ImportOptions& options)
 {
     return addBooks(source, path, options, {});

@@ -148,10 +148,11 @@ std::vector<ColumnRule> rulesByName(const std::vector<std::string>& fields, cons
         first += (first.empty() ? "" : " | ") + field;
     if (first.size() > 120)
         first = first.substr(0, 117) + "...";
-    refuseSource("La prima riga di " + quoted(path) +
-                 " non è un'intestazione con i nomi dei campi: " + quoted(first) +
-                 ". Aggiungere in cima una riga con i nomi delle colonne (ad esempio autore;titolo;genere;isbn) "
-                 "oppure indicare con --campo COLONNA=INTESTAZIONE quale colonna va in quale campo.");
+    throw HeadingNamesNoField("La prima riga di " + quoted(path) +
+                              " non è un'intestazione con i nomi dei campi: " + quoted(first) +
+                              ". Aggiungere in cima una riga con i nomi delle colonne (ad esempio "
+                              "autore;titolo;genere;isbn) oppure indicare con --campo COLONNA=INTESTAZIONE quale "
+                              "colonna va in quale campo.");
 }
 
 // The fields carried nowhere, one entry for each heading: a heading repeated a

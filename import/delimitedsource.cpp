@@ -45,12 +45,14 @@ DelimitedSource::DelimitedSource(const std::string& path, const std::vector<std:
     m_repeatedValues.assign(m_layout.repeated.size(), 0);
 }
 
+std::string delimitedKind(char delimiter)
+{
+    return std::string("testo delimitato (") + (delimiter == '\t' ? "tabulazione" : std::string(1, delimiter)) + ")";
+}
+
 std::string DelimitedSource::kind() const
 {
-    if (m_layout.kind != "testo delimitato")
-        return m_layout.kind;
-    const char d = m_reader.delimiter();
-    return std::string("testo delimitato (") + (d == '\t' ? "tabulazione" : std::string(1, d)) + ")";
+    return m_layout.kind != "testo delimitato" ? m_layout.kind : delimitedKind(m_reader.delimiter());
 }
 
 bool DelimitedSource::next(SourceBook& book)

@@ -6,6 +6,9 @@
 
 namespace bookimport {
 
+// "testo delimitato (;)": a delimited file that is no program's known export.
+std::string delimitedKind(char delimiter);
+
 // A CSV or TSV file: a spreadsheet's, our own export, Goodreads', LibraryThing's.
 class DelimitedSource : public BookSource {
 public:

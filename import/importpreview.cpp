@@ -1,6 +1,8 @@
 #include "importpreview.h"
 
 #include "delimitedreader.h"
+#include "delimitedsource.h"
+#include "importfailure.h"
 #include "sourcekind.h"
 #include "sqltext.h"
 #include "standardfields.h"
@@ -94,11 +96,19 @@ ImportPreview previewImport(const std::string& source, const std::string& catalo
                             std::size_t books)
 {
     ImportPreview preview;
-    const ImportReport report = tryImport(source, catalogue, options, PreviewWatch(preview, books));
-    preview.kind = report.kind;
+    try {
+        preview.kind = tryImport(source, catalogue, options, PreviewWatch(preview, books)).kind;
+    } catch (const HeadingNamesNoField&) {
+        preview = ImportPreview();
+        preview.catalogueColumns = columnsAfterImport(catalogue);
+        preview.missing = "Nessuna intestazione del file è il nome di un campo del catalogo: scegliere almeno il "
+                          "titolo negli elenchi qui sopra, e ogni altra colonna da importare.";
+    }
     if (recogniseSource(source).kind == SourceKind::Delimited) {
         DelimitedReader heading(source);
         heading.next(preview.headings);
+        if (!preview.missing.empty())
+            preview.kind = delimitedKind(heading.delimiter());
     }
     return preview;
 }

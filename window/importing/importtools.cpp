@@ -7,6 +7,7 @@
 #include "importedbooks.h"
 #include "importreportdialog.h"
 #include "importreport.h"
+#include "mappingmemory.h"
 #include "toolhost.h"
 #include "windowservices.h"
 
@@ -67,11 +68,19 @@ void ImportTools::importBooks()
             shown.kind = accessKind;
         return shown;
     };
-    ImportDialog dialog(chosen, preview({}), preview, m_host.dialogParent());
+    bookimport::ImportOptions remembered;
+    bookimport::ImportPreview first = preview(remembered);
+    if (!first.headings.empty())
+        remembered.fieldMap = MappingMemory::recall(first.headings, first.catalogueColumns);
+    if (!remembered.fieldMap.empty())
+        first = preview(remembered);
+    ImportDialog dialog(chosen, first, preview, m_host.dialogParent(), remembered);
     if (services.runDialog(dialog) != QDialog::Accepted)
         return;
 
     bookimport::ImportOptions options = dialog.options();
+    if (!first.headings.empty())
+        MappingMemory::keep(first.headings, options.fieldMap);
     std::unique_ptr<Progress> progress =
         services.progress(QStringLiteral("Importazione dei libri…"), expectedBooks(source));
     options.progress = [&](std::uint64_t read) {
