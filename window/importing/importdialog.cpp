@@ -62,6 +62,13 @@ ImportDialog::ImportDialog(const QString& source, const bookimport::ImportPrevie
     connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(m_buttons);
     showPreview(first);
+    // Nothing to import until the title is chosen: the keyboard starts in its list.
+    if (!first.missing.empty()) {
+        for (const auto& [column, list] : m_mapping) {
+            if (column == "titolo")
+                list->setFocus();
+        }
+    }
     resize(900, 600);
 }
 
