@@ -375,3 +375,20 @@ TEST_F(ImportWindow, TheLastMappingIsKeptForTheSameHeadings)
     EXPECT_EQ(mappedTitle, QStringLiteral("title"));
     EXPECT_TRUE(w.services.errors.empty());
 }
+
+// An old Mac spreadsheet ends its lines in a carriage return alone: its books are
+// read one a line in the window too, and the progress counts them.
+TEST_F(ImportWindow, AnOldMacSpreadsheetIsReadLineByLine)
+{
+    std::ofstream(csv) << "autore;titolo\rGrazia Deledda;Canne al vento\rLuigi Capuana;Il marchese di Roccaverdina\r";
+    int rows = 0;
+    runImport([&](ImportDialog& dialog) {
+        rows = dialog.findChild<QTableWidget*>(QStringLiteral("anteprima"))->rowCount();
+        accept(dialog);
+    });
+    ASSERT_TRUE(w.services.errors.empty()) << w.services.errors.front().description();
+    EXPECT_EQ(rows, 2);
+    EXPECT_EQ(w.services.progressTotals, (std::vector<qint64>{3}));
+    EXPECT_EQ(w.catalogue.rows("SELECT titolo FROM dorvi WHERE iddorvo > 5 ORDER BY iddorvo"),
+              (Rows{{"Canne al vento"}, {"Il marchese di Roccaverdina"}}));
+}

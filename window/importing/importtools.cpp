@@ -13,6 +13,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <fstream>
 #include <optional>
 
@@ -30,6 +31,7 @@ qint64 expectedBooks(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     std::string chunk(1 << 20, '\0');
     qint64 lines = 0;
+    qint64 returns = 0; // an old Mac spreadsheet's lines end in a carriage return alone
     bool first = true;
     while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0) {
         const std::string_view read(chunk.data(), static_cast<std::size_t>(in.gcount()));
@@ -37,8 +39,9 @@ qint64 expectedBooks(const std::string& path)
             return 0;
         first = false;
         lines += std::count(read.begin(), read.end(), '\n');
+        returns += std::count(read.begin(), read.end(), '\r');
     }
-    return lines;
+    return std::max(lines, returns);
 }
 
 } // namespace
