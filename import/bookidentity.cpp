@@ -89,8 +89,14 @@ void IdentityMaker::make(BookIdentity& out, std::optional<std::string_view> isbn
     out.isbn.clear();
     out.name.clear();
     if (isbn && !blank(*isbn)) {
+        // A text that is no ISBN at all ("n/d", "-") names no edition: two books
+        // holding it are not the same book for it. One with a wrong check digit is
+        // an ISBN mistyped, kept as given.
         const catalogue::IsbnReading reading = catalogue::readIsbn(*isbn);
-        out.isbn = reading.valid() ? reading.isbn13 : std::string(*isbn);
+        if (reading.valid())
+            out.isbn = reading.isbn13;
+        else if (reading.status == catalogue::IsbnReading::Status::WrongCheckDigit)
+            out.isbn = *isbn;
     }
     if (author && title && !blank(*author) && !blank(*title))
         makeName(out.name, *author, *title);

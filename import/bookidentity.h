@@ -8,8 +8,9 @@
 namespace bookimport {
 
 // What a book is known by when its duplicates are looked for: its ISBN (as the
-// 13 digits of its ISBN-13 when it reads as one, else as given) and its author
-// and title by the near rule. Either may be missing.
+// 13 digits of its ISBN-13 when it reads as one, as given when only its check
+// digit is wrong; a text in no ISBN's shape is none) and its author and title by
+// the near rule. Either may be missing.
 struct BookIdentity {
     std::string isbn; ///< empty: the book has no ISBN
     std::string name; ///< empty: no author or no title

@@ -72,7 +72,13 @@ TEST(NearDuplicateRule, AnIsbnOnBothSidesDecidesOnOneSideItDoesNot)
                       key("Eco", "Il nome della rosa", "9788804668237")));
     // An ISBN on one side only: author and title decide, by the near rule.
     EXPECT_TRUE(same(key("Eco", "Il nome della rosa", "9788845292613"), key("eco", "Nome della rosa.")));
-    EXPECT_TRUE(same(key("Eco", "Il nome della rosa", "non è un ISBN"), key("Eco", "Il nome della rosa", " ")));
+    EXPECT_TRUE(same(key("Eco", "Il nome della rosa", "88-452-9261-5"), key("Eco", "Il nome della rosa", " ")));
+    // A text in no ISBN's shape names no edition: not the same book by it, and no
+    // second edition either.
+    EXPECT_FALSE(same(key("Eco", "Il nome della rosa", "n/d"), key("Calvino", "Palomar", "n/d")));
+    EXPECT_TRUE(same(key("Eco", "Il nome della rosa", "n/d"), key("Eco", "Il nome della rosa", "9788845292613")));
+    // The same mistyped ISBN is the same book; another mistyping is another.
+    EXPECT_TRUE(same(key("Eco", "Il nome della rosa", "88-452-9261-5"), key("", "", "88-452-9261-5")));
     EXPECT_FALSE(same(key("Eco", "Il nome della rosa", "9788845292613"), key("Eco", "Il pendolo di Foucault")));
     // No author or no title: nobody's duplicate by name (anonymous periodicals).
     EXPECT_FALSE(same(key("", "Titolo"), key("", "Titolo")));
