@@ -90,6 +90,23 @@ private:
     Counts m_seen;
 };
 
+// The first records of a delimited file as they stand, under its own headings,
+// so that the user sees what each column holds while choosing its field.
+void showRecordsAsRead(ImportPreview& preview, DelimitedReader& records, std::size_t books)
+{
+    preview.kind = delimitedKind(records.delimiter());
+    preview.columns = preview.headings;
+    std::vector<std::string> fields;
+    while (preview.books.size() < books && records.next(fields)) {
+        PreviewBook shown;
+        shown.where = "riga " + std::to_string(records.line());
+        shown.values = std::move(fields);
+        shown.values.resize(preview.columns.size());
+        preview.books.push_back(std::move(shown));
+        fields = {};
+    }
+}
+
 } // namespace
 
 ImportPreview previewImport(const std::string& source, const std::string& catalogue, const ImportOptions& options,
@@ -108,7 +125,7 @@ ImportPreview previewImport(const std::string& source, const std::string& catalo
         DelimitedReader heading(source);
         heading.next(preview.headings);
         if (!preview.missing.empty())
-            preview.kind = delimitedKind(heading.delimiter());
+            showRecordsAsRead(preview, heading, books);
     }
     return preview;
 }

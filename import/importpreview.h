@@ -33,7 +33,8 @@ struct ImportPreview {
 
 // Throws catalogue::Error, in Italian, as the import would; nothing is written.
 // A delimited file whose headings name no field is no failure here: the preview
-// has its headings and says in `missing` that a field must be chosen.
+// has its headings, its first records as they stand under them, and says in
+// `missing` that a field must be chosen.
 ImportPreview previewImport(const std::string& source, const std::string& catalogue, const ImportOptions& options,
                             std::size_t books = 20);
 

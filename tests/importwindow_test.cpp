@@ -294,8 +294,10 @@ TEST_F(ImportWindow, HeadingsNamingNoFieldAreMappedInTheDialog)
     QString before, after, listed;
     bool importBefore = true, importAfter = false;
     int rowsAfter = 0;
+    std::vector<std::string> asRead;
     runImport([&](ImportDialog& dialog) {
         before = shownTexts(dialog);
+        asRead = tableRow(*dialog.findChild<QTableWidget*>(QStringLiteral("anteprima")), 1);
         importBefore = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->isEnabled();
         auto* titles = dialog.findChild<QComboBox*>(QStringLiteral("campo_titolo"));
         ASSERT_NE(titles, nullptr);
@@ -313,6 +315,8 @@ TEST_F(ImportWindow, HeadingsNamingNoFieldAreMappedInTheDialog)
     EXPECT_NE(before.indexOf(QStringLiteral("scegliere almeno il titolo")), -1) << before.toStdString();
     EXPECT_NE(before.indexOf(QStringLiteral("libri.csv: testo delimitato (;)")), -1) << before.toStdString();
     EXPECT_FALSE(importBefore) << "nothing to import yet";
+    EXPECT_EQ(asRead, (std::vector<std::string>{"riga 3", "La tregua", "Primo Levi", "1963", ""}))
+        << "the records as they stand, to choose by";
     EXPECT_EQ(after.indexOf(QStringLiteral("scegliere almeno")), -1) << after.toStdString();
     EXPECT_TRUE(importAfter);
     EXPECT_EQ(rowsAfter, 2);
