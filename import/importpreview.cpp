@@ -10,6 +10,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace bookimport {
 
 namespace {
@@ -94,8 +96,12 @@ private:
 // so that the user sees what each column holds while choosing its field.
 void showRecordsAsRead(ImportPreview& preview, DelimitedReader& records, std::size_t books)
 {
+    // A few dozen columns are what a screen shows: a file of thousands shows its first.
+    constexpr std::size_t shownColumns = 50;
     preview.kind = delimitedKind(records.delimiter());
-    preview.columns = preview.headings;
+    preview.columns.assign(preview.headings.begin(),
+                           preview.headings.begin() +
+                               static_cast<std::ptrdiff_t>(std::min(preview.headings.size(), shownColumns)));
     std::vector<std::string> fields;
     while (preview.books.size() < books && records.next(fields)) {
         PreviewBook shown;
