@@ -107,6 +107,7 @@ ImportReport addBooks(const std::string& source, const std::string& path, const 
     if (!copyBooks(*books, writer, report, source, options, db.get(), watch) || watch)
         return report;
     report.ignoredColumns = books->ignoredColumns();
+    report.repeatedColumns = books->repeatedColumns();
     if (options.beforeCommit)
         options.beforeCommit(db.get(), before);
     transaction.commit();
@@ -129,6 +130,12 @@ std::string newCatalogueIndexes()
     return "CREATE INDEX dorvi_autore ON dorvi (autore);\n"
            "CREATE INDEX dorvi_titolo ON dorvi (titolo);\n"
            "CREATE INDEX dorvi_genere ON dorvi (genere);\n";
+}
+
+std::vector<std::string> columnsAfterImport(const std::string& catalogue)
+{
+    const catalogue::DatabaseHandle db = openCatalogue(catalogue, SQLITE_OPEN_READONLY);
+    return columnsAfterStandard(catalogue::catalogueColumns(db.get()));
 }
 
 ImportReport importIntoCatalogue(const std::string& source, const std::string& path, const ImportOptions& options)
@@ -162,6 +169,7 @@ ImportReport importIntoNewCatalogue(const std::string& source, const std::string
         copyBooks(*books, writer, report, source, options);
     }
     report.ignoredColumns = books->ignoredColumns();
+    report.repeatedColumns = books->repeatedColumns();
     executeScript(db.get(), newCatalogueIndexes());
     transaction.commit();
     return report;

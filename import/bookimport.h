@@ -55,6 +55,10 @@ ImportReport tryImport(const std::string& source, const std::string& catalogue, 
 ImportReport importIntoNewCatalogue(const std::string& source, const std::string& target,
                                     const ImportOptions& options);
 
+// The columns the catalogue at `catalogue` will have once an import has added
+// the standard ones it lacks. Throws catalogue::Error.
+std::vector<std::string> columnsAfterImport(const std::string& catalogue);
+
 // The statements that make a new catalogue's empty table and its indexes.
 std::string newCatalogueTable();
 std::string newCatalogueIndexes();

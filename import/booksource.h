@@ -1,5 +1,7 @@
 #pragma once
 
+#include "importreport.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -49,6 +51,8 @@ public:
     // Columns of the source carried into no field, each with how many of its
     // values were not empty, read so far.
     virtual std::vector<std::pair<std::string, std::uint64_t>> ignoredColumns() const { return {}; }
+    // Headings the source has more than once, one of their columns carried.
+    virtual std::vector<RepeatedColumn> repeatedColumns() const { return {}; }
 };
 
 } // namespace bookimport

@@ -165,20 +165,20 @@ void BookWriter::write(const SourceBook& book)
         note(m_report.refusals, [&] { return ReportLine{book.where, describe(book), {}, book.refusal}; });
         return;
     }
-    const auto valueAt = [&](const std::optional<std::size_t>& index) -> std::optional<std::string> {
-        return index && *index < book.values.size() ? book.values[*index] : std::nullopt;
+    const auto valueAt = [&](const std::optional<std::size_t>& index) -> std::optional<std::string_view> {
+        if (!index || *index >= book.values.size() || !book.values[*index])
+            return std::nullopt;
+        return *book.values[*index];
     };
-    const std::optional<std::string> key = duplicateKey(valueAt(m_isbn), valueAt(m_author), valueAt(m_title));
-    if (key) {
-        if (const auto match = m_duplicates.find(*key)) {
-            const std::string outcome = m_keepDuplicates ? ": aggiunto lo stesso" : ": non aggiunto";
-            note(m_report.duplicates, [&] {
-                return ReportLine{book.where, describe(book), {}, "doppione di " + describeBook(*match) + outcome};
-            });
-            if (!m_keepDuplicates) {
-                ++m_report.skipped;
-                return;
-            }
+    m_identities.make(m_identity, valueAt(m_isbn), valueAt(m_author), valueAt(m_title));
+    if (const auto match = m_duplicates.find(m_identity)) {
+        const std::string outcome = m_keepDuplicates ? ": aggiunto lo stesso" : ": non aggiunto";
+        note(m_report.duplicates, [&] {
+            return ReportLine{book.where, describe(book), {}, "doppione di " + describeBook(*match) + outcome};
+        });
+        if (!m_keepDuplicates) {
+            ++m_report.skipped;
+            return;
         }
     }
     if (!bindValues(book)) {
@@ -192,8 +192,7 @@ void BookWriter::write(const SourceBook& book)
         return;
     }
     ++m_report.added;
-    if (key)
-        m_duplicates.add(*key, sqlite3_last_insert_rowid(m_db));
+    m_duplicates.add(m_identity, sqlite3_last_insert_rowid(m_db));
 }
 
 } // namespace bookimport

@@ -36,6 +36,8 @@ private:
     bool m_keepDuplicates;
     ImportReport& m_report;
     DuplicateIndex m_duplicates;
+    IdentityMaker m_identities;
+    BookIdentity m_identity; ///< the book being written's, its buffers reused
     catalogue::StatementHandle m_insert;
     std::optional<std::size_t> m_author, m_title, m_isbn;
     std::optional<std::string> m_today; ///< aggiunto_il, when the source has none

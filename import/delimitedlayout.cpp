@@ -4,6 +4,8 @@
 #include "importfailure.h"
 
 #include <algorithm>
+#include <iterator>
+#include <unordered_map>
 
 namespace bookimport {
 
@@ -130,8 +132,11 @@ std::vector<ColumnRule> rulesByName(const std::vector<std::string>& fields, cons
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const auto column = columnNamed(columns, fields[i]);
         // The key is the catalogue's to give: an export's iddorvo is not carried.
-        if (column && headingKey(*column) != "iddorvo")
-            setRule(rules, {*column, {i}, Combine::First, Clean::Formula});
+        const bool filled = column && std::any_of(rules.begin(), rules.end(), [&](const ColumnRule& rule) {
+                                return rule.column == *column;
+                            });
+        if (column && !filled && headingKey(*column) != "iddorvo")
+            rules.push_back({*column, {i}, Combine::First, Clean::Formula});
     }
     return rules;
 }
@@ -143,10 +148,43 @@ std::vector<ColumnRule> rulesByName(const std::vector<std::string>& fields, cons
         first += (first.empty() ? "" : " | ") + field;
     if (first.size() > 120)
         first = first.substr(0, 117) + "...";
-    refuseSource("La prima riga di " + quoted(path) +
-                 " non è un'intestazione con i nomi dei campi: " + quoted(first) +
-                 ". Aggiungere in cima una riga con i nomi delle colonne (ad esempio autore;titolo;genere;isbn) "
-                 "oppure indicare con --campo COLONNA=INTESTAZIONE quale colonna va in quale campo.");
+    throw HeadingNamesNoField("La prima riga di " + quoted(path) +
+                              " non è un'intestazione con i nomi dei campi: " + quoted(first) +
+                              ". Aggiungere in cima una riga con i nomi delle colonne (ad esempio "
+                              "autore;titolo;genere;isbn) oppure indicare con --campo COLONNA=INTESTAZIONE quale "
+                              "colonna va in quale campo.");
+}
+
+// The fields carried nowhere, one entry for each heading: a heading repeated a
+// hundred thousand times is one line of the report, not a hundred thousand.
+void sortLeftOut(DelimitedLayout& layout, const std::vector<std::string>& fields)
+{
+    std::vector<bool> used(fields.size());
+    for (const ColumnRule& rule : layout.rules) {
+        for (const std::size_t field : rule.fields)
+            used[field] = true;
+    }
+    std::unordered_map<std::string, std::vector<std::size_t>> byHeading;
+    std::vector<std::string> order;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        std::string key = headingKey(fields[i]);
+        auto& same = byHeading[key];
+        if (same.empty())
+            order.push_back(std::move(key));
+        same.push_back(i);
+    }
+    for (const std::string& key : order) {
+        const std::vector<std::size_t>& same = byHeading[key];
+        std::vector<std::size_t> leftOut;
+        std::copy_if(same.begin(), same.end(), std::back_inserter(leftOut), [&](std::size_t i) { return !used[i]; });
+        if (leftOut.empty() || key == "iddorvo")
+            continue;
+        const auto carried = std::find_if(same.begin(), same.end(), [&](std::size_t i) { return used[i]; });
+        if (carried == same.end())
+            layout.ignored.push_back(std::move(leftOut));
+        else
+            layout.repeated.push_back({*carried, std::move(leftOut)});
+    }
 }
 
 } // namespace
@@ -175,15 +213,8 @@ DelimitedLayout delimitedLayout(const std::vector<std::string>& fields, const st
     }
     if (layout.rules.empty())
         noHeading(fields, path);
-    if (layout.kind == "testo delimitato") {
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            const bool used = std::any_of(layout.rules.begin(), layout.rules.end(), [&](const ColumnRule& rule) {
-                return std::find(rule.fields.begin(), rule.fields.end(), i) != rule.fields.end();
-            });
-            if (!used && headingKey(fields[i]) != "iddorvo")
-                layout.ignored.push_back(i);
-        }
-    }
+    if (layout.kind == "testo delimitato")
+        sortLeftOut(layout, fields);
     return layout;
 }
 

@@ -25,19 +25,29 @@ bool DelimitedReader::fill()
 }
 
 // The delimiter the first line uses most, quoted text left out; a comma when it
-// uses none (a file of one column).
+// uses none (a file of one column). The first line also tells how lines end: a
+// carriage return alone, as old Mac spreadsheets write, makes every unquoted one
+// the end of a record.
 char DelimitedReader::guessDelimiter()
 {
-    while (m_buffer.find('\n') == std::string::npos && fill()) {
+    const auto lineEndKnown = [this] {
+        const std::size_t end = m_buffer.find_first_of("\r\n");
+        return end != std::string::npos && end + 1 < m_buffer.size();
+    };
+    while (!lineEndKnown() && fill()) {
     }
     std::array<std::size_t, 3> counts{};
     const std::array<char, 3> candidates{',', ';', '\t'};
     bool inQuotes = false;
-    for (const char c : m_buffer) {
+    for (std::size_t at = 0; at < m_buffer.size(); ++at) {
+        const char c = m_buffer[at];
         if (c == '"')
             inQuotes = !inQuotes;
-        if (!inQuotes && c == '\n')
+        if (!inQuotes && (c == '\n' || c == '\r')) {
+            if (c == '\r' && at + 1 < m_buffer.size() && m_buffer[at + 1] != '\n')
+                m_lineEnd = '\r';
             break;
+        }
         for (std::size_t i = 0; i < candidates.size(); ++i)
             counts[i] += !inQuotes && c == candidates[i];
     }
@@ -82,14 +92,15 @@ bool DelimitedReader::next(std::vector<std::string>& fields)
                 // the run up to the closing quote at once
                 const std::size_t end = std::min(m_buffer.find('"', m_at), m_buffer.size());
                 m_line += static_cast<std::uint64_t>(std::count(m_buffer.begin() + static_cast<std::ptrdiff_t>(m_at - 1),
-                                                                m_buffer.begin() + static_cast<std::ptrdiff_t>(end), '\n'));
+                                                                m_buffer.begin() + static_cast<std::ptrdiff_t>(end),
+                                                                m_lineEnd));
                 fields.back().append(m_buffer, m_at - 1, end - (m_at - 1));
                 m_at = end;
             }
         } else if (c == m_delimiter) {
             fields.emplace_back();
             wasQuoted = false;
-        } else if (c == '\n') {
+        } else if (c == m_lineEnd) {
             ++m_line;
             if (!wasQuoted && !fields.back().empty() && fields.back().back() == '\r')
                 fields.back().pop_back();
@@ -104,7 +115,7 @@ bool DelimitedReader::next(std::vector<std::string>& fields)
             std::size_t end = m_at;
             while (end < m_buffer.size()) {
                 const char d = m_buffer[end];
-                if (d == m_delimiter || d == '\n' || d == '"' || d == '\r')
+                if (d == m_delimiter || d == m_lineEnd || d == '"' || d == '\r')
                     break;
                 ++end;
             }

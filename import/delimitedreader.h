@@ -10,8 +10,8 @@ namespace bookimport {
 
 // Records of a delimited text file (CSV or TSV), one at a time: fields apart by
 // the delimiter its first line uses most (`,` `;` or tab), a field in double
-// quotes may hold delimiters, line breaks and doubled quotes; lines end in LF or
-// CRLF.
+// quotes may hold delimiters, line breaks and doubled quotes; lines end in LF,
+// CRLF or, as the first line shows, CR alone.
 class DelimitedReader {
 public:
     // Throws catalogue::Error (see TextFile).
@@ -35,6 +35,7 @@ private:
     std::size_t m_at = 0;
     bool m_ended = false;
     char m_delimiter = ',';
+    char m_lineEnd = '\n'; ///< '\r' for a file whose lines end in a carriage return alone
     std::uint64_t m_line = 1;
     std::uint64_t m_recordLine = 0;
 };

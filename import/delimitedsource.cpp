@@ -42,14 +42,17 @@ DelimitedSource::DelimitedSource(const std::string& path, const std::vector<std:
     for (const ColumnRule& rule : m_layout.rules)
         m_columns.push_back(rule.column);
     m_ignoredValues.assign(m_layout.ignored.size(), 0);
+    m_repeatedValues.assign(m_layout.repeated.size(), 0);
+}
+
+std::string delimitedKind(char delimiter)
+{
+    return std::string("testo delimitato (") + (delimiter == '\t' ? "tabulazione" : std::string(1, delimiter)) + ")";
 }
 
 std::string DelimitedSource::kind() const
 {
-    if (m_layout.kind != "testo delimitato")
-        return m_layout.kind;
-    const char d = m_reader.delimiter();
-    return std::string("testo delimitato (") + (d == '\t' ? "tabulazione" : std::string(1, d)) + ")";
+    return m_layout.kind != "testo delimitato" ? m_layout.kind : delimitedKind(m_reader.delimiter());
 }
 
 bool DelimitedSource::next(SourceBook& book)
@@ -62,11 +65,18 @@ bool DelimitedSource::next(SourceBook& book)
     checkWidth(book);
     for (std::size_t i = 0; i < m_layout.rules.size(); ++i)
         book.values[i] = combined(m_layout.rules[i], m_fields);
-    for (std::size_t i = 0; i < m_layout.ignored.size(); ++i) {
-        const std::size_t index = m_layout.ignored[i];
-        m_ignoredValues[i] += index < m_fields.size() && !m_fields[index].empty();
-    }
+    for (std::size_t i = 0; i < m_layout.ignored.size(); ++i)
+        m_ignoredValues[i] += valuesIn(m_layout.ignored[i]);
+    for (std::size_t i = 0; i < m_layout.repeated.size(); ++i)
+        m_repeatedValues[i] += valuesIn(m_layout.repeated[i].leftOut);
     return true;
+}
+
+std::uint64_t DelimitedSource::valuesIn(const std::vector<std::size_t>& fields) const
+{
+    return static_cast<std::uint64_t>(std::count_if(fields.begin(), fields.end(), [&](std::size_t index) {
+        return index < m_fields.size() && !m_fields[index].empty();
+    }));
 }
 
 void DelimitedSource::checkWidth(SourceBook& book) const
@@ -90,8 +100,21 @@ std::vector<std::pair<std::string, std::uint64_t>> DelimitedSource::ignoredColum
 {
     std::vector<std::pair<std::string, std::uint64_t>> ignored;
     for (std::size_t i = 0; i < m_layout.ignored.size(); ++i)
-        ignored.emplace_back(m_heading[m_layout.ignored[i]], m_ignoredValues[i]);
+        ignored.emplace_back(m_heading[m_layout.ignored[i].front()], m_ignoredValues[i]);
     return ignored;
+}
+
+std::vector<RepeatedColumn> DelimitedSource::repeatedColumns() const
+{
+    std::vector<RepeatedColumn> repeated;
+    for (std::size_t i = 0; i < m_layout.repeated.size(); ++i) {
+        const RepeatedHeading& heading = m_layout.repeated[i];
+        RepeatedColumn column{m_heading[heading.used], heading.used + 1, {}, m_repeatedValues[i]};
+        for (const std::size_t field : heading.leftOut)
+            column.leftOut.push_back(field + 1);
+        repeated.push_back(std::move(column));
+    }
+    return repeated;
 }
 
 } // namespace bookimport

@@ -1,77 +1,26 @@
+// The import's table of the books it must not add twice: those of the catalogue
+// and those written so far. It lives as long as one import; what it holds grows
+// by one or two entries a book, and every match is checked against the file.
 #include "duplicates.h"
 
 #include "fieldnames.h"
-#include "fold.h"
-#include "isbn.h"
 #include "standardfields.h"
 #include "statement.h"
-
-#include <algorithm>
 
 namespace bookimport {
 
 namespace {
 
-// FNV-1a, 64 bits: the keys are short and this is a few nanoseconds each.
-std::uint64_t hashOf(const std::string& key)
+std::optional<std::string_view> column(sqlite3_stmt* statement, int index)
 {
-    std::uint64_t hash = 14695981039346656037ull;
-    for (const char c : key) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 1099511628211ull;
-    }
-    return hash == 0 ? 1 : hash;
-}
-
-// The fold of case and accents, with every run of spaces, tabs and line breaks
-// one space and none at either end.
-void appendWords(std::string& out, const std::string& text)
-{
-    const std::string folded = catalogue::foldCaseAndAccents(text);
-    bool space = false;
-    for (const char c : folded) {
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
-            space = true;
-            continue;
-        }
-        if (space && !out.empty() && out.back() != '\x1F')
-            out += ' ';
-        space = false;
-        out += c;
-    }
-}
-
-std::optional<std::string> column(sqlite3_stmt* statement, int index)
-{
-    if (sqlite3_column_type(statement, index) == SQLITE_NULL)
+    const unsigned char* text = sqlite3_column_text(statement, index);
+    if (!text)
         return std::nullopt;
-    return std::string(reinterpret_cast<const char*>(sqlite3_column_text(statement, index)),
-                       static_cast<std::size_t>(sqlite3_column_bytes(statement, index)));
-}
-
-bool blank(const std::optional<std::string>& text)
-{
-    return !text || std::all_of(text->begin(), text->end(), [](char c) { return c == ' ' || c == '\t'; });
+    return std::string_view(reinterpret_cast<const char*>(text),
+                            static_cast<std::size_t>(sqlite3_column_bytes(statement, index)));
 }
 
 } // namespace
-
-std::optional<std::string> duplicateKey(const std::optional<std::string>& isbn,
-                                        const std::optional<std::string>& author,
-                                        const std::optional<std::string>& title)
-{
-    if (!blank(isbn)) {
-        const catalogue::IsbnReading reading = catalogue::readIsbn(*isbn);
-        return "I" + (reading.valid() ? reading.isbn13 : *isbn);
-    }
-    if (blank(author) || blank(title))
-        return std::nullopt;
-    std::string key = "T";
-    appendWords(key, *author);
-    key += '\x1F';
-    appendWords(key, *title);
-    return key;
-}
 
 DuplicateIndex::DuplicateIndex(sqlite3* db) : m_db(db)
 {
@@ -79,9 +28,11 @@ DuplicateIndex::DuplicateIndex(sqlite3* db) : m_db(db)
     catalogue::Statement books(db, m_hasIsbn ? "SELECT iddorvo, isbn, autore, titolo FROM dorvi"
                                              : "SELECT iddorvo, NULL, autore, titolo FROM dorvi");
     sqlite3_stmt* s = books.handle();
+    IdentityMaker maker;
+    BookIdentity identity;
     while (books.step()) {
-        if (const auto key = duplicateKey(column(s, 1), column(s, 2), column(s, 3)))
-            add(*key, sqlite3_column_int64(s, 0));
+        maker.make(identity, column(s, 1), column(s, 2), column(s, 3));
+        add(identity, sqlite3_column_int64(s, 0));
     }
 }
 
@@ -104,20 +55,42 @@ void DuplicateIndex::grow()
     }
 }
 
-std::optional<std::int64_t> DuplicateIndex::find(const std::string& key) const
+std::optional<std::int64_t> DuplicateIndex::find(const BookIdentity& book) const
 {
-    const Slot& slot = m_slots[slotOf(hashOf(key))];
-    if (slot.hash == 0 || keyOfBook(slot.id) != key)
+    if (book.hasIsbn()) {
+        if (const auto found = match(byIsbn, book.isbn, book))
+            return found;
+    }
+    if (!book.hasName())
+        return std::nullopt;
+    if (const auto found = match(namedWithoutIsbn, book.name, book))
+        return found;
+    // Without an ISBN of its own, a book is the same as an edition of that name.
+    return book.hasIsbn() ? std::nullopt : match(namedWithIsbn, book.name, book);
+}
+
+std::optional<std::int64_t> DuplicateIndex::match(char kind, const std::string& key, const BookIdentity& book) const
+{
+    const Slot& slot = m_slots[slotOf(identityHash(kind, key))];
+    if (slot.hash == 0 || !areDuplicates(book, identityOfBook(slot.id)))
         return std::nullopt;
     return slot.id;
 }
 
-void DuplicateIndex::add(const std::string& key, std::int64_t id)
+void DuplicateIndex::add(const BookIdentity& book, std::int64_t id)
+{
+    if (book.hasIsbn())
+        insert(byIsbn, book.isbn, id);
+    if (book.hasName())
+        insert(book.hasIsbn() ? namedWithIsbn : namedWithoutIsbn, book.name, id);
+}
+
+void DuplicateIndex::insert(char kind, const std::string& key, std::int64_t id)
 {
     // Kept at most half full, so a look-up ends after a slot or two.
     if (2 * (m_used + 1) > m_slots.size())
         grow();
-    const std::uint64_t hash = hashOf(key);
+    const std::uint64_t hash = identityHash(kind, key);
     Slot& slot = m_slots[slotOf(hash)];
     if (slot.hash == 0) {
         slot = {hash, id};
@@ -125,15 +98,17 @@ void DuplicateIndex::add(const std::string& key, std::int64_t id)
     }
 }
 
-std::optional<std::string> DuplicateIndex::keyOfBook(std::int64_t id) const
+BookIdentity DuplicateIndex::identityOfBook(std::int64_t id) const
 {
     catalogue::Statement book(m_db, m_hasIsbn ? "SELECT isbn, autore, titolo FROM dorvi WHERE iddorvo = ?"
                                               : "SELECT NULL, autore, titolo FROM dorvi WHERE iddorvo = ?");
     book.bind(1, id);
-    if (!book.step())
-        return std::nullopt;
-    sqlite3_stmt* s = book.handle();
-    return duplicateKey(column(s, 0), column(s, 1), column(s, 2));
+    BookIdentity identity;
+    if (book.step()) {
+        sqlite3_stmt* s = book.handle();
+        IdentityMaker().make(identity, column(s, 0), column(s, 1), column(s, 2));
+    }
+    return identity;
 }
 
 } // namespace bookimport

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bookidentity.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -9,30 +11,33 @@ struct sqlite3;
 
 namespace bookimport {
 
-// What makes two books the same: the same ISBN-13 or, when neither has an ISBN,
-// the same author and title with letter case, accents and runs of spaces
-// ignored. A book with no ISBN, author or title has no key and matches nothing.
-std::optional<std::string> duplicateKey(const std::optional<std::string>& isbn,
-                                        const std::optional<std::string>& author,
-                                        const std::optional<std::string>& title);
-
-// The books of a catalogue by key, and those an import adds as it goes. Keeps a
-// 64-bit hash and a key (iddorvo) per book, 16 bytes in a table kept at most
-// half full, never the texts: a hash
-// that matches is checked against the book itself, so two different books whose
-// hashes meet are never taken for each other.
+// The books of a catalogue by their identity, and those an import adds as it
+// goes, for the duplicate rule (areDuplicates). A book with an ISBN is kept under
+// its ISBN and under its name, a book without one under its name in a table of
+// its own: a book with an ISBN matches a book without one by name, never another
+// edition. Each entry is a 64-bit hash and a key (iddorvo), 16 bytes in a table
+// kept at most half full, never the texts: a hash that matches is checked against
+// the book itself, so two different books whose hashes meet are never taken for
+// each other.
 class DuplicateIndex {
 public:
-    // Reads the keys of every book of `dorvi` (whose isbn column may be missing).
+    // Reads the identities of every book of `dorvi` (whose isbn column may be missing).
     explicit DuplicateIndex(sqlite3* db);
 
-    // The iddorvo of the book already known under this key, if any.
-    std::optional<std::int64_t> find(const std::string& key) const;
-    // A book written under this key.
-    void add(const std::string& key, std::int64_t id);
+    // The iddorvo of a book already known that `book` duplicates, if any.
+    std::optional<std::int64_t> find(const BookIdentity& book) const;
+    // A book written with this identity.
+    void add(const BookIdentity& book, std::int64_t id);
 
 private:
-    std::optional<std::string> keyOfBook(std::int64_t id) const;
+    // The kinds of entry, each its own hash space.
+    static constexpr char byIsbn = 'I';
+    static constexpr char namedWithIsbn = 'N';
+    static constexpr char namedWithoutIsbn = 'M';
+
+    std::optional<std::int64_t> match(char kind, const std::string& key, const BookIdentity& book) const;
+    void insert(char kind, const std::string& key, std::int64_t id);
+    BookIdentity identityOfBook(std::int64_t id) const;
 
     struct Slot {
         std::uint64_t hash = 0; ///< 0: empty

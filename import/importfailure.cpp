@@ -7,6 +7,11 @@ void refuseSource(const std::string& message)
     throw catalogue::Error(catalogue::ErrorNumber::InputError, message);
 }
 
+HeadingNamesNoField::HeadingNamesNoField(const std::string& message)
+    : catalogue::Error(catalogue::ErrorNumber::InputError, message)
+{
+}
+
 std::string quoted(const std::string& name)
 {
     return "«" + name + "»";

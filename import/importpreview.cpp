@@ -1,12 +1,16 @@
 #include "importpreview.h"
 
 #include "delimitedreader.h"
+#include "delimitedsource.h"
+#include "importfailure.h"
 #include "sourcekind.h"
 #include "sqltext.h"
 #include "standardfields.h"
 #include "statement.h"
 
 #include <sqlite3.h>
+
+#include <algorithm>
 
 namespace bookimport {
 
@@ -88,17 +92,46 @@ private:
     Counts m_seen;
 };
 
+// The first records of a delimited file as they stand, under its own headings,
+// so that the user sees what each column holds while choosing its field.
+void showRecordsAsRead(ImportPreview& preview, DelimitedReader& records, std::size_t books)
+{
+    // A few dozen columns are what a screen shows: a file of thousands shows its first.
+    constexpr std::size_t shownColumns = 50;
+    preview.kind = delimitedKind(records.delimiter());
+    preview.columns.assign(preview.headings.begin(),
+                           preview.headings.begin() +
+                               static_cast<std::ptrdiff_t>(std::min(preview.headings.size(), shownColumns)));
+    std::vector<std::string> fields;
+    while (preview.books.size() < books && records.next(fields)) {
+        PreviewBook shown;
+        shown.where = "riga " + std::to_string(records.line());
+        shown.values = std::move(fields);
+        shown.values.resize(preview.columns.size());
+        preview.books.push_back(std::move(shown));
+        fields = {};
+    }
+}
+
 } // namespace
 
 ImportPreview previewImport(const std::string& source, const std::string& catalogue, const ImportOptions& options,
                             std::size_t books)
 {
     ImportPreview preview;
-    const ImportReport report = tryImport(source, catalogue, options, PreviewWatch(preview, books));
-    preview.kind = report.kind;
+    try {
+        preview.kind = tryImport(source, catalogue, options, PreviewWatch(preview, books)).kind;
+    } catch (const HeadingNamesNoField&) {
+        preview = ImportPreview();
+        preview.catalogueColumns = columnsAfterImport(catalogue);
+        preview.missing = "Nessuna intestazione del file è il nome di un campo del catalogo: scegliere almeno il "
+                          "titolo negli elenchi qui sopra, e ogni altra colonna da importare.";
+    }
     if (recogniseSource(source).kind == SourceKind::Delimited) {
         DelimitedReader heading(source);
         heading.next(preview.headings);
+        if (!preview.missing.empty())
+            showRecordsAsRead(preview, heading, books);
     }
     return preview;
 }

@@ -26,9 +26,15 @@ struct ImportPreview {
     std::vector<PreviewBook> books;
     std::vector<std::string> catalogueColumns; ///< every column, the standard ones it lacks included
     std::vector<std::string> headings;         ///< a delimited file's heading line; empty for other sources
+    // What must still be chosen before anything can be imported (a delimited file
+    // whose headings name no field); empty when the preview shows the books.
+    std::string missing;
 };
 
 // Throws catalogue::Error, in Italian, as the import would; nothing is written.
+// A delimited file whose headings name no field is no failure here: the preview
+// has its headings, its first records as they stand under them, and says in
+// `missing` that a field must be chosen.
 ImportPreview previewImport(const std::string& source, const std::string& catalogue, const ImportOptions& options,
                             std::size_t books = 20);
 

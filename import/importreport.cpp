@@ -27,16 +27,45 @@ std::string listing(const std::string& title, const ReportLines& lines,
     return out;
 }
 
+// A column as a spreadsheet names it too: 3 (C), 28 (AB).
+std::string columnName(std::size_t number)
+{
+    std::string letters;
+    for (std::size_t n = number; n > 0; n = (n - 1) / 26)
+        letters.insert(letters.begin(), static_cast<char>('A' + (n - 1) % 26));
+    return std::to_string(number) + " (" + letters + ")";
+}
+
+
+// One line however many times the heading repeats: the first few columns left
+// out are named, the rest counted.
+std::string repeatedText(const RepeatedColumn& column)
+{
+    constexpr std::size_t named = 5;
+    const std::size_t leftOut = column.leftOut.size();
+    std::string text = "Colonna «" + column.heading + "» presente " + std::to_string(leftOut + 1) +
+                       " volte: importata la colonna " + columnName(column.used) + "; " +
+                       (leftOut == 1 ? "non importata la colonna " : "non importate le colonne ");
+    for (std::size_t i = 0; i < leftOut && i < named; ++i)
+        text += (i == 0 ? "" : i + 1 == leftOut ? " e " : ", ") + columnName(column.leftOut[i]);
+    if (leftOut > named)
+        text += " e altre " + std::to_string(leftOut - named);
+    return text + (column.values == 1 ? " (1 valore non importato)\n"
+                                      : " (" + std::to_string(column.values) + " valori non importati)\n");
+}
+
 } // namespace
 
 int ImportReport::exitStatus() const
 {
     const bool columnLeftOut = std::any_of(ignoredColumns.begin(), ignoredColumns.end(),
-                                           [](const auto& column) { return column.second > 0; });
+                                           [](const auto& column) { return column.second > 0; }) ||
+                               std::any_of(repeatedColumns.begin(), repeatedColumns.end(),
+                                           [](const RepeatedColumn& column) { return column.values > 0; });
     return changes.empty() && refusals.empty() && !columnLeftOut ? 0 : 1;
 }
 
-std::string reportText(const ImportReport& report)
+std::string reportText(const ImportReport& report, ReportReader reader)
 {
     std::string text = "Origine: " + report.kind + "\n";
     text += "Libri letti: " + std::to_string(report.read) + "; aggiunti: " + std::to_string(report.added) +
@@ -52,9 +81,14 @@ std::string reportText(const ImportReport& report)
     for (const auto& [column, values] : report.ignoredColumns) {
         if (values > 0) {
             text += "Colonna «" + column + "» non importata (" + std::to_string(values) +
-                    " valori): nessun campo ha questo nome; usare --campo COLONNA=" + column + "\n";
+                    " valori): nessun campo ha questo nome" +
+                    (reader == ReportReader::CommandLine ? "; usare --campo COLONNA=" + column
+                                                         : "; si può scegliere per un campo in Importa…") +
+                    "\n";
         }
     }
+    for (const RepeatedColumn& column : report.repeatedColumns)
+        text += repeatedText(column);
     const auto reason = [](const ReportLine& entry) { return entry.text; };
     text += listing("Doppioni", report.duplicates, reason);
     text += listing("Valori cambiati", report.changes,

@@ -8,6 +8,16 @@
 
 namespace bookimport {
 
+// A heading a source has more than once: the column carried and those left out.
+struct RepeatedColumn {
+    std::string heading;
+    std::size_t used = 0;             ///< the column carried, counted from 1 as a spreadsheet does
+    std::vector<std::size_t> leftOut; ///< the others, counted from 1
+    std::uint64_t values = 0;         ///< values not empty in those left out, read so far
+
+    bool operator==(const RepeatedColumn&) const = default;
+};
+
 // A book of the source named in the report: where it stands in the source, its
 // author and title, and what happened to it.
 struct ReportLine {
@@ -62,6 +72,7 @@ struct ImportReport {
     ReportLines duplicates; ///< skipped, or added anyway with --anche-doppioni
     ReportLines refusals;
     std::vector<std::pair<std::string, std::uint64_t>> ignoredColumns; ///< with their values not empty
+    std::vector<RepeatedColumn> repeatedColumns;
     std::vector<std::string> addedColumns; ///< standard columns the catalogue lacked
 
     // 0 when every book was added or skipped as a duplicate, 1 when a value was
@@ -69,7 +80,10 @@ struct ImportReport {
     int exitStatus() const;
 };
 
+// Who reads the report: the window never speaks of the command line's options.
+enum class ReportReader { CommandLine, Window };
+
 // The report for the user, in Italian.
-std::string reportText(const ImportReport& report);
+std::string reportText(const ImportReport& report, ReportReader reader = ReportReader::CommandLine);
 
 } // namespace bookimport

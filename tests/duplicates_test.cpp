@@ -1,6 +1,6 @@
-// Duplicates in the window: the near-duplicate rule, the groups and the index on
+// Duplicates in the window: the duplicate rule, the groups and the index on
 // plain files, Trova doppioni and the notice with its key in the window.
-#include "duplicates.h"
+#include "bookidentity.h"
 #include "duplicatetools.h"
 #include "nearduplicates.h"
 #include "shownwindow.h"
@@ -13,12 +13,24 @@
 
 namespace {
 
-using bookimport::nearDuplicateKey;
+using bookimport::BookIdentity;
 using Groups = std::vector<std::vector<std::int64_t>>;
 
-std::optional<std::string> key(const char* author, const char* title, std::optional<std::string> isbn = {})
+BookIdentity key(const char* author, const char* title, std::optional<std::string> isbn = {})
 {
-    return nearDuplicateKey(isbn, std::string(author), std::string(title));
+    return bookimport::bookIdentity(isbn, std::string(author), std::string(title));
+}
+
+// Whether the two books are duplicates, checked both ways round.
+::testing::AssertionResult same(const BookIdentity& a, const BookIdentity& b)
+{
+    const bool one = bookimport::areDuplicates(a, b);
+    if (one != bookimport::areDuplicates(b, a))
+        return ::testing::AssertionFailure() << "the rule is not symmetric: " << a.name << " / " << b.name;
+    if (!one)
+        return ::testing::AssertionFailure() << "not duplicates: «" << a.isbn << "» " << a.name << " / «" << b.isbn
+                                             << "» " << b.name;
+    return ::testing::AssertionSuccess();
 }
 
 catalogue::DatabaseHandle openFile(const std::string& path)
@@ -33,39 +45,48 @@ catalogue::DatabaseHandle openFile(const std::string& path)
 TEST(NearDuplicateRule, TitlesDifferingInPunctuationArticlesOrSpacesMeet)
 {
     const auto rosa = key("Umberto Eco", "Il nome della rosa");
-    ASSERT_TRUE(rosa);
-    EXPECT_EQ(key("umberto eco", "Nome della rosa!"), rosa);
-    EXPECT_EQ(key("Umberto  Eco.", "IL NOME DELLA ROSA"), rosa);
-    EXPECT_EQ(key("Umberto Eco", "Il nome dellarosa"), rosa);
-    EXPECT_EQ(key("Omero", "L'Odissea"), key("Omero", "Odissea"));
-    EXPECT_EQ(key("Omero", "L’Odissea"), key("Omero", "Odissea"));
-    EXPECT_EQ(key("Tolkien", "The Hobbit"), key("Tolkien", "Hobbit"));
-    EXPECT_EQ(key("Calvino", "Un re in ascolto"), key("Calvino", "Re in ascolto"));
-    EXPECT_EQ(key("Verga", "Città"), key("Verga", "citta"));
+    EXPECT_TRUE(same(key("umberto eco", "Nome della rosa!"), rosa));
+    EXPECT_TRUE(same(key("Umberto  Eco.", "IL NOME DELLA ROSA"), rosa));
+    EXPECT_TRUE(same(key("Umberto Eco", "Il nome dellarosa"), rosa));
+    EXPECT_TRUE(same(key("Omero", "L'Odissea"), key("Omero", "Odissea")));
+    EXPECT_TRUE(same(key("Omero", "L’Odissea"), key("Omero", "Odissea")));
+    EXPECT_TRUE(same(key("Tolkien", "The Hobbit"), key("Tolkien", "Hobbit")));
+    EXPECT_TRUE(same(key("Calvino", "Un re in ascolto"), key("Calvino", "Re in ascolto")));
+    EXPECT_TRUE(same(key("Verga", "Città"), key("Verga", "citta")));
+    EXPECT_TRUE(same(key("Calvino", "Città  invisibili"), key("Calvino", "città invisibili")));
+    EXPECT_TRUE(same(key("Calvino", "Ça ira"), key("Calvino", "ca ira")));
     // Only a leading article, a whole word, and only one.
-    EXPECT_NE(key("Eco", "Il nome della rosa"), key("Eco", "Il nome della"));
-    EXPECT_NE(key("Ariosto", "Ilaria"), key("Ariosto", "aria"));
-    EXPECT_NE(key("Tolkien", "The The"), key("Tolkien", ""));
-    EXPECT_NE(key("Manzoni", "Adelchi"), key("Pirandello", "Adelchi"));
+    EXPECT_FALSE(same(key("Eco", "Il nome della rosa"), key("Eco", "Il nome della")));
+    EXPECT_FALSE(same(key("Ariosto", "Ilaria"), key("Ariosto", "aria")));
+    EXPECT_FALSE(same(key("Tolkien", "The The"), key("Tolkien", "")));
+    EXPECT_FALSE(same(key("Manzoni", "Adelchi"), key("Pirandello", "Adelchi")));
 }
 
-TEST(NearDuplicateRule, KeepsTheImportsRuleWhereItDecides)
+TEST(NearDuplicateRule, AnIsbnOnBothSidesDecidesOnOneSideItDoesNot)
 {
-    // Same ISBN: the same book, whatever its title; different ISBNs never meet.
-    EXPECT_EQ(key("Eco", "Il nome della rosa", "9788845292613"), key("Umberto Eco", "Altro", "88-452-9261-4"));
-    EXPECT_NE(key("Eco", "Il nome della rosa", "9788845292613"), key("Eco", "Il nome della rosa", "9788804668237"));
-    EXPECT_NE(key("Eco", "Il nome della rosa", "9788845292613"), key("Eco", "Il nome della rosa"));
-    // No author or title: no key, as in the import; a title of punctuation only meets only itself.
-    EXPECT_FALSE(key("", "Titolo"));
-    EXPECT_FALSE(key("Eco", "  "));
-    EXPECT_NE(key("Eco", "?!"), key("Eco", "..."));
-    // Whatever the import takes as the same book is the same here too.
-    for (const auto& [a, b] : std::vector<std::pair<std::string, std::string>>{{"Città  invisibili", "città invisibili"},
-                                                                               {"Ça ira", "ca ira"}}) {
-        ASSERT_EQ(bookimport::duplicateKey({}, std::string("Calvino"), a),
-                  bookimport::duplicateKey({}, std::string("Calvino"), b));
-        EXPECT_EQ(key("Calvino", a.c_str()), key("Calvino", b.c_str()));
-    }
+    // Same ISBN-13 in any of its forms: the same book, whatever its title.
+    EXPECT_TRUE(same(key("Eco", "Il nome della rosa", "9788845292613"), key("Umberto Eco", "Altro", "88-452-9261-4")));
+    EXPECT_TRUE(same(key("", "Annuario", "9788845292613"), key("", "", "978-88-452-9261-3")));
+    // Two ISBNs are two editions, however alike the rest.
+    EXPECT_FALSE(same(key("Eco", "Il nome della rosa", "9788845292613"),
+                      key("Eco", "Il nome della rosa", "9788804668237")));
+    // An ISBN on one side only: author and title decide, by the near rule.
+    EXPECT_TRUE(same(key("Eco", "Il nome della rosa", "9788845292613"), key("eco", "Nome della rosa.")));
+    EXPECT_TRUE(same(key("Eco", "Il nome della rosa", "88-452-9261-5"), key("Eco", "Il nome della rosa", " ")));
+    // A text in no ISBN's shape names no edition: not the same book by it, and no
+    // second edition either.
+    EXPECT_FALSE(same(key("Eco", "Il nome della rosa", "n/d"), key("Calvino", "Palomar", "n/d")));
+    EXPECT_TRUE(same(key("Eco", "Il nome della rosa", "n/d"), key("Eco", "Il nome della rosa", "9788845292613")));
+    // The same mistyped ISBN is the same book; another mistyping is another.
+    EXPECT_TRUE(same(key("Eco", "Il nome della rosa", "88-452-9261-5"), key("", "", "88-452-9261-5")));
+    EXPECT_FALSE(same(key("Eco", "Il nome della rosa", "9788845292613"), key("Eco", "Il pendolo di Foucault")));
+    // No author or no title: nobody's duplicate by name (anonymous periodicals).
+    EXPECT_FALSE(same(key("", "Titolo"), key("", "Titolo")));
+    EXPECT_FALSE(same(key("Eco", "  "), key("Eco", "  ")));
+    EXPECT_FALSE(same(key("", "Panorama", "9788845292613"), key("", "Panorama")));
+    // A title of punctuation only meets only the same punctuation.
+    EXPECT_FALSE(same(key("Eco", "?!"), key("Eco", "...")));
+    EXPECT_TRUE(same(key("Eco", "?!"), key("ECO", "?!")));
 }
 
 TEST(DuplicateGroups, GroupsInTheOrderOfTheirFirstBookEachInIddorvoOrder)
@@ -80,8 +101,12 @@ TEST(DuplicateGroups, GroupsInTheOrderOfTheirFirstBookEachInIddorvoOrder)
                          {"", "Senza autore", ""}});
     const auto db = openFile(books.path());
     EXPECT_EQ(bookimport::findDuplicateGroups(db.get()), (Groups{{1, 3, 6}, {2, 4}}));
+    // An ISBN on one side only keeps the book in its group; two ISBNs part it.
     books.exec("ALTER TABLE dorvi ADD COLUMN isbn TEXT; UPDATE dorvi SET isbn = '9788845292613' WHERE iddorvo = 3");
-    EXPECT_EQ(bookimport::findDuplicateGroups(db.get()), (Groups{{1, 6}, {2, 4}}));
+    EXPECT_EQ(bookimport::findDuplicateGroups(db.get()), (Groups{{1, 3, 6}, {2, 4}}));
+    books.exec("UPDATE dorvi SET isbn = '9788804668237' WHERE iddorvo = 1;"
+               "UPDATE dorvi SET isbn = '88-452-9261-4' WHERE iddorvo = 6");
+    EXPECT_EQ(bookimport::findDuplicateGroups(db.get()), (Groups{{2, 4}, {3, 6}}));
 }
 
 TEST(DuplicateIndexInMemory, FindsTheOtherBookChecksTheFileAndLearnsBooksWritten)
@@ -98,6 +123,53 @@ TEST(DuplicateIndexInMemory, FindsTheOtherBookChecksTheFileAndLearnsBooksWritten
     EXPECT_EQ(index.duplicateOf(db.get(), 8), 7); // learnt when it was written
     books.exec("UPDATE dorvi SET titolo = 'Fermo e Lucia' WHERE iddorvo = 1"); // changed since the index was made
     EXPECT_EQ(index.duplicateOf(db.get(), 6), std::nullopt);
+}
+
+// A Goodreads list beside a calibre library: most books with an ISBN on one side
+// only. Each group lists a book once, however many editions its copy matches.
+TEST(DuplicateGroups, AnIsbnOnOneSideJoinsByNameTwoIsbnsStayApart)
+{
+    TestCatalogue books({{"Giuseppe Tomasi di Lampedusa", "Il Gattopardo", ""}, // 1, no ISBN
+                         {"Tomasi di Lampedusa", "Il gattopardo", ""},          // 2: another author's spelling
+                         {"Giuseppe Tomasi di Lampedusa", "Gattopardo", ""},    // 3, ISBN below
+                         {"Giuseppe Tomasi di Lampedusa", "Il gattopardo", ""}, // 4, another ISBN
+                         {"Elsa Morante", "La Storia", ""},                     // 5, ISBN
+                         {"Elsa Morante", "La storia", ""},                     // 6, another ISBN
+                         {"", "Panorama", ""},                                  // 7, 8: no author
+                         {"", "Panorama", ""},
+                         {"Natalia Ginzburg", "Lessico famigliare", ""},        // 9, ISBN
+                         {"N. Ginzburg", "Lessico famigliare (Einaudi)", ""}}); // 10, the same ISBN
+    books.exec("ALTER TABLE dorvi ADD COLUMN isbn TEXT;"
+               "UPDATE dorvi SET isbn = '9788807900051' WHERE iddorvo = 3;"
+               "UPDATE dorvi SET isbn = '88-07-81812-4' WHERE iddorvo = 4;"
+               "UPDATE dorvi SET isbn = '9788806219185' WHERE iddorvo = 5;"
+               "UPDATE dorvi SET isbn = '9788804668237' WHERE iddorvo = 6;"
+               "UPDATE dorvi SET isbn = '9788806172398' WHERE iddorvo = 9;"
+               "UPDATE dorvi SET isbn = '88-06-17239-5' WHERE iddorvo = 10;");
+    const auto db = openFile(books.path());
+    EXPECT_EQ(bookimport::findDuplicateGroups(db.get()), (Groups{{1, 3, 4}, {9, 10}}));
+    books.exec("DELETE FROM dorvi WHERE iddorvo = 1");
+    EXPECT_EQ(bookimport::findDuplicateGroups(db.get()), (Groups{{9, 10}})) << "two editions alone are no group";
+    books.exec("INSERT INTO dorvi (iddorvo, autore, titolo, isbn) VALUES (11, 'elsa morante', 'Storia!', '  ')");
+    EXPECT_EQ(bookimport::findDuplicateGroups(db.get()), (Groups{{5, 6, 11}, {9, 10}}));
+}
+
+// The notice follows the same rule: a copy without an ISBN is named as the
+// edition's duplicate, another edition is not.
+TEST(DuplicateIndexInMemory, AnIsbnOnOneSideIsNamedAnotherEditionIsNot)
+{
+    TestCatalogue books({{"Elsa Morante", "La Storia", ""}, {"Primo Levi", "La tregua", ""}});
+    books.exec("ALTER TABLE dorvi ADD COLUMN isbn TEXT; UPDATE dorvi SET isbn = '9788806219185' WHERE iddorvo = 1");
+    const auto db = openFile(books.path());
+    bookimport::NearDuplicateIndex index(db.get());
+    books.exec("INSERT INTO dorvi (autore, titolo, isbn) VALUES ('Elsa Morante', 'La storia', '9788804668237')");
+    EXPECT_EQ(index.duplicateOf(db.get(), 3), std::nullopt);
+    books.exec("INSERT INTO dorvi (autore, titolo) VALUES ('ELSA MORANTE', 'Storia')");
+    EXPECT_EQ(index.duplicateOf(db.get(), 4), 1);
+    books.exec("INSERT INTO dorvi (autore, titolo, isbn) VALUES ('Primo Levi', 'Tregua', '978-88-06-21918-5')");
+    EXPECT_EQ(index.duplicateOf(db.get(), 5), 1) << "the same ISBN, whatever the title";
+    books.exec("INSERT INTO dorvi (autore, titolo, isbn) VALUES ('Primo Levi', 'La tregua.', '9788806172398')");
+    EXPECT_EQ(index.duplicateOf(db.get(), 6), 2) << "the book without an ISBN";
 }
 
 TEST_F(ShownWindowTest, TrovaDoppioniListsTheGroupsEditablyOneAfterAnother)
@@ -117,6 +189,21 @@ TEST_F(ShownWindowTest, TrovaDoppioniListsTheGroupsEditablyOneAfterAnother)
     EXPECT_TRUE(grid->model()->setData(grid->model()->index(1, 2), QStringLiteral("Storia della colonna infame")));
     EXPECT_EQ(catalogue.scalar("SELECT titolo FROM dorvi WHERE iddorvo = 7"), "Storia della colonna infame");
     EXPECT_TRUE(services.errors.empty());
+}
+
+// One group is said in the singular; the book with an ISBN joins its twin without one.
+TEST_F(ShownWindowTest, TrovaDoppioniSaysOneGroupAndJoinsAnIsbnOnOneSide)
+{
+    catalogue.exec("ALTER TABLE dorvi ADD COLUMN isbn TEXT;"
+                   "INSERT INTO dorvi (autore, titolo, isbn) VALUES ('Alessandro Manzoni', 'Promessi sposi', "
+                   "'9788804668237')");
+    trigger("mnuop");
+    trigger("mnudoppioni");
+    EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("rigaavvisi"))->text(),
+              QStringLiteral("1 gruppo di doppioni, 2 libri: ogni gruppo di seguito, da confrontare, correggere o "
+                             "eliminare."));
+    ASSERT_EQ(grid->model()->rowCount(), 3);
+    EXPECT_EQ(grid->model()->index(1, 0).data().toString(), QStringLiteral("6"));
 }
 
 TEST_F(ShownWindowTest, ABookWrittenAsAnotherIsNamedBelowTheGridAndF8GoesThere)

@@ -12,6 +12,7 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSettings>
 #include <QTableWidget>
 
 #include <fstream>
@@ -34,6 +35,8 @@ class ImportWindow : public ::testing::Test {
 protected:
     ImportWindow()
     {
+        // The mappings another test chose are not this one's.
+        QSettings(QStringLiteral("Dorvi"), QStringLiteral("Gestione Dorvi")).remove(QStringLiteral("importazione"));
         std::ofstream(csv) << spreadsheet;
         w.services.fileAnswers.push_back(QString::fromStdString(csv));
     }
@@ -279,4 +282,125 @@ TEST_F(ImportWindow, AccessNeedsTheImporterBesideTheProgram)
         << w.services.errors[1].description();
     EXPECT_EQ(w.services.dialogsRun, 0) << "neither import got as far as its dialog";
     EXPECT_EQ(books(), "5");
+}
+
+// Every text the dialog shows, for what it must never say.
+QString shownTexts(const ImportDialog& dialog)
+{
+    QString all;
+    for (const auto* label : dialog.findChildren<QLabel*>())
+        all += label->text() + QLatin1Char('\n');
+    return all;
+}
+
+// A spreadsheet in English: no heading is a field's name. The dialog opens all
+// the same, with its lists, says what is missing, and never speaks of the command
+// line; once the title is chosen the books are previewed and imported.
+TEST_F(ImportWindow, HeadingsNamingNoFieldAreMappedInTheDialog)
+{
+    std::ofstream(csv) << "title;author;year\nIl barone rampante;Italo Calvino;1957\nLa tregua;Primo Levi;1963\n";
+    QString before, after, listed;
+    bool importBefore = true, importAfter = false;
+    int rowsAfter = 0;
+    std::vector<std::string> asRead;
+    runImport([&](ImportDialog& dialog) {
+        before = shownTexts(dialog);
+        asRead = tableRow(*dialog.findChild<QTableWidget*>(QStringLiteral("anteprima")), 1);
+        importBefore = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->isEnabled();
+        auto* titles = dialog.findChild<QComboBox*>(QStringLiteral("campo_titolo"));
+        ASSERT_NE(titles, nullptr);
+        for (int i = 0; i < titles->count(); ++i)
+            listed += titles->itemText(i) + QLatin1Char('|');
+        choose(dialog, "titolo", QStringLiteral("title"));
+        choose(dialog, "autore", QStringLiteral("author"));
+        after = shownTexts(dialog);
+        importAfter = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->isEnabled();
+        rowsAfter = dialog.findChild<QTableWidget*>(QStringLiteral("anteprima"))->rowCount();
+        accept(dialog);
+    });
+    ASSERT_TRUE(w.services.errors.empty()) << w.services.errors.front().description();
+    EXPECT_EQ(listed, QStringLiteral("(secondo l'intestazione)|title|author|year|"));
+    EXPECT_NE(before.indexOf(QStringLiteral("scegliere almeno il titolo")), -1) << before.toStdString();
+    EXPECT_NE(before.indexOf(QStringLiteral("libri.csv: testo delimitato (;)")), -1) << before.toStdString();
+    EXPECT_FALSE(importBefore) << "nothing to import yet";
+    EXPECT_EQ(asRead, (std::vector<std::string>{"riga 3", "La tregua", "Primo Levi", "1963", ""}))
+        << "the records as they stand, to choose by";
+    EXPECT_EQ(after.indexOf(QStringLiteral("scegliere almeno")), -1) << after.toStdString();
+    EXPECT_TRUE(importAfter);
+    EXPECT_EQ(rowsAfter, 2);
+    EXPECT_EQ(w.catalogue.rows("SELECT autore, titolo FROM dorvi WHERE iddorvo > 5 ORDER BY iddorvo"),
+              (Rows{{"Italo Calvino", "Il barone rampante"}, {"Primo Levi", "La tregua"}}));
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_NE(reports[0].indexOf(QStringLiteral("Colonna «year» non importata")), -1) << reports[0].toStdString();
+    for (const QString& text : {before, after, reports[0]})
+        EXPECT_EQ(text.indexOf(QStringLiteral("--campo")), -1) << text.toStdString();
+}
+
+// The next export of the same source opens mapped as it was last imported; a
+// file with other headings does not, and emptying the lists forgets the mapping.
+TEST_F(ImportWindow, TheLastMappingIsKeptForTheSameHeadings)
+{
+    const auto write = [&](const char* text) { std::ofstream(csv) << text; };
+    write("title;author;year\nIl barone rampante;Italo Calvino;1957\n");
+    runImport([&](ImportDialog& dialog) {
+        choose(dialog, "titolo", QStringLiteral("title"));
+        choose(dialog, "autore", QStringLiteral("author"));
+        choose(dialog, "anno", QStringLiteral("year"));
+        accept(dialog);
+    });
+    ASSERT_EQ(books(), "6");
+
+    write("title;author;year\nLa tregua;Primo Levi;1963\n");
+    w.services.fileAnswers.push_back(QString::fromStdString(csv));
+    QString mappedTitle;
+    int rows = 0;
+    runImport([&](ImportDialog& dialog) {
+        mappedTitle = dialog.findChild<QComboBox*>(QStringLiteral("campo_titolo"))->currentText();
+        rows = dialog.findChild<QTableWidget*>(QStringLiteral("anteprima"))->rowCount();
+        accept(dialog); // nothing chosen by hand
+    });
+    EXPECT_EQ(mappedTitle, QStringLiteral("title"));
+    EXPECT_EQ(rows, 1);
+    EXPECT_EQ(w.catalogue.rows("SELECT autore, titolo, anno FROM dorvi WHERE iddorvo = 7"),
+              (Rows{{"Primo Levi", "La tregua", "1963"}}));
+
+    write("Title;author;year\nSe questo è un uomo;Primo Levi;1947\n"); // another heading: another source
+    w.services.fileAnswers.push_back(QString::fromStdString(csv));
+    runImport([&](ImportDialog& dialog) {
+        mappedTitle = dialog.findChild<QComboBox*>(QStringLiteral("campo_titolo"))->currentText();
+        dialog.reject();
+    });
+    EXPECT_EQ(mappedTitle, QStringLiteral("(secondo l'intestazione)"));
+
+    write("title;author;year\nSe questo è un uomo;Primo Levi;1947\n");
+    w.services.fileAnswers.push_back(QString::fromStdString(csv));
+    runImport([&](ImportDialog& dialog) {
+        for (const char* column : {"titolo", "autore", "anno"})
+            choose(dialog, column, QStringLiteral("(secondo l'intestazione)"));
+        dialog.reject(); // not imported: the mapping stays as it was
+    });
+    w.services.fileAnswers.push_back(QString::fromStdString(csv));
+    runImport([&](ImportDialog& dialog) {
+        mappedTitle = dialog.findChild<QComboBox*>(QStringLiteral("campo_titolo"))->currentText();
+        dialog.reject();
+    });
+    EXPECT_EQ(mappedTitle, QStringLiteral("title"));
+    EXPECT_TRUE(w.services.errors.empty());
+}
+
+// An old Mac spreadsheet ends its lines in a carriage return alone: its books are
+// read one a line in the window too, and the progress counts them.
+TEST_F(ImportWindow, AnOldMacSpreadsheetIsReadLineByLine)
+{
+    std::ofstream(csv) << "autore;titolo\rGrazia Deledda;Canne al vento\rLuigi Capuana;Il marchese di Roccaverdina\r";
+    int rows = 0;
+    runImport([&](ImportDialog& dialog) {
+        rows = dialog.findChild<QTableWidget*>(QStringLiteral("anteprima"))->rowCount();
+        accept(dialog);
+    });
+    ASSERT_TRUE(w.services.errors.empty()) << w.services.errors.front().description();
+    EXPECT_EQ(rows, 2);
+    EXPECT_EQ(w.services.progressTotals, (std::vector<qint64>{3}));
+    EXPECT_EQ(w.catalogue.rows("SELECT titolo FROM dorvi WHERE iddorvo > 5 ORDER BY iddorvo"),
+              (Rows{{"Canne al vento"}, {"Il marchese di Roccaverdina"}}));
 }

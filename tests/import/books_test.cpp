@@ -145,7 +145,7 @@ TEST_F(Books, DuplicatesBySameIsbnOrByAuthorAndTitleIgnoringCaseAndAccents)
     const fs::path catalogue = oldCatalogue(); // Italo Calvino, Le città invisibili, no ISBN
     const std::string csv = "autore;titolo;isbn\n"
                             "ITALO  CALVINO;le citta invisibili;\n"       // the catalogue's book
-                            "Italo Calvino;Le città invisibili;9788804668305\n" // has an ISBN: another book
+                            "Italo Calvino;Le città invisibili;9788804668305\n" // an ISBN on one side only
                             "Primo Levi;La tregua;88-06-17297-X\n"        // wrong check digit, kept
                             "Primo Levi;La tregua (altra edizione);978-0-13-110362-7\n"
                             "Brian Kernighan;The C Programming Language;0-13-110362-8\n" // same ISBN-13 as above
@@ -153,17 +153,52 @@ TEST_F(Books, DuplicatesBySameIsbnOrByAuthorAndTitleIgnoringCaseAndAccents)
                             "dino buzzati;IL DESERTO DEI TARTARI;\n";   // earlier in the same import
     const bookimport::ImportReport report = bookimport::importIntoCatalogue(file("libri.csv", csv), catalogue, {});
     EXPECT_EQ(report.read, 7u);
-    EXPECT_EQ(report.added, 4u);
-    EXPECT_EQ(report.skipped, 3u);
+    EXPECT_EQ(report.added, 3u);
+    EXPECT_EQ(report.skipped, 4u);
     std::vector<std::string> where;
     for (const auto& line : report.duplicates)
         where.push_back(line.where);
-    EXPECT_EQ(where, (std::vector<std::string>{"riga 2", "riga 6", "riga 8"}));
+    EXPECT_EQ(where, (std::vector<std::string>{"riga 2", "riga 3", "riga 6", "riga 8"}));
     ASSERT_EQ(report.changes.size(), 1u);
     EXPECT_EQ(report.changes[0].column, "isbn");
     EXPECT_TRUE(contains(report.changes[0].text, "dovrebbe essere")) << report.changes[0].text;
     EXPECT_EQ(report.exitStatus(), 1);
     EXPECT_EQ(query(catalogue, "SELECT isbn FROM dorvi WHERE titolo = 'La tregua'")[0][0], t("88-06-17297-X"));
+}
+
+// Goodreads first (ISBNs), calibre after (mostly none): a book with an ISBN on
+// one side only is the same book when author and title are nearly the same;
+// two ISBNs stay two editions; a book with no author or title matches by ISBN alone.
+TEST_F(Books, AnIsbnOnOneSideOnlyStillFindsTheDuplicate)
+{
+    const fs::path catalogue = oldCatalogue(); // Italo Calvino, Le città invisibili, no ISBN
+    const std::string goodreadsLike = "autore;titolo;isbn\n"
+                                      "Giuseppe Tomasi di Lampedusa;Il Gattopardo;9788807900051\n"
+                                      "Giuseppe Tomasi di Lampedusa;Il Gattopardo;9788807818127\n" // another edition
+                                      "Italo Calvino;Le città invisibili.;9788804668305\n"
+                                      ";Panorama n. 12;9788806219185\n";
+    const bookimport::ImportReport first =
+        bookimport::importIntoCatalogue(file("goodreads.csv", goodreadsLike), catalogue, {});
+    EXPECT_EQ(first.added, 3u);
+    ASSERT_EQ(first.duplicates.size(), 1u);
+    EXPECT_EQ(first.duplicates[0].where, "riga 4");
+    EXPECT_TRUE(contains(first.duplicates[0].text, "(iddorvo 1): non aggiunto")) << first.duplicates[0].text;
+
+    const std::string calibreLike = "autore;titolo;isbn\n"
+                                    "giuseppe tomasi di lampedusa;Gattopardo;\n"  // both editions' copy
+                                    "Tomasi di Lampedusa;Il Gattopardo;\n"        // another author's spelling
+                                    ";Panorama n. 12;\n"                          // no author: nobody's twin
+                                    ";Panorama n. 12;978-88-06-21918-5\n";        // its ISBN: the same
+    const bookimport::ImportReport second =
+        bookimport::importIntoCatalogue(file("calibre.csv", calibreLike), catalogue, {});
+    EXPECT_EQ(second.read, 4u);
+    EXPECT_EQ(second.added, 2u);
+    ASSERT_EQ(second.duplicates.size(), 2u);
+    EXPECT_EQ(second.duplicates[0].where, "riga 2");
+    EXPECT_TRUE(contains(second.duplicates[0].text, "«Il Gattopardo» (iddorvo 2)")) << second.duplicates[0].text;
+    EXPECT_EQ(second.duplicates[1].where, "riga 5");
+    EXPECT_TRUE(contains(second.duplicates[1].text, "(iddorvo 4)")) << second.duplicates[1].text;
+    EXPECT_EQ(query(catalogue, "SELECT count(*) FROM dorvi WHERE titolo = 'Panorama n. 12'")[0][0], i(2));
 }
 
 // The CSV our export writes (BOM, ';', CRLF, decimal comma, quoted line breaks)
@@ -348,6 +383,61 @@ TEST_F(Books, FieldsMappedByHandAndColumnsLeftOutAreReported)
     options.fieldMap = {{"dedica", "Scaffale"}};
     EXPECT_TRUE(contains(failureOf([&] { bookimport::importIntoNewCatalogue(file("verga.csv", csv), fresh("x"), options); }),
                          "non ha la colonna «dedica»"));
+}
+
+// A heading named twice: the first column fills the field, the report names the
+// one left out; a heading repeated any number of times is one line of the report.
+TEST_F(Books, ARepeatedHeadingFillsItsFieldOnceAndIsReportedOnce)
+{
+    const std::string csv = "autore;titolo;note;Prezzo;NOTE ;Prezzo\n"
+                            "Giovanni Verga;I Malavoglia;prima;12,50;seconda;13\n"
+                            "Grazia Deledda;Canne al vento;;;;\n";
+    const bookimport::ImportReport report = bookimport::importIntoNewCatalogue(file("note.csv", csv), fresh(), {});
+    EXPECT_EQ(query(fresh(), "SELECT note FROM dorvi ORDER BY iddorvo"), (Rows{{t("prima")}, {null}}));
+    EXPECT_EQ(report.repeatedColumns, (std::vector<bookimport::RepeatedColumn>{{"note", 3, {5}, 1}}));
+    EXPECT_EQ(report.ignoredColumns, (std::vector<std::pair<std::string, std::uint64_t>>{{"Prezzo", 2}}));
+    EXPECT_EQ(report.exitStatus(), 1);
+    const std::string text = bookimport::reportText(report);
+    EXPECT_TRUE(contains(text, "Colonna «note» presente 2 volte: importata la colonna 3 (C); non importata la colonna "
+                               "5 (E) (1 valore non importato)\n"))
+        << text;
+    EXPECT_FALSE(contains(text, "«note» non importata")) << text;
+
+    std::string many = "titolo";
+    for (int n = 0; n < 100'000; ++n)
+        many += ";note";
+    const bookimport::ImportReport repeated = bookimport::importIntoNewCatalogue(
+        file("tante.csv", many + "\nIl Gattopardo;una nota\n"), fresh("tante.mdb"), {});
+    EXPECT_EQ(repeated.added, 1u);
+    EXPECT_EQ(repeated.exitStatus(), 0) << "the columns left out held nothing";
+    const std::string lines = bookimport::reportText(repeated);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 3) << lines.substr(0, 500);
+    EXPECT_TRUE(contains(lines, "Colonna «note» presente 100000 volte: importata la colonna 2 (B); non importate le "
+                                "colonne 3 (C), 4 (D), 5 (E), 6 (F), 7 (G) e altre 99994 (0 valori non importati)"))
+        << lines;
+}
+
+// Old Mac spreadsheets end each line with a carriage return alone.
+TEST_F(Books, LinesEndingInACarriageReturnAloneAreLines)
+{
+    const std::string csv = "autore;titolo;note\rItalo Calvino;Il barone rampante;\r"
+                            "Primo Levi;La tregua;\"su due\rrighe\"\rElsa Morante;La Storia;fine\r";
+    const bookimport::ImportReport report = bookimport::importIntoNewCatalogue(file("mac.csv", csv), fresh(), {});
+    EXPECT_EQ(report.added, 3u);
+    EXPECT_EQ(query(fresh(), "SELECT autore, titolo, note FROM dorvi ORDER BY iddorvo"),
+              (Rows{{t("Italo Calvino"), t("Il barone rampante"), null},
+                    {t("Primo Levi"), t("La tregua"), t("su due\rrighe")},
+                    {t("Elsa Morante"), t("La Storia"), t("fine")}}));
+    // The lines are counted as the spreadsheet shows them.
+    const bookimport::ImportReport again = bookimport::importIntoCatalogue(file("mac.csv", csv), fresh(), {});
+    ASSERT_EQ(again.duplicates.size(), 3u);
+    EXPECT_EQ(again.duplicates[2].where, "riga 5");
+    // A carriage return inside a line of a file that ends its lines otherwise stays text.
+    const bookimport::ImportReport unix = bookimport::importIntoNewCatalogue(
+        file("unix.csv", "autore;titolo\nA;uno\rdue\r\nB;tre\n"), fresh("unix.mdb"), {});
+    EXPECT_EQ(query(fresh("unix.mdb"), "SELECT titolo FROM dorvi ORDER BY iddorvo"),
+              (Rows{{t("uno\rdue")}, {t("tre")}}));
+    EXPECT_EQ(unix.added, 2u);
 }
 
 TEST_F(Books, Windows1252TextArrivesAsUtf8)

@@ -70,10 +70,12 @@ void DuplicateTools::listDuplicates()
     for (const auto& group : groups)
         books += group.size();
     m_host.listBooks(groupsStatement(groups));
-    NoticeLine::of(m_host).tell(QStringLiteral("%1 gruppi di doppioni, %2 libri: ogni gruppo di seguito, da "
-                                               "confrontare, correggere o eliminare.")
-                                    .arg(groups.size())
-                                    .arg(books));
+    const QString count = groups.size() == 1 ? QStringLiteral("1 gruppo di doppioni")
+                                             : QStringLiteral("%1 gruppi di doppioni").arg(groups.size());
+    NoticeLine::of(m_host).tell(
+        QStringLiteral("%1, %2 libri: ogni gruppo di seguito, da confrontare, correggere o eliminare.")
+            .arg(count)
+            .arg(books));
 }
 
 // The book the grid or the card has just written, as its model tells it; an undo

@@ -25,7 +25,7 @@ QString text(const std::string& value)
 } // namespace
 
 ImportDialog::ImportDialog(const QString& source, const bookimport::ImportPreview& first, Previewer previewer,
-                           QWidget* parent)
+                           QWidget* parent, const bookimport::ImportOptions& chosen)
     : QDialog(parent), m_previewer(std::move(previewer))
 {
     setWindowTitle(QStringLiteral("Importa libri"));
@@ -35,7 +35,7 @@ ImportDialog::ImportDialog(const QString& source, const bookimport::ImportPrevie
     m_kind->setText(QStringLiteral("%1: %2").arg(QFileInfo(source).fileName(), text(first.kind)));
     layout->addWidget(m_kind);
     if (!first.headings.empty())
-        layout->addWidget(makeMapping(first));
+        layout->addWidget(makeMapping(first, chosen));
 
     m_duplicates = new QCheckBox(QStringLiteral("Aggiungi anche i &doppioni"), this);
     m_duplicates->setObjectName(QStringLiteral("doppioni"));
@@ -66,12 +66,19 @@ ImportDialog::ImportDialog(const QString& source, const bookimport::ImportPrevie
     connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(m_buttons);
     showPreview(first);
+    // Nothing to import until the title is chosen: the keyboard starts in its list.
+    if (!first.missing.empty()) {
+        for (const auto& [column, list] : m_mapping) {
+            if (column == "titolo")
+                list->setFocus();
+        }
+    }
     resize(900, 600);
 }
 
 // A list per column of the catalogue: "(secondo l'intestazione)" leaves the
 // column to the file's own headings, a heading chosen fills it as --campo does.
-QWidget* ImportDialog::makeMapping(const bookimport::ImportPreview& preview)
+QWidget* ImportDialog::makeMapping(const bookimport::ImportPreview& preview, const bookimport::ImportOptions& chosen)
 {
     auto* area = new QScrollArea(this);
     auto* inside = new QWidget(area);
@@ -84,6 +91,10 @@ QWidget* ImportDialog::makeMapping(const bookimport::ImportPreview& preview)
         list->addItem(QStringLiteral("(secondo l'intestazione)"));
         for (const std::string& heading : preview.headings)
             list->addItem(text(heading));
+        for (const auto& [mapped, heading] : chosen.fieldMap) {
+            if (mapped == column)
+                list->setCurrentText(text(heading));
+        }
         connect(list, &QComboBox::currentIndexChanged, this, [this] { previewAgain(); });
         auto* label = new QLabel(text(column), inside);
         label->setBuddy(list);
@@ -127,8 +138,9 @@ void ImportDialog::showPreview(const bookimport::ImportPreview& preview)
             m_table->setItem(row, c + 1, new QTableWidgetItem(text(book.values[static_cast<std::size_t>(c)])));
         m_table->setItem(row, columns + 1, new QTableWidgetItem(text(book.note)));
     }
-    m_failure->hide();
-    m_buttons->button(QDialogButtonBox::Ok)->setEnabled(true);
+    m_failure->setText(text(preview.missing));
+    m_failure->setVisible(!preview.missing.empty());
+    m_buttons->button(QDialogButtonBox::Ok)->setEnabled(preview.missing.empty());
 }
 
 void ImportDialog::previewAgain()

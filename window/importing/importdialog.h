@@ -24,14 +24,15 @@ public:
     // dialog shows in place of the preview (Importa is then refused).
     using Previewer = std::function<bookimport::ImportPreview(const bookimport::ImportOptions&)>;
 
+    // `chosen`: the choices `first` was made with, shown in the lists.
     ImportDialog(const QString& source, const bookimport::ImportPreview& first, Previewer previewer,
-                 QWidget* parent = nullptr);
+                 QWidget* parent = nullptr, const bookimport::ImportOptions& chosen = {});
 
     // The choices made: --anche-doppioni and --campo as the dialog sets them.
     bookimport::ImportOptions options() const;
 
 private:
-    QWidget* makeMapping(const bookimport::ImportPreview& preview);
+    QWidget* makeMapping(const bookimport::ImportPreview& preview, const bookimport::ImportOptions& chosen);
     void showPreview(const bookimport::ImportPreview& preview);
     void previewAgain();
 

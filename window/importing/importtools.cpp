@@ -7,11 +7,13 @@
 #include "importedbooks.h"
 #include "importreportdialog.h"
 #include "importreport.h"
+#include "mappingmemory.h"
 #include "toolhost.h"
 #include "windowservices.h"
 
 #include <QFile>
 
+#include <algorithm>
 #include <fstream>
 #include <optional>
 
@@ -29,6 +31,7 @@ qint64 expectedBooks(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     std::string chunk(1 << 20, '\0');
     qint64 lines = 0;
+    qint64 returns = 0; // an old Mac spreadsheet's lines end in a carriage return alone
     bool first = true;
     while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0) {
         const std::string_view read(chunk.data(), static_cast<std::size_t>(in.gcount()));
@@ -36,8 +39,9 @@ qint64 expectedBooks(const std::string& path)
             return 0;
         first = false;
         lines += std::count(read.begin(), read.end(), '\n');
+        returns += std::count(read.begin(), read.end(), '\r');
     }
-    return lines;
+    return std::max(lines, returns);
 }
 
 } // namespace
@@ -67,11 +71,19 @@ void ImportTools::importBooks()
             shown.kind = accessKind;
         return shown;
     };
-    ImportDialog dialog(chosen, preview({}), preview, m_host.dialogParent());
+    bookimport::ImportOptions remembered;
+    bookimport::ImportPreview first = preview(remembered);
+    if (!first.headings.empty())
+        remembered.fieldMap = MappingMemory::recall(first.headings, first.catalogueColumns);
+    if (!remembered.fieldMap.empty())
+        first = preview(remembered);
+    ImportDialog dialog(chosen, first, preview, m_host.dialogParent(), remembered);
     if (services.runDialog(dialog) != QDialog::Accepted)
         return;
 
     bookimport::ImportOptions options = dialog.options();
+    if (!first.headings.empty())
+        MappingMemory::keep(first.headings, options.fieldMap);
     std::unique_ptr<Progress> progress =
         services.progress(QStringLiteral("Importazione dei libri…"), expectedBooks(source));
     options.progress = [&](std::uint64_t read) {
@@ -99,6 +111,7 @@ void ImportTools::importBooks()
     if (added && added->books() > 0)
         m_host.history()->recordStep(std::move(added));
     m_host.relist();
-    ImportReportDialog shown(QString::fromStdString(bookimport::reportText(report)), m_host.dialogParent());
+    ImportReportDialog shown(QString::fromStdString(bookimport::reportText(report, bookimport::ReportReader::Window)),
+                               m_host.dialogParent());
     services.runDialog(shown);
 }
