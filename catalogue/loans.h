@@ -34,6 +34,9 @@ std::vector<std::string> addLoanColumns(sqlite3* db);
 // and the index of the books out if needed. A loan of the book still open is closed on that date: a book is lent
 // to one person at a time. Returns the rows of `prestiti` it changed, for Annulla.
 LedgerChanges recordLoan(sqlite3* db, std::int64_t book, const std::string& to, const std::string& from);
+// The same, inside a transaction the caller holds (an import's, which writes the
+// book and its loan together or neither).
+LedgerChanges recordLoanInTransaction(sqlite3* db, std::int64_t book, const std::string& to, const std::string& from);
 // Closes the open loan of `book` on `on`; nothing when none is open.
 LedgerChanges recordReturn(sqlite3* db, std::int64_t book, const std::string& on);
 
@@ -54,7 +57,8 @@ struct BookOut {
     std::string from; ///< AAAA-MM-GG as stored
 };
 // The books of a listing of booksOutStatement, in its order, as the notice names
-// them: read from the rows listed rather than asked of the file again.
+// them: read from the rows listed rather than asked of the file again. A row whose
+// name has been emptied since (a book given back) is out no more, and left out.
 std::vector<BookOut> booksOut(const Recordset& listed);
 
 } // namespace catalogue

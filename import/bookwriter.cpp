@@ -3,6 +3,7 @@
 #include "engineerror.h"
 #include "fieldvalues.h"
 #include "importfailure.h"
+#include "loans.h"
 #include "sqltext.h"
 #include "statement.h"
 
@@ -83,6 +84,8 @@ BookWriter::BookWriter(sqlite3* db, const std::vector<std::string>& columns, boo
     m_author = indexOf(m_columns, "autore");
     m_title = indexOf(m_columns, "titolo");
     m_isbn = indexOf(m_columns, "isbn");
+    m_lentTo = indexOf(m_columns, "prestato_a");
+    m_lentSince = indexOf(m_columns, "prestato_il");
 }
 
 std::string BookWriter::describe(const SourceBook& book) const
@@ -157,6 +160,20 @@ bool BookWriter::insert(const SourceBook& book)
     return false;
 }
 
+// A book that arrives lent gets its line in the loans' table, as Presta… writes
+// it, in the import's transaction: the card then shows the loan, and the book
+// and its line are written together or not at all.
+void BookWriter::recordLoan(std::int64_t book)
+{
+    if (!m_lentTo || !m_lentSince)
+        return;
+    const auto* to = std::get_if<std::string>(&m_values[*m_lentTo]);
+    if (!to || to->find_first_not_of(" ") == std::string::npos)
+        return;
+    const auto* since = std::get_if<std::string>(&m_values[*m_lentSince]);
+    catalogue::recordLoanInTransaction(m_db, book, *to, since ? *since : std::string());
+}
+
 void BookWriter::write(const SourceBook& book)
 {
     ++m_report.read;
@@ -192,6 +209,7 @@ void BookWriter::write(const SourceBook& book)
         return;
     }
     ++m_report.added;
+    recordLoan(sqlite3_last_insert_rowid(m_db));
     if (key)
         m_duplicates.add(*key, sqlite3_last_insert_rowid(m_db));
 }

@@ -28,6 +28,7 @@ private:
     std::string describeBook(std::int64_t id) const;
     bool bindValues(const SourceBook& book);
     bool insert(const SourceBook& book);
+    void recordLoan(std::int64_t book);
 
     sqlite3* m_db;
     std::vector<std::string> m_columns;
@@ -38,6 +39,7 @@ private:
     DuplicateIndex m_duplicates;
     catalogue::StatementHandle m_insert;
     std::optional<std::size_t> m_author, m_title, m_isbn;
+    std::optional<std::size_t> m_lentTo, m_lentSince; ///< both, or the source brings no loans
     std::optional<std::string> m_today; ///< aggiunto_il, when the source has none
 };
 

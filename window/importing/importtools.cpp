@@ -71,6 +71,11 @@ void ImportTools::importBooks()
     if (services.runDialog(dialog) != QDialog::Accepted)
         return;
 
+    // The copy holds the catalogue as the import found it, so the whole import
+    // can be taken back even after this run; without one the user decides.
+    if (!m_host.copies().copyOrAsk(catalogue::beforeImport(QFile::encodeName(chosen).toStdString()),
+                                   QStringLiteral("Nessuna copia di sicurezza possibile: importare lo stesso?")))
+        return;
     bookimport::ImportOptions options = dialog.options();
     std::unique_ptr<Progress> progress =
         services.progress(QStringLiteral("Importazione dei libri…"), expectedBooks(source));
@@ -82,9 +87,6 @@ void ImportTools::importBooks()
     options.beforeCommit = [&](sqlite3* db, std::int64_t lastRowBefore) {
         added = std::make_unique<catalogue::ImportedBooks>(db, lastRowBefore);
     };
-    // The copy holds the catalogue as the import found it, so the whole import
-    // can be taken back even after this run.
-    m_host.copies().copyBeforeChange();
     bookimport::ImportReport report;
     try {
         report = bookimport::importIntoCatalogue(source, catalogue, options);
