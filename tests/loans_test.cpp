@@ -266,6 +266,37 @@ TEST_F(LoanCommands, BooksOutListOldestFirstEditableWithTheirDaysAndTheLateOnesM
     EXPECT_TRUE(line->text().isEmpty());
 }
 
+// The line under Libri in prestito follows the list: a book given back there is
+// named no more, and the last one given back leaves nothing to say; Annulla brings
+// the line back with the book. Another tool's notice meanwhile is left alone.
+TEST_F(LoanCommands, TheBooksOutLineFollowsTheReturnsMadeInTheList)
+{
+    const QDate today = QDate::currentDate();
+    catalogue.exec("UPDATE dorvi SET prestato_a = 'Marta', prestato_il = '" +
+                   today.addDays(-3).toString(Qt::ISODate).toStdString() + "' WHERE iddorvo = 2;" +
+                   "UPDATE dorvi SET prestato_a = 'Luca', prestato_il = '" +
+                   today.addDays(-45).toString(Qt::ISODate).toStdString() + "' WHERE iddorvo = 5;");
+    trigger("mnuop");
+    trigger("mnuinprestito");
+    const auto* line = window.findChild<QLabel*>(QStringLiteral("rigaavvisi"));
+    ASSERT_NE(line, nullptr);
+    chooseRows({0}); // Alcyone, to Luca
+    trigger("mnurestituito");
+    EXPECT_EQ(line->text(), QStringLiteral("1 libro in prestito: «Il piacere» a Marta da 3 giorni"));
+    trigger("mnuannulla");
+    EXPECT_TRUE(line->text().startsWith(QStringLiteral("2 libri in prestito, 1 da più di 30 giorni"))) << line->text().toStdString();
+    chooseRows({0, 1});
+    trigger("mnurestituito");
+    EXPECT_TRUE(line->text().isEmpty()) << line->text().toStdString();
+    EXPECT_FALSE(line->isVisible());
+
+    trigger("mnuannulla");
+    NoticeLine::of(window).tell(QStringLiteral("Doppione di «I Malavoglia»"));
+    chooseRows({1});
+    trigger("mnurestituito");
+    EXPECT_EQ(line->text(), QStringLiteral("Doppione di «I Malavoglia»"));
+}
+
 TEST(LoanCommandsOnOldCatalogue, AddsTheColumnsAfterASafetyCopyAndLendsTheBookChosen)
 {
     TestCatalogue books;
