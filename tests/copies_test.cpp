@@ -297,3 +297,19 @@ TEST(ImportWithoutCopy, IsAskedAndNoWritesNothing)
     }
     EXPECT_TRUE(fixture.services.errors.empty());
 }
+
+// The start clears what a copy killed half way left behind, before its own copy.
+TEST(DailyCopy, TheStartRemovesAPartialCopyLeftByAKill)
+{
+    WindowOnFakes fixture;
+    CopyKeeper& keeper = fixture.window.copies();
+    const std::filesystem::path folder(keeper.copies().folder());
+    std::filesystem::create_directory(folder);
+    const std::filesystem::path left = folder / "dorvi-20261201-120000.mdb.parziale";
+    std::filesystem::copy_file(fixture.catalogue.path(), left);
+    std::filesystem::last_write_time(left, std::filesystem::file_time_type::clock::now() - std::chrono::hours(2));
+    keeper.atStart();
+    EXPECT_FALSE(std::filesystem::exists(left));
+    finishCopy(keeper);
+    EXPECT_EQ(keeper.copies().list().size(), 1u);
+}

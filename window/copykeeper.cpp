@@ -128,7 +128,9 @@ SafetyCopies CopyKeeper::copies() const
 void CopyKeeper::atStart()
 {
     const SafetyCopies copies = this->copies();
-    copies.removeStalePartials();
+    // Never while a copy of this run is being made: its file is ours to finish.
+    if (!copying())
+        copies.removeStalePartials();
     if (auto damage = damageOf(copies.cataloguePath())) {
         m_services.showError(*damage);
         if (!offerRestore(copies))

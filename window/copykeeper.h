@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 class WindowServices;
 
