@@ -172,6 +172,9 @@ void BookWriter::recordLoan(std::int64_t book)
         return;
     const auto* since = std::get_if<std::string>(&m_values[*m_lentSince]);
     catalogue::recordLoanInTransaction(m_db, book, *to, since ? *since : std::string());
+    // Whoever watches the import (the preview) finds the book just written by the
+    // connection's last insert: the book's, not its loan line's.
+    sqlite3_set_last_insert_rowid(m_db, book);
 }
 
 void BookWriter::write(const SourceBook& book)
@@ -209,9 +212,10 @@ void BookWriter::write(const SourceBook& book)
         return;
     }
     ++m_report.added;
-    recordLoan(sqlite3_last_insert_rowid(m_db));
+    const std::int64_t added = sqlite3_last_insert_rowid(m_db);
+    recordLoan(added);
     if (key)
-        m_duplicates.add(*key, sqlite3_last_insert_rowid(m_db));
+        m_duplicates.add(*key, added);
 }
 
 } // namespace bookimport

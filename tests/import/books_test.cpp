@@ -3,6 +3,7 @@
 // their published layout, a calibre library made by calibre, Tellico and GCstar
 // collections in their XML; and every bad input refused with nothing written.
 #include "bookimport.h"
+#include "importpreview.h"
 #include "connection.h"
 #include "error.h"
 #include "csvexport.h"
@@ -540,14 +541,23 @@ TEST_F(Books, ALentBookArrivesWithItsLineInTheLoansTable)
     const std::string csv = "autore;titolo;prestato_a;prestato_il\n"
                             "Primo Levi;La tregua;Marta;\n"
                             "Cesare Pavese;La luna e i falò;   ;2026-01-01\n"
-                            "Italo Calvino;Le città invisibili;Anna;2026-02-02\n";
+                            "Italo Calvino;Le città invisibili;Anna;2026-02-02\n"
+                            "primo levi;LA TREGUA;Marta;\n";
     const auto trial = bookimport::tryImport(tellico, inUse, {}, {});
     EXPECT_EQ(trial.added, 2u);
     EXPECT_EQ(query(inUse, "SELECT count(*) FROM sqlite_schema WHERE name = 'prestiti'"), (Rows{{i(0)}}))
         << "a trial writes nothing";
 
     EXPECT_EQ(bookimport::importIntoCatalogue(tellico, inUse, {}).added, 2u);
-    EXPECT_EQ(bookimport::importIntoCatalogue(file("prestiti.csv", csv), inUse, {}).added, 2u);
+    // The preview and the duplicate check find the lent book itself, not its loan line.
+    const bookimport::ImportPreview preview = bookimport::previewImport(file("prestiti.csv", csv), inUse, {});
+    ASSERT_FALSE(preview.books.empty());
+    EXPECT_NE(std::find(preview.books[0].values.begin(), preview.books[0].values.end(), "La tregua"),
+              preview.books[0].values.end());
+    const bookimport::ImportReport report = bookimport::importIntoCatalogue(file("prestiti.csv", csv), inUse, {});
+    EXPECT_EQ(report.added, 2u);
+    ASSERT_EQ(report.duplicates.size(), 2u);
+    EXPECT_TRUE(contains(report.duplicates[1].text, "«La tregua» (iddorvo 4)")) << report.duplicates[1].text;
     const Rows ledger{{i(3), t("Luca Bianchi"), t("2026-10-01"), null}, {i(4), t("Marta"), null, null}};
     const std::string lines = "SELECT iddorvo, a, dal, al FROM prestiti ORDER BY id";
     EXPECT_EQ(query(inUse, lines), ledger);
