@@ -54,8 +54,9 @@ void note(ReportLines& lines, MakeLine&& makeLine)
 } // namespace
 
 BookWriter::BookWriter(sqlite3* db, const std::vector<std::string>& columns, bool keepDuplicates,
-                       ImportReport& report)
-    : m_db(db), m_columns(columns), m_keepDuplicates(keepDuplicates), m_report(report), m_duplicates(db)
+                       ImportReport& report, bool keepLoanLines)
+    : m_db(db), m_columns(columns), m_keepDuplicates(keepDuplicates), m_keepLoanLines(keepLoanLines),
+      m_report(report), m_duplicates(db)
 {
     if (!indexOf(m_columns, "aggiunto_il")) {
         m_columns.emplace_back("aggiunto_il");
@@ -171,7 +172,10 @@ void BookWriter::recordLoan(std::int64_t book)
     if (!to || to->find_first_not_of(" ") == std::string::npos)
         return;
     const auto* since = std::get_if<std::string>(&m_values[*m_lentSince]);
-    catalogue::recordLoanInTransaction(m_db, book, *to, since ? *since : std::string());
+    catalogue::LedgerChanges lines = catalogue::recordLoanInTransaction(m_db, book, *to, since ? *since : std::string());
+    if (m_keepLoanLines)
+        m_report.loanLines.insert(m_report.loanLines.end(), std::make_move_iterator(lines.begin()),
+                                  std::make_move_iterator(lines.end()));
     // Whoever watches the import (the preview) finds the book just written by the
     // connection's last insert: the book's, not its loan line's.
     sqlite3_set_last_insert_rowid(m_db, book);

@@ -17,7 +17,9 @@ class BookWriter {
 public:
     // `columns` are the source's, every one a column of `dorvi`. Throws
     // catalogue::Error.
-    BookWriter(sqlite3* db, const std::vector<std::string>& columns, bool keepDuplicates, ImportReport& report);
+    // With `keepLoanLines`, the loans' lines it writes are kept in the report.
+    BookWriter(sqlite3* db, const std::vector<std::string>& columns, bool keepDuplicates, ImportReport& report,
+               bool keepLoanLines = false);
 
     // Throws catalogue::Error when the catalogue cannot be written at all; a
     // book that the table's own rules refuse is counted as refused instead.
@@ -35,6 +37,7 @@ private:
     std::vector<ValueRule> m_rules;
     std::vector<catalogue::Value> m_values; ///< bound without a copy until the next book
     bool m_keepDuplicates;
+    bool m_keepLoanLines;
     ImportReport& m_report;
     DuplicateIndex m_duplicates;
     catalogue::StatementHandle m_insert;

@@ -6,6 +6,7 @@
 #include "fakes.h"
 #include "frmdorvi.h"
 #include "history.h"
+#include "importdialog.h"
 #include "loandialog.h"
 #include "loanhistorylist.h"
 #include "loanmark.h"
@@ -23,6 +24,7 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -295,6 +297,31 @@ TEST_F(LoanCommands, TheBooksOutLineFollowsTheReturnsMadeInTheList)
     chooseRows({1});
     trigger("mnurestituito");
     EXPECT_EQ(line->text(), QStringLiteral("Doppione di «I Malavoglia»"));
+}
+
+// A list imported with a book already lent: the book and its line of the loans
+// are one step of Annulla, taken back and done again together.
+TEST_F(LoanCommands, AnImportedLoanIsTakenBackWithItsBook)
+{
+    const std::string csv = catalogue.folder().toStdString() + "/tellico.csv";
+    std::ofstream(csv) << "autore;titolo;prestato_a;prestato_il\nNatalia Ginzburg;Lessico famigliare;Robby;2026-10-01\n";
+    services.fileAnswers = {QString::fromStdString(csv)};
+    services.dialogScript = [](QDialog& dialog) {
+        if (auto* import = dynamic_cast<ImportDialog*>(&dialog))
+            import->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    };
+    trigger("mnuop");
+    trigger("mnuimporta");
+    const std::string ledger = "SELECT coalesce(group_concat(iddorvo || ':' || a || ':' || dal, ' '), '') FROM prestiti";
+    ASSERT_EQ(catalogue.scalar(ledger), "6:Robby:2026-10-01");
+    EXPECT_EQ(window.history()->undoText(), "importazione di un libro");
+    trigger("mnuannulla");
+    EXPECT_EQ(catalogue.scalar("SELECT count(*) FROM dorvi"), "5");
+    EXPECT_EQ(catalogue.scalar(ledger), "");
+    trigger("mnuripeti");
+    EXPECT_EQ(catalogue.scalar("SELECT titolo FROM dorvi WHERE iddorvo = 6"), "Lessico famigliare");
+    EXPECT_EQ(catalogue.scalar(ledger), "6:Robby:2026-10-01");
+    EXPECT_TRUE(services.errors.empty());
 }
 
 TEST(LoanCommandsOnOldCatalogue, AddsTheColumnsAfterASafetyCopyAndLendsTheBookChosen)

@@ -47,6 +47,20 @@ ImportTools::ImportTools(ToolHost& host, QObject* parent) : QObject(parent), m_h
     m_host.addTool("mnuimporta", QStringLiteral("&Importa…"), {}, [this] { importBooks(); }, false);
 }
 
+// One step of Annulla: the books, and the loans' lines written for those that
+// arrived lent, taken back before them.
+void ImportTools::recordForUndo(std::unique_ptr<catalogue::ImportedBooks> books, catalogue::LedgerChanges loanLines)
+{
+    catalogue::History& history = *m_host.history();
+    const std::size_t mark = history.mark();
+    const std::string text = books->text();
+    history.recordStep(std::move(books));
+    if (!loanLines.empty()) {
+        const std::string path = QFile::encodeName(m_host.cataloguePath()).toStdString();
+        history.joinSince(mark, text, catalogue::ledgerStep(path, std::move(loanLines)));
+    }
+}
+
 void ImportTools::importBooks()
 {
     WindowServices& services = m_host.services();
@@ -84,6 +98,7 @@ void ImportTools::importBooks()
             throw ImportStopped{};
     };
     std::unique_ptr<catalogue::ImportedBooks> added;
+    options.keepLoanLines = true;
     options.beforeCommit = [&](sqlite3* db, std::int64_t lastRowBefore) {
         added = std::make_unique<catalogue::ImportedBooks>(db, lastRowBefore);
     };
@@ -99,7 +114,7 @@ void ImportTools::importBooks()
     // second and, modal too, takes the keyboard from the report.
     progress.reset();
     if (added && added->books() > 0)
-        m_host.history()->recordStep(std::move(added));
+        recordForUndo(std::move(added), std::move(report.loanLines));
     m_host.relist();
     ImportReportDialog shown(QString::fromStdString(bookimport::reportText(report)), m_host.dialogParent());
     services.runDialog(shown);
