@@ -172,7 +172,8 @@ void BookWriter::recordLoan(std::int64_t book)
     if (!to || to->find_first_not_of(" ") == std::string::npos)
         return;
     const auto* since = std::get_if<std::string>(&m_values[*m_lentSince]);
-    catalogue::LedgerChanges lines = catalogue::recordLoanInTransaction(m_db, book, *to, since ? *since : std::string());
+    catalogue::LedgerChanges lines =
+        catalogue::recordLoanInTransaction(m_db, book, *to, since ? *since : std::string());
     if (m_keepLoanLines)
         m_report.loanLines.insert(m_report.loanLines.end(), std::make_move_iterator(lines.begin()),
                                   std::make_move_iterator(lines.end()));

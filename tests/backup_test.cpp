@@ -456,8 +456,8 @@ TEST(CopyReasons, SurviveTheirNameInCharactersEveryToolTakes)
             EXPECT_EQ(read->reason.detail, std::string(120, 'a')) << "cut";
     }
     // Cut between two characters, never inside one.
-    const auto accented =
-        catalogue::parseCopy(catalogue::copyName(stamp, catalogue::beforeImport(std::string(100, 'x') + "àààààààààà")));
+    const std::string longAccented = std::string(100, 'x') + "àààààààààà";
+    const auto accented = catalogue::parseCopy(catalogue::copyName(stamp, catalogue::beforeImport(longAccented)));
     ASSERT_TRUE(accented);
     EXPECT_EQ(accented->reason.detail, std::string(100, 'x') + "ààà");
 
@@ -476,7 +476,8 @@ TEST(CopyReasons, SurviveTheirNameInCharactersEveryToolTakes)
 
     for (const char* other : {"dorvi-20261208-103015-.mdb", "dorvi-20261208-103015-Import.mdb",
                               "dorvi-20261208-103015-importazione-.mdb", "dorvi-20261208-103015-importazione-a%2.mdb",
-                              "dorvi-20261208-103015-importazione-a%zz.mdb", "dorvi-20261208-103015-importazione-a b.mdb",
+                              "dorvi-20261208-103015-importazione-a%zz.mdb",
+                              "dorvi-20261208-103015-importazione-a b.mdb",
                               "dorvi-20261208-103015 copia.mdb", "dorvi-20261208-103015-importazione-a.mdb.parziale"})
         EXPECT_FALSE(catalogue::parseCopy(other)) << other;
 }

@@ -286,7 +286,8 @@ TEST_F(LoanCommands, TheBooksOutLineFollowsTheReturnsMadeInTheList)
     trigger("mnurestituito");
     EXPECT_EQ(line->text(), QStringLiteral("1 libro in prestito: «Il piacere» a Marta da 3 giorni"));
     trigger("mnuannulla");
-    EXPECT_TRUE(line->text().startsWith(QStringLiteral("2 libri in prestito, 1 da più di 30 giorni"))) << line->text().toStdString();
+    EXPECT_TRUE(line->text().startsWith(QStringLiteral("2 libri in prestito, 1 da più di 30 giorni")))
+        << line->text().toStdString();
     chooseRows({0, 1});
     trigger("mnurestituito");
     EXPECT_TRUE(line->text().isEmpty()) << line->text().toStdString();
@@ -304,7 +305,8 @@ TEST_F(LoanCommands, TheBooksOutLineFollowsTheReturnsMadeInTheList)
 TEST_F(LoanCommands, AnImportedLoanIsTakenBackWithItsBook)
 {
     const std::string csv = catalogue.folder().toStdString() + "/tellico.csv";
-    std::ofstream(csv) << "autore;titolo;prestato_a;prestato_il\nNatalia Ginzburg;Lessico famigliare;Robby;2026-10-01\n";
+    std::ofstream(csv) << "autore;titolo;prestato_a;prestato_il\n"
+                          "Natalia Ginzburg;Lessico famigliare;Robby;2026-10-01\n";
     services.fileAnswers = {QString::fromStdString(csv)};
     services.dialogScript = [](QDialog& dialog) {
         if (auto* import = dynamic_cast<ImportDialog*>(&dialog))
@@ -312,7 +314,8 @@ TEST_F(LoanCommands, AnImportedLoanIsTakenBackWithItsBook)
     };
     trigger("mnuop");
     trigger("mnuimporta");
-    const std::string ledger = "SELECT coalesce(group_concat(iddorvo || ':' || a || ':' || dal, ' '), '') FROM prestiti";
+    const std::string ledger =
+        "SELECT coalesce(group_concat(iddorvo || ':' || a || ':' || dal, ' '), '') FROM prestiti";
     ASSERT_EQ(catalogue.scalar(ledger), "6:Robby:2026-10-01");
     EXPECT_EQ(window.history()->undoText(), "importazione di un libro");
     trigger("mnuannulla");
