@@ -284,6 +284,13 @@ void History::push(std::unique_ptr<Change> change)
     notify();
 }
 
+void History::clear()
+{
+    m_done.clear();
+    m_undone.clear();
+    notify();
+}
+
 std::string History::undoText() const
 {
     return m_done.empty() ? std::string() : m_done.back()->text();

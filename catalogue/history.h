@@ -77,6 +77,10 @@ public:
     bool undo(Recordset& shown, const Progress& progress = {});
     bool redo(Recordset& shown, const Progress& progress = {});
 
+    // Forgets every change, undone or not: the file they were written to has been
+    // replaced whole (a restore), so none of them can be checked against it any
+    // more. The restore itself is taken back by restoring the copy it made.
+    void clear();
 
     // Told after every change to what undo and redo would do.
     void setOnChanged(std::function<void()> onChanged) { m_onChanged = std::move(onChanged); }

@@ -96,9 +96,11 @@ LedgerChanges writeLoanLine(sqlite3* db, std::int64_t book, const std::string& t
     Statement loan(db, "INSERT INTO prestiti (iddorvo, a, dal, al) VALUES (?, ?, ?, NULL)");
     loan.bind(1, book);
     loan.bind(2, to);
-    loan.bind(3, from);
+    // A loan of an imported list may come without its day: no day, rather than an empty one.
+    const Value since = from.empty() ? Value() : Value(from);
+    loan.bind(3, since);
     loan.step();
-    changes.push_back({sqlite3_last_insert_rowid(db), std::nullopt, std::vector<Value>{book, to, from, Value()}});
+    changes.push_back({sqlite3_last_insert_rowid(db), std::nullopt, std::vector<Value>{book, to, since, Value()}});
     return changes;
 }
 
@@ -181,9 +183,13 @@ std::vector<BookOut> booksOut(const Recordset& listed)
     };
     books.reserve(listed.rowCount());
     for (std::size_t row = 0; row < listed.rowCount(); ++row) {
+        // Given back since the listing: on show until the next one, out no more.
+        std::string lentTo = text(row, to);
+        if (lentTo.find_first_not_of(' ') == std::string::npos)
+            continue;
         const Value book = id < 0 ? Value() : listed.value(row, id);
         const auto* key = std::get_if<std::int64_t>(&book);
-        books.push_back({key ? *key : 0, text(row, title), text(row, to), text(row, from)});
+        books.push_back({key ? *key : 0, text(row, title), std::move(lentTo), text(row, from)});
     }
     return books;
 }

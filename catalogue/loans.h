@@ -36,6 +36,8 @@ std::vector<std::string> addLoanColumns(sqlite3* db);
 // Written in a transaction of its own; `writeLoanLine` writes in the one already
 // open on `db`, beside the book's own cells.
 LedgerChanges recordLoan(sqlite3* db, std::int64_t book, const std::string& to, const std::string& from);
+// (A loan, a return, an import write the book and its line together or neither.)
+// A loan of an imported list may come without its day (`from` empty).
 LedgerChanges writeLoanLine(sqlite3* db, std::int64_t book, const std::string& to, const std::string& from);
 // Closes the open loan of `book` on `on`; nothing when none is open. The same
 // pair: its own transaction, or the one already open.
@@ -59,7 +61,8 @@ struct BookOut {
     std::string from; ///< AAAA-MM-GG as stored
 };
 // The books of a listing of booksOutStatement, in its order, as the notice names
-// them: read from the rows listed rather than asked of the file again.
+// them: read from the rows listed rather than asked of the file again. A row whose
+// name has been emptied since (a book given back) is out no more, and left out.
 std::vector<BookOut> booksOut(const Recordset& listed);
 
 } // namespace catalogue

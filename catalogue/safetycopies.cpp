@@ -10,8 +10,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
 #include <filesystem>
+#include <set>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -44,6 +49,67 @@ long long sizeOf(const std::string& path)
     return ::stat(path.c_str(), &info) == 0 ? static_cast<long long>(info.st_size) : 0;
 }
 
+// A copy's temporary file untouched this long belongs to no copy still running: a
+// running copy writes it every few megabytes and checks it within seconds.
+constexpr std::time_t staleAfterSeconds = 10 * 60;
+
+// A descriptor closed when it goes.
+struct Descriptor {
+    explicit Descriptor(int fd) : fd(fd) {}
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int fd;
+};
+
+// The folder opened as itself, never through a symbolic link in its place:
+// removals then name files of that folder and no other, whatever is renamed
+// meanwhile. -1 when it is a link, missing or unreadable.
+int openRealFolder(const std::string& folder)
+{
+    return ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+// The regular files of an open folder (not links, not folders), with their state.
+std::vector<std::pair<std::string, struct stat>> regularFilesIn(int folder)
+{
+    std::vector<std::pair<std::string, struct stat>> files;
+    const int own = ::dup(folder);
+    DIR* listing = own >= 0 ? ::fdopendir(own) : nullptr;
+    if (!listing) {
+        if (own >= 0)
+            ::close(own);
+        return files;
+    }
+    while (const dirent* entry = ::readdir(listing)) {
+        struct stat info{};
+        if (::fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
+            files.emplace_back(entry->d_name, info);
+    }
+    ::closedir(listing);
+    return files;
+}
+
+// Whether any process holds one of the engine's locks on the file: SQLite locks
+// bytes from 1 GiB on (its pending, reserved and shared bytes), and a copy being
+// made holds them from its first step to the end of its check.
+bool heldByAProcess(int folder, const std::string& name)
+{
+    const Descriptor file(::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+    if (file.fd < 0)
+        return true;
+    struct flock lock{};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = 0x40000000;
+    lock.l_len = 512;
+    return ::fcntl(file.fd, F_GETLK, &lock) != 0 || lock.l_type != F_UNLCK;
+}
+
 Error notReplaced(const std::string& catalogue, int systemError)
 {
     return Error(ErrorNumber::FileNotWritten,
@@ -68,9 +134,9 @@ std::vector<SafetyCopy> SafetyCopies::list() const
     std::vector<SafetyCopy> copies;
     std::error_code error;
     for (fs::directory_iterator entry(folder(), error), end; !error && entry != end; entry.increment(error)) {
-        const auto stamp = parseCopyName(entry->path().filename().string());
-        if (stamp && entry->is_regular_file(error))
-            copies.push_back({entry->path().string(), *stamp, sizeOf(entry->path().string())});
+        const auto copy = parseCopy(entry->path().filename().string());
+        if (copy && entry->is_regular_file(error))
+            copies.push_back({entry->path().string(), copy->stamp, sizeOf(entry->path().string()), copy->reason});
     }
     std::sort(copies.begin(), copies.end(), [](const SafetyCopy& a, const SafetyCopy& b) { return a.made > b.made; });
     return copies;
@@ -84,34 +150,63 @@ bool SafetyCopies::madeToday() const
 }
 
 // Two copies in one second (a restore right after the day's copy) must not share
-// a name: the second is named a second later.
-std::string SafetyCopies::nextCopyPath() const
+// a time, whatever their reasons: the second is named a second later.
+std::string SafetyCopies::nextCopyPath(const CopyReason& reason) const
 {
+    std::set<std::string> taken;
+    std::error_code error;
+    for (fs::directory_iterator entry(folder(), error), end; !error && entry != end; entry.increment(error)) {
+        std::string name = entry->path().filename().string();
+        if (name.ends_with(partialEnding))
+            name.resize(name.size() - std::strlen(partialEnding));
+        if (const auto stamp = parseCopyName(name))
+            taken.insert(stamp->text());
+    }
     auto when = m_clock();
-    std::string path;
-    do {
-        path = (fs::path(folder()) / copyName(stampAt(when))).string();
+    while (taken.count(stampAt(when).text()))
         when += std::chrono::seconds(1);
-    } while (exists(path) || exists(path + ".parziale"));
-    return path;
+    return (fs::path(folder()) / copyName(stampAt(when), reason)).string();
 }
 
 SafetyCopy SafetyCopies::make(const CopyControl& control) const
 {
+    return make(CopyReason{}, control);
+}
+
+SafetyCopy SafetyCopies::make(const CopyReason& reason, const CopyControl& control) const
+{
     makeFolder(folder());
-    const std::string target = nextCopyPath();
+    const std::string target = nextCopyPath(reason);
     copyDatabase(m_cataloguePath, target, control);
     rotate();
-    return {target, *parseCopyName(fs::path(target).filename().string()), sizeOf(target)};
+    return {target, *parseCopyName(fs::path(target).filename().string()), sizeOf(target), reason};
 }
 
 void SafetyCopies::rotate() const
 {
+    const Descriptor real(openRealFolder(folder()));
+    if (real.fd < 0)
+        return;
     std::vector<std::string> names;
-    for (const SafetyCopy& copy : list())
-        names.push_back(fs::path(copy.path).filename().string());
+    for (const auto& [name, info] : regularFilesIn(real.fd))
+        names.push_back(name);
     for (const std::string& name : copiesToRemove(names, stampAt(m_clock()).day))
-        std::remove((fs::path(folder()) / name).c_str());
+        ::unlinkat(real.fd, name.c_str(), 0);
+}
+
+void SafetyCopies::removeStalePartials() const
+{
+    const Descriptor real(openRealFolder(folder()));
+    if (real.fd < 0)
+        return;
+    const std::time_t now = std::time(nullptr);
+    for (const auto& [name, info] : regularFilesIn(real.fd)) {
+        if (!name.ends_with(partialEnding) ||
+            !parseCopyName(name.substr(0, name.size() - std::strlen(partialEnding))))
+            continue;
+        if (now - info.st_mtime >= staleAfterSeconds && !heldByAProcess(real.fd, name))
+            ::unlinkat(real.fd, name.c_str(), 0);
+    }
 }
 
 SafetyCopy SafetyCopies::restore(const SafetyCopy& copy, const CopyControl& control) const
@@ -124,7 +219,8 @@ SafetyCopy SafetyCopies::restore(const SafetyCopy& copy, const CopyControl& cont
     // The copy of the catalogue as it is now comes first; the folder is thinned only
     // after the restore, so the copy chosen cannot be thinned away before it is read.
     makeFolder(folder());
-    const std::string target = nextCopyPath();
+    const CopyReason reason = beforeRestore(copy.made);
+    const std::string target = nextCopyPath(reason);
     CopyControl first = control;
     CopyControl second = control;
     if (control.afterStep) {
@@ -134,7 +230,7 @@ SafetyCopy SafetyCopies::restore(const SafetyCopy& copy, const CopyControl& cont
     copyDatabase(m_cataloguePath, target, first);
     restoreDatabase(copy.path, m_cataloguePath, second);
     rotate();
-    return {target, *parseCopyName(fs::path(target).filename().string()), sizeOf(target)};
+    return {target, *parseCopyName(fs::path(target).filename().string()), sizeOf(target), reason};
 }
 
 std::string SafetyCopies::replaceDamaged(const SafetyCopy& copy) const

@@ -15,6 +15,7 @@ struct SafetyCopy {
     std::string path;
     CopyStamp made;
     long long bytes = 0;
+    CopyReason reason;
 };
 
 // The safety copies of one catalogue, in the folder `copie` beside it. This is
@@ -35,12 +36,20 @@ public:
     bool madeToday() const;
 
     // Copies the catalogue now into the folder (made if missing), named by the
-    // clock, then removes the copies no longer kept. Returns the copy made. Throws
-    // Error, saying why (the folder or disk refusing it, a damaged catalogue,
-    // another program writing it), with no copy left behind.
+    // clock and `reason`, then removes the copies no longer kept. Returns the copy
+    // made. Throws Error, saying why (the folder or disk refusing it, a damaged
+    // catalogue, another program writing it), with no copy left behind.
     SafetyCopy make(const CopyControl& control = {}) const;
-    // Removes the copies the folder no longer keeps (see copiesToRemove).
+    SafetyCopy make(const CopyReason& reason, const CopyControl& control = {}) const;
+    // Removes the copies the folder no longer keeps (see copiesToRemove): regular
+    // files of the folder itself only. When `copie` is a symbolic link, the folder
+    // it leads to may hold anything of anyone's, and nothing is removed there.
     void rotate() const;
+    // Removes what copies cut short (a kill, a power cut) left in the folder: a
+    // copy's temporary file no process holds and none has written for some
+    // minutes. For the start of a program, before it makes copies of its own.
+    // Never throws.
+    void removeStalePartials() const;
 
     // Puts `copy` in place of the catalogue, after a copy of the catalogue as it is
     // now (so the restore can itself be undone); returns that copy. Throws Error,
@@ -57,7 +66,7 @@ public:
     std::string replaceDamaged(const SafetyCopy& copy) const;
 
 private:
-    std::string nextCopyPath() const;
+    std::string nextCopyPath(const CopyReason& reason) const;
 
     std::string m_cataloguePath;
     Clock m_clock;

@@ -103,7 +103,7 @@ ImportReport addBooks(const std::string& source, const std::string& path, const 
     ImportReport report;
     report.kind = books->kind();
     report.addedColumns = catalogue::addStandardColumnsInTransaction(db.get());
-    BookWriter writer(db.get(), books->columns(), options.keepDuplicates, report);
+    BookWriter writer(db.get(), books->columns(), options.keepDuplicates, report, options.keepLoanLines);
     if (!copyBooks(*books, writer, report, source, options, db.get(), watch) || watch)
         return report;
     report.ignoredColumns = books->ignoredColumns();

@@ -28,6 +28,8 @@ struct ImportOptions {
     // before the first book: the books added are those after it (the window keeps
     // them for its undo). Whatever it throws stops the import with nothing written.
     std::function<void(sqlite3* db, std::int64_t lastRowBefore)> beforeCommit;
+    // Keep in the report the loans' lines the import writes (see loanLines).
+    bool keepLoanLines = false;
 };
 
 // Told after each book of a trial import has been written, skipped or refused,

@@ -3,6 +3,7 @@
 #include "engineerror.h"
 #include "fieldvalues.h"
 #include "importfailure.h"
+#include "loans.h"
 #include "sqltext.h"
 #include "statement.h"
 
@@ -53,8 +54,9 @@ void note(ReportLines& lines, MakeLine&& makeLine)
 } // namespace
 
 BookWriter::BookWriter(sqlite3* db, const std::vector<std::string>& columns, bool keepDuplicates,
-                       ImportReport& report)
-    : m_db(db), m_columns(columns), m_keepDuplicates(keepDuplicates), m_report(report), m_duplicates(db)
+                       ImportReport& report, bool keepLoanLines)
+    : m_db(db), m_columns(columns), m_keepDuplicates(keepDuplicates), m_keepLoanLines(keepLoanLines),
+      m_report(report), m_duplicates(db)
 {
     if (!indexOf(m_columns, "aggiunto_il")) {
         m_columns.emplace_back("aggiunto_il");
@@ -83,6 +85,8 @@ BookWriter::BookWriter(sqlite3* db, const std::vector<std::string>& columns, boo
     m_author = indexOf(m_columns, "autore");
     m_title = indexOf(m_columns, "titolo");
     m_isbn = indexOf(m_columns, "isbn");
+    m_lentTo = indexOf(m_columns, "prestato_a");
+    m_lentSince = indexOf(m_columns, "prestato_il");
 }
 
 std::string BookWriter::describe(const SourceBook& book) const
@@ -157,6 +161,27 @@ bool BookWriter::insert(const SourceBook& book)
     return false;
 }
 
+// A book that arrives lent gets its line in the loans' table, as Presta… writes
+// it, in the import's transaction: the card then shows the loan, and the book
+// and its line are written together or not at all.
+void BookWriter::recordLoan(std::int64_t book)
+{
+    if (!m_lentTo || !m_lentSince)
+        return;
+    const auto* to = std::get_if<std::string>(&m_values[*m_lentTo]);
+    if (!to || to->find_first_not_of(" ") == std::string::npos)
+        return;
+    const auto* since = std::get_if<std::string>(&m_values[*m_lentSince]);
+    catalogue::LedgerChanges lines =
+        catalogue::writeLoanLine(m_db, book, *to, since ? *since : std::string());
+    if (m_keepLoanLines)
+        m_report.loanLines.insert(m_report.loanLines.end(), std::make_move_iterator(lines.begin()),
+                                  std::make_move_iterator(lines.end()));
+    // Whoever watches the import (the preview) finds the book just written by the
+    // connection's last insert: the book's, not its loan line's.
+    sqlite3_set_last_insert_rowid(m_db, book);
+}
+
 void BookWriter::write(const SourceBook& book)
 {
     ++m_report.read;
@@ -192,7 +217,9 @@ void BookWriter::write(const SourceBook& book)
         return;
     }
     ++m_report.added;
-    m_duplicates.add(m_identity, sqlite3_last_insert_rowid(m_db));
+    const std::int64_t added = sqlite3_last_insert_rowid(m_db);
+    recordLoan(added);
+    m_duplicates.add(m_identity, added);
 }
 
 } // namespace bookimport

@@ -17,7 +17,9 @@ class BookWriter {
 public:
     // `columns` are the source's, every one a column of `dorvi`. Throws
     // catalogue::Error.
-    BookWriter(sqlite3* db, const std::vector<std::string>& columns, bool keepDuplicates, ImportReport& report);
+    // With `keepLoanLines`, the loans' lines it writes are kept in the report.
+    BookWriter(sqlite3* db, const std::vector<std::string>& columns, bool keepDuplicates, ImportReport& report,
+               bool keepLoanLines = false);
 
     // Throws catalogue::Error when the catalogue cannot be written at all; a
     // book that the table's own rules refuse is counted as refused instead.
@@ -28,18 +30,21 @@ private:
     std::string describeBook(std::int64_t id) const;
     bool bindValues(const SourceBook& book);
     bool insert(const SourceBook& book);
+    void recordLoan(std::int64_t book);
 
     sqlite3* m_db;
     std::vector<std::string> m_columns;
     std::vector<ValueRule> m_rules;
     std::vector<catalogue::Value> m_values; ///< bound without a copy until the next book
     bool m_keepDuplicates;
+    bool m_keepLoanLines;
     ImportReport& m_report;
     DuplicateIndex m_duplicates;
     IdentityMaker m_identities;
     BookIdentity m_identity; ///< the book being written's, its buffers reused
     catalogue::StatementHandle m_insert;
     std::optional<std::size_t> m_author, m_title, m_isbn;
+    std::optional<std::size_t> m_lentTo, m_lentSince; ///< both, or the source brings no loans
     std::optional<std::string> m_today; ///< aggiunto_il, when the source has none
 };
 

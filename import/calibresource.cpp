@@ -5,6 +5,7 @@
 #include "readonlysource.h"
 
 #include <cmath>
+#include <filesystem>
 
 namespace bookimport {
 
@@ -85,8 +86,14 @@ bool isCalibreLibrary(const std::string& path)
     const int prepared = sqlite3_prepare_v2(db.get(), sql, -1, &raw, nullptr);
     catalogue::StatementHandle statement(raw);
     const int rc = prepared == SQLITE_OK ? sqlite3_step(raw) : prepared;
-    if (isBusy(rc))
-        locked(path);
+    if (isBusy(rc)) {
+        // A locked file cannot be read to tell what it is; only a calibre library
+        // is called metadata.db, and calibre is named only for one.
+        if (std::filesystem::path(path).filename() == "metadata.db")
+            locked(path);
+        refuseSource("Il file " + quoted(path) + " è bloccato da un altro programma che lo sta scrivendo: "
+                     "ripetere l'importazione quando ha finito.");
+    }
     return rc == SQLITE_ROW && sqlite3_column_int(raw, 0) == 5;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "loanledger.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -74,6 +76,10 @@ struct ImportReport {
     std::vector<std::pair<std::string, std::uint64_t>> ignoredColumns; ///< with their values not empty
     std::vector<RepeatedColumn> repeatedColumns;
     std::vector<std::string> addedColumns; ///< standard columns the catalogue lacked
+    // The lines the import wrote in the loans' table for the books it brought in
+    // lent, kept only when ImportOptions::keepLoanLines asks: Annulla takes them
+    // back with the books.
+    catalogue::LedgerChanges loanLines;
 
     // 0 when every book was added or skipped as a duplicate, 1 when a value was
     // changed, a row refused or a column's values left out.

@@ -9,11 +9,14 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <set>
 
 using namespace std::chrono;
@@ -89,6 +92,13 @@ void addBooks(const TestCatalogue& catalogue, int count)
                    std::to_string(count) +
                    ") INSERT INTO dorvi (autore, titolo, genere) SELECT 'Autore ' || i, "
                    "'Un titolo abbastanza lungo, il numero ' || i, 'Genere' FROM n");
+}
+
+// Whether another program holds the file's lock, without waiting for it.
+bool lockedByAnother(const std::string& path)
+{
+    catalogue::DatabaseHandle db = openDatabase(path);
+    return sqlite3_exec(db.get(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_BUSY;
 }
 
 // A catalogue of a few hundred pages and a copy of it made 8 pages a step, told
@@ -421,4 +431,165 @@ TEST(StockShell, OpensEveryCopyAndFindsItIntact)
             << list[i].path;
         EXPECT_EQ(shell(list[i].path, "PRAGMA journal_mode;"), "delete") << "a plain catalogue, like the original";
     }
+}
+
+// Why a copy was made travels in its name: any text, cut whole, in characters no
+// shell, no FAT disk and no older program trips on; a name that says something
+// else is nobody's copy.
+TEST(CopyReasons, SurviveTheirNameInCharactersEveryToolTakes)
+{
+    const catalogue::CopyStamp stamp{date(2026, 12, 8), 10, 30, 15};
+    for (const std::string& source : {std::string("goodreads.csv"), std::string("Libri d'Anna / 2026 «città».csv"),
+                                      std::string("l'elenco; rm -rf ~ $(x) *.csv"), std::string(300, 'a')}) {
+        const std::string name = catalogue::copyName(stamp, catalogue::CopyReason{"importazione", source});
+        EXPECT_LE(name.size() + std::strlen(".parziale"), 255u) << name;
+        EXPECT_EQ(name.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789._-%"),
+                  std::string::npos)
+            << name;
+        const auto read = catalogue::parseCopy(name);
+        ASSERT_TRUE(read) << name;
+        EXPECT_EQ(read->stamp, stamp);
+        EXPECT_EQ(read->reason.kind, "importazione");
+        if (source.size() < 60)
+            EXPECT_EQ(read->reason.detail, source) << "whole, accents and all";
+        else
+            EXPECT_EQ(read->reason.detail, std::string(120, 'a')) << "cut";
+    }
+    // Cut between two characters, never inside one.
+    const std::string longAccented = std::string(100, 'x') + "àààààààààà";
+    const auto accented = catalogue::parseCopy(catalogue::copyName(stamp, catalogue::beforeImport(longAccented)));
+    ASSERT_TRUE(accented);
+    EXPECT_EQ(accented->reason.detail, std::string(100, 'x') + "ààà");
+
+    EXPECT_EQ(catalogue::beforeImport("/home/anna/Biblioteca calibre/metadata.db").text(),
+              "prima dell'importazione di Biblioteca calibre");
+    EXPECT_EQ(catalogue::beforeImport("/home/anna/Biblioteca calibre/").text(),
+              "prima dell'importazione di Biblioteca calibre");
+    EXPECT_EQ(catalogue::beforeFieldRemoval("dedica").text(), "prima dell'eliminazione del campo «dedica»");
+    EXPECT_EQ(catalogue::beforeRestore(catalogue::CopyStamp{date(2026, 12, 1), 8, 5, 0}).text(),
+              "prima del ripristino della copia del 01/12/2026 alle 08:05:00");
+    EXPECT_EQ(catalogue::CopyReason{}.text(), "copia del giorno");
+    const auto later = catalogue::parseCopy("dorvi-20261208-103015-riordino-a%20b.mdb");
+    ASSERT_TRUE(later) << "a kind a later version names is still a copy";
+    EXPECT_TRUE(later->reason.beforeChange());
+    EXPECT_EQ(later->reason.text(), "prima di una modifica (riordino: a b)");
+
+    for (const char* other : {"dorvi-20261208-103015-.mdb", "dorvi-20261208-103015-Import.mdb",
+                              "dorvi-20261208-103015-importazione-.mdb", "dorvi-20261208-103015-importazione-a%2.mdb",
+                              "dorvi-20261208-103015-importazione-a%zz.mdb",
+                              "dorvi-20261208-103015-importazione-a b.mdb",
+                              "dorvi-20261208-103015 copia.mdb", "dorvi-20261208-103015-importazione-a.mdb.parziale"})
+        EXPECT_FALSE(catalogue::parseCopy(other)) << other;
+}
+
+// Four imports in an afternoon: the copy from before the first is kept, and so is
+// every copy made before a change for thirty days, whatever the rotation; then the
+// rotation takes them as any other.
+TEST(CopyReasons, ACopyBeforeAChangeStaysThirtyDaysWhateverTheRotation)
+{
+    TestCatalogue catalogue;
+    MadeUpClock clock;
+    const SafetyCopies copies(catalogue.path(), clock.clock());
+    clock.set(date(2026, 11, 1), 9);
+    copies.make();
+    std::vector<std::string> beforeImports;
+    for (const char* file : {"goodreads.csv", "calibre", "tellico.tc", "gcstar.gcs"}) {
+        *clock.seconds += 60;
+        beforeImports.push_back(copies.make(catalogue::beforeImport(file)).path);
+    }
+    const auto listed = copies.list();
+    ASSERT_EQ(listed.size(), 4u) << "the day's copy gave way to the newer ones, the four stay";
+    EXPECT_EQ(listed.back().reason.text(), "prima dell'importazione di goodreads.csv");
+    EXPECT_EQ(listed.back().path, beforeImports.front());
+
+    // A copy a day for the next thirty days: the four stay to the last of them.
+    for (unsigned d = 2; d <= 30; ++d) {
+        clock.set(date(2026, 11, d));
+        copies.make();
+    }
+    clock.set(date(2026, 12, 1));
+    copies.make();
+    for (const std::string& path : beforeImports)
+        EXPECT_TRUE(fs::exists(path)) << path << " on its thirtieth day";
+    clock.set(date(2026, 12, 2));
+    copies.make();
+    int left = 0;
+    for (const std::string& path : beforeImports)
+        left += fs::exists(path);
+    EXPECT_EQ(left, 0) << "on the thirty-first day the rotation takes them as any other";
+}
+
+// `copie` may be a link to a folder of anyone's: copies are written there and read
+// from there, but nothing is ever removed through the link; in the real folder a
+// link named like an old copy goes neither, and the file it points at stays whole.
+TEST(Rotation, NeverRemovesThroughALink)
+{
+    TestCatalogue catalogue;
+    MadeUpClock clock;
+    clock.set(date(2026, 12, 8));
+    const SafetyCopies copies(catalogue.path(), clock.clock());
+    QTemporaryDir elsewhere;
+    const fs::path other(elsewhere.path().toStdString());
+    std::vector<std::string> theirs;
+    for (unsigned d = 1; d <= 24; ++d) {
+        theirs.push_back(name(date(2020, 1, d)));
+        std::ofstream(other / theirs.back()) << "not ours";
+    }
+    fs::create_directory_symlink(other, copies.folder());
+    copies.make();
+    EXPECT_EQ(copies.list().size(), 25u) << "the copy written and listed through the link";
+    for (const std::string& file : theirs)
+        EXPECT_TRUE(fs::exists(other / file)) << file;
+
+    fs::remove(copies.folder());
+    const fs::path real(copies.folder());
+    fs::create_directory(real);
+    for (unsigned d = 1; d <= 5; ++d)
+        copies.make();
+    const fs::path precious = other / "precious.mdb";
+    std::ofstream(precious) << "precious";
+    fs::create_symlink(precious, real / name(date(2019, 1, 1)));
+    copies.rotate();
+    EXPECT_TRUE(fs::is_symlink(real / name(date(2019, 1, 1))));
+    EXPECT_TRUE(fs::exists(precious));
+}
+
+// A copy cut short by a kill leaves its temporary file; the next start removes it,
+// but not one being written now, nor one another program holds, nor anything else.
+TEST(StalePartials, GoAtTheNextStartButNotOneStillBeingWritten)
+{
+    TestCatalogue catalogue;
+    const SafetyCopies copies(catalogue.path());
+    const fs::path folder(copies.folder());
+    fs::create_directory(folder);
+    const auto partial = [&](const std::string& file, int minutesOld) {
+        fs::copy_file(catalogue.path(), folder / file);
+        fs::last_write_time(folder / file, fs::file_time_type::clock::now() - std::chrono::minutes(minutesOld));
+        return folder / file;
+    };
+    const fs::path killed = partial(name(date(2026, 12, 1)) + ".parziale", 60);
+    const fs::path running = partial(name(date(2026, 12, 8)) + ".parziale", 1);
+    const fs::path held = partial(name(date(2026, 12, 2)) + ".parziale", 60);
+    const fs::path mine = partial("mio.mdb.parziale", 60);
+
+    QProcess other;
+    other.start(QStringLiteral(SQLITE3_SHELL), {QString::fromStdString(held.string())});
+    ASSERT_TRUE(other.waitForStarted());
+    other.write("BEGIN EXCLUSIVE;\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lockedByAnother(held.string()); }, 10000))
+        << "the other program holds the file";
+    fs::last_write_time(held, fs::file_time_type::clock::now() - std::chrono::minutes(60));
+
+    copies.removeStalePartials();
+    EXPECT_FALSE(fs::exists(killed));
+    EXPECT_TRUE(fs::exists(running));
+    EXPECT_TRUE(fs::exists(held));
+    EXPECT_TRUE(fs::exists(mine));
+
+    other.write("ROLLBACK;\n.quit\n");
+    other.closeWriteChannel();
+    ASSERT_TRUE(other.waitForFinished(10000));
+    fs::last_write_time(held, fs::file_time_type::clock::now() - std::chrono::minutes(60));
+    copies.removeStalePartials();
+    EXPECT_FALSE(fs::exists(held)) << "once let go";
 }

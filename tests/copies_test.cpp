@@ -4,7 +4,12 @@
 #include "backupgate.h"
 #include "copiesdialog.h"
 #include "copykeeper.h"
+#include "history.h"
+#include "importdialog.h"
+#include "importreportdialog.h"
 #include "windowonfakes.h"
+
+#include <QDialogButtonBox>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -13,6 +18,8 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 using catalogue::SafetyCopies;
 
@@ -215,4 +222,94 @@ TEST(DamagedAtStart, DeclinedLeavesTheFileAndMakesNoCopyOfIt)
     EXPECT_FALSE(fixture.window.copies().copying());
     EXPECT_FALSE(QFile::exists(QString::fromStdString(fixture.catalogue.path() + ".danneggiato")));
     EXPECT_EQ(copies.list().size(), 1u);
+}
+
+// A restore replaces the file the changes of this run were written to: none of
+// them is offered for Annulla afterwards (it would be refused as another
+// program's doing); the restore itself is undone by restoring its own copy.
+TEST(CopiesMenu, ARestoreEndsTheHistoryOfTheFileItReplaced)
+{
+    WindowOnFakes fixture;
+    const SafetyCopies copies = fixture.window.copies().copies();
+    copies.make();
+    fixture.trigger("mnuop");
+    fixture.grid.dataSource->update(1, 2, std::string("Il piacere (riveduto)"));
+    fixture.grid.dataSource->remove(std::vector<std::size_t>{0, 2, 3});
+    ASSERT_TRUE(fixture.window.history()->canUndo());
+    fixture.trigger("mnuannulla");
+    ASSERT_TRUE(fixture.window.history()->canRedo());
+
+    fixture.services.confirmAnswers = {true};
+    fixture.services.dialogScript = [](QDialog& dialog) { static_cast<CopiesDialog&>(dialog).restoreSelected(); };
+    fixture.trigger("mnucopie");
+    ASSERT_EQ(fixture.catalogue.scalar("SELECT count(*) FROM dorvi"), "5");
+    EXPECT_FALSE(fixture.window.history()->canUndo());
+    EXPECT_FALSE(fixture.window.history()->canRedo());
+    EXPECT_FALSE(fixture.window.findChild<QAction*>(QStringLiteral("mnuannulla"))->isEnabled());
+    fixture.trigger("mnuannulla");
+    EXPECT_TRUE(fixture.services.errors.empty());
+    EXPECT_EQ(fixture.catalogue.scalar("SELECT titolo FROM dorvi WHERE iddorvo = 2"), "Il piacere");
+    EXPECT_EQ(copies.list().front().reason.text().rfind("prima del ripristino della copia del ", 0), 0u)
+        << copies.list().front().reason.text();
+}
+
+// The list says why each copy was made.
+TEST(CopiesMenu, SaysWhyEachCopyWasMade)
+{
+    WindowOnFakes fixture;
+    CopyKeeper& keeper = fixture.window.copies();
+    keeper.atStart();
+    finishCopy(keeper);
+    ASSERT_TRUE(keeper.copyBeforeChange(catalogue::beforeFieldRemoval("dedica")));
+    CopiesDialog dialog(fixture.services, keeper);
+    QTreeWidget* list = listIn(dialog);
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_EQ(list->headerItem()->text(3), QStringLiteral("Motivo"));
+    EXPECT_EQ(list->topLevelItem(0)->text(3), QStringLiteral("prima dell'eliminazione del campo «dedica»"));
+    EXPECT_EQ(list->topLevelItem(1)->text(3), QStringLiteral("copia del giorno"));
+}
+
+// Where no copy can be made, Importa… asks before writing, as the command line
+// refuses: No writes nothing, Sì imports without the copy.
+TEST(ImportWithoutCopy, IsAskedAndNoWritesNothing)
+{
+    WindowOnFakes fixture;
+    QFile blocker(fixture.catalogue.folder() + QStringLiteral("/copie"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const std::string csv = fixture.catalogue.folder().toStdString() + "/goodreads.csv";
+    std::ofstream(csv) << "autore;titolo\nPrimo Levi;La tregua\n";
+    fixture.services.dialogScript = [](QDialog& dialog) {
+        if (auto* import = dynamic_cast<ImportDialog*>(&dialog))
+            import->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    };
+    for (const bool answer : {false, true}) {
+        fixture.services.fileAnswers = {QString::fromStdString(csv)};
+        fixture.services.confirmAnswers = {answer};
+        fixture.services.confirmations.clear();
+        fixture.trigger("mnuimporta");
+        ASSERT_EQ(fixture.services.confirmations.size(), 1u) << answer;
+        const QString question = fixture.services.confirmations.front().text;
+        EXPECT_TRUE(question.startsWith(QStringLiteral("Nessuna copia di sicurezza possibile: importare lo stesso?")))
+            << question.toStdString();
+        EXPECT_TRUE(question.contains(QStringLiteral("non è una cartella"))) << "why: " << question.toStdString();
+        EXPECT_EQ(fixture.catalogue.scalar("SELECT count(*) FROM dorvi"), answer ? "6" : "5") << answer;
+    }
+    EXPECT_TRUE(fixture.services.errors.empty());
+}
+
+// The start clears what a copy killed half way left behind, before its own copy.
+TEST(DailyCopy, TheStartRemovesAPartialCopyLeftByAKill)
+{
+    WindowOnFakes fixture;
+    CopyKeeper& keeper = fixture.window.copies();
+    const std::filesystem::path folder(keeper.copies().folder());
+    std::filesystem::create_directory(folder);
+    const std::filesystem::path left = folder / "dorvi-20261201-120000.mdb.parziale";
+    std::filesystem::copy_file(fixture.catalogue.path(), left);
+    std::filesystem::last_write_time(left, std::filesystem::file_time_type::clock::now() - std::chrono::hours(2));
+    keeper.atStart();
+    EXPECT_FALSE(std::filesystem::exists(left));
+    finishCopy(keeper);
+    EXPECT_EQ(keeper.copies().list().size(), 1u);
 }

@@ -6,6 +6,7 @@
 #include "fakes.h"
 #include "frmdorvi.h"
 #include "history.h"
+#include "importdialog.h"
 #include "loandialog.h"
 #include "loanhistorylist.h"
 #include "loanmark.h"
@@ -23,6 +24,7 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -286,6 +288,65 @@ TEST_F(LoanCommands, BooksOutListOldestFirstEditableWithTheirDaysAndTheLateOnesM
 
     trigger("mnuall"); // another listing ends the notice
     EXPECT_TRUE(line->text().isEmpty());
+}
+
+// The line under Libri in prestito follows the list: a book given back there is
+// named no more, and the last one given back leaves nothing to say; Annulla brings
+// the line back with the book. Another tool's notice meanwhile is left alone.
+TEST_F(LoanCommands, TheBooksOutLineFollowsTheReturnsMadeInTheList)
+{
+    const QDate today = QDate::currentDate();
+    catalogue.exec("UPDATE dorvi SET prestato_a = 'Marta', prestato_il = '" +
+                   today.addDays(-3).toString(Qt::ISODate).toStdString() + "' WHERE iddorvo = 2;" +
+                   "UPDATE dorvi SET prestato_a = 'Luca', prestato_il = '" +
+                   today.addDays(-45).toString(Qt::ISODate).toStdString() + "' WHERE iddorvo = 5;");
+    trigger("mnuop");
+    trigger("mnuinprestito");
+    const auto* line = window.findChild<QLabel*>(QStringLiteral("rigaavvisi"));
+    ASSERT_NE(line, nullptr);
+    chooseRows({0}); // Alcyone, to Luca
+    trigger("mnurestituito");
+    EXPECT_EQ(line->text(), QStringLiteral("1 libro in prestito: «Il piacere» a Marta da 3 giorni"));
+    trigger("mnuannulla");
+    EXPECT_TRUE(line->text().startsWith(QStringLiteral("2 libri in prestito, 1 da più di 30 giorni")))
+        << line->text().toStdString();
+    chooseRows({0, 1});
+    trigger("mnurestituito");
+    EXPECT_TRUE(line->text().isEmpty()) << line->text().toStdString();
+    EXPECT_FALSE(line->isVisible());
+
+    trigger("mnuannulla");
+    NoticeLine::of(window).tell(QStringLiteral("Doppione di «I Malavoglia»"));
+    chooseRows({1});
+    trigger("mnurestituito");
+    EXPECT_EQ(line->text(), QStringLiteral("Doppione di «I Malavoglia»"));
+}
+
+// A list imported with a book already lent: the book and its line of the loans
+// are one step of Annulla, taken back and done again together.
+TEST_F(LoanCommands, AnImportedLoanIsTakenBackWithItsBook)
+{
+    const std::string csv = catalogue.folder().toStdString() + "/tellico.csv";
+    std::ofstream(csv) << "autore;titolo;prestato_a;prestato_il\n"
+                          "Natalia Ginzburg;Lessico famigliare;Robby;2026-10-01\n";
+    services.fileAnswers = {QString::fromStdString(csv)};
+    services.dialogScript = [](QDialog& dialog) {
+        if (auto* import = dynamic_cast<ImportDialog*>(&dialog))
+            import->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    };
+    trigger("mnuop");
+    trigger("mnuimporta");
+    const std::string ledger =
+        "SELECT coalesce(group_concat(iddorvo || ':' || a || ':' || dal, ' '), '') FROM prestiti";
+    ASSERT_EQ(catalogue.scalar(ledger), "6:Robby:2026-10-01");
+    EXPECT_EQ(window.history()->undoText(), "importazione di un libro");
+    trigger("mnuannulla");
+    EXPECT_EQ(catalogue.scalar("SELECT count(*) FROM dorvi"), "5");
+    EXPECT_EQ(catalogue.scalar(ledger), "");
+    trigger("mnuripeti");
+    EXPECT_EQ(catalogue.scalar("SELECT titolo FROM dorvi WHERE iddorvo = 6"), "Lessico famigliare");
+    EXPECT_EQ(catalogue.scalar(ledger), "6:Robby:2026-10-01");
+    EXPECT_TRUE(services.errors.empty());
 }
 
 TEST(LoanCommandsOnOldCatalogue, AddsTheColumnsAfterASafetyCopyAndLendsTheBookChosen)

@@ -47,7 +47,8 @@ CopiesDialog::CopiesDialog(WindowServices& services, CopyKeeper& keeper, QWidget
     layout->addWidget(label);
     m_list = new QTreeWidget(this);
     m_list->setObjectName(QStringLiteral("elencocopie"));
-    m_list->setHeaderLabels({QStringLiteral("Data e ora"), QStringLiteral("Libri"), QStringLiteral("Dimensione")});
+    m_list->setHeaderLabels({QStringLiteral("Data e ora"), QStringLiteral("Libri"), QStringLiteral("Dimensione"),
+                             QStringLiteral("Motivo")});
     m_list->setRootIsDecorated(false);
     m_list->setUniformRowHeights(true);
     m_list->setAccessibleName(QStringLiteral("Copie di sicurezza"));
@@ -64,7 +65,7 @@ CopiesDialog::CopiesDialog(WindowServices& services, CopyKeeper& keeper, QWidget
     connect(folder, &QPushButton::clicked, this, &CopiesDialog::openFolder);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     layout->addWidget(buttons);
-    resize(560, 360);
+    resize(720, 360);
     fill();
     m_list->setFocus();
 }
@@ -74,7 +75,8 @@ void CopiesDialog::fill()
     m_list->clear();
     m_copies = m_keeper.copies().list();
     for (const SafetyCopy& copy : m_copies) {
-        auto* row = new QTreeWidgetItem(m_list, {copyTimeText(copy.made), QStringLiteral("…"), sizeText(copy.bytes)});
+        auto* row = new QTreeWidgetItem(m_list, {copyTimeText(copy.made), QStringLiteral("…"), sizeText(copy.bytes),
+                                                 QString::fromStdString(copy.reason.text())});
         row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     }

@@ -128,6 +128,9 @@ SafetyCopies CopyKeeper::copies() const
 void CopyKeeper::atStart()
 {
     const SafetyCopies copies = this->copies();
+    // Never while a copy of this run is being made: its file is ours to finish.
+    if (!copying())
+        copies.removeStalePartials();
     if (auto damage = damageOf(copies.cataloguePath())) {
         m_services.showError(*damage);
         if (!offerRestore(copies))
@@ -205,16 +208,31 @@ void CopyKeeper::waitForCopy()
     checkRunningCopy();
 }
 
-bool CopyKeeper::copyBeforeChange()
+std::optional<Error> CopyKeeper::tryCopy(const catalogue::CopyReason& reason)
 {
     waitForCopy();
     try {
-        copies().make();
-        return true;
+        copies().make(reason);
+        return std::nullopt;
     } catch (const Error& error) {
-        tellFailure(error);
-        return false;
+        return error;
     }
+}
+
+bool CopyKeeper::copyBeforeChange(const catalogue::CopyReason& reason)
+{
+    const std::optional<Error> failure = tryCopy(reason);
+    if (failure)
+        tellFailure(*failure);
+    return !failure;
+}
+
+bool CopyKeeper::copyOrAsk(const catalogue::CopyReason& reason, const QString& question)
+{
+    const std::optional<Error> failure = tryCopy(reason);
+    return !failure ||
+           m_services.confirm(question + QStringLiteral("\n\n") + QString::fromStdString(failure->description()),
+                              QStringLiteral("Copie di sicurezza"));
 }
 
 void CopyKeeper::tellFailure(const Error& error)

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 class WindowServices;
 
@@ -37,15 +38,20 @@ public:
     bool copying() const { return m_running != nullptr; }
     // Returns once the copy in the background has ended, the window painting meanwhile.
     void waitForCopy();
-    // A copy made now, whatever the time of the last one: for a change of the
-    // file's structure or an import. A failure is told (once per run) and the work
-    // goes on. Returns whether the copy was made.
-    bool copyBeforeChange();
+    // A copy made now, whatever the time of the last one, named by `reason`: for a
+    // change of the file's structure or an import. A failure is told (once per
+    // run) and the work goes on. Returns whether the copy was made.
+    bool copyBeforeChange(const catalogue::CopyReason& reason = catalogue::beforeChange());
+    // As copyBeforeChange, for a change the user may rather not make without a
+    // copy: when none can be made, `question` is asked with the reason why, every
+    // time. Returns whether to go on (the copy made, or the user's Sì).
+    bool copyOrAsk(const catalogue::CopyReason& reason, const QString& question);
     // Tells the user, once per run, why copies cannot be made and what to do.
     void tellFailure(const catalogue::Error& error);
 
 private:
     void checkRunningCopy();
+    std::optional<catalogue::Error> tryCopy(const catalogue::CopyReason& reason);
     bool offerRestore(const catalogue::SafetyCopies& copies);
 
     WindowServices& m_services;

@@ -342,13 +342,16 @@ void Frmdorvi::replayChange(const QString& task, std::size_t (catalogue::History
         DataGrid1_AfterUpdate();
 }
 
-// After a restore the grid lists the catalogue now in the file, in the mode it had.
+// After a restore the grid lists the catalogue now in the file, in the mode it had;
+// the changes of this run were made to the file the restore replaced.
 void Frmdorvi::mnucopie_Click()
 {
     CopiesDialog dialog(m_services, *m_copies, this);
     m_services.runDialog(dialog);
-    if (dialog.restored())
-        relist();
+    if (!dialog.restored())
+        return;
+    m_history->clear();
+    relist();
 }
 
 void Frmdorvi::relist()

@@ -69,8 +69,23 @@ keys() {
     sleep 0.4
 }
 
+# Types text through keys of the keyboard map in use, never a remapped one. A
+# letter the map lacks (à, è… on the server's US map) would make xdotool remap a
+# spare key for it and back, and a program busy at that moment reads the key
+# after it was remapped back: the letter is lost ("Le citt invisibili"). So the
+# plain start is typed, which opens the cell's editor, and the rest, from the
+# first such letter on, is pasted into that editor from the clipboard.
 type_text() {
-    xdotool type --delay 30 "$1"
+    typed=$(printf '%s' "$1" | LC_ALL=C sed 's/[^ -~].*//')
+    pasted=${1#"$typed"}
+    [ -n "$typed" ] || [ -z "$pasted" ] ||
+        fail "type_text \"$1\": it begins with a letter no key gives; open the editor (F2) and paste it"
+    [ -z "$typed" ] || xdotool type --delay 30 "$typed"
+    if [ -n "$pasted" ]; then
+        sleep 0.2
+        printf '%s' "$pasted" | xclip -selection clipboard -i
+        xdotool key --clearmodifiers ctrl+v
+    fi
     sleep 0.2
 }
 

@@ -10,7 +10,11 @@ make_catalogue "INSERT INTO dorvi (iddorvo, autore, titolo, genere) VALUES
     (4, 'Italo Calvino', 'Le città invisibili', ''),
     (8, 'Luigi Pirandello', 'Il fu Mattia Pascal', 'Romanzo');"
 books() { sqlite3 "$folder/dorvi.mdb" "select iddorvo, quote(autore), quote(titolo), quote(genere) from dorvi order by iddorvo"; }
-copies() { ls "$folder/copie" 2>/dev/null | grep -c '^dorvi-[0-9]\{8\}-[0-9]\{6\}\.mdb$' || true; }
+# A copy's name: its date and time, then why it was made when made before a change.
+copies() {
+    ls "$folder/copie" 2>/dev/null |
+        grep -c '^dorvi-[0-9]\{8\}-[0-9]\{6\}\(-[a-z]\{1,\}\(-[A-Za-z0-9._%-]\{1,\}\)\{0,1\}\)\{0,1\}\.mdb$' || true
+}
 before=$(books)
 
 start_program
@@ -46,6 +50,10 @@ for copy in "$folder"/copie/dorvi-*.mdb; do
 done
 newest=$(ls "$folder"/copie/dorvi-*.mdb | sort | tail -n 1)
 [ "$(sqlite3 "$newest" 'select count(*) from dorvi')" = 0 ] || fail "the copy before the restore is not the emptied catalogue"
+case "$newest" in
+*-ripristino-[0-9]*.mdb) ;;
+*) fail "the copy before the restore does not say so: $newest" ;;
+esac
 
 keys ctrl+q
 wait_for_end

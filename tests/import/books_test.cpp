@@ -3,6 +3,7 @@
 // their published layout, a calibre library made by calibre, Tellico and GCstar
 // collections in their XML; and every bad input refused with nothing written.
 #include "bookimport.h"
+#include "importpreview.h"
 #include "connection.h"
 #include "error.h"
 #include "csvexport.h"
@@ -618,3 +619,59 @@ TEST_F(Books, AReportListsItsFirstLinesAndCountsTheRest)
 }
 
 } // namespace
+
+// A book that arrives lent gets its line in the loans' table, as Presta… would
+// have written it, in the import's transaction: into the catalogue in use and
+// into a new one. A book not lent, a name of spaces only and a duplicate skipped
+// get none; a loan without its day gets a line without a day; a trial writes none.
+TEST_F(Books, ALentBookArrivesWithItsLineInTheLoansTable)
+{
+    const fs::path inUse = oldCatalogue();
+    const fs::path tellico = file("libri.xml", tellicoBooks);
+    const std::string csv = "autore;titolo;prestato_a;prestato_il\n"
+                            "Primo Levi;La tregua;Marta;\n"
+                            "Cesare Pavese;La luna e i falò;   ;2026-01-01\n"
+                            "Italo Calvino;Le città invisibili;Anna;2026-02-02\n"
+                            "primo levi;LA TREGUA;Marta;\n";
+    const auto trial = bookimport::tryImport(tellico, inUse, {}, {});
+    EXPECT_EQ(trial.added, 2u);
+    EXPECT_EQ(query(inUse, "SELECT count(*) FROM sqlite_schema WHERE name = 'prestiti'"), (Rows{{i(0)}}))
+        << "a trial writes nothing";
+
+    EXPECT_EQ(bookimport::importIntoCatalogue(tellico, inUse, {}).added, 2u);
+    // The preview and the duplicate check find the lent book itself, not its loan line.
+    const bookimport::ImportPreview preview = bookimport::previewImport(file("prestiti.csv", csv), inUse, {});
+    ASSERT_FALSE(preview.books.empty());
+    EXPECT_NE(std::find(preview.books[0].values.begin(), preview.books[0].values.end(), "La tregua"),
+              preview.books[0].values.end());
+    const bookimport::ImportReport report = bookimport::importIntoCatalogue(file("prestiti.csv", csv), inUse, {});
+    EXPECT_EQ(report.added, 2u);
+    ASSERT_EQ(report.duplicates.size(), 2u);
+    EXPECT_TRUE(contains(report.duplicates[1].text, "«La tregua» (iddorvo 4)")) << report.duplicates[1].text;
+    const Rows ledger{{i(3), t("Luca Bianchi"), t("2026-10-01"), null}, {i(4), t("Marta"), null, null}};
+    const std::string lines = "SELECT iddorvo, a, dal, al FROM prestiti ORDER BY id";
+    EXPECT_EQ(query(inUse, lines), ledger);
+    EXPECT_EQ(query(inUse, "SELECT titolo FROM dorvi WHERE iddorvo = 3"), (Rows{{t("Lessico famigliare")}}));
+    EXPECT_EQ(query(inUse, "SELECT count(*) FROM pragma_index_list('dorvi') WHERE name = 'dorvi_in_prestito'"),
+              (Rows{{i(1)}}))
+        << "with the index Libri in prestito reads";
+
+    bookimport::importIntoNewCatalogue(tellico, fresh(), {});
+    EXPECT_EQ(query(fresh(), lines), (Rows{{i(2), t("Luca Bianchi"), t("2026-10-01"), null}}));
+}
+
+// A catalogue locked by the program writing it is not called calibre's: that name
+// belongs to a calibre library only.
+TEST_F(Books, ALockedCatalogueIsNotCalledACalibreLibrary)
+{
+    const fs::path other = oldCatalogue();
+    sqlite3* raw = nullptr;
+    sqlite3_open(other.c_str(), &raw);
+    catalogue::DatabaseHandle writer(raw);
+    ASSERT_EQ(sqlite3_exec(writer.get(), "BEGIN EXCLUSIVE; UPDATE dorvi SET genere = 'x'", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    const std::string failure = failureOf([&] { bookimport::importIntoNewCatalogue(other, fresh(), {}); });
+    EXPECT_TRUE(contains(failure, "bloccato da un altro programma")) << failure;
+    EXPECT_FALSE(contains(failure, "calibre")) << failure;
+    sqlite3_exec(writer.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+}

@@ -110,8 +110,10 @@ int intoCatalogue(const CommandLine& line)
     bookimport::ImportOptions options = optionsOf(line);
     // Many books at once into the user's catalogue: a safety copy first, whatever
     // the time of the last one, so the whole import can be taken back.
-    options.beforeWriting = [](const std::string& path) {
-        const catalogue::SafetyCopy copy = catalogue::SafetyCopies(path).make();
+    options.beforeWriting = [&line](const std::string& path) {
+        const catalogue::SafetyCopies copies(path);
+        copies.removeStalePartials();
+        const catalogue::SafetyCopy copy = copies.make(catalogue::beforeImport(line.source));
         std::cout << "Copia di sicurezza: " << copy.path << '\n';
     };
     bookimport::ImportReport report =

@@ -345,7 +345,7 @@ bool FieldsDialog::removeField(const QString& name)
                                  .arg(quotedName(name), booksWithValue(books));
     if (!m_host.services.confirm(question, QStringLiteral("Elimina campo")))
         return false;
-    m_host.copies.copyBeforeChange();
+    m_host.copies.copyBeforeChange(catalogue::beforeFieldRemoval(name.toStdString()));
     return write([&](sqlite3* db) {
         catalogue::KeptColumn kept = catalogue::removeField(db, name.toStdString());
         m_counts.erase(kept.name);

@@ -51,6 +51,20 @@ ImportTools::ImportTools(ToolHost& host, QObject* parent) : QObject(parent), m_h
     m_host.addTool("mnuimporta", QStringLiteral("&Importa…"), {}, [this] { importBooks(); }, false);
 }
 
+// One step of Annulla: the books, and the loans' lines written for those that
+// arrived lent, taken back before them.
+void ImportTools::recordForUndo(std::unique_ptr<catalogue::ImportedBooks> books, catalogue::LedgerChanges loanLines)
+{
+    catalogue::History& history = *m_host.history();
+    const std::size_t mark = history.mark();
+    const std::string text = books->text();
+    history.recordStep(std::move(books));
+    if (!loanLines.empty()) {
+        const std::string path = QFile::encodeName(m_host.cataloguePath()).toStdString();
+        history.joinSince(mark, text, catalogue::ledgerStep(path, std::move(loanLines)));
+    }
+}
+
 void ImportTools::importBooks()
 {
     WindowServices& services = m_host.services();
@@ -81,6 +95,11 @@ void ImportTools::importBooks()
     if (services.runDialog(dialog) != QDialog::Accepted)
         return;
 
+    // The copy holds the catalogue as the import found it, so the whole import
+    // can be taken back even after this run; without one the user decides.
+    if (!m_host.copies().copyOrAsk(catalogue::beforeImport(QFile::encodeName(chosen).toStdString()),
+                                   QStringLiteral("Nessuna copia di sicurezza possibile: importare lo stesso?")))
+        return;
     bookimport::ImportOptions options = dialog.options();
     if (!first.headings.empty())
         MappingMemory::keep(first.headings, options.fieldMap);
@@ -91,12 +110,10 @@ void ImportTools::importBooks()
             throw ImportStopped{};
     };
     std::unique_ptr<catalogue::ImportedBooks> added;
+    options.keepLoanLines = true;
     options.beforeCommit = [&](sqlite3* db, std::int64_t lastRowBefore) {
         added = std::make_unique<catalogue::ImportedBooks>(db, lastRowBefore);
     };
-    // The copy holds the catalogue as the import found it, so the whole import
-    // can be taken back even after this run.
-    m_host.copies().copyBeforeChange();
     bookimport::ImportReport report;
     try {
         report = bookimport::importIntoCatalogue(source, catalogue, options);
@@ -109,7 +126,7 @@ void ImportTools::importBooks()
     // second and, modal too, takes the keyboard from the report.
     progress.reset();
     if (added && added->books() > 0)
-        m_host.history()->recordStep(std::move(added));
+        recordForUndo(std::move(added), std::move(report.loanLines));
     m_host.relist();
     ImportReportDialog shown(QString::fromStdString(bookimport::reportText(report, bookimport::ReportReader::Window)),
                                m_host.dialogParent());

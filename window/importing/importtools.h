@@ -1,8 +1,16 @@
 #pragma once
 
+#include "loanledger.h"
+
 #include <QObject>
 
+#include <memory>
+
 class ToolHost;
+
+namespace catalogue {
+class ImportedBooks;
+}
 
 // Strumenti › "Importa…": the books of a spreadsheet's CSV, a Goodreads or
 // LibraryThing export, a calibre library, a Tellico or GCstar file added to the
@@ -15,6 +23,7 @@ public:
 
 private:
     void importBooks();
+    void recordForUndo(std::unique_ptr<catalogue::ImportedBooks> books, catalogue::LedgerChanges loanLines);
 
     ToolHost& m_host;
 };

@@ -78,6 +78,7 @@ LoanTools::LoanTools(ToolHost& host, QObject* parent, Today today)
     host.addTool("mnurestituito", QStringLiteral("Restit&uito"), {}, [this] { giveBack(); });
     host.addTool("mnuinprestito", QStringLiteral("&Libri in prestito"), {}, [this] { listBooksOut(); }, false);
     NoticeLine::of(host);
+    host.whenBookWritten([this] { followBooksOut(); });
 }
 
 // Loans change the file as edits do: only in the editing mode, where they can be undone.
@@ -116,7 +117,7 @@ void LoanTools::lend()
         // alone are added, and the catalogue listed again to show them.
         connection->prepareForWriting();
         if (!catalogue::hasLoanColumns(db)) {
-            m_host.copies().copyBeforeChange();
+            m_host.copies().copyBeforeChange(catalogue::beforeLoanFields());
             catalogue::addLoanColumns(db);
         }
         const std::vector<std::int64_t> ids = idsOf(books);
@@ -156,9 +157,11 @@ void LoanTools::writeAsOneChange(const std::string& what, const std::function<vo
         write(ledger);
     } catch (...) {
         join();
+        followBooksOut();
         throw;
     }
     join();
+    followBooksOut();
 }
 
 void LoanTools::giveBack()
@@ -204,9 +207,30 @@ void LoanTools::listBooksOut()
                                       QStringLiteral("Libri in prestito"));
         return;
     }
+    const std::shared_ptr<catalogue::Recordset> before = m_host.grid().boundResult();
     m_host.listBooks(QString::fromStdString(catalogue::booksOutStatement()));
+    // With no book out the grid may keep the rows it had: those are no list of loans.
     const std::shared_ptr<catalogue::Recordset> listed = m_host.grid().boundResult();
-    const std::vector<catalogue::BookOut> books = listed ? catalogue::booksOut(*listed) : std::vector<catalogue::BookOut>();
-    if (!books.empty())
-        NoticeLine::of(m_host).tell(booksOutText(books, m_today()));
+    m_booksOut.reset();
+    if (!listed || listed == before)
+        return;
+    m_booksOut = listed;
+    tellBooksOut(*listed);
+}
+
+void LoanTools::tellBooksOut(const catalogue::Recordset& listed)
+{
+    const std::vector<catalogue::BookOut> books = catalogue::booksOut(listed);
+    m_told = books.empty() ? QString() : booksOutText(books, m_today());
+    NoticeLine::of(m_host).tell(m_told);
+}
+
+// The line under Libri in prestito follows its rows: a book given back, lent
+// again or edited there is told as it is now. Another tool's notice since, or
+// another listing, is left alone.
+void LoanTools::followBooksOut()
+{
+    const std::shared_ptr<catalogue::Recordset> listed = m_booksOut.lock();
+    if (listed && listed == m_host.grid().boundResult() && NoticeLine::of(m_host).text() == m_told)
+        tellBooksOut(*listed);
 }
