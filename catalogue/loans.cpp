@@ -42,7 +42,9 @@ int columnNamed(const Recordset& result, std::string_view name)
 // The open loans of `book` closed on `on`, each noted as it was and became.
 void closeOpenLoan(sqlite3* db, std::int64_t book, const std::string& on, LedgerChanges& changes)
 {
-    for (auto& [id, row] : ledgerRows(db, "iddorvo = ?1 AND al IS NULL", book)) {
+    auto rows = ledgerRows(db, "iddorvo = ?1 AND al IS NULL", book);
+    const std::size_t open = rows.size();
+    for (auto& [id, row] : rows) {
         std::vector<Value> closed = row;
         closed.back() = on;
         changes.push_back({id, std::move(row), std::move(closed)});
@@ -51,6 +53,10 @@ void closeOpenLoan(sqlite3* db, std::int64_t book, const std::string& on, Ledger
     close.bind(1, on);
     close.bind(2, book);
     close.step();
+    // The ledger's undo holds the loans read above as closed.
+    if (rowsChanged(db) != static_cast<std::int64_t>(open))
+        throw Error(ErrorNumber::NotUpdatable, "Una regola del catalogo (trigger di un altro programma) ha scartato "
+                                               "la chiusura del prestito: la modifica non è stata scritta.");
 }
 
 } // namespace
@@ -98,7 +104,7 @@ LedgerChanges recordLoan(sqlite3* db, std::int64_t book, const std::string& to, 
     loan.bind(1, book);
     loan.bind(2, to);
     loan.bind(3, from);
-    loan.step();
+    loan.writeRows();
     changes.push_back({sqlite3_last_insert_rowid(db), std::nullopt, std::vector<Value>{book, to, from, Value()}});
     transaction.commit();
     return changes;

@@ -43,14 +43,59 @@ void Statement::bind(int index, const Value& value)
         throw engineError(m_db, rc);
 }
 
+namespace {
+
+// The error of a write that ended its transaction, `resultCode` the write's own.
+Error transactionEnded(sqlite3* db, int resultCode)
+{
+    // A full disk, a failed read or too little memory may also make the engine
+    // roll back on its own: that cause is the one to tell.
+    const bool failed = resultCode != SQLITE_DONE && resultCode != SQLITE_ROW;
+    if (failed && (resultCode & 0xff) != SQLITE_CONSTRAINT)
+        return engineError(db, resultCode);
+    const std::string reason = failed ? " con il motivo «" + std::string(sqlite3_errmsg(db)) + "»" : std::string();
+    return Error(ErrorNumber::TransactionEnded,
+                 "Una regola del catalogo (trigger di un altro programma) ha annullato l'intera modifica" + reason +
+                     ": la modifica non è stata scritta.",
+                 resultCode, sqlite3_errmsg(db));
+}
+
+} // namespace
+
+int stepChecked(sqlite3_stmt* statement)
+{
+    sqlite3* db = sqlite3_db_handle(statement);
+    const bool inTransaction = !sqlite3_get_autocommit(db);
+    const int rc = sqlite3_step(statement);
+    // COMMIT, ROLLBACK and RELEASE count as read-only: only a write that ended its
+    // transaction is caught here.
+    if (inTransaction && sqlite3_get_autocommit(db) && !sqlite3_stmt_readonly(statement))
+        throw transactionEnded(db, rc);
+    return rc;
+}
+
+std::int64_t rowsChanged(sqlite3* db)
+{
+    return sqlite3_changes64(db);
+}
+
 bool Statement::step()
 {
-    const int rc = sqlite3_step(m_stmt.get());
+    const int rc = stepChecked(m_stmt.get());
     if (rc == SQLITE_ROW)
         return true;
     if (rc == SQLITE_DONE)
         return false;
     throw engineError(m_db, rc);
+}
+
+void Statement::writeRows()
+{
+    while (step()) {
+    }
+    if (rowsChanged(m_db) == 0)
+        throw Error(ErrorNumber::ValueRefused, "Una regola del catalogo (trigger di un altro programma) ha scartato "
+                                               "la modifica senza dire perché: la modifica non è stata scritta.");
 }
 
 void Statement::reset()

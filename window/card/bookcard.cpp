@@ -177,9 +177,7 @@ void BookCard::addField(int column, QFormLayout& form)
     field.editor = makeEditor(field);
     field.editor->setObjectName(name);
     field.editor->setAccessibleName(fieldLabel(name));
-    auto* label = new QLabel(fieldLabel(name) + QLatin1Char(':'));
-    label->setBuddy(field.editor);
-    form.addRow(label, field.editor);
+    form.addRow(cardLabel(name, field.editor), field.editor);
     m_fields.push_back(std::move(field));
 }
 
