@@ -1,5 +1,6 @@
 #include "loans.h"
 
+#include "error.h"
 #include "fieldnames.h"
 #include "recordset.h"
 #include "standardfields.h"

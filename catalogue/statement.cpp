@@ -1,5 +1,6 @@
 // A prepared statement with its handle owned, values always bound as parameters,
-// and every engine failure turned into the program's Error on the spot.
+// and every engine failure turned into the program's Error on the spot. A write
+// that ends the transaction it runs in fails the whole change, wherever it runs.
 #include "statement.h"
 
 #include "engineerror.h"
@@ -7,6 +8,28 @@
 #include <type_traits>
 
 namespace catalogue {
+
+namespace {
+
+// The error of a write that ended its transaction, `resultCode` the write's own.
+Error transactionEnded(sqlite3* db, int resultCode)
+{
+    // A full disk, a failed read or too little memory may also make the engine
+    // roll back on its own: that cause is the one to tell.
+    const bool failed = resultCode != SQLITE_DONE && resultCode != SQLITE_ROW;
+    if (failed && (resultCode & 0xff) != SQLITE_CONSTRAINT)
+        return engineError(db, resultCode);
+    // A trigger's RAISE(ROLLBACK), or a rule of the table declared ON CONFLICT ROLLBACK.
+    const std::string rule = resultCode == SQLITE_CONSTRAINT_TRIGGER || !failed
+                                 ? "Una regola del catalogo (trigger di un altro programma)"
+                                 : "Una regola del catalogo";
+    const std::string reason = failed ? " con il motivo «" + std::string(sqlite3_errmsg(db)) + "»" : std::string();
+    return Error(ErrorNumber::TransactionEnded,
+                 rule + " ha annullato l'intera modifica" + reason + ": la modifica non è stata scritta.", resultCode,
+                 sqlite3_errmsg(db));
+}
+
+} // namespace
 
 Statement::Statement(sqlite3* db, std::string_view sql) : m_db(db)
 {
@@ -42,25 +65,6 @@ void Statement::bind(int index, const Value& value)
     if (const int rc = bindValue(m_stmt.get(), index, value); rc != SQLITE_OK)
         throw engineError(m_db, rc);
 }
-
-namespace {
-
-// The error of a write that ended its transaction, `resultCode` the write's own.
-Error transactionEnded(sqlite3* db, int resultCode)
-{
-    // A full disk, a failed read or too little memory may also make the engine
-    // roll back on its own: that cause is the one to tell.
-    const bool failed = resultCode != SQLITE_DONE && resultCode != SQLITE_ROW;
-    if (failed && (resultCode & 0xff) != SQLITE_CONSTRAINT)
-        return engineError(db, resultCode);
-    const std::string reason = failed ? " con il motivo «" + std::string(sqlite3_errmsg(db)) + "»" : std::string();
-    return Error(ErrorNumber::TransactionEnded,
-                 "Una regola del catalogo (trigger di un altro programma) ha annullato l'intera modifica" + reason +
-                     ": la modifica non è stata scritta.",
-                 resultCode, sqlite3_errmsg(db));
-}
-
-} // namespace
 
 int stepChecked(sqlite3_stmt* statement)
 {
