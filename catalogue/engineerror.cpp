@@ -76,6 +76,7 @@ private:
     Error ioError() const;
     Error constraint() const;
     Error refusedStatement() const;
+    std::string functionRefused() const;
 
     const EngineFailure& m_failure;
     const bool m_writing;
@@ -248,6 +249,17 @@ Error Mapping::constraint() const
     }
 }
 
+// A function that a file's own view or trigger calls and the engine will not run
+// from there (fts3_tokenizer() can make the engine call any address), told with
+// its name; empty for any other refusal. The engine says "unsafe use" only of
+// what the file itself holds, never of a statement the program makes.
+std::string Mapping::functionRefused() const
+{
+    if (const std::string name = afterPrefix(m_failure.message, "unsafe use of "); !name.empty())
+        return "una funzione che il programma non permette, " + quoted(name);
+    return {};
+}
+
 // A table or a column the statement names is missing, or the engine refuses the
 // statement itself.
 Error Mapping::refusedStatement() const
@@ -260,6 +272,11 @@ Error Mapping::refusedStatement() const
             return error(table ? ErrorNumber::TableMissing : ErrorNumber::ColumnMissing,
                          m_writing ? missing + ", forse cambiata da un altro programma: " + notWritten : missing + ".");
         }
+    }
+    if (const std::string function = functionRefused(); !function.empty()) {
+        return stated(ErrorNumber::StatementRefused,
+                      "Il catalogo " + m_file + " usa " + function +
+                          ", in una vista o in una regola che un altro programma vi ha scritto");
     }
     if (m_writing) {
         return error(ErrorNumber::StatementRefused,
@@ -287,7 +304,8 @@ Error engineError(sqlite3* db, int resultCode, const std::string& givenPath)
 
 Error writeError(const Error& failure, int systemError, const std::string& path)
 {
-    if (failure.engineCode() == 0)
+    // An ended transaction already says what the engine's code alone cannot.
+    if (failure.engineCode() == 0 || failure.number() == ErrorNumber::TransactionEnded)
         return failure;
     return engineError({failure.engineCode(), failure.engineMessage(), path, systemError}, Operation::Writing);
 }

@@ -23,6 +23,7 @@ enum class ErrorNumber : int {
     ValueRefused = 3317,
     RowChanged = 3197,
     RowGone = 3167,
+    TransactionEnded = 3034, ///< a trigger of the file rolled back the whole change under way
     NotUpdatable = 3251,
     UnknownProvider = 3706,
     NotOpen = 3704,

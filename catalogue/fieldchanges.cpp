@@ -326,11 +326,22 @@ void restoreField(sqlite3* db, const KeptColumn& kept)
                                                        "non si può rimettere.");
         execute(db, alter("ADD COLUMN " + quotedIdentifier(kept.name) + " " + kept.declared).c_str());
         Statement write(db, "UPDATE dorvi SET " + quotedIdentifier(kept.name) + " = ?1 WHERE rowid = ?2");
+        Statement present(db, "SELECT 1 FROM dorvi WHERE rowid = ?1");
         for (const auto& [rowid, value] : kept.values) {
             write.bind(1, value);
             write.bind(2, Value(rowid));
             write.step();
             write.reset();
+            // A book another program deleted meanwhile has no value to get back; one
+            // still there whose value a trigger left out (RAISE(IGNORE)) would lose it.
+            if (rowsChanged(db) == 0) {
+                present.bind(1, Value(rowid));
+                if (present.step())
+                    throw Error(ErrorNumber::NotUpdatable,
+                                "Una regola del catalogo (trigger di un altro programma) ha scartato i valori del "
+                                "campo " + quoted(kept.name) + ": il campo eliminato non è stato rimesso.");
+                present.reset();
+            }
         }
     });
 }

@@ -259,10 +259,12 @@ bool HistoryReplay::restoreBooks(const RowStore& rows, const std::vector<std::si
                     return;
                 match.bindBook(insert, rows, i, 1);
                 try {
-                    if (insert.step())
+                    if (insert.step()) {
                         written.push_back(m_shown.m_rows->pack(insert.handle()));
-                    else
+                        insert.step();
+                    } else {
                         written.push_back(rows.packed(i));
+                    }
                 } catch (const Error& error) {
                     if (error.engineCode() != SQLITE_CONSTRAINT_PRIMARYKEY)
                         throw;
@@ -270,8 +272,11 @@ bool HistoryReplay::restoreBooks(const RowStore& rows, const std::vector<std::si
                                 "Un altro programma ha scritto nel catalogo un libro con la stessa chiave di " +
                                     label(rows, i) + ": non è stato rimesso nessun libro.");
                 }
-                if (!placeKept)
-                    insert.step();
+                // Another program's trigger may leave the book out without an error.
+                if (rowsChanged(db) != 1)
+                    throw Error(ErrorNumber::NotUpdatable,
+                                "Una regola del catalogo (trigger di un altro programma) ha scartato il libro " +
+                                    label(rows, i) + ": non è stato rimesso nessun libro.");
                 insert.reset();
             }
             const EngineProgress told(db, progress, rows.size());

@@ -26,7 +26,7 @@ void writeRow(sqlite3* db, std::int64_t id, const std::optional<std::vector<Valu
     put.bind(1, id);
     for (std::size_t column = 0; column < row->size(); ++column)
         put.bind(static_cast<int>(column) + 2, (*row)[column]);
-    put.step();
+    put.writeRows();
 }
 
 class LedgerStep : public History::Step {

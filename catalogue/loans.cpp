@@ -1,5 +1,6 @@
 #include "loans.h"
 
+#include "error.h"
 #include "fieldnames.h"
 #include "recordset.h"
 #include "standardfields.h"
@@ -42,7 +43,9 @@ int columnNamed(const Recordset& result, std::string_view name)
 // The open loans of `book` closed on `on`, each noted as it was and became.
 void closeOpenLoan(sqlite3* db, std::int64_t book, const std::string& on, LedgerChanges& changes)
 {
-    for (auto& [id, row] : ledgerRows(db, "iddorvo = ?1 AND al IS NULL", book)) {
+    auto rows = ledgerRows(db, "iddorvo = ?1 AND al IS NULL", book);
+    const std::size_t open = rows.size();
+    for (auto& [id, row] : rows) {
         std::vector<Value> closed = row;
         closed.back() = on;
         changes.push_back({id, std::move(row), std::move(closed)});
@@ -51,6 +54,10 @@ void closeOpenLoan(sqlite3* db, std::int64_t book, const std::string& on, Ledger
     close.bind(1, on);
     close.bind(2, book);
     close.step();
+    // The ledger's undo holds the loans read above as closed.
+    if (rowsChanged(db) != static_cast<std::int64_t>(open))
+        throw Error(ErrorNumber::NotUpdatable, "Una regola del catalogo (trigger di un altro programma) ha scartato "
+                                               "la chiusura del prestito: la modifica non è stata scritta.");
 }
 
 } // namespace
@@ -99,7 +106,7 @@ LedgerChanges writeLoanLine(sqlite3* db, std::int64_t book, const std::string& t
     // A loan of an imported list may come without its day: no day, rather than an empty one.
     const Value since = from.empty() ? Value() : Value(from);
     loan.bind(3, since);
-    loan.step();
+    loan.writeRows();
     changes.push_back({sqlite3_last_insert_rowid(db), std::nullopt, std::vector<Value>{book, to, since, Value()}});
     return changes;
 }

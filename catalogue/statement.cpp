@@ -1,5 +1,6 @@
 // A prepared statement with its handle owned, values always bound as parameters,
-// and every engine failure turned into the program's Error on the spot.
+// and every engine failure turned into the program's Error on the spot. A write
+// that ends the transaction it runs in fails the whole change, wherever it runs.
 #include "statement.h"
 
 #include "engineerror.h"
@@ -7,6 +8,28 @@
 #include <type_traits>
 
 namespace catalogue {
+
+namespace {
+
+// The error of a write that ended its transaction, `resultCode` the write's own.
+Error transactionEnded(sqlite3* db, int resultCode)
+{
+    // A full disk, a failed read or too little memory may also make the engine
+    // roll back on its own: that cause is the one to tell.
+    const bool failed = resultCode != SQLITE_DONE && resultCode != SQLITE_ROW;
+    if (failed && (resultCode & 0xff) != SQLITE_CONSTRAINT)
+        return engineError(db, resultCode);
+    // A trigger's RAISE(ROLLBACK), or a rule of the table declared ON CONFLICT ROLLBACK.
+    const std::string rule = resultCode == SQLITE_CONSTRAINT_TRIGGER || !failed
+                                 ? "Una regola del catalogo (trigger di un altro programma)"
+                                 : "Una regola del catalogo";
+    const std::string reason = failed ? " con il motivo «" + std::string(sqlite3_errmsg(db)) + "»" : std::string();
+    return Error(ErrorNumber::TransactionEnded,
+                 rule + " ha annullato l'intera modifica" + reason + ": la modifica non è stata scritta.", resultCode,
+                 sqlite3_errmsg(db));
+}
+
+} // namespace
 
 Statement::Statement(sqlite3* db, std::string_view sql) : m_db(db)
 {
@@ -43,14 +66,40 @@ void Statement::bind(int index, const Value& value)
         throw engineError(m_db, rc);
 }
 
+int stepChecked(sqlite3_stmt* statement)
+{
+    sqlite3* db = sqlite3_db_handle(statement);
+    const bool inTransaction = !sqlite3_get_autocommit(db);
+    const int rc = sqlite3_step(statement);
+    // COMMIT, ROLLBACK and RELEASE count as read-only: only a write that ended its
+    // transaction is caught here.
+    if (inTransaction && sqlite3_get_autocommit(db) && !sqlite3_stmt_readonly(statement))
+        throw transactionEnded(db, rc);
+    return rc;
+}
+
+std::int64_t rowsChanged(sqlite3* db)
+{
+    return sqlite3_changes64(db);
+}
+
 bool Statement::step()
 {
-    const int rc = sqlite3_step(m_stmt.get());
+    const int rc = stepChecked(m_stmt.get());
     if (rc == SQLITE_ROW)
         return true;
     if (rc == SQLITE_DONE)
         return false;
     throw engineError(m_db, rc);
+}
+
+void Statement::writeRows()
+{
+    while (step()) {
+    }
+    if (rowsChanged(m_db) == 0)
+        throw Error(ErrorNumber::ValueRefused, "Una regola del catalogo (trigger di un altro programma) ha scartato "
+                                               "la modifica senza dire perché: la modifica non è stata scritta.");
 }
 
 void Statement::reset()

@@ -28,6 +28,12 @@ void Transaction::commit()
     assert(!m_done && "a transaction commits once");
     if (m_done)
         throw Error(ErrorNumber::Generic, "Errore interno: la stessa modifica è stata confermata due volte.");
+    // Ended under the writer (a trigger's RAISE(ROLLBACK) whose failure was taken
+    // for one row's): what was written since runs outside it, so the change
+    // cannot be confirmed as one.
+    if (sqlite3_get_autocommit(m_db))
+        throw Error(ErrorNumber::TransactionEnded, "Una regola del catalogo (trigger di un altro programma) ha "
+                                                   "interrotto la modifica e l'ha annullata: non è stata confermata.");
     execute(m_db, "COMMIT");
     m_done = true;
 }

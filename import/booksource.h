@@ -1,6 +1,7 @@
 #pragma once
 
 #include "importreport.h"
+#include "value.h"
 
 #include <cstdint>
 #include <optional>
@@ -21,6 +22,10 @@ struct SourceNote {
 struct SourceBook {
     std::string where; ///< "riga 12", "libro 17"
     std::vector<std::optional<std::string>> values;
+    // The values a source holds as numbers or bytes (another catalogue's), by
+    // column, NULL elsewhere: each is written with its own type, its text in
+    // `values` serving only to find duplicates and to name the book.
+    std::vector<catalogue::Value> typed;
     std::vector<SourceNote> notes;
     // Why the source cannot give this row as a book: it is refused, not written.
     std::string refusal;
@@ -33,6 +38,7 @@ struct SourceBook {
         notes.clear();
         refusal.clear();
         values.assign(columns, std::nullopt);
+        typed.clear();
     }
 };
 

@@ -124,7 +124,9 @@ bool BookWriter::bindValues(const SourceBook& book)
         catalogue::Value& value = m_values[i];
         value = std::monostate{};
         if (i < book.values.size() && book.values[i]) {
-            StoredValue stored = storedValue(m_rules[i], *book.values[i]);
+            const bool typed = i < book.typed.size() && !catalogue::isNull(book.typed[i]);
+            StoredValue stored = typed ? storedValue(m_rules[i], book.typed[i], *book.values[i])
+                                       : storedValue(m_rules[i], *book.values[i]);
             if (!stored.change.empty()) {
                 note(m_report.changes,
                      [&] { return ReportLine{book.where, describe(book), m_columns[i], stored.change}; });
@@ -143,15 +145,36 @@ bool BookWriter::bindValues(const SourceBook& book)
         note(m_report.changes, [&] { return ReportLine{book.where, describe(book), told.column, told.reason}; });
         changed = true;
     }
-    m_report.changedBooks += any && changed;
+    m_changedValues = changed;
     return any;
 }
 
+// A book counts as written only when the engine wrote it: another program's
+// trigger may leave it out without an error (RAISE(IGNORE)), or take back the
+// whole import (RAISE(ROLLBACK)), which then stops here with nothing written.
 bool BookWriter::insert(const SourceBook& book)
 {
-    const int rc = sqlite3_step(m_insert.get());
-    if (rc == SQLITE_DONE)
+    int rc = SQLITE_OK;
+    try {
+        rc = catalogue::stepChecked(m_insert.get());
+    } catch (const catalogue::Error& ended) {
+        if (ended.number() != catalogue::ErrorNumber::TransactionEnded)
+            throw;
+        const std::string named = describe(book);
+        throw catalogue::Error(ended.number(),
+                               "Importazione fermata a " + book.where + (named.empty() ? "" : " (" + named + ")") +
+                                   ". " + ended.description(),
+                               ended.engineCode(), ended.engineMessage());
+    }
+    if (rc == SQLITE_DONE && catalogue::rowsChanged(m_db) > 0)
         return true;
+    if (rc == SQLITE_DONE) {
+        note(m_report.refusals, [&] {
+            return ReportLine{book.where, describe(book), {},
+                              "una regola del catalogo (trigger) lo ha scartato senza dire perché: non scritto"};
+        });
+        return false;
+    }
     if (!refusesTheBook(rc))
         throw catalogue::engineError(m_db, rc);
     note(m_report.refusals, [&] {
@@ -217,6 +240,7 @@ void BookWriter::write(const SourceBook& book)
         return;
     }
     ++m_report.added;
+    m_report.changedBooks += m_changedValues;
     const std::int64_t added = sqlite3_last_insert_rowid(m_db);
     recordLoan(added);
     m_duplicates.add(m_identity, added);

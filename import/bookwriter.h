@@ -36,6 +36,7 @@ private:
     std::vector<std::string> m_columns;
     std::vector<ValueRule> m_rules;
     std::vector<catalogue::Value> m_values; ///< bound without a copy until the next book
+    bool m_changedValues = false;           ///< the book being written has a value changed
     bool m_keepDuplicates;
     bool m_keepLoanLines;
     ImportReport& m_report;

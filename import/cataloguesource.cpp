@@ -3,6 +3,7 @@
 #include "importfailure.h"
 #include "readonlysource.h"
 #include "standardfields.h"
+#include "statement.h"
 #include "sqltext.h"
 
 #include <algorithm>
@@ -90,8 +91,16 @@ bool CatalogueSource::next(SourceBook& book)
     if (rc != SQLITE_ROW)
         fail(rc);
     book.start("libro " + std::to_string(sqlite3_column_int64(s, 0)), m_columns.size());
-    for (std::size_t c = 0; c < m_columns.size(); ++c)
-        book.values[c] = cell(s, static_cast<int>(c + 1));
+    book.typed.assign(m_columns.size(), {});
+    for (std::size_t c = 0; c < m_columns.size(); ++c) {
+        const int column = static_cast<int>(c + 1);
+        // Numbers and bytes go in as they are: read as text, a blob's bytes became
+        // a text and 3.25 the text '3.25'. Typed first, since reading the text
+        // converts the engine's value.
+        if (const int type = sqlite3_column_type(s, column); type != SQLITE_TEXT && type != SQLITE_NULL)
+            book.typed[c] = catalogue::columnValue(s, column);
+        book.values[c] = cell(s, column);
+    }
     for (std::size_t i = 0; i < m_ignored.size(); ++i)
         m_ignoredValues[i] += sqlite3_column_type(s, static_cast<int>(m_columns.size() + 1 + i)) != SQLITE_NULL;
     return true;

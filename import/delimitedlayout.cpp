@@ -1,6 +1,7 @@
 #include "delimitedlayout.h"
 
 #include "fold.h"
+#include "formulaguard.h"
 #include "importfailure.h"
 
 #include <algorithm>
@@ -226,8 +227,7 @@ std::optional<std::string> cleaned(const std::string& text, ColumnRule::Clean cl
         break;
     case Clean::Formula:
         // Our own export guards a text that a spreadsheet would take for a formula.
-        if (value.size() > 1 && value[0] == '\'' && std::string_view("=+-@").find(value[1]) != std::string_view::npos)
-            value.erase(0, 1);
+        value = std::string(catalogue::withoutFormulaGuard(value));
         break;
     case Clean::Guard:
         // Goodreads writes ="0131103628" so that spreadsheets keep the zeros.

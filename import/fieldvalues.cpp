@@ -255,6 +255,18 @@ StoredValue storedValue(ValueRule rule, const std::string& text)
     return {text, {}};
 }
 
+StoredValue storedValue(ValueRule rule, const catalogue::Value& value, const std::string& text)
+{
+    const bool ownRule = rule != ValueRule::Text && rule != ValueRule::Whole && rule != ValueRule::Decimal;
+    if (std::holds_alternative<catalogue::Blob>(value) || !ownRule)
+        return {value, {}};
+    StoredValue ruled = storedValue(rule, text);
+    const auto* kept = std::get_if<std::string>(&ruled.value);
+    if (!ruled.change.empty() && kept && *kept == text)
+        ruled.value = value;
+    return ruled;
+}
+
 StoredValue storedValue(std::string_view column, std::string_view declaredType, const std::string& text)
 {
     return storedValue(valueRule(column, declaredType), text);

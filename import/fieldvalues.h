@@ -28,6 +28,12 @@ enum class ValueRule { Text, Isbn, Year, Whole, Decimal, YesNo, Stars, Date };
 ValueRule valueRule(std::string_view column, std::string_view declaredType);
 StoredValue storedValue(ValueRule rule, const std::string& text);
 
+// A value the source holds as a number or as bytes, `text` its text. Bytes, and
+// numbers in a column of no rule of its own, are stored exactly as they are; a
+// standard field's rule still reads a number (an ISBN kept as digits, a vote
+// rounded), and where the rule keeps the value as given it keeps its type.
+StoredValue storedValue(ValueRule rule, const catalogue::Value& value, const std::string& text);
+
 // A date written AAAA-MM-GG, AAAA/MM/GG (a time after it allowed), GG/MM/AAAA,
 // GG-MM-AAAA or GG.MM.AAAA, as AAAA-MM-GG; nothing for anything else.
 std::optional<std::string> isoDate(std::string_view text);

@@ -168,6 +168,22 @@ TEST(BadCatalogueMessages, MissingSearchedColumnIsNamed)
     EXPECT_EQ(w.grid.dataSource->rowCount(), 1u);
 }
 
+// Another program's file whose books are a view calling fts3_tokenizer(), which
+// the engine refuses to run from a file (it can make the engine call any
+// address): the message names the function and says the program does not allow it.
+TEST(BadCatalogueMessages, AFunctionTheProgramDoesNotAllowIsNamed)
+{
+    WindowOnFakes w;
+    w.catalogue.exec("ALTER TABLE dorvi RENAME TO libri; "
+                     "CREATE VIEW dorvi AS SELECT *, fts3_tokenizer('simple') AS t FROM libri");
+    w.trigger("mnuop");
+    ASSERT_EQ(w.services.errors.size(), 1u);
+    EXPECT_EQ(w.services.errors[0].number(), ErrorNumber::StatementRefused);
+    const std::string& told = w.services.errors[0].description();
+    EXPECT_NE(told.find("una funzione che il programma non permette, «fts3_tokenizer()»"), std::string::npos) << told;
+    EXPECT_NE(told.find(w.catalogue.path()), std::string::npos) << told;
+}
+
 TEST(BadCatalogueMessages, LockedFileIsReportedAfterTheWait)
 {
     WindowOnFakes w;

@@ -77,6 +77,38 @@ TEST_F(BookCardTest, EveryFieldInTheGridsOrderWithItsLabelAndAnEditorForItsKind)
     EXPECT_TRUE(line("iddorvo")->isReadOnly()) << "the key the catalogue assigns";
 }
 
+// Another program's column named with a thousand characters (and an ampersand):
+// its label is cut, the whole name in its tooltip and the editor's accessible
+// name, and every editor keeps its room on a card no wider than the screen.
+TEST_F(BookCardTest, AVeryLongFieldNameIsCutAndEveryEditorStaysInView)
+{
+    const std::string name = "Note & " + std::string(993, 'x');
+    catalogue.exec("ALTER TABLE dorvi ADD COLUMN \"" + name + "\" TEXT");
+    bind();
+    open(1);
+    auto* form = card->findChild<QFormLayout*>();
+    ASSERT_TRUE(form);
+    QLabel* longLabel = nullptr;
+    for (int row = 0; row < form->rowCount(); ++row) {
+        auto* label = qobject_cast<QLabel*>(form->itemAt(row, QFormLayout::LabelRole)->widget());
+        if (label->text().startsWith(QStringLiteral("Note && ")) && label->buddy() != card->editor("note"))
+            longLabel = label;
+    }
+    ASSERT_TRUE(longLabel);
+    EXPECT_EQ(longLabel->toolTip(), QString::fromStdString(name));
+    EXPECT_TRUE(longLabel->text().endsWith(QStringLiteral("…:"))) << longLabel->text().toStdString();
+    EXPECT_EQ(longLabel->buddy()->accessibleName(), QString::fromStdString(name));
+    EXPECT_LT(card->sizeHint().width(), 900);
+    for (const char* field : {"titolo", "note"}) {
+        QWidget* editor = card->editor(field);
+        EXPECT_GE(editor->width(), 100) << field;
+        EXPECT_LE(editor->mapTo(card.get(), QPoint(editor->width(), 0)).x(), card->width()) << field;
+    }
+    const auto* shortLabel = qobject_cast<QLabel*>(form->labelForField(card->editor("titolo")));
+    ASSERT_TRUE(shortLabel);
+    EXPECT_TRUE(shortLabel->toolTip().isEmpty()) << "a name that fits is shown whole";
+}
+
 TEST_F(BookCardTest, WritesAtOnceThroughTheGridsPathAndItsUndo)
 {
     bind();

@@ -305,6 +305,28 @@ TEST(FieldHistory, UndoOfARemovalKeepsTheColumnsCollationDefaultAndNotNull)
     EXPECT_EQ(catalogue.scalar("SELECT \"notnull\" FROM pragma_table_info('dorvi') WHERE name = 'scaffale'"), "1");
 }
 
+// Putting a removed field back, a book whose value another program's trigger
+// leaves out stops it all: the field does not come back without its values. A
+// book deleted meanwhile only has nothing to get back.
+TEST(FieldChanges, RestoringAFieldIsRefusedWhenATriggerLeavesAValueOut)
+{
+    TestCatalogue catalogue;
+    Opened opened(catalogue);
+    catalogue::addField(opened.db, "dedica", "TEXT");
+    catalogue.exec("UPDATE dorvi SET dedica = 'per ' || autore WHERE iddorvo IN (2, 3)");
+    const std::string third = catalogue.scalar("select dedica from dorvi where iddorvo = 3");
+    const catalogue::KeptColumn kept = catalogue::removeField(opened.db, "dedica");
+    catalogue.exec("DELETE FROM dorvi WHERE iddorvo = 2");
+    catalogue.exec("CREATE TRIGGER scarta BEFORE UPDATE ON dorvi WHEN old.iddorvo = 3 BEGIN SELECT RAISE(IGNORE); END");
+    EXPECT_NE(refusal([&] { catalogue::restoreField(opened.db, kept); }).find("trigger"), std::string::npos);
+    EXPECT_FALSE(hasColumn(catalogue, "dedica"));
+
+    catalogue.exec("DROP TRIGGER scarta");
+    EXPECT_EQ(refusal([&] { catalogue::restoreField(opened.db, kept); }), "");
+    EXPECT_EQ(catalogue.rows("select iddorvo, dedica from dorvi where dedica is not null"),
+              (std::vector<std::vector<std::string>>{{"3", third}}));
+}
+
 TEST(FieldHistory, UndoIsRefusedWhenAnotherProgramTookTheNameMeanwhile)
 {
     TestCatalogue catalogue;

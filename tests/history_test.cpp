@@ -153,6 +153,37 @@ TEST_F(Deletion, UndoOfADeletionIsAllOrNothing)
     EXPECT_EQ(catalogue.rows("select iddorvo from dorvi order by iddorvo"), (Table{{"2"}, {"4"}, {"5"}}));
 }
 
+// Another program's trigger that leaves one book out without an error: the undo
+// of the deletion puts back none of them, the listing shows none, and the undo
+// stays to be tried again.
+TEST_F(Deletion, UndoOfADeletionThatATriggerLeavesOutWritesNothing)
+{
+    rs->remove(std::vector<std::size_t>{0, 1, 2});
+    const Table before = file();
+    catalogue.exec("CREATE TRIGGER scarta BEFORE INSERT ON dorvi WHEN new.iddorvo = 2 BEGIN SELECT RAISE(IGNORE); END");
+    std::string message;
+    EXPECT_EQ(errorOf([&] { history->undo(*rs); }, &message), ErrorNumber::NotUpdatable);
+    EXPECT_NE(message.find("trigger"), std::string::npos) << message;
+    EXPECT_EQ(file(), before);
+    EXPECT_EQ(shownKeys(*rs), (std::vector<std::string>{"4", "5"}));
+    EXPECT_TRUE(history->canUndo());
+}
+
+// A trigger that takes back the whole transaction (RAISE(ROLLBACK)) ends the
+// change where it happens: the undo of a deletion puts back none of the books.
+TEST_F(Deletion, UndoOfADeletionThatATriggerRollsBackWritesNothing)
+{
+    rs->remove(std::vector<std::size_t>{0, 1, 2});
+    const Table before = file();
+    catalogue.exec("CREATE TRIGGER ferma BEFORE INSERT ON dorvi WHEN new.iddorvo = 2 "
+                   "BEGIN SELECT RAISE(ROLLBACK, 'vietato'); END");
+    std::string message;
+    EXPECT_EQ(errorOf([&] { history->undo(*rs); }, &message), ErrorNumber::TransactionEnded);
+    EXPECT_NE(message.find("«vietato»"), std::string::npos) << message;
+    EXPECT_EQ(file(), before);
+    EXPECT_EQ(shownKeys(*rs), (std::vector<std::string>{"4", "5"}));
+}
+
 TEST_F(Deletion, UndoOfAnAddedBookChangedElsewhereWritesNothing)
 {
     rs->addNew(1, std::string("Italo Svevo"));
@@ -326,6 +357,31 @@ TEST(Transaction, CommitsOnce)
 #endif
     }
     EXPECT_EQ(sqlite3_get_autocommit(db), 0) << "the transaction begun after it is not ended by it";
+}
+
+// A write that ends the transaction it runs in is a failure of the whole change,
+// whoever runs it: the writes after it must not go to the file one by one, and
+// the commit must not report success.
+TEST(Transaction, AWriteThatEndsItIsAFailureOfTheWholeChange)
+{
+    TestCatalogue catalogue;
+    catalogue.exec("CREATE TRIGGER ferma BEFORE INSERT ON dorvi WHEN new.titolo = 'STOP' "
+                   "BEGIN SELECT RAISE(ROLLBACK, 'vietato'); END");
+    const catalogue::DatabaseHandle connection = openDatabase(catalogue.path());
+    sqlite3* db = connection.get();
+    const std::string books = catalogue.scalar("select count(*) from dorvi");
+    {
+        catalogue::Transaction transaction(db);
+        catalogue::execute(db, "INSERT INTO dorvi (titolo) VALUES ('uno')");
+        EXPECT_EQ(errorOf([&] { catalogue::execute(db, "INSERT INTO dorvi (titolo) VALUES ('STOP')"); }),
+                  ErrorNumber::TransactionEnded);
+        // a writer that took that failure for one row's cannot confirm the rest
+        EXPECT_EQ(errorOf([&] { transaction.commit(); }), ErrorNumber::TransactionEnded);
+    }
+    EXPECT_EQ(catalogue.scalar("select count(*) from dorvi"), books);
+    // outside a transaction the trigger's refusal is the statement's own failure
+    EXPECT_EQ(errorOf([&] { catalogue::execute(db, "INSERT INTO dorvi (titolo) VALUES ('STOP')"); }),
+              ErrorNumber::ValueRefused);
 }
 
 // Deleting all but a few books of a large table: the few stay exactly as they

@@ -404,3 +404,44 @@ TEST_F(ImportWindow, AnOldMacSpreadsheetIsReadLineByLine)
     EXPECT_EQ(w.catalogue.rows("SELECT titolo FROM dorvi WHERE iddorvo > 5 ORDER BY iddorvo"),
               (Rows{{"Canne al vento"}, {"Il marchese di Roccaverdina"}}));
 }
+
+// Another program's trigger that takes back the transaction at the fifth book of
+// thirty: opening Importa… (its preview a trial rolled back) and ticking the
+// duplicates write nothing, and the import itself is refused whole, with no step
+// left to undo. A trigger that leaves a book out has it counted as refused.
+TEST_F(ImportWindow, AnotherProgramsTriggerLeavesTheCatalogueAsItWas)
+{
+    std::string list = "autore;titolo\n";
+    for (int n = 1; n <= 30; ++n)
+        list += "Autore " + std::to_string(n) + ";" + (n == 5 ? std::string("STOP") : "Libro " + std::to_string(n)) + "\n";
+    std::ofstream(csv, std::ios::trunc) << list;
+    w.trigger("mnuop");
+    w.catalogue.exec("CREATE TRIGGER stopper BEFORE INSERT ON dorvi WHEN new.titolo = 'STOP' "
+                     "BEGIN SELECT RAISE(ROLLBACK, 'vietato'); END");
+    const auto everything = [&] { return w.catalogue.rows("SELECT * FROM dorvi ORDER BY iddorvo"); };
+    const Rows before = everything();
+    runImport([](ImportDialog& dialog) { accept(dialog); });
+    ASSERT_EQ(w.services.errors.size(), 1u);
+    EXPECT_NE(w.services.errors[0].description().find("«vietato»"), std::string::npos)
+        << w.services.errors[0].description();
+    EXPECT_EQ(everything(), before);
+    EXPECT_FALSE(w.window.history()->canUndo());
+    EXPECT_TRUE(reports.isEmpty());
+
+    w.catalogue.exec("DROP TRIGGER stopper; CREATE TRIGGER stopper BEFORE INSERT ON dorvi WHEN new.titolo = 'STOP' "
+                     "BEGIN SELECT RAISE(IGNORE); END");
+    w.services.errors.clear();
+    w.services.fileAnswers.push_back(QString::fromStdString(csv));
+    std::string booksDuringDialog;
+    runImport([&](ImportDialog& dialog) {
+        dialog.findChild<QCheckBox*>(QStringLiteral("doppioni"))->setChecked(true);
+        booksDuringDialog = books();
+        accept(dialog);
+    });
+    ASSERT_TRUE(w.services.errors.empty()) << w.services.errors.front().description();
+    EXPECT_EQ(booksDuringDialog, "5");
+    EXPECT_EQ(books(), "34");
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_NE(reports[0].indexOf(QStringLiteral("Libri letti: 30; aggiunti: 29;")), -1) << reports[0].toStdString();
+    EXPECT_EQ(w.window.history()->undoText(), "importazione di 29 libri");
+}

@@ -109,6 +109,22 @@ TEST(LoanRules, NamesComeOnceFromTheHistoryAndTheBooksAndBooksOutAreOldestFirst)
     EXPECT_NE(plan.find("dorvi_in_prestito"), std::string::npos) << plan;
 }
 
+// A loan another program's trigger leaves out of the ledger is not a loan: the
+// book stays as it was and no ledger row (another loan's, under the last key
+// written) is taken for it.
+TEST(LoanRules, ALoanATriggerLeavesOutIsRefusedWithNothingWritten)
+{
+    TestCatalogue books;
+    const auto db = openFile(books.path());
+    catalogue::addLoanColumns(db.get());
+    catalogue::recordLoan(db.get(), 1, "Marta", "2026-10-01");
+    books.exec("CREATE TRIGGER scarta BEFORE INSERT ON prestiti WHEN new.a = 'Luca' BEGIN SELECT RAISE(IGNORE); END");
+    const Rows before = books.rows("SELECT * FROM prestiti ORDER BY id");
+    EXPECT_THROW(catalogue::recordLoan(db.get(), 2, "Luca", "2026-10-20"), catalogue::Error);
+    EXPECT_THROW(catalogue::recordLoan(db.get(), 1, "Luca", "2026-10-20"), catalogue::Error);
+    EXPECT_EQ(books.rows("SELECT * FROM prestiti ORDER BY id"), before) << "Marta's loan stays open";
+}
+
 TEST(LoanDialogTest, CompletesNamesUsedBeforeStartsTodayAndWaitsForAName)
 {
     LoanDialog dialog({QStringLiteral("Marta"), QStringLiteral("Luca")}, QDate(2026, 12, 8), 3);

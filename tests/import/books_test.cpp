@@ -7,6 +7,7 @@
 #include "connection.h"
 #include "error.h"
 #include "csvexport.h"
+#include "importpreview.h"
 #include "importtesting.h"
 #include "recordset.h"
 #include "replacingfile.h"
@@ -63,6 +64,25 @@ void writeZip(const fs::path& path, const std::vector<std::pair<std::string, std
         ASSERT_GE(zip_file_add(archive, name.c_str(), source, ZIP_FL_ENC_UTF_8), 0);
     }
     ASSERT_EQ(zip_close(archive), 0);
+}
+
+// The window's CSV export of every book of `catalogue`, written to `csv`.
+void exportSpreadsheet(const fs::path& catalogue, const fs::path& csv)
+{
+    auto connection = std::make_shared<catalogue::Connection>();
+    connection->setProvider(catalogue::Connection::catalogueProvider);
+    connection->setConnectionString(catalogue);
+    connection->open();
+    auto books = std::make_shared<catalogue::Recordset>();
+    books->setActiveConnection(connection);
+    books->setSource("select * from dorvi;");
+    books->open();
+    struct NoProgress : Progress {
+        bool advance(qint64) override { return true; }
+    } progress;
+    ReplacingFile out(QString::fromStdString(csv.string()));
+    ASSERT_TRUE(writeSpreadsheet(RowsOnShow::all(books), out, progress));
+    out.commit();
 }
 
 class Books : public testing::Test {
@@ -216,22 +236,7 @@ TEST_F(Books, OurOwnExportReadBackGivesTheSameBooks)
                        "'2026-02-01'),"
                        "('Anonimo', 'È primavera', NULL, NULL, NULL, NULL, 'àèìòù ÀÈÌÒÙ ß €', NULL, NULL, NULL, NULL);");
     const fs::path csv = m_folder / "catalogo.csv";
-    {
-        auto connection = std::make_shared<catalogue::Connection>();
-        connection->setProvider(catalogue::Connection::catalogueProvider);
-        connection->setConnectionString(original);
-        connection->open();
-        auto books = std::make_shared<catalogue::Recordset>();
-        books->setActiveConnection(connection);
-        books->setSource("select * from dorvi;");
-        books->open();
-        struct NoProgress : Progress {
-            bool advance(qint64) override { return true; }
-        } progress;
-        ReplacingFile out(QString::fromStdString(csv.string()));
-        ASSERT_TRUE(writeSpreadsheet(RowsOnShow::all(books), out, progress));
-        out.commit();
-    }
+    exportSpreadsheet(original, csv);
     const bookimport::ImportReport report = bookimport::importIntoNewCatalogue(csv, fresh(), {});
     EXPECT_EQ(report.added, 3u);
     EXPECT_TRUE(report.ignoredColumns.empty());
@@ -242,6 +247,38 @@ TEST_F(Books, OurOwnExportReadBackGivesTheSameBooks)
     // the ISBN-looking code with a leading zero is not an ISBN: kept as given, and named
     ASSERT_EQ(report.changes.size(), 1u);
     EXPECT_EQ(report.changes[0].column, "isbn");
+}
+
+// Every text our export guards, or that already begins with an apostrophe, comes
+// back from its CSV exactly as it went out; a text with nothing to guard is
+// written as it is, as before.
+TEST_F(Books, OurOwnExportGivesBackEveryLeadingCharacterExactly)
+{
+    const std::vector<std::string> titles{"=1+1", "+39 06 1234", "-- trattino", "@menzione", "\tcon tabulazione",
+                                          "\rcon ritorno", "'=apostrofo e uguale", "'@apostrofo e chiocciola", "'+",
+                                          "'-3", "'\tapostrofo e tabulazione", "'\rapostrofo e ritorno",
+                                          "''due apostrofi", "'", "'Tis the season", "-3", "+2,5", "= ", "'''"};
+    const fs::path original = m_folder / "originale.mdb";
+    std::string insert = bookimport::newCatalogueTable();
+    for (const std::string& title : titles) {
+        std::string literal;
+        for (const char c : title)
+            literal += c == '\'' ? std::string("''") : std::string(1, c);
+        insert += "INSERT INTO dorvi (autore, titolo) VALUES ('" + literal + "', '" + literal + "');";
+    }
+    exec(original, insert);
+    const fs::path csv = m_folder / "catalogo.csv";
+    exportSpreadsheet(original, csv);
+    const std::string written = fileBytes(csv);
+    EXPECT_TRUE(contains(written, ";'Tis the season;")) << "nothing to guard: written as it is";
+    EXPECT_TRUE(contains(written, ";-3;"));
+
+    const bookimport::ImportReport report = bookimport::importIntoNewCatalogue(csv, fresh(), {});
+    EXPECT_EQ(report.added, titles.size()) << bookimport::reportText(report);
+    Rows expected;
+    for (const std::string& title : titles)
+        expected.push_back({t(title.c_str()), t(title.c_str())});
+    EXPECT_EQ(query(fresh(), "SELECT autore, titolo FROM dorvi ORDER BY iddorvo"), expected);
 }
 
 TEST_F(Books, LibraryThingTabSeparatedExport)
@@ -616,6 +653,97 @@ TEST_F(Books, AReportListsItsFirstLinesAndCountsTheRest)
     const std::string text = bookimport::reportText(report);
     EXPECT_TRUE(contains(text, "  … e altre 3 righe, contate sopra ma non elencate\n")) << text.substr(text.size() - 300);
     EXPECT_TRUE(contains(text, "doppioni non aggiunti: " + std::to_string(copies)));
+}
+
+// Another program's trigger that takes back the whole transaction ends the import
+// there: nothing is written, neither the books before it nor those after it, which
+// would otherwise be written straight to the file; the preview, a trial rolled
+// back, writes nothing either.
+TEST_F(Books, ATriggerThatRollsBackStopsTheImportWithNothingWritten)
+{
+    const fs::path catalogue = oldCatalogue();
+    exec(catalogue, "CREATE TRIGGER stopper BEFORE INSERT ON dorvi WHEN new.titolo = 'STOP' "
+                    "BEGIN SELECT RAISE(ROLLBACK, 'vietato'); END");
+    std::string csv = "autore;titolo\n";
+    for (int n = 1; n <= 30; ++n)
+        csv += "Autore " + std::to_string(n) + ";" + (n == 5 ? std::string("STOP") : "Libro " + std::to_string(n)) + "\n";
+    const fs::path list = file("libri.csv", csv);
+    const std::string before = fileBytes(catalogue);
+
+    const std::string failure = failureOf([&] { bookimport::importIntoCatalogue(list, catalogue, {}); });
+    EXPECT_TRUE(contains(failure, "riga 6 («Autore 5», «STOP»)")) << failure;
+    EXPECT_TRUE(contains(failure, "«vietato»")) << failure;
+    EXPECT_EQ(fileBytes(catalogue), before);
+
+    bookimport::ImportOptions keep;
+    keep.keepDuplicates = true;
+    for (const bookimport::ImportOptions& options : {bookimport::ImportOptions{}, keep}) {
+        EXPECT_TRUE(contains(failureOf([&] { bookimport::previewImport(list, catalogue, options, 20); }), "vietato"));
+        EXPECT_EQ(fileBytes(catalogue), before);
+    }
+    // a preview that ends before the refused book shows its books and writes nothing
+    EXPECT_EQ(bookimport::previewImport(list, catalogue, {}, 3).books.size(), 3u);
+    EXPECT_EQ(fileBytes(catalogue), before);
+}
+
+// A trigger that leaves a book out without an error (RAISE(IGNORE)): the book is
+// counted as refused, not as added, in the import and in its preview, and a
+// duplicate of it later in the list is not taken for one of a book written.
+TEST_F(Books, ABookATriggerLeavesOutIsCountedAsRefused)
+{
+    const fs::path catalogue = oldCatalogue();
+    exec(catalogue, "CREATE TRIGGER stopper BEFORE INSERT ON dorvi WHEN new.titolo = 'STOP' "
+                    "BEGIN SELECT RAISE(IGNORE); END");
+    const fs::path list = file("libri.csv", "autore;titolo;isbn\nA;Uno;\nB;Due;\nC;STOP;9788806172978\n"
+                                            "D;Quattro;\nE;Cinque;9788806172978\n");
+    const bookimport::ImportPreview preview = bookimport::previewImport(list, catalogue, {});
+    ASSERT_EQ(preview.books.size(), 5u);
+    EXPECT_FALSE(preview.books[2].added);
+    EXPECT_TRUE(contains(preview.books[2].note, "scartato")) << preview.books[2].note;
+    EXPECT_EQ(preview.books[2].values[1], "STOP") << "the source's values, not another book's";
+    EXPECT_TRUE(preview.books[4].added) << preview.books[4].note;
+
+    const bookimport::ImportReport report = bookimport::importIntoCatalogue(list, catalogue, {});
+    EXPECT_EQ(report.read, 5u);
+    EXPECT_EQ(report.added, 4u);
+    EXPECT_EQ(report.refused, 1u);
+    EXPECT_EQ(report.skipped, 0u);
+    EXPECT_EQ(report.exitStatus(), 1);
+    EXPECT_TRUE(contains(bookimport::reportText(report), "Libri letti: 5; aggiunti: 4;"));
+    EXPECT_EQ(query(catalogue, "SELECT count(*) FROM dorvi"), (Rows{{i(5)}}));
+}
+
+// Another catalogue's values arrive with the type they have there: bytes stay
+// bytes, a real stays a real in a column of no rule of its own, and nothing is
+// reported changed; a standard field's rule still reads a number, and where it
+// keeps the value as given, it keeps its type.
+TEST_F(Books, AnotherCataloguesValuesKeepTheirOwnType)
+{
+    const fs::path source = m_folder / "altro.mdb";
+    exec(source, bookimport::newCatalogueTable() +
+                     "ALTER TABLE dorvi ADD COLUMN copertina BLOB;"
+                     "ALTER TABLE dorvi ADD COLUMN peso REAL;"
+                     "INSERT INTO dorvi (autore, titolo, copertina, peso, voto, isbn, anno) VALUES "
+                     "('Primo Levi', 'La tregua', x'89504E470D0A1A0A00FF', 0.30000000000000004, 4.5, 9788806172978, "
+                     "1963.5),"
+                     "('Italo Calvino', 'Palomar', 3.25, 2, 4, NULL, 1983),"
+                     "('Elsa Morante', 'La storia', 'testo', '1,5', NULL, NULL, NULL);");
+    const fs::path target = oldCatalogue();
+    exec(target, "ALTER TABLE dorvi ADD COLUMN copertina BLOB; ALTER TABLE dorvi ADD COLUMN peso;");
+
+    const bookimport::ImportReport report = bookimport::importIntoCatalogue(source, target, {});
+    EXPECT_EQ(report.added, 3u);
+    EXPECT_EQ(query(target, "SELECT copertina, peso, voto, isbn, anno FROM dorvi WHERE iddorvo > 1 ORDER BY iddorvo"),
+              (Rows{{Value(catalogue::Blob{std::string("\x89PNG\r\n\x1a\n\0\xff", 10)}), Value(0.30000000000000004),
+                     i(5), t("9788806172978"), Value(1963.5)},
+                    {Value(3.25), Value(2.0), i(4), null, i(1983)},
+                    {t("testo"), t("1,5"), null, null, null}}));
+    // only the vote rounded and the year that is no year are told
+    std::vector<std::string> told;
+    for (const bookimport::ReportLine& line : report.changes)
+        told.push_back(line.where + " " + line.column);
+    EXPECT_EQ(told, (std::vector<std::string>{"libro 1 anno", "libro 1 voto"}));
+    EXPECT_EQ(report.changedBooks, 1u);
 }
 
 } // namespace

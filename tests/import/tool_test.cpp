@@ -435,3 +435,47 @@ TEST_F(Tool, TargetFolderMissing)
 }
 
 } // namespace
+
+// Another program's trigger on the catalogue in use. RAISE(ROLLBACK) takes back the
+// whole import: the tool says so and the file stays as it was, not with the books
+// after the refused one written outside the import. RAISE(IGNORE) leaves a book
+// out without an error: the report counts only the books really written.
+TEST(ToolTrigger, TakesBackTheWholeImportOrCountsOnlyTheBooksWritten)
+{
+    const ScratchFolder folder;
+    const fs::path catalogue = folder / "dorvi.mdb";
+    writeFile(folder / "libri.csv", "autore;titolo\nA;Uno\nB;Due\n");
+    ASSERT_EQ(runTool({folder / "libri.csv", catalogue}).exitCode, 0);
+    writeFile(folder / "altri.csv", "autore;titolo\nF;Sei\nG;Sette\nH;STOP\nI;Nove\n");
+    const auto addTrigger = [&](const std::string& raise) {
+        sqlite3* raw = nullptr;
+        sqlite3_open(catalogue.c_str(), &raw);
+        const catalogue::DatabaseHandle db(raw);
+        const std::string sql = "DROP TRIGGER IF EXISTS stopper; CREATE TRIGGER stopper BEFORE INSERT ON dorvi "
+                                "WHEN new.titolo = 'STOP' BEGIN SELECT " + raise + "; END";
+        ASSERT_EQ(sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db.get());
+    };
+    const auto titles = [&] {
+        std::vector<std::string> found;
+        for (const auto& row : query(catalogue, "SELECT titolo FROM dorvi ORDER BY rowid"))
+            found.push_back(std::get<std::string>(row[0]));
+        return found;
+    };
+
+    addTrigger("RAISE(ROLLBACK, 'vietato')");
+    const std::string before = fileBytes(catalogue);
+    const ToolRun refused = runTool({"--aggiungi", folder / "altri.csv", catalogue});
+    EXPECT_EQ(refused.exitCode, 2) << refused.out;
+    EXPECT_TRUE(contains(refused.err, "riga 4")) << refused.err;
+    EXPECT_TRUE(contains(refused.err, "«vietato»")) << refused.err;
+    EXPECT_TRUE(contains(refused.err, "Niente è stato scritto")) << refused.err;
+    EXPECT_EQ(fileBytes(catalogue), before);
+
+    addTrigger("RAISE(IGNORE)");
+    const ToolRun ignored = runTool({"--aggiungi", folder / "altri.csv", catalogue});
+    EXPECT_EQ(ignored.exitCode, 1) << ignored.err;
+    EXPECT_TRUE(contains(ignored.out, "Libri letti: 4; aggiunti: 3;")) << ignored.out;
+    EXPECT_TRUE(contains(ignored.out, "righe rifiutate: 1")) << ignored.out;
+    EXPECT_TRUE(contains(ignored.out, "riga 4 («H», «STOP»): una regola del catalogo (trigger)")) << ignored.out;
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Uno", "Due", "Sei", "Sette", "Nove"}));
+}

@@ -6,6 +6,7 @@
 // file refused stays in its editor, framed and tinted as in the grid.
 #include "bookcard.h"
 
+#include "cardlabel.h"
 #include "cardlabels.h"
 #include "cardtyping.h"
 #include "celleditor.h"
@@ -135,9 +136,7 @@ void BookCard::addField(int column, QFormLayout& form)
     field.editor = makeEditor(field);
     field.editor->setObjectName(name);
     field.editor->setAccessibleName(fieldLabel(name));
-    auto* label = new QLabel(fieldLabel(name) + QLatin1Char(':'));
-    label->setBuddy(field.editor);
-    form.addRow(label, field.editor);
+    form.addRow(cardLabel(name, field.editor), field.editor);
     m_fields.push_back(std::move(field));
 }
 

@@ -4,48 +4,12 @@
 #include "delimitedtext.h"
 
 #include "celltext.h"
+#include "formulaguard.h"
 
 #include <variant>
 
 const DelimitedText::Dialect DelimitedText::clipboard{'\t', "\n", false, false};
 const DelimitedText::Dialect DelimitedText::spreadsheet{';', "\r\n", true, true};
-
-namespace {
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-// Skips the digits from `at`; returns how many there were.
-std::size_t skipDigits(std::string_view text, std::size_t& at)
-{
-    const std::size_t start = at;
-    while (at < text.size() && isDigit(text[at]))
-        ++at;
-    return at - start;
-}
-
-// A signed number as a spreadsheet reads one: "-3", "+2,5", "-.5", "-1e6".
-bool plainNumber(std::string_view text)
-{
-    std::size_t at = text.starts_with('-') || text.starts_with('+') ? 1 : 0;
-    std::size_t digits = skipDigits(text, at);
-    if (at < text.size() && (text[at] == '.' || text[at] == ','))
-        digits += skipDigits(text, ++at);
-    if (digits == 0)
-        return false;
-    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
-        ++at;
-        if (at < text.size() && (text[at] == '-' || text[at] == '+'))
-            ++at;
-        if (skipDigits(text, at) == 0)
-            return false;
-    }
-    return at == text.size();
-}
-
-} // namespace
 
 void DelimitedText::startField()
 {
@@ -65,23 +29,9 @@ bool DelimitedText::needsQuotes(std::string_view utf8) const
     return false;
 }
 
-// The characters OWASP names for CSV injection: each makes a spreadsheet read
-// the cell as a formula, or hides one after it.
 bool DelimitedText::opensFormula(std::string_view utf8) const
 {
-    if (!m_dialect.guardFormulas || utf8.empty())
-        return false;
-    switch (utf8.front()) {
-    case '=':
-    case '+':
-    case '-':
-    case '@':
-    case '\t':
-    case '\r':
-        return !plainNumber(utf8);
-    default:
-        return false;
-    }
+    return m_dialect.guardFormulas && catalogue::needsFormulaGuard(utf8);
 }
 
 void DelimitedText::addText(std::string_view utf8)

@@ -26,7 +26,9 @@ public:
     // The CSV an Italian spreadsheet opens right: `;` and CRLF. A text that opens
     // with `=`, `+`, `-`, `@`, a tab or a carriage return, and is not a plain number,
     // starts with an apostrophe, so that no title becomes a live formula (a link,
-    // a web request, a call to another program) when the file is opened.
+    // a web request, a call to another program) when the file is opened; so does
+    // one that already opens with an apostrophe before such a character, so the
+    // import gives back exactly the text (see needsFormulaGuard).
     static const Dialect spreadsheet;
 
     explicit DelimitedText(const Dialect& dialect) : m_dialect(dialect) {}
