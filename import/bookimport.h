@@ -3,6 +3,7 @@
 #include "booksource.h"
 #include "importreport.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -28,6 +29,10 @@ struct ImportOptions {
     // before the first book: the books added are those after it (the window keeps
     // them for its undo). Whatever it throws stops the import with nothing written.
     std::function<void(sqlite3* db, std::int64_t lastRowBefore)> beforeCommit;
+    // Set by another thread (the window's Annulla) to end the reading of the
+    // source at once, however long one book would still take: the import then
+    // throws the error of readingStopped() with nothing written.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 // Told after each book of a trial import has been written, skipped or refused,

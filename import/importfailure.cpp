@@ -7,6 +7,11 @@ void refuseSource(const std::string& message)
     throw catalogue::Error(catalogue::ErrorNumber::InputError, message);
 }
 
+void readingStopped()
+{
+    throw catalogue::Error(catalogue::ErrorNumber::Generic, "Lettura annullata: non è stato scritto nulla.");
+}
+
 std::string quoted(const std::string& name)
 {
     return "«" + name + "»";

@@ -1,14 +1,25 @@
+// XML read in slices from a file or a zip member: no value longer than
+// valueLimit is kept, and a member that expands beyond what a collection does is
+// refused before it fills the memory.
 #include "xmlfeed.h"
 
 #include "importfailure.h"
 
 #include <zip.h>
 
+#include <algorithm>
+
 namespace bookimport {
 
 namespace {
 
 constexpr std::size_t sliceBytes = 1 << 20;
+
+// Tellico's XML packs about 10 to 1 (20 to 1 for a list of near-identical
+// books); 100 to 1 past the first 8 MiB is no collection but a bomb: 1 MB of
+// zip expanding to a GiB of spaces took 2 GB and 30 s.
+constexpr long long zipRatioLimit = 100;
+constexpr long long zipRatioFreeBytes = 8 << 20;
 
 struct ZipArchive {
     zip_t* archive = nullptr;
@@ -39,6 +50,12 @@ public:
         }
         if (!m_zip.archive || !(m_member = zip_fopen(m_zip.archive, member.c_str(), 0)))
             refuseSource("Impossibile leggere " + quoted(member) + " nell'archivio " + quoted(path) + ".");
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        if (zip_stat(m_zip.archive, member.c_str(), 0, &stat) == 0 && (stat.valid & ZIP_STAT_COMP_SIZE))
+            m_expandedLimit = std::max<long long>(zipRatioFreeBytes,
+                                                  static_cast<long long>(stat.comp_size) * zipRatioLimit);
+        m_what = quoted(member) + " nell'archivio " + quoted(path);
     }
     ~Stream()
     {
@@ -54,10 +71,20 @@ public:
             const std::size_t got = std::fread(into, 1, size, m_file);
             return std::ferror(m_file) ? -1 : static_cast<long long>(got);
         }
-        return zip_fread(m_member, into, size);
+        const long long got = zip_fread(m_member, into, size);
+        m_expanded += std::max<long long>(got, 0);
+        if (m_expandedLimit && m_expanded > m_expandedLimit) {
+            refuseSource("Il file " + m_what + " si espande oltre " + std::to_string(zipRatioLimit) +
+                         " volte la sua misura compressa: nessuna raccolta vera lo fa, e leggerlo riempirebbe la "
+                         "memoria. L'archivio è danneggiato o costruito apposta; non è stato importato nulla.");
+        }
+        return got;
     }
 
 private:
+    std::string m_what;
+    long long m_expanded = 0;
+    long long m_expandedLimit = 0; ///< 0: no limit known
     std::FILE* m_file = nullptr;
     ZipArchive m_zip;
     zip_file_t* m_member = nullptr;
@@ -112,6 +139,7 @@ QXmlStreamReader::TokenType XmlFeed::next()
 std::string XmlFeed::elementText()
 {
     std::string text;
+    m_cut = false;
     for (int depth = 1; depth > 0;) {
         switch (next()) {
         case QXmlStreamReader::StartElement:
@@ -122,7 +150,8 @@ std::string XmlFeed::elementText()
             break;
         case QXmlStreamReader::Characters:
         case QXmlStreamReader::EntityReference:
-            text += m_reader.text().toString().toStdString();
+            if (!m_cut)
+                m_cut = !appendWithin(text, m_reader.text().toString().toStdString(), valueLimit);
             break;
         default:
             break;
@@ -135,6 +164,8 @@ std::vector<std::string> XmlFeed::leafTexts()
 {
     std::vector<std::string> leaves;
     std::string text;
+    std::size_t kept = 0; // by the leaves so far
+    m_cut = false;
     bool leaf = true; // the element itself, until a child starts
     for (int depth = 1; depth > 0;) {
         switch (next()) {
@@ -145,20 +176,36 @@ std::vector<std::string> XmlFeed::leafTexts()
             break;
         case QXmlStreamReader::EndElement:
             --depth;
-            if (leaf && !text.empty() && text.find_first_not_of(" \t\r\n") != std::string::npos)
+            if (leaf && !text.empty() && text.find_first_not_of(" \t\r\n") != std::string::npos) {
+                kept += text.size();
                 leaves.push_back(text);
+            }
             leaf = false;
             break;
         case QXmlStreamReader::Characters:
         case QXmlStreamReader::EntityReference:
-            if (leaf)
-                text += m_reader.text().toString().toStdString();
+            if (leaf && !m_cut)
+                m_cut = !appendWithin(text, m_reader.text().toString().toStdString(), valueLimit - kept);
             break;
         default:
             break;
         }
     }
     return leaves;
+}
+
+bool appendWithin(std::string& text, std::string_view piece, std::size_t limit)
+{
+    const std::size_t room = limit > text.size() ? limit - text.size() : 0;
+    if (piece.size() <= room) {
+        text += piece;
+        return true;
+    }
+    std::size_t end = room;
+    while (end > 0 && (static_cast<unsigned char>(piece[end]) & 0xC0) == 0x80)
+        --end;
+    text += piece.substr(0, end);
+    return false;
 }
 
 std::vector<std::string> zipMembers(const std::string& path)
