@@ -1,3 +1,5 @@
+// Strumenti › "Importa…": the file chosen, its preview and the import itself
+// read off the window's thread, the report, and the import as one step of undo.
 #include "importtools.h"
 
 #include "accessconversion.h"
@@ -7,6 +9,7 @@
 #include "importedbooks.h"
 #include "importreportdialog.h"
 #include "importreport.h"
+#include "offwindowread.h"
 #include "toolhost.h"
 #include "windowservices.h"
 
@@ -19,8 +22,12 @@ namespace {
 
 const char* const accessKind = "catalogo di Access";
 
-// The user's Annulla in the progress dialog: the import stops, nothing written.
-struct ImportStopped {};
+// A preview that takes longer than this (a large source, or one made to take
+// forever) offers its Annulla; a usual one is done long before.
+constexpr int previewProgressAfterMs = 300;
+
+// The user's Annulla while a preview was read.
+struct PreviewStopped {};
 
 // About how many books a file holds, for the progress: its lines for a text file
 // (a quick pass, a few hundred MB a second), none known for a database.
@@ -61,23 +68,39 @@ void ImportTools::importBooks()
         access.emplace(services.programFolder(), chosen);
     const std::string source = QFile::encodeName(access ? access->converted() : chosen).toStdString();
     const std::string catalogue = QFile::encodeName(m_host.cataloguePath()).toStdString();
-    const auto preview = [&](const bookimport::ImportOptions& options) {
-        bookimport::ImportPreview shown = bookimport::previewImport(source, catalogue, options);
+    const auto preview = [&](bookimport::ImportOptions options) {
+        bookimport::ImportPreview shown;
+        const bool done = readOffWindow(
+            [&](const std::atomic<bool>& stop, const auto&) {
+                options.stop = &stop;
+                shown = bookimport::previewImport(source, catalogue, options);
+            },
+            [&] { return services.progress(QStringLiteral("Lettura del file da importare…"), 0); },
+            previewProgressAfterMs);
+        if (!done)
+            throw PreviewStopped{};
         if (access)
             shown.kind = accessKind;
         return shown;
     };
-    ImportDialog dialog(chosen, preview({}), preview, m_host.dialogParent());
+    std::optional<bookimport::ImportPreview> first;
+    try {
+        first = preview({});
+    } catch (const PreviewStopped&) {
+        return;
+    }
+    ImportDialog dialog(chosen, *first, [&](const bookimport::ImportOptions& options) {
+        try {
+            return preview(options);
+        } catch (const PreviewStopped&) {
+            throw catalogue::Error(catalogue::ErrorNumber::Generic,
+                                   "Anteprima interrotta: scegliere di nuovo per rileggere il file.");
+        }
+    }, m_host.dialogParent());
     if (services.runDialog(dialog) != QDialog::Accepted)
         return;
 
     bookimport::ImportOptions options = dialog.options();
-    std::unique_ptr<Progress> progress =
-        services.progress(QStringLiteral("Importazione dei libri…"), expectedBooks(source));
-    options.progress = [&](std::uint64_t read) {
-        if (!progress->advance(static_cast<qint64>(read)))
-            throw ImportStopped{};
-    };
     std::unique_ptr<catalogue::ImportedBooks> added;
     options.beforeCommit = [&](sqlite3* db, std::int64_t lastRowBefore) {
         added = std::make_unique<catalogue::ImportedBooks>(db, lastRowBefore);
@@ -86,16 +109,20 @@ void ImportTools::importBooks()
     // can be taken back even after this run.
     m_host.copies().copyBeforeChange();
     bookimport::ImportReport report;
-    try {
-        report = bookimport::importIntoCatalogue(source, catalogue, options);
-        if (access)
-            report.kind = accessKind;
-    } catch (const ImportStopped&) {
+    // The progress goes with the read, before the report: a progress left open
+    // shows itself after its half second and, modal too, takes the keyboard from
+    // the report.
+    const bool done = readOffWindow(
+        [&](const std::atomic<bool>& stop, const std::function<void(std::uint64_t)>& tell) {
+            options.stop = &stop;
+            options.progress = tell;
+            report = bookimport::importIntoCatalogue(source, catalogue, options);
+        },
+        [&] { return services.progress(QStringLiteral("Importazione dei libri…"), expectedBooks(source)); }, 0);
+    if (!done)
         return;
-    }
-    // Gone before the report: a progress left open shows itself after its half
-    // second and, modal too, takes the keyboard from the report.
-    progress.reset();
+    if (access)
+        report.kind = accessKind;
     if (added && added->books() > 0)
         m_host.history()->recordStep(std::move(added));
     m_host.relist();
