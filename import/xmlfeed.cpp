@@ -19,6 +19,16 @@ constexpr std::size_t sliceBytes = 1 << 20;
 // books); 100 to 1 past the first 8 MiB is no collection but a bomb: 1 MB of
 // zip expanding to a GiB of spaces took 2 GB and 30 s.
 constexpr long long zipRatioLimit = 100;
+
+// The reader holds a text in full, twice its bytes, until the text ends: 1 GiB of
+// spaces in one title took 2 GB. Past this much of the file without one token
+// the file is refused; a value is kept to valueLimit anyway.
+constexpr std::size_t tokenBytesLimit = 8 << 20;
+
+// An entity of the document's own DTD may stand for this many characters at
+// most (the reader's default is 4,096): a few KB of "&a;" expanded into a title
+// of 80 MB. Collections of books declare no entities of their own.
+constexpr int entityExpansionLimit = 256;
 constexpr long long zipRatioFreeBytes = 8 << 20;
 
 struct ZipArchive {
@@ -103,6 +113,8 @@ void XmlFeed::restart()
     m_stream.reset();
     m_stream = std::make_unique<Stream>(m_path, m_member);
     m_reader.clear();
+    m_reader.setEntityExpansionLimit(entityExpansionLimit);
+    m_fedSinceToken = 0;
 }
 
 bool XmlFeed::feed()
@@ -114,6 +126,13 @@ bool XmlFeed::feed()
     if (got == 0)
         return false;
     slice.truncate(static_cast<qsizetype>(got));
+    m_fedSinceToken += static_cast<std::size_t>(got);
+    if (m_fedSinceToken > tokenBytesLimit) {
+        refuseSource("Il file " + quoted(m_path) + " ha, dalla riga " + std::to_string(m_reader.lineNumber()) +
+                     ", un testo di oltre " + std::to_string(tokenBytesLimit >> 20) +
+                     " MiB senza un solo elemento: nessuna raccolta ne ha. Il file è danneggiato o costruito "
+                     "apposta; non è stato importato nulla.");
+    }
     m_reader.addData(slice);
     return true;
 }
@@ -122,8 +141,10 @@ QXmlStreamReader::TokenType XmlFeed::next()
 {
     for (;;) {
         const QXmlStreamReader::TokenType token = m_reader.readNext();
-        if (token != QXmlStreamReader::Invalid)
+        if (token != QXmlStreamReader::Invalid) {
+            m_fedSinceToken = 0;
             return token;
+        }
         if (m_reader.error() == QXmlStreamReader::PrematureEndOfDocumentError && feed())
             continue;
         if (m_reader.error() == QXmlStreamReader::PrematureEndOfDocumentError) {

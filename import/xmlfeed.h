@@ -44,6 +44,7 @@ private:
     bool feed();
 
     bool m_cut = false;
+    std::size_t m_fedSinceToken = 0; ///< bytes given to the reader since it last gave a token
     std::string m_path;
     std::string m_member;
     std::unique_ptr<Stream> m_stream;

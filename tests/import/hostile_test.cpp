@@ -213,15 +213,16 @@ TEST(XmlValues, ACutKeepsWholeLetters)
     EXPECT_FALSE(bookimport::appendWithin(text, "d", 5));
 }
 
-// Entities nested in the document's own DTD expand a few KB into a title and a
-// note of many MB (an 80 MB title took 628 MB): each value is kept to 1 MiB and
-// the report says so; the next book is read as usual.
+// Entities of the document's own DTD expand a few KB into a title and a note of
+// many MB (an 80 MB title took 628 MB): an entity may stand for 256 characters
+// at most, each value is kept to 1 MiB and the report says so; the next book is
+// read as usual.
 TEST_F(Hostile, EntitiesExpandingIntoHugeValuesAreCut)
 {
-    const std::string dtd = "<!DOCTYPE tellico [<!ENTITY a \"" + std::string(4000, 'a') + "\">]>";
+    const std::string dtd = "<!DOCTYPE tellico [<!ENTITY a \"" + std::string(250, 'a') + "\">]>";
     const std::string tellico = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + dtd +
-                                "<tellico><collection type=\"2\"><entry id=\"1\"><title>" + repeated("&a;", 1000) +
-                                "</title><comments>" + repeated("&a;", 200) +
+                                "<tellico><collection type=\"2\"><entry id=\"1\"><title>" + repeated("&a;", 5000) +
+                                "</title><comments>" + repeated("&a;", 2000) +
                                 "</comments></entry><entry id=\"2\"><title>Dopo</title></entry></collection>"
                                 "</tellico>";
     writeFile(folder / "libri.xml", tellico);
@@ -229,30 +230,51 @@ TEST_F(Hostile, EntitiesExpandingIntoHugeValuesAreCut)
     EXPECT_EQ(report.added, 2u);
     EXPECT_EQ(scalar(catalogue, "SELECT length(titolo) FROM dorvi WHERE iddorvo = 2"),
               std::to_string(bookimport::valueLimit));
-    EXPECT_EQ(scalar(catalogue, "SELECT length(note) FROM dorvi WHERE iddorvo = 2"), std::to_string(200 * 4000));
+    EXPECT_EQ(scalar(catalogue, "SELECT length(note) FROM dorvi WHERE iddorvo = 2"), std::to_string(2000 * 250));
     ASSERT_EQ(report.changes.size(), 1u);
     EXPECT_EQ(report.changes[0].column, "titolo");
     EXPECT_TRUE(contains(report.changes[0].text, "tagliato a 1 MiB")) << report.changes[0].text;
     EXPECT_EQ(scalar(catalogue, "SELECT titolo FROM dorvi WHERE iddorvo = 3"), "Dopo");
 
     const std::string gcstar = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" +
-                               std::string("<!DOCTYPE collection [<!ENTITY a \"") + std::string(4000, 'b') +
-                               "\">]><collection type=\"GCbooks\"><item id=\"1\" title=\"" + repeated("&a;", 1000) +
-                               "\"><comments>" + repeated("&a;", 1000) + "</comments></item></collection>";
+                               std::string("<!DOCTYPE collection [<!ENTITY a \"") + std::string(250, 'b') +
+                               "\">]><collection type=\"GCbooks\"><item id=\"1\" title=\"" + repeated("&a;", 5000) +
+                               "\"><comments>" + repeated("&a;", 5000) + "</comments></item></collection>";
     writeFile(folder / "libri.gcs", gcstar);
     const bookimport::ImportReport cut = bookimport::importIntoCatalogue(folder / "libri.gcs", catalogue, {});
-    EXPECT_EQ(scalar(catalogue, "SELECT length(titolo) <= 1048576 AND length(note) <= 1048576 FROM dorvi "
+    EXPECT_EQ(scalar(catalogue, "SELECT length(titolo) = 1048576 AND length(note) <= 1048576 FROM dorvi "
                                 "WHERE iddorvo = 4"),
               "1");
     EXPECT_EQ(cut.changes.size(), 2u);
+
+    const std::string oneBig = "<?xml version=\"1.0\"?><!DOCTYPE tellico [<!ENTITY a \"" + std::string(4000, 'a') +
+                               "\">]><tellico><collection type=\"2\"><entry id=\"1\"><title>&a;</title></entry>"
+                               "</collection></tellico>";
+    writeFile(folder / "grande.xml", oneBig);
+    EXPECT_TRUE(contains(failureOf([&] { bookimport::importIntoCatalogue(folder / "grande.xml", catalogue, {}); }),
+                         "non è XML ben formato"));
+    EXPECT_EQ(books(), "4");
 }
 
-// A Tellico archive whose XML expands a thousand times (20 MB of spaces in 20 KB)
-// is refused once past what any collection expands to; nothing is written.
+// A text of many MB without one element in it, here a GiB of spaces cut to 20
+// MB, is refused once past 8 MiB: the reader would hold it all, twice over.
+TEST_F(Hostile, AnEndlessTextIsRefused)
+{
+    writeFile(folder / "spazi.xml", "<?xml version=\"1.0\"?><tellico><collection type=\"2\"><entry id=\"1\"><title>" +
+                                        std::string(20 << 20, ' ') + "Titolo</title></entry></collection></tellico>");
+    const std::string failure =
+        failureOf([&] { bookimport::importIntoCatalogue(folder / "spazi.xml", catalogue, {}); });
+    EXPECT_TRUE(contains(failure, "un testo di oltre 8 MiB senza un solo elemento")) << failure;
+    EXPECT_EQ(books(), "1");
+}
+
+// A Tellico archive whose XML expands a thousand times (20 MB of empty elements
+// in 20 KB) is refused once past what any collection expands to; nothing is
+// written.
 TEST_F(Hostile, AZipBombIsRefused)
 {
     const std::string xml = "<?xml version=\"1.0\"?><tellico><collection type=\"2\"><entry id=\"1\"><title>" +
-                            std::string(20 << 20, ' ') + "Titolo</title></entry></collection></tellico>";
+                            repeated("<x/>", 5 << 20) + "Titolo</title></entry></collection></tellico>";
     writeZip(folder / "bomba.tc", "tellico.xml", xml);
     ASSERT_LT(fs::file_size(folder / "bomba.tc"), 200'000u);
     const std::string failure =
