@@ -30,14 +30,15 @@ constexpr int previewProgressAfterMs = 300;
 struct PreviewStopped {};
 
 // About how many books a file holds, for the progress: its lines for a text file
-// (a quick pass, a few hundred MB a second), none known for a database.
-qint64 expectedBooks(const std::string& path)
+// (a quick pass, a few hundred MB a second, made off the window's thread with
+// the first preview), none known for a database. Stops early when `stop` is set.
+qint64 expectedBooks(const std::string& path, const std::atomic<bool>& stop)
 {
     std::ifstream in(path, std::ios::binary);
     std::string chunk(1 << 20, '\0');
     qint64 lines = 0;
     bool first = true;
-    while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0) {
+    while (!stop && (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0)) {
         const std::string_view read(chunk.data(), static_cast<std::size_t>(in.gcount()));
         if (first && read.starts_with("SQLite format 3"))
             return 0;
@@ -68,12 +69,15 @@ void ImportTools::importBooks()
         access.emplace(services.programFolder(), chosen);
     const std::string source = QFile::encodeName(access ? access->converted() : chosen).toStdString();
     const std::string catalogue = QFile::encodeName(m_host.cataloguePath()).toStdString();
+    std::optional<qint64> expected;
     const auto preview = [&](bookimport::ImportOptions options) {
         bookimport::ImportPreview shown;
         const bool done = readOffWindow(
             [&](const std::atomic<bool>& stop, const auto&) {
                 options.stop = &stop;
                 shown = bookimport::previewImport(source, catalogue, options);
+                if (!expected)
+                    expected = expectedBooks(source, stop);
             },
             [&] { return services.progress(QStringLiteral("Lettura del file da importare…"), 0); },
             previewProgressAfterMs);
@@ -118,7 +122,7 @@ void ImportTools::importBooks()
             options.progress = tell;
             report = bookimport::importIntoCatalogue(source, catalogue, options);
         },
-        [&] { return services.progress(QStringLiteral("Importazione dei libri…"), expectedBooks(source)); }, 0);
+        [&] { return services.progress(QStringLiteral("Importazione dei libri…"), expected.value_or(0)); }, 0);
     if (!done)
         return;
     if (access)
