@@ -366,3 +366,30 @@ TEST_F(ImportWindow, AnEndlessViewIsRefusedBeforeTheDialog)
     EXPECT_EQ(w.services.dialogsRun, 0);
     EXPECT_EQ(books(), "5");
 }
+
+// The preview is read while the window's events go on, so a choice may change
+// during it: that choice is previewed once the running preview is done, never
+// inside it.
+TEST(ImportDialogPreview, AChoiceChangedDuringAPreviewIsPreviewedAfterIt)
+{
+    bookimport::ImportPreview first;
+    first.kind = "testo delimitato (;)";
+    int depth = 0;
+    int deepest = 0;
+    std::vector<bool> asked;
+    QCheckBox* duplicates = nullptr;
+    ImportDialog dialog(QStringLiteral("libri.csv"), first, [&](const bookimport::ImportOptions& options) {
+        ++depth;
+        deepest = std::max(deepest, depth);
+        asked.push_back(options.keepDuplicates);
+        if (asked.size() == 1)
+            duplicates->setChecked(false); // the user's second change, while the first is read
+        --depth;
+        return bookimport::ImportPreview{};
+    });
+    duplicates = dialog.findChild<QCheckBox*>(QStringLiteral("doppioni"));
+    ASSERT_NE(duplicates, nullptr);
+    duplicates->setChecked(true);
+    EXPECT_EQ(deepest, 1);
+    EXPECT_EQ(asked, (std::vector<bool>{true, false}));
+}
