@@ -50,6 +50,7 @@ int main(int argc, char* argv[])
     bench::registerFolding();
     bench::registerView();
     bench::registerLibraryTools();
+    bench::registerHostileImports();
     bench::registerBackups();
     bench::registerCard();
 

@@ -16,5 +16,6 @@ void registerHistory();
 void registerFields();
 void registerCard();
 void registerLibraryTools();
+void registerHostileImports();
 
 } // namespace bench

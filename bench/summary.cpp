@@ -17,7 +17,7 @@ namespace bench {
 
 namespace {
 
-enum class Measure { Time, BytesPerRow };
+enum class Measure { Time, BytesPerRow, PeakMiB };
 enum class Goal {
     Inform,        ///< no target: shown for context
     AtMost,        ///< ours / reference must not exceed the limit
@@ -114,6 +114,15 @@ std::vector<Comparison> comparisons()
     }
     all.push_back({"Spreadsheet export / sqlite3 shell's CSV", at("ExportCsv/ours", big),
                    at("ExportCsv/sqlite3_shell", big), Measure::Time, Goal::AtMost, 1.5});
+    for (const char* hostile : {"ampersands_5MB", "unclosed_tags_5MB"}) {
+        all.push_back({"Import of a 5 MB comment, " + std::string(hostile) + " / plain", "HostileImport/" +
+                       std::string(hostile), "HostileImport/plain_comment_5MB", Measure::Time, Goal::AtMost, 2.0});
+    }
+    for (const char* hostile : {"nested_entities", "GiB_of_spaces_zipped"}) {
+        all.push_back({"Import's peak memory, " + std::string(hostile) + " / plain + 64 MiB",
+                       "HostileImport/memory_" + std::string(hostile), "HostileImport/memory_plain_plus_64MiB",
+                       Measure::PeakMiB, Goal::AtMost, 1.0});
+    }
     all.push_back({"Adding a field at 1M (Campi) / bare ALTER TABLE", at("Fields/add", big), at("Fields/add_bare", big),
                    Measure::Time, Goal::Inform});
     all.push_back({"  the same / 100 ms", at("Fields/add", big), "Fields/limit_100ms", Measure::Time, Goal::AtMost, 1.0});
@@ -178,7 +187,7 @@ std::string formatValue(double value, Measure measure)
     if (measure == Measure::Time)
         return formatTime(value);
     std::ostringstream text;
-    text << std::fixed << std::setprecision(1) << value << " B/row";
+    text << std::fixed << std::setprecision(1) << value << (measure == Measure::PeakMiB ? " MiB" : " B/row");
     return text.str();
 }
 
@@ -282,7 +291,8 @@ void SummaryReporter::printComparisons(std::ostream& out)
         const auto value = [&](const Figure& figure, bool cpu = false) {
             if (comparison.measure == Measure::Time)
                 return cpu ? figure.cpuSeconds : figure.seconds;
-            const auto counter = figure.counters.find("bytes_per_row");
+            const auto counter =
+                figure.counters.find(comparison.measure == Measure::PeakMiB ? "peak_mib" : "bytes_per_row");
             return counter == figure.counters.end() ? 0.0 : counter->second;
         };
         const double oursValue = value(*ours);

@@ -50,7 +50,7 @@ std::unique_ptr<BookSource> openBooks(const std::string& path, const std::vector
     const RecognisedSource source = recogniseSource(path);
     if (!options.fieldMap.empty() && source.kind != SourceKind::Delimited)
         refuseSource("--campo vale solo per i file CSV o TSV: " + quoted(path) + " non lo è.");
-    return openSource(source, columns, options.fieldMap);
+    return openSource(source, columns, options.fieldMap, options.stop);
 }
 
 void executeScript(sqlite3* db, const std::string& sql)
@@ -66,6 +66,8 @@ bool copyBooks(BookSource& books, BookWriter& writer, const ImportReport& report
     constexpr std::uint64_t progressEvery = 1000;
     SourceBook book;
     while (books.next(book)) {
+        if (options.stop && options.stop->load())
+            readingStopped();
         writer.write(book);
         if (watch && !watch(db, books, book, report))
             return false;

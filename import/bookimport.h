@@ -3,6 +3,7 @@
 #include "booksource.h"
 #include "importreport.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -30,6 +31,10 @@ struct ImportOptions {
     std::function<void(sqlite3* db, std::int64_t lastRowBefore)> beforeCommit;
     // Keep in the report the loans' lines the import writes (see loanLines).
     bool keepLoanLines = false;
+    // Set by another thread (the window's Annulla) to end the reading of the
+    // source at once, however long one book would still take: the import then
+    // throws the error of readingStopped() with nothing written.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 // Told after each book of a trial import has been written, skipped or refused,

@@ -30,7 +30,13 @@ SELECT b.id, b.title,
      (SELECT t.name FROM books_tags_link l JOIN tags t ON t.id = l.tag WHERE l.book = b.id ORDER BY t.name)),
   (SELECT text FROM comments WHERE book = b.id),
   substr(b.timestamp, 1, 10)
-FROM books b ORDER BY b.id)";
+FROM books b ORDER BY b.rowid)";
+
+// Every table the books are read from: each must be a real table.
+const std::vector<std::string> booksTables = {
+    "books", "authors", "books_authors_link", "identifiers", "books_publishers_link", "publishers",
+    "books_series_link", "series", "books_languages_link", "languages", "books_ratings_link", "ratings",
+    "books_tags_link", "tags", "comments"};
 
 enum Field { Id, Title, Authors, Isbn, Publisher, Year, Series, SeriesIndex, Languages, Rating, Tags, Comments, Added };
 
@@ -58,9 +64,9 @@ std::string seriesNumber(double index)
     return out;
 }
 
-catalogue::DatabaseHandle openReadOnly(const std::string& path)
+catalogue::DatabaseHandle openReadOnly(const std::string& path, const std::atomic<bool>* stop = nullptr)
 {
-    return openReadOnlySource(path, "Impossibile aprire la biblioteca di calibre " + quoted(path) + ".");
+    return openReadOnlySource(path, "Impossibile aprire la biblioteca di calibre " + quoted(path) + ".", stop);
 }
 
 [[noreturn]] void locked(const std::string& path)
@@ -97,9 +103,10 @@ bool isCalibreLibrary(const std::string& path)
     return rc == SQLITE_ROW && sqlite3_column_int(raw, 0) == 5;
 }
 
-CalibreSource::CalibreSource(const std::string& path)
-    : m_path(path), m_db(openReadOnly(path)), m_columns(calibreColumns)
+CalibreSource::CalibreSource(const std::string& path, const std::atomic<bool>* stop)
+    : m_path(path), m_stop(stop), m_db(openReadOnly(path, stop)), m_columns(calibreColumns)
 {
+    requireRealTables(m_db.get(), path, "La biblioteca di calibre", booksTables);
     if (const int rc = sqlite3_exec(m_db.get(), "BEGIN", nullptr, nullptr, nullptr); rc != SQLITE_OK)
         fail(rc);
     sqlite3_stmt* raw = nullptr;
@@ -111,6 +118,8 @@ CalibreSource::CalibreSource(const std::string& path)
 
 void CalibreSource::fail(int resultCode) const
 {
+    if (stoppedBy(resultCode, m_stop))
+        readingStopped();
     if (isBusy(resultCode))
         locked(m_path);
     refuseSource("La biblioteca di calibre " + quoted(m_path) + " non si può leggere: " + sqlite3_errmsg(m_db.get()) +

@@ -3,6 +3,8 @@
 #include "booksource.h"
 #include "sqlitehandles.h"
 
+#include <atomic>
+
 namespace bookimport {
 
 // A calibre library: its metadata.db, only ever read. calibre's triggers and
@@ -12,8 +14,9 @@ namespace bookimport {
 class CalibreSource : public BookSource {
 public:
     // `path` is the metadata.db. Throws catalogue::Error when calibre holds it
-    // locked or it is not a calibre library.
-    explicit CalibreSource(const std::string& path);
+    // locked or it is not a calibre library (one of its tables a view, too);
+    // reading ends as soon as `stop` (when given) is set.
+    explicit CalibreSource(const std::string& path, const std::atomic<bool>* stop = nullptr);
 
     std::string kind() const override { return "calibre"; }
     const std::vector<std::string>& columns() const override { return m_columns; }
@@ -23,6 +26,7 @@ private:
     [[noreturn]] void fail(int resultCode) const;
 
     std::string m_path;
+    const std::atomic<bool>* m_stop;
     catalogue::DatabaseHandle m_db;
     catalogue::StatementHandle m_books;
     std::vector<std::string> m_columns;

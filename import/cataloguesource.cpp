@@ -12,9 +12,9 @@ namespace bookimport {
 
 namespace {
 
-catalogue::DatabaseHandle openReadOnly(const std::string& path)
+catalogue::DatabaseHandle openReadOnly(const std::string& path, const std::atomic<bool>* stop = nullptr)
 {
-    return openReadOnlySource(path, "Impossibile aprire il catalogo " + quoted(path) + ".");
+    return openReadOnlySource(path, "Impossibile aprire il catalogo " + quoted(path) + ".", stop);
 }
 
 std::optional<std::string> cell(sqlite3_stmt* statement, int column)
@@ -42,9 +42,11 @@ void requireBooksOfAccess(const std::string& converted, const std::string& acces
     }
 }
 
-CatalogueSource::CatalogueSource(const std::string& path, const std::vector<std::string>& columns)
-    : m_path(path), m_db(openReadOnly(path))
+CatalogueSource::CatalogueSource(const std::string& path, const std::vector<std::string>& columns,
+                                 const std::atomic<bool>* stop)
+    : m_path(path), m_stop(stop), m_db(openReadOnly(path, stop))
 {
+    requireRealTables(m_db.get(), path, "Il catalogo", {"dorvi"});
     if (const int rc = sqlite3_exec(m_db.get(), "BEGIN", nullptr, nullptr, nullptr); rc != SQLITE_OK)
         fail(rc);
     std::string list = "rowid";
@@ -66,6 +68,8 @@ CatalogueSource::CatalogueSource(const std::string& path, const std::vector<std:
         list += ", " + catalogue::quotedIdentifier(name);
     m_ignoredValues.assign(m_ignored.size(), 0);
     sqlite3_stmt* raw = nullptr;
+    // In the order of the table itself: rowid order costs nothing on a table,
+    // where any other order would sort the whole source before the first book.
     const int rc = sqlite3_prepare_v2(m_db.get(), ("SELECT " + list + " FROM dorvi ORDER BY rowid").c_str(), -1,
                                       &raw, nullptr);
     m_books.reset(raw);
@@ -75,6 +79,8 @@ CatalogueSource::CatalogueSource(const std::string& path, const std::vector<std:
 
 void CatalogueSource::fail(int resultCode) const
 {
+    if (stoppedBy(resultCode, m_stop))
+        readingStopped();
     const int primary = resultCode & 0xFF;
     if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
         refuseSource("Il catalogo " + quoted(m_path) + " è bloccato da un altro programma che lo sta scrivendo: "

@@ -3,6 +3,8 @@
 #include "booksource.h"
 #include "sqlitehandles.h"
 
+#include <atomic>
+
 namespace bookimport {
 
 // Another catalogue of Gestione Dorvi (or one converted from Access): the books
@@ -11,8 +13,10 @@ namespace bookimport {
 // excepted, which the catalogue assigns anew; the others are reported.
 class CatalogueSource : public BookSource {
 public:
-    // `columns` are the catalogue's being written. Throws catalogue::Error.
-    CatalogueSource(const std::string& path, const std::vector<std::string>& columns);
+    // `columns` are the catalogue's being written. Throws catalogue::Error, also
+    // when `dorvi` is a view; reading ends as soon as `stop` (when given) is set.
+    CatalogueSource(const std::string& path, const std::vector<std::string>& columns,
+                    const std::atomic<bool>* stop = nullptr);
 
     std::string kind() const override { return "catalogo di Gestione Dorvi"; }
     const std::vector<std::string>& columns() const override { return m_columns; }
@@ -23,6 +27,7 @@ private:
     [[noreturn]] void fail(int resultCode) const;
 
     std::string m_path;
+    const std::atomic<bool>* m_stop;
     catalogue::DatabaseHandle m_db;
     catalogue::StatementHandle m_books;
     std::vector<std::string> m_columns;

@@ -12,6 +12,11 @@ HeadingNamesNoField::HeadingNamesNoField(const std::string& message)
 {
 }
 
+void readingStopped()
+{
+    throw catalogue::Error(catalogue::ErrorNumber::Generic, "Lettura annullata: non è stato scritto nulla.");
+}
+
 std::string quoted(const std::string& name)
 {
     return "«" + name + "»";

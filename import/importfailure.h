@@ -16,6 +16,10 @@ public:
     explicit HeadingNamesNoField(const std::string& message);
 };
 
+// The user's Annulla while a source was read: nothing is written. The window
+// knows it asked, and shows nothing.
+[[noreturn]] void readingStopped();
+
 // «name», the way the import's messages quote a file, column or value.
 std::string quoted(const std::string& name);
 

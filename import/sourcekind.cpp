@@ -111,15 +111,16 @@ RecognisedSource recogniseSource(const std::string& path)
 }
 
 std::unique_ptr<BookSource> openSource(const RecognisedSource& source, const std::vector<std::string>& columns,
-                                       const std::vector<std::pair<std::string, std::string>>& mapped)
+                                       const std::vector<std::pair<std::string, std::string>>& mapped,
+                                       const std::atomic<bool>* stop)
 {
     switch (source.kind) {
     case SourceKind::Delimited:
         return std::make_unique<DelimitedSource>(source.path, columns, mapped);
     case SourceKind::Calibre:
-        return std::make_unique<CalibreSource>(source.path);
+        return std::make_unique<CalibreSource>(source.path, stop);
     case SourceKind::Catalogue:
-        return std::make_unique<CatalogueSource>(source.path, columns);
+        return std::make_unique<CatalogueSource>(source.path, columns, stop);
     case SourceKind::TellicoZip:
     case SourceKind::TellicoXml:
         return std::make_unique<TellicoSource>(source.path, source.kind == SourceKind::TellicoZip);

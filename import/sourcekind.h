@@ -2,6 +2,7 @@
 
 #include "booksource.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <utility>
@@ -23,8 +24,10 @@ RecognisedSource recogniseSource(const std::string& path);
 
 // The books of a recognised source (not Access, which has its own conversion).
 // `columns` are the catalogue's; `mapped` pairs columns with headings of a
-// delimited file. Throws catalogue::Error.
+// delimited file. A database source ends its reading as soon as `stop` (when
+// given) is set. Throws catalogue::Error.
 std::unique_ptr<BookSource> openSource(const RecognisedSource& source, const std::vector<std::string>& columns,
-                                       const std::vector<std::pair<std::string, std::string>>& mapped);
+                                       const std::vector<std::pair<std::string, std::string>>& mapped,
+                                       const std::atomic<bool>* stop = nullptr);
 
 } // namespace bookimport

@@ -28,10 +28,34 @@ std::string joined(const std::vector<std::string>& parts)
     return all;
 }
 
+const std::string cutReason = "tagliato a " + std::to_string(valueLimit >> 20) + " MiB: il testo nel file era più lungo";
+
+void noteCutOnce(SourceBook& book, std::string_view column)
+{
+    const bool told = std::any_of(book.notes.begin(), book.notes.end(), [&](const SourceNote& note) {
+        return note.column == column && note.reason == cutReason;
+    });
+    if (!told)
+        book.notes.push_back({std::string(column), cutReason});
+}
+
+// An attribute holds the whole text the reader expanded: the value is kept up
+// to valueLimit, as an element's text is.
 void set(SourceBook& book, std::string_view column, const std::string& value)
 {
-    if (!value.empty())
-        book.values[columnIndex(column)] = value;
+    if (value.empty())
+        return;
+    std::string kept;
+    if (!appendWithin(kept, value, valueLimit))
+        noteCutOnce(book, column);
+    book.values[columnIndex(column)] = std::move(kept);
+}
+
+// A value longer than the import keeps is stored cut, and the report says so.
+void noteCut(SourceBook& book, const XmlFeed& feed, std::string_view column)
+{
+    if (feed.wasCut())
+        noteCutOnce(book, column);
 }
 
 std::string attribute(const QXmlStreamReader& reader, const char* name)
@@ -126,6 +150,7 @@ bool TellicoSource::next(SourceBook& book)
                 continue;
             }
             const std::string value = joined(m_feed.leafTexts());
+            noteCut(book, m_feed, field->column);
             set(book, field->column, std::string_view(field->column) == "note" ? plainText(value) : value);
         }
         if (const auto loan = m_loans.find(id); loan != m_loans.end()) {
@@ -179,12 +204,16 @@ bool GcstarSource::next(SourceBook& book)
             if (token != Token::StartElement)
                 continue;
             const std::string element = reader.name().toString().toStdString();
-            if (element == "authors" || element == "genre")
-                set(book, element == "authors" ? "autore" : "genere", joined(m_feed.leafTexts()));
-            else if (element == "comments")
+            if (element == "authors" || element == "genre") {
+                const char* column = element == "authors" ? "autore" : "genere";
+                set(book, column, joined(m_feed.leafTexts()));
+                noteCut(book, m_feed, column);
+            } else if (element == "comments") {
                 set(book, "note", plainText(m_feed.elementText()));
-            else
+                noteCut(book, m_feed, "note");
+            } else {
                 m_feed.elementText();
+            }
         }
         return true;
     }

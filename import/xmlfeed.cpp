@@ -1,14 +1,35 @@
+// XML read in slices from a file or a zip member: no value longer than
+// valueLimit is kept, and a member that expands beyond what a collection does is
+// refused before it fills the memory.
 #include "xmlfeed.h"
 
 #include "importfailure.h"
 
 #include <zip.h>
 
+#include <algorithm>
+
 namespace bookimport {
 
 namespace {
 
 constexpr std::size_t sliceBytes = 1 << 20;
+
+// Tellico's XML packs about 10 to 1 (20 to 1 for a list of near-identical
+// books); 100 to 1 past the first 8 MiB is no collection but a bomb: 1 MB of
+// zip expanding to a GiB of spaces took 2 GB and 30 s.
+constexpr long long zipRatioLimit = 100;
+
+// The reader holds a text in full, twice its bytes, until the text ends: 1 GiB of
+// spaces in one title took 2 GB. Past this much of the file without one token
+// the file is refused; a value is kept to valueLimit anyway.
+constexpr std::size_t tokenBytesLimit = 8 << 20;
+
+// An entity of the document's own DTD may stand for this many characters at
+// most (the reader's default is 4,096): a few KB of "&a;" expanded into a title
+// of 80 MB. Collections of books declare no entities of their own.
+constexpr int entityExpansionLimit = 256;
+constexpr long long zipRatioFreeBytes = 8 << 20;
 
 struct ZipArchive {
     zip_t* archive = nullptr;
@@ -39,6 +60,12 @@ public:
         }
         if (!m_zip.archive || !(m_member = zip_fopen(m_zip.archive, member.c_str(), 0)))
             refuseSource("Impossibile leggere " + quoted(member) + " nell'archivio " + quoted(path) + ".");
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        if (zip_stat(m_zip.archive, member.c_str(), 0, &stat) == 0 && (stat.valid & ZIP_STAT_COMP_SIZE))
+            m_expandedLimit = std::max<long long>(zipRatioFreeBytes,
+                                                  static_cast<long long>(stat.comp_size) * zipRatioLimit);
+        m_what = quoted(member) + " nell'archivio " + quoted(path);
     }
     ~Stream()
     {
@@ -54,10 +81,20 @@ public:
             const std::size_t got = std::fread(into, 1, size, m_file);
             return std::ferror(m_file) ? -1 : static_cast<long long>(got);
         }
-        return zip_fread(m_member, into, size);
+        const long long got = zip_fread(m_member, into, size);
+        m_expanded += std::max<long long>(got, 0);
+        if (m_expandedLimit && m_expanded > m_expandedLimit) {
+            refuseSource("Il file " + m_what + " si espande oltre " + std::to_string(zipRatioLimit) +
+                         " volte la sua misura compressa: nessuna raccolta vera lo fa, e leggerlo riempirebbe la "
+                         "memoria. L'archivio è danneggiato o costruito apposta; non è stato importato nulla.");
+        }
+        return got;
     }
 
 private:
+    std::string m_what;
+    long long m_expanded = 0;
+    long long m_expandedLimit = 0; ///< 0: no limit known
     std::FILE* m_file = nullptr;
     ZipArchive m_zip;
     zip_file_t* m_member = nullptr;
@@ -76,6 +113,8 @@ void XmlFeed::restart()
     m_stream.reset();
     m_stream = std::make_unique<Stream>(m_path, m_member);
     m_reader.clear();
+    m_reader.setEntityExpansionLimit(entityExpansionLimit);
+    m_fedSinceToken = 0;
 }
 
 bool XmlFeed::feed()
@@ -87,6 +126,13 @@ bool XmlFeed::feed()
     if (got == 0)
         return false;
     slice.truncate(static_cast<qsizetype>(got));
+    m_fedSinceToken += static_cast<std::size_t>(got);
+    if (m_fedSinceToken > tokenBytesLimit) {
+        refuseSource("Il file " + quoted(m_path) + " ha, dalla riga " + std::to_string(m_reader.lineNumber()) +
+                     ", un testo di oltre " + std::to_string(tokenBytesLimit >> 20) +
+                     " MiB senza un solo elemento: nessuna raccolta ne ha. Il file è danneggiato o costruito "
+                     "apposta; non è stato importato nulla.");
+    }
     m_reader.addData(slice);
     return true;
 }
@@ -95,8 +141,10 @@ QXmlStreamReader::TokenType XmlFeed::next()
 {
     for (;;) {
         const QXmlStreamReader::TokenType token = m_reader.readNext();
-        if (token != QXmlStreamReader::Invalid)
+        if (token != QXmlStreamReader::Invalid) {
+            m_fedSinceToken = 0;
             return token;
+        }
         if (m_reader.error() == QXmlStreamReader::PrematureEndOfDocumentError && feed())
             continue;
         if (m_reader.error() == QXmlStreamReader::PrematureEndOfDocumentError) {
@@ -109,9 +157,42 @@ QXmlStreamReader::TokenType XmlFeed::next()
     }
 }
 
+namespace {
+
+// The pieces of one text as the reader gives them, a token for each reference
+// (a million "&lt;" are a million pieces), made UTF-8 once at its end: a piece
+// made UTF-8 on its own took twice the time of an ordinary comment. Never more
+// than one past valueLimit UTF-16 units are kept, and those are more than
+// valueLimit bytes.
+class GatheredText {
+public:
+    void add(QStringView piece)
+    {
+        if (m_text.size() <= limitUnits)
+            m_text += piece.left(limitUnits + 1 - m_text.size());
+    }
+    void clear() { m_text.clear(); }
+    // The text in UTF-8, kept to `limit` bytes (`cut` set when cut), and no more.
+    std::string take(std::size_t limit, bool& cut)
+    {
+        std::string text;
+        if (!appendWithin(text, m_text.toStdString(), limit))
+            cut = true;
+        m_text.clear();
+        return text;
+    }
+
+private:
+    static constexpr qsizetype limitUnits = static_cast<qsizetype>(valueLimit);
+    QString m_text;
+};
+
+} // namespace
+
 std::string XmlFeed::elementText()
 {
-    std::string text;
+    GatheredText text;
+    m_cut = false;
     for (int depth = 1; depth > 0;) {
         switch (next()) {
         case QXmlStreamReader::StartElement:
@@ -122,43 +203,64 @@ std::string XmlFeed::elementText()
             break;
         case QXmlStreamReader::Characters:
         case QXmlStreamReader::EntityReference:
-            text += m_reader.text().toString().toStdString();
+            text.add(m_reader.text());
             break;
         default:
             break;
         }
     }
-    return text;
+    return text.take(valueLimit, m_cut);
 }
 
 std::vector<std::string> XmlFeed::leafTexts()
 {
     std::vector<std::string> leaves;
-    std::string text;
+    GatheredText text;
+    std::size_t kept = 0; // by the leaves so far
+    m_cut = false;
     bool leaf = true; // the element itself, until a child starts
     for (int depth = 1; depth > 0;) {
         switch (next()) {
         case QXmlStreamReader::StartElement:
             ++depth;
             leaf = true;
-            text.clear();
+            text.clear(); // what the parent held before this child is no leaf's
             break;
         case QXmlStreamReader::EndElement:
             --depth;
-            if (leaf && !text.empty() && text.find_first_not_of(" \t\r\n") != std::string::npos)
-                leaves.push_back(text);
+            if (leaf) {
+                std::string value = text.take(valueLimit - kept, m_cut);
+                if (value.find_first_not_of(" \t\r\n") != std::string::npos) {
+                    kept += value.size();
+                    leaves.push_back(std::move(value));
+                }
+            }
             leaf = false;
             break;
         case QXmlStreamReader::Characters:
         case QXmlStreamReader::EntityReference:
             if (leaf)
-                text += m_reader.text().toString().toStdString();
+                text.add(m_reader.text());
             break;
         default:
             break;
         }
     }
     return leaves;
+}
+
+bool appendWithin(std::string& text, std::string_view piece, std::size_t limit)
+{
+    const std::size_t room = limit > text.size() ? limit - text.size() : 0;
+    if (piece.size() <= room) {
+        text += piece;
+        return true;
+    }
+    std::size_t end = room;
+    while (end > 0 && (static_cast<unsigned char>(piece[end]) & 0xC0) == 0x80)
+        --end;
+    text += piece.substr(0, end);
+    return false;
 }
 
 std::vector<std::string> zipMembers(const std::string& path)

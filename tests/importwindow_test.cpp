@@ -5,6 +5,7 @@
 #include "importdialog.h"
 #include "importreportdialog.h"
 #include "jettestdata.h"
+#include "offwindowread.h"
 #include "windowonfakes.h"
 
 #include <QCheckBox>
@@ -14,8 +15,10 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTableWidget>
+#include <QTimer>
 
 #include <fstream>
+#include <thread>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -444,4 +447,122 @@ TEST_F(ImportWindow, AnotherProgramsTriggerLeavesTheCatalogueAsItWas)
     ASSERT_EQ(reports.size(), 1);
     EXPECT_NE(reports[0].indexOf(QStringLiteral("Libri letti: 30; aggiunti: 29;")), -1) << reports[0].toStdString();
     EXPECT_EQ(w.window.history()->undoText(), "importazione di 29 libri");
+}
+
+namespace {
+
+// Says the user's Annulla at its `cancelAt`-th report, counting them.
+class CountedProgress : public Progress {
+public:
+    CountedProgress(int cancelAt, int& reports) : m_cancelAt(cancelAt), m_reports(reports) {}
+    bool advance(qint64) override { return ++m_reports < m_cancelAt; }
+
+private:
+    int m_cancelAt;
+    int& m_reports;
+};
+
+} // namespace
+
+// A read that would never end runs beside the window: the window's events go on
+// (a timer fires meanwhile), and Annulla in its progress ends it.
+TEST(ReadOffWindow, TheWindowGoesOnAndAnnullaEndsAnEndlessRead)
+{
+    bool timerFired = false;
+    QTimer::singleShot(0, [&] { timerFired = true; });
+    int reports = 0;
+    bool workSawStop = false;
+    const bool done = readOffWindow(
+        [&](const std::atomic<bool>& stop, const auto&) {
+            while (!stop)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            workSawStop = true;
+        },
+        [&] { return std::make_unique<CountedProgress>(5, reports); }, 0);
+    EXPECT_FALSE(done);
+    EXPECT_TRUE(workSawStop);
+    EXPECT_TRUE(timerFired);
+    EXPECT_EQ(reports, 5);
+}
+
+// A count told waits for the window, so an Annulla at that count stops the work
+// before its next book; a quick read makes no progress at all, and what a read
+// throws reaches the window's thread.
+TEST(ReadOffWindow, CountsWaitForTheWindowAndFailuresComeBack)
+{
+    int reports = 0;
+    std::uint64_t lastTold = 0;
+    EXPECT_FALSE(readOffWindow(
+        [&](const std::atomic<bool>& stop, const std::function<void(std::uint64_t)>& tell) {
+            for (std::uint64_t read = 1; !stop; ++read) {
+                tell(read);
+                lastTold = read;
+            }
+        },
+        [&] { return std::make_unique<CountedProgress>(3, reports); }, 0));
+    EXPECT_EQ(lastTold, 3u) << "Annulla answered the third count: no book after it";
+
+    int made = 0;
+    EXPECT_TRUE(readOffWindow([](const std::atomic<bool>&, const auto&) {},
+                              [&] {
+                                  ++made;
+                                  return std::make_unique<CountedProgress>(1, reports);
+                              },
+                              60'000));
+    EXPECT_EQ(made, 0);
+    try {
+        readOffWindow([](const std::atomic<bool>&, const auto&) {
+            throw catalogue::Error(catalogue::ErrorNumber::Locked, "bloccato");
+        }, [&] { return std::make_unique<CountedProgress>(1000, reports); }, 0);
+        ADD_FAILURE() << "nothing thrown";
+    } catch (const catalogue::Error& error) {
+        EXPECT_EQ(error.description(), "bloccato");
+    }
+}
+
+// Another catalogue whose books are an endless view: the window tells why at
+// once, before any dialog, and writes nothing.
+TEST_F(ImportWindow, AnEndlessViewIsRefusedBeforeTheDialog)
+{
+    const std::string other = w.catalogue.folder().toStdString() + "/vista.mdb";
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(other.c_str(), &raw), SQLITE_OK);
+    sqlite3_exec(raw, "CREATE VIEW dorvi AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) "
+                      "SELECT i AS iddorvo, 'a' AS autore, 't' AS titolo, NULL AS genere FROM n;",
+                 nullptr, nullptr, nullptr);
+    sqlite3_close(raw);
+    w.services.fileAnswers = {QString::fromStdString(other)};
+    runImport(accept);
+    ASSERT_EQ(w.services.errors.size(), 1u);
+    EXPECT_NE(w.services.errors[0].description().find("una vista"), std::string::npos)
+        << w.services.errors[0].description();
+    EXPECT_EQ(w.services.dialogsRun, 0);
+    EXPECT_EQ(books(), "5");
+}
+
+// The preview is read while the window's events go on, so a choice may change
+// during it: that choice is previewed once the running preview is done, never
+// inside it.
+TEST(ImportDialogPreview, AChoiceChangedDuringAPreviewIsPreviewedAfterIt)
+{
+    bookimport::ImportPreview first;
+    first.kind = "testo delimitato (;)";
+    int depth = 0;
+    int deepest = 0;
+    std::vector<bool> asked;
+    QCheckBox* duplicates = nullptr;
+    ImportDialog dialog(QStringLiteral("libri.csv"), first, [&](const bookimport::ImportOptions& options) {
+        ++depth;
+        deepest = std::max(deepest, depth);
+        asked.push_back(options.keepDuplicates);
+        if (asked.size() == 1)
+            duplicates->setChecked(false); // the user's second change, while the first is read
+        --depth;
+        return bookimport::ImportPreview{};
+    });
+    duplicates = dialog.findChild<QCheckBox*>(QStringLiteral("doppioni"));
+    ASSERT_NE(duplicates, nullptr);
+    duplicates->setChecked(true);
+    EXPECT_EQ(deepest, 1);
+    EXPECT_EQ(asked, (std::vector<bool>{true, false}));
 }

@@ -143,14 +143,25 @@ void ImportDialog::showPreview(const bookimport::ImportPreview& preview)
     m_buttons->button(QDialogButtonBox::Ok)->setEnabled(preview.missing.empty());
 }
 
+// The preview is read off the window's thread while the dialog stays usable: a
+// choice changed meanwhile is previewed once the running preview is done.
 void ImportDialog::previewAgain()
 {
-    try {
-        showPreview(m_previewer(options()));
-    } catch (const catalogue::Error& error) {
-        m_table->setRowCount(0);
-        m_failure->setText(text(error.description()));
-        m_failure->show();
-        m_buttons->button(QDialogButtonBox::Ok)->setEnabled(false);
+    if (m_previewing) {
+        m_previewPending = true;
+        return;
     }
+    m_previewing = true;
+    do {
+        m_previewPending = false;
+        try {
+            showPreview(m_previewer(options()));
+        } catch (const catalogue::Error& error) {
+            m_table->setRowCount(0);
+            m_failure->setText(text(error.description()));
+            m_failure->show();
+            m_buttons->button(QDialogButtonBox::Ok)->setEnabled(false);
+        }
+    } while (m_previewPending);
+    m_previewing = false;
 }

@@ -37,6 +37,8 @@ private:
     void previewAgain();
 
     Previewer m_previewer;
+    bool m_previewing = false;
+    bool m_previewPending = false;
     QLabel* m_kind;
     QCheckBox* m_duplicates;
     QTableWidget* m_table;

@@ -1,3 +1,5 @@
+// Strumenti › "Importa…": the file chosen, its preview and the import itself
+// read off the window's thread, the report, and the import as one step of undo.
 #include "importtools.h"
 
 #include "accessconversion.h"
@@ -8,6 +10,7 @@
 #include "importreportdialog.h"
 #include "importreport.h"
 #include "mappingmemory.h"
+#include "offwindowread.h"
 #include "toolhost.h"
 #include "windowservices.h"
 
@@ -21,19 +24,24 @@ namespace {
 
 const char* const accessKind = "catalogo di Access";
 
-// The user's Annulla in the progress dialog: the import stops, nothing written.
-struct ImportStopped {};
+// A preview that takes longer than this (a large source, or one made to take
+// forever) offers its Annulla; a usual one is done long before.
+constexpr int previewProgressAfterMs = 300;
+
+// The user's Annulla while a preview was read.
+struct PreviewStopped {};
 
 // About how many books a file holds, for the progress: its lines for a text file
-// (a quick pass, a few hundred MB a second), none known for a database.
-qint64 expectedBooks(const std::string& path)
+// (a quick pass, a few hundred MB a second, made off the window's thread with
+// the first preview), none known for a database. Stops early when `stop` is set.
+qint64 expectedBooks(const std::string& path, const std::atomic<bool>& stop)
 {
     std::ifstream in(path, std::ios::binary);
     std::string chunk(1 << 20, '\0');
     qint64 lines = 0;
     qint64 returns = 0; // an old Mac spreadsheet's lines end in a carriage return alone
     bool first = true;
-    while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0) {
+    while (!stop && (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0)) {
         const std::string_view read(chunk.data(), static_cast<std::size_t>(in.gcount()));
         if (first && read.starts_with("SQLite format 3"))
             return 0;
@@ -79,19 +87,45 @@ void ImportTools::importBooks()
         access.emplace(services.programFolder(), chosen);
     const std::string source = QFile::encodeName(access ? access->converted() : chosen).toStdString();
     const std::string catalogue = QFile::encodeName(m_host.cataloguePath()).toStdString();
-    const auto preview = [&](const bookimport::ImportOptions& options) {
-        bookimport::ImportPreview shown = bookimport::previewImport(source, catalogue, options);
+    std::optional<qint64> expected;
+    const auto preview = [&](bookimport::ImportOptions options) {
+        bookimport::ImportPreview shown;
+        const bool done = readOffWindow(
+            [&](const std::atomic<bool>& stop, const auto&) {
+                options.stop = &stop;
+                shown = bookimport::previewImport(source, catalogue, options);
+                if (!expected)
+                    expected = expectedBooks(source, stop);
+            },
+            [&] { return services.progress(QStringLiteral("Lettura del file da importare…"), 0); },
+            previewProgressAfterMs);
+        if (!done)
+            throw PreviewStopped{};
         if (access)
             shown.kind = accessKind;
         return shown;
     };
+    const auto previewInDialog = [&](const bookimport::ImportOptions& options) {
+        try {
+            return preview(options);
+        } catch (const PreviewStopped&) {
+            throw catalogue::Error(catalogue::ErrorNumber::Generic,
+                                   "Anteprima interrotta: scegliere di nuovo per rileggere il file.");
+        }
+    };
+    // The mapping last chosen for the same headings is taken again, and shown.
     bookimport::ImportOptions remembered;
-    bookimport::ImportPreview first = preview(remembered);
-    if (!first.headings.empty())
-        remembered.fieldMap = MappingMemory::recall(first.headings, first.catalogueColumns);
-    if (!remembered.fieldMap.empty())
+    std::optional<bookimport::ImportPreview> first;
+    try {
         first = preview(remembered);
-    ImportDialog dialog(chosen, first, preview, m_host.dialogParent(), remembered);
+        if (!first->headings.empty())
+            remembered.fieldMap = MappingMemory::recall(first->headings, first->catalogueColumns);
+        if (!remembered.fieldMap.empty())
+            first = preview(remembered);
+    } catch (const PreviewStopped&) {
+        return;
+    }
+    ImportDialog dialog(chosen, *first, previewInDialog, m_host.dialogParent(), remembered);
     if (services.runDialog(dialog) != QDialog::Accepted)
         return;
 
@@ -101,30 +135,28 @@ void ImportTools::importBooks()
                                    QStringLiteral("Nessuna copia di sicurezza possibile: importare lo stesso?")))
         return;
     bookimport::ImportOptions options = dialog.options();
-    if (!first.headings.empty())
-        MappingMemory::keep(first.headings, options.fieldMap);
-    std::unique_ptr<Progress> progress =
-        services.progress(QStringLiteral("Importazione dei libri…"), expectedBooks(source));
-    options.progress = [&](std::uint64_t read) {
-        if (!progress->advance(static_cast<qint64>(read)))
-            throw ImportStopped{};
-    };
+    if (!first->headings.empty())
+        MappingMemory::keep(first->headings, options.fieldMap);
     std::unique_ptr<catalogue::ImportedBooks> added;
     options.keepLoanLines = true;
     options.beforeCommit = [&](sqlite3* db, std::int64_t lastRowBefore) {
         added = std::make_unique<catalogue::ImportedBooks>(db, lastRowBefore);
     };
     bookimport::ImportReport report;
-    try {
-        report = bookimport::importIntoCatalogue(source, catalogue, options);
-        if (access)
-            report.kind = accessKind;
-    } catch (const ImportStopped&) {
+    // The progress goes with the read, before the report: a progress left open
+    // shows itself after its half second and, modal too, takes the keyboard from
+    // the report.
+    const bool done = readOffWindow(
+        [&](const std::atomic<bool>& stop, const std::function<void(std::uint64_t)>& tell) {
+            options.stop = &stop;
+            options.progress = tell;
+            report = bookimport::importIntoCatalogue(source, catalogue, options);
+        },
+        [&] { return services.progress(QStringLiteral("Importazione dei libri…"), expected.value_or(0)); }, 0);
+    if (!done)
         return;
-    }
-    // Gone before the report: a progress left open shows itself after its half
-    // second and, modal too, takes the keyboard from the report.
-    progress.reset();
+    if (access)
+        report.kind = accessKind;
     if (added && added->books() > 0)
         recordForUndo(std::move(added), std::move(report.loanLines));
     m_host.relist();
