@@ -382,3 +382,16 @@ TEST_F(DuplicateNoticeTest, TheBooksOfARestoredFileAreNamed)
     EXPECT_TRUE(notice().startsWith(QStringLiteral("Già nel catalogo: «Il barone rampante» di Italo Calvino, n. 1.")))
         << notice().toStdString();
 }
+
+// A book gone from the file leaves its hashes behind in the index: they must name nothing.
+TEST_F(DuplicateNoticeTest, ABookRemovedIsNotNamed)
+{
+    makeIndex();
+    catalogue.exec("DELETE FROM dorvi WHERE iddorvo = 1");
+    typeBook(QStringLiteral("Alessandro Manzoni"), QStringLiteral("I promessi sposi"));
+    ASSERT_EQ(catalogue.scalar("SELECT count(*) FROM dorvi WHERE titolo = 'I promessi sposi'"), "1");
+    EXPECT_EQ(notice(), QString());
+    typeBook(QStringLiteral("Alessandro Manzoni"), QStringLiteral("Promessi sposi"));
+    EXPECT_TRUE(notice().startsWith(QStringLiteral("Già nel catalogo: «I promessi sposi» di Alessandro Manzoni, n. 6.")))
+        << notice().toStdString();
+}
