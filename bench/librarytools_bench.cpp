@@ -76,7 +76,7 @@ void findDuplicates(benchmark::State& state)
     const auto db = openBare(lentCatalogue().path);
     std::size_t groups = 0;
     for (auto _ : state)
-        groups = bookimport::findDuplicateGroups(db.get()).size();
+        groups = catalogue::findDuplicateGroups(db.get()).size();
     state.counters["groups"] = static_cast<double>(groups);
 }
 
@@ -93,7 +93,7 @@ void duplicateNotice(benchmark::State& state)
 {
     const std::string path = lentCatalogue().path;
     const auto db = openBare(path);
-    bookimport::NearDuplicateIndex index(db.get());
+    catalogue::NearDuplicateIndex index(db.get());
     std::mt19937 random(24);
     std::uniform_int_distribution<std::int64_t> book(1, rows);
     for (auto _ : state) {

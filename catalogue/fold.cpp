@@ -210,19 +210,53 @@ void appendFoldCaseAndAccents(std::string& out, std::string_view utf8)
     appendFolded(out, utf8, appendPlain);
 }
 
+bool isApostrophe(char32_t c)
+{
+    switch (c) {
+    case U'\'': case U'`':
+    case 0x02BC: // modifier letter apostrophe
+    case 0x2018: case 0x2019: // single quotation marks, the typeset apostrophe
+        return true;
+    default:
+        return false;
+    }
+}
+
+void appendFoldWithPlainApostrophes(std::string& out, std::string_view utf8)
+{
+    const std::size_t from = out.size();
+    appendFoldCaseAndAccents(out, utf8);
+    if (isAscii(std::string_view(out).substr(from))) {
+        std::replace(out.begin() + static_cast<std::ptrdiff_t>(from), out.end(), '`', '\'');
+        return;
+    }
+    std::size_t kept = from;
+    for (std::size_t at = from; at < out.size();) {
+        const Utf8Char c = readUtf8(out, at);
+        if (c.valid && isApostrophe(c.value)) {
+            out[kept++] = '\'';
+        } else {
+            for (std::size_t i = 0; i < c.length; ++i)
+                out[kept++] = out[at + i];
+        }
+        at += c.length;
+    }
+    out.resize(kept);
+}
+
 namespace {
 
 // Marks inside or between words that a reader does not type: whether a name is
 // written with them or without, it is the same name.
 bool isJoiningPunctuation(char32_t c)
 {
+    if (isApostrophe(c))
+        return true;
     switch (c) {
-    case U'\'': case U'-': case U'.': case U'`':
+    case U'-': case U'.':
     case 0x00AD: // soft hyphen
     case 0x00B7: // middle dot
-    case 0x02BC: // modifier letter apostrophe
     case 0x2010: case 0x2011: case 0x2012: case 0x2013: case 0x2014: // hyphens and dashes
-    case 0x2018: case 0x2019: // single quotation marks, the typeset apostrophe
     case 0x2024: case 0x2027: // one dot leader, hyphenation point
     case 0x2212: // minus sign
         return true;

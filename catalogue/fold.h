@@ -31,6 +31,14 @@ void appendFoldCaseAndAccents(std::string& out, std::string_view utf8);
 std::string filterFold(std::string_view utf8);
 void appendFilterFold(std::string& out, std::string_view utf8);
 
+// The apostrophes a text may be typed with: the plain one, the grave accent typed
+// for it, the typeset ’ and ‘, and the modifier letter ʼ. The filter leaves them
+// out; the duplicate rule reads them as one, to find a leading "L'" or "Un'".
+bool isApostrophe(char32_t c);
+// The fold of case and accents (appendFoldCaseAndAccents) with every apostrophe
+// written as the plain one.
+void appendFoldWithPlainApostrophes(std::string& out, std::string_view utf8);
+
 // The case fold of one code point.
 char32_t foldCase(char32_t c);
 

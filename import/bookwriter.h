@@ -1,7 +1,7 @@
 #pragma once
 
 #include "booksource.h"
-#include "duplicates.h"
+#include "duplicateindex.h"
 #include "fieldvalues.h"
 #include "importreport.h"
 #include "sqlitehandles.h"
@@ -40,9 +40,9 @@ private:
     bool m_keepDuplicates;
     bool m_keepLoanLines;
     ImportReport& m_report;
-    DuplicateIndex m_duplicates;
-    IdentityMaker m_identities;
-    BookIdentity m_identity; ///< the book being written's, its buffers reused
+    catalogue::DuplicateIndex m_duplicates;
+    catalogue::IdentityMaker m_identities;
+    catalogue::BookIdentity m_identity; ///< the book being written's, its buffers reused
     catalogue::StatementHandle m_insert;
     std::optional<std::size_t> m_author, m_title, m_isbn;
     std::optional<std::size_t> m_lentTo, m_lentSince; ///< both, or the source brings no loans

@@ -180,3 +180,21 @@ TEST(FoldKeys, FilterLeavesOutApostrophesHyphensAndDots)
     appendFilterFold(buffer, "d'a");
     EXPECT_EQ(buffer, "xda");
 }
+
+// The duplicate rule reads a leading "L'" whatever apostrophe it is typed with,
+// each as the plain one; every one of them the filter leaves out too.
+TEST(FoldKeys, ApostrophesMadePlainAreThoseTheFilterLeavesOut)
+{
+    for (char32_t c = 1; c < 0x3000; ++c) {
+        std::string text = "l";
+        appendUtf8(text, c);
+        if (isApostrophe(c))
+            EXPECT_EQ(filterFold(text), "l") << "U+" << std::hex << static_cast<unsigned>(c);
+    }
+    std::string key = "x|";
+    appendFoldWithPlainApostrophes(key, "L\u2018Odissea, L\u02BCIliade, Un`altra, d\u2019\xff\u00C8");
+    EXPECT_EQ(key, "x|l'odissea, l'iliade, un'altra, d'\xff" "e");
+    key.clear();
+    appendFoldWithPlainApostrophes(key, "L`Odissea");
+    EXPECT_EQ(key, "l'odissea") << "ASCII text";
+}

@@ -142,9 +142,9 @@ TEST(PartedScan, DuplicatesAndSummaryAreTheSameReadWholeOrInParts)
                "INSERT INTO dorvi (autore, titolo) VALUES ('Autore 1', 'Libro 1')"); // the first book, in the last part
     const auto db = openDatabase(books.path());
     ASSERT_GT(PartedScan(db.get(), 100).parts(), 1u);
-    const auto groups = bookimport::findDuplicateGroups(db.get(), 100);
+    const auto groups = catalogue::findDuplicateGroups(db.get(), 100);
     ASSERT_EQ(groups.size(), 101u); // every seventh book, with the book three before it
     EXPECT_EQ(groups.front(), (std::vector<std::int64_t>{1, 701}));
-    EXPECT_EQ(groups, bookimport::findDuplicateGroups(db.get(), 1'000'000));
+    EXPECT_EQ(groups, catalogue::findDuplicateGroups(db.get(), 1'000'000));
     EXPECT_EQ(summaryText(catalogue::summarize(db.get(), 100)), summaryText(catalogue::summarize(db.get(), 1'000'000)));
 }

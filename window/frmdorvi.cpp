@@ -338,8 +338,10 @@ void Frmdorvi::replayChange(const QString& task, std::size_t (catalogue::History
     const std::unique_ptr<Progress> progress = m_services.progress(task, static_cast<qint64>(((*m_history).*books)()));
     const bool written = ((*m_history).*write)(
         *shown, [&](std::size_t done) { return progress->advance(static_cast<qint64>(done)); });
-    if (written)
-        DataGrid1_AfterUpdate();
+    if (!written)
+        return;
+    tellCatalogueChanged();
+    DataGrid1_AfterUpdate();
 }
 
 // After a restore the grid lists the catalogue now in the file, in the mode it had;
@@ -356,6 +358,7 @@ void Frmdorvi::mnucopie_Click()
 
 void Frmdorvi::relist()
 {
+    tellCatalogueChanged();
     if (editing())
         mnuop_Click();
     else
@@ -442,6 +445,12 @@ void Frmdorvi::DataGrid1_AfterUpdate()
 {
     DataGrid1.setBackColor(green);
     for (const auto& listener : m_bookWritten)
+        listener();
+}
+
+void Frmdorvi::tellCatalogueChanged()
+{
+    for (const auto& listener : m_catalogueChanged)
         listener();
 }
 

@@ -57,6 +57,10 @@ public:
                      std::function<void()> command, bool inContextMenu = true) override;
     void addToolSeparator() override;
     void whenBookWritten(std::function<void()> listener) override { m_bookWritten.push_back(std::move(listener)); }
+    void whenCatalogueChanged(std::function<void()> listener) override
+    {
+        m_catalogueChanged.push_back(std::move(listener));
+    }
 
     void mnuop_Click();
     void mnuesci_Click();
@@ -96,6 +100,7 @@ private:
     void addUndoTools();
     void addCopyTools();
     void setEditing(bool editing);
+    void tellCatalogueChanged();
     void replayChange(const QString& task, std::size_t (catalogue::History::*books)() const,
                       bool (catalogue::History::*write)(catalogue::Recordset&,
                                                          const std::function<bool(std::size_t)>&));
@@ -112,4 +117,5 @@ private:
     std::unique_ptr<UndoActions> m_undoActions;
     std::unique_ptr<CopyKeeper> m_copies;
     std::vector<std::function<void()>> m_bookWritten; ///< the tools told of each book the grid writes
+    std::vector<std::function<void()>> m_catalogueChanged; ///< the tools told of any other change
 };

@@ -53,6 +53,10 @@ public:
     // Called after each book the grid writes to the file, changed or new, when the
     // window has already done its own part.
     virtual void whenBookWritten(std::function<void()> listener) { (void)listener; }
+    // Called when the catalogue has changed in a way no single book written tells:
+    // the file replaced, books imported, a field added or removed (each followed by
+    // relist), an undo or a redo.
+    virtual void whenCatalogueChanged(std::function<void()> listener) { (void)listener; }
     // A separator in the "Strumenti" menu, before a new group of tools.
     virtual void addToolSeparator() = 0;
 };

@@ -12,6 +12,7 @@
 #include "toolhost.h"
 #include "windowservices.h"
 
+#include <QScopeGuard>
 
 namespace {
 
@@ -53,6 +54,7 @@ DuplicateTools::DuplicateTools(ToolHost& host, QObject* parent) : QObject(parent
     host.addTool("mnuvaidoppione", QStringLiteral("&Vai al doppione"), {QKeySequence(Qt::Key_F8)},
                  [this] { goToDuplicate(); }, false);
     host.whenBookWritten([this] { checkWrittenBook(); });
+    host.whenCatalogueChanged([this] { forgetIndex(); });
 }
 
 DuplicateTools::~DuplicateTools() = default;
@@ -60,7 +62,7 @@ DuplicateTools::~DuplicateTools() = default;
 void DuplicateTools::listDuplicates()
 {
     const auto connection = m_host.openCatalogue();
-    const std::vector<std::vector<std::int64_t>> groups = bookimport::findDuplicateGroups(connection->handle());
+    const std::vector<std::vector<std::int64_t>> groups = catalogue::findDuplicateGroups(connection->handle());
     if (groups.empty()) {
         m_host.services().information(QStringLiteral("Nessun doppione nel catalogo."),
                                       QStringLiteral("Trova doppioni"));
@@ -92,13 +94,25 @@ void DuplicateTools::checkWrittenBook()
         checkBook(*id);
 }
 
+// A restore, an import, a field added or removed, an undo or a redo: books the
+// index never saw, or saw otherwise. It is made again when the next book is
+// checked, once, not at each change: an undo of a million books, or several in a
+// row, costs one pass. A single book written keeps the index and is added to it.
+void DuplicateTools::forgetIndex()
+{
+    if (!m_listingForF8)
+        m_index.reset();
+}
+
 void DuplicateTools::checkBook(std::int64_t id)
 {
     // A connection of its own each time, never one kept open: after a restore the
     // file in place is another.
     const auto connection = m_host.openCatalogue();
+    if (m_index && !m_index->fitsFieldsOf(connection->handle()))
+        m_index.reset();
     if (!m_index)
-        m_index = std::make_unique<bookimport::NearDuplicateIndex>(connection->handle());
+        m_index = std::make_unique<catalogue::NearDuplicateIndex>(connection->handle());
     m_duplicate = m_index->duplicateOf(connection->handle(), id);
     if (!m_duplicate)
         return;
@@ -117,6 +131,8 @@ void DuplicateTools::goToDuplicate()
     std::vector<ChosenBook> found = findBooks(*result, {*m_duplicate});
     if (found.empty() || view->shownRows()->viewRow(static_cast<int>(found.front().row)) < 0) {
         // Not among the rows on show: the whole catalogue, in the grid's mode.
+        m_listingForF8 = true;
+        const auto listed = qScopeGuard([this] { m_listingForF8 = false; });
         m_host.relist();
         result = m_host.grid().boundResult();
         found = findBooks(*result, {*m_duplicate});

@@ -8,7 +8,7 @@
 
 class ToolHost;
 
-namespace bookimport {
+namespace catalogue {
 class NearDuplicateIndex;
 }
 
@@ -28,9 +28,13 @@ public:
 
 private:
     void checkWrittenBook();
+    void forgetIndex();
 
     ToolHost& m_host;
-    std::unique_ptr<bookimport::NearDuplicateIndex> m_index;
+    // Made at the first book checked, then told of each book written; made again
+    // after any other change of the catalogue (see forgetIndex).
+    std::unique_ptr<catalogue::NearDuplicateIndex> m_index;
+    bool m_listingForF8 = false; ///< the whole catalogue listed again by F8, unchanged
     std::optional<std::int64_t> m_duplicate; ///< the book the notice names
 };
 

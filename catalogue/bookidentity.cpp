@@ -8,11 +8,12 @@
 
 #include <array>
 
-namespace bookimport {
+namespace catalogue {
 
 namespace {
 
-// Folded, as foldCaseAndAccents leaves them, each with the character that ends it.
+// Folded, as appendFoldWithPlainApostrophes leaves them, each with the character
+// that ends it.
 constexpr std::array<std::string_view, 13> articles{"il ", "la ", "lo ", "l'", "i ", "gli ", "le ",
                                                     "un ", "una ", "un'", "the ", "a ", "an "};
 
@@ -32,12 +33,9 @@ bool blank(std::string_view text)
 void appendNearText(std::string& out, std::string& folded, std::string_view text)
 {
     folded.clear();
-    catalogue::appendFoldCaseAndAccents(folded, text);
-    // Typographic apostrophes as the plain one, before the article is read.
-    for (std::size_t at; (at = folded.find("\xE2\x80\x99")) != std::string::npos;) {
-        folded[at] = '\'';
-        folded.erase(at + 1, 2);
-    }
+    // Every apostrophe as the plain one, before the article is read: the filter's
+    // apostrophes, so "L‘Odissea" is near "Odissea" as it finds it.
+    appendFoldWithPlainApostrophes(folded, text);
     const std::size_t start = folded.find_first_not_of(" \t\r\n");
     std::string_view rest = start == std::string::npos ? std::string_view() : std::string_view(folded).substr(start);
     for (const std::string_view article : articles) {
@@ -58,7 +56,7 @@ void appendNearText(std::string& out, std::string& folded, std::string_view text
 void appendWords(std::string& out, std::string& folded, std::string_view text)
 {
     folded.clear();
-    catalogue::appendFoldCaseAndAccents(folded, text);
+    appendFoldCaseAndAccents(folded, text);
     bool space = false;
     bool any = false;
     for (const char c : folded) {
@@ -141,4 +139,4 @@ std::uint64_t identityHash(char kind, std::string_view key)
     return hash == 0 ? 1 : hash;
 }
 
-} // namespace bookimport
+} // namespace catalogue

@@ -1,13 +1,13 @@
 // The import's table of the books it must not add twice: those of the catalogue
 // and those written so far. It lives as long as one import; what it holds grows
 // by one or two entries a book, and every match is checked against the file.
-#include "duplicates.h"
+#include "duplicateindex.h"
 
 #include "fieldnames.h"
 #include "standardfields.h"
 #include "statement.h"
 
-namespace bookimport {
+namespace catalogue {
 
 namespace {
 
@@ -111,4 +111,4 @@ BookIdentity DuplicateIndex::identityOfBook(std::int64_t id) const
     return identity;
 }
 
-} // namespace bookimport
+} // namespace catalogue

@@ -14,7 +14,7 @@
 #include <numeric>
 #include <string_view>
 
-namespace bookimport {
+namespace catalogue {
 
 namespace {
 
@@ -198,6 +198,11 @@ NearDuplicateIndex::NearDuplicateIndex(sqlite3* db)
 {
 }
 
+bool NearDuplicateIndex::fitsFieldsOf(sqlite3* db) const
+{
+    return hasIsbn(db) == m_hasIsbn;
+}
+
 std::optional<std::int64_t> NearDuplicateIndex::duplicateOf(sqlite3* db, std::int64_t id)
 {
     BookKeys keys(db, m_hasIsbn);
@@ -229,4 +234,4 @@ std::optional<std::int64_t> NearDuplicateIndex::duplicateOf(sqlite3* db, std::in
     return std::nullopt;
 }
 
-} // namespace bookimport
+} // namespace catalogue

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace bookimport {
+namespace catalogue {
 
 // What a book is known by when its duplicates are looked for: its ISBN (as the
 // 13 digits of its ISBN-13 when it reads as one, as given when only its check
@@ -47,4 +47,4 @@ BookIdentity bookIdentity(const std::optional<std::string>& isbn, const std::opt
 // key is kept in (an ISBN, a name): never 0, which marks an empty slot.
 std::uint64_t identityHash(char kind, std::string_view key);
 
-} // namespace bookimport
+} // namespace catalogue

@@ -9,7 +9,7 @@
 
 struct sqlite3;
 
-namespace bookimport {
+namespace catalogue {
 
 // The books of a catalogue by their identity, and those an import adds as it
 // goes, for the duplicate rule (areDuplicates). A book with an ISBN is kept under
@@ -54,4 +54,4 @@ private:
     std::size_t m_used = 0;
 };
 
-} // namespace bookimport
+} // namespace catalogue

@@ -9,7 +9,7 @@
 
 struct sqlite3;
 
-namespace bookimport {
+namespace catalogue {
 
 // Every group of books of `dorvi` joined by the duplicate rule (areDuplicates),
 // each in iddorvo order, the groups in the order of their first book. A group is
@@ -26,7 +26,9 @@ std::vector<std::vector<std::int64_t>> findDuplicateGroups(sqlite3* db,
 // The identities of a catalogue's books, for the notice when a book is written:
 // built once, in memory, holding no connection, kept as sorted arrays of hashes
 // (16 bytes an ISBN or a name) plus the books written since; a match is checked
-// against the book in the file.
+// against the book in the file, so a book removed or changed since leaves behind
+// only hashes that match nothing. Whoever keeps one makes it again when books
+// change without passing through duplicateOf, or the fields change.
 class NearDuplicateIndex {
 public:
     explicit NearDuplicateIndex(sqlite3* db);
@@ -36,10 +38,14 @@ public:
     // judge: a book changed or restored since the index was made is read as it is.
     std::optional<std::int64_t> duplicateOf(sqlite3* db, std::int64_t id);
 
+    // Whether the index was made for the fields `db` has now: one made before the
+    // catalogue had an isbn column (or after it lost one) reads the books wrongly.
+    bool fitsFieldsOf(sqlite3* db) const;
+
 private:
     bool m_hasIsbn = false;
     std::vector<std::pair<std::uint64_t, std::int64_t>> m_sorted;
     std::unordered_multimap<std::uint64_t, std::int64_t> m_added;
 };
 
-} // namespace bookimport
+} // namespace catalogue
