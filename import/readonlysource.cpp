@@ -1,17 +1,18 @@
 #include "readonlysource.h"
 
 #include "importfailure.h"
+#include "opening.h"
 
 namespace bookimport {
 
 catalogue::DatabaseHandle openReadOnlySource(const std::string& path, const std::string& failure)
 {
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    catalogue::DatabaseHandle db(raw);
-    if (rc != SQLITE_OK)
+    catalogue::DatabaseHandle db;
+    try {
+        db = catalogue::openCatalogueFile(path, catalogue::OpenMode::ReadOnly);
+    } catch (const catalogue::Error&) {
         refuseSource(failure);
-    sqlite3_busy_timeout(db.get(), 2000);
+    }
     return db;
 }
 
