@@ -8,6 +8,7 @@
 
 #include "backupfolder.h"
 #include "engineerror.h"
+#include "opening.h"
 #include "sqlitehandles.h"
 
 #include <cerrno>
@@ -22,26 +23,12 @@ namespace catalogue {
 
 namespace {
 
-constexpr int sourceBusyMs = 1000;
-constexpr int restoreBusyMs = 1000;
-
 std::string quoted(const std::string& text) { return "«" + text + "»"; }
 
 std::string folderOf(const std::string& path)
 {
     const std::string folder = std::filesystem::path(path).parent_path().string();
     return folder.empty() ? "." : folder;
-}
-
-DatabaseHandle openDatabase(const std::string& path, int flags)
-{
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &raw, flags | SQLITE_OPEN_NOMUTEX, nullptr);
-    DatabaseHandle db(raw);
-    if (rc != SQLITE_OK)
-        throw engineError(db.get(), rc, path);
-    sqlite3_extended_result_codes(db.get(), 1);
-    return db;
 }
 
 // The temporary file of a copy being made: removed unless the copy is kept.
@@ -166,11 +153,10 @@ bool quickCheckPasses(sqlite3* db)
 
 void copyDatabase(const std::string& source, const std::string& target, const CopyControl& control)
 {
-    DatabaseHandle from = openDatabase(source, SQLITE_OPEN_READONLY);
-    sqlite3_busy_timeout(from.get(), sourceBusyMs);
+    DatabaseHandle from = openCatalogueFile(source, OpenMode::ReadOnly);
     PartialCopy partial(target + ".parziale");
     {
-        DatabaseHandle to = openDatabase(partial.path(), SQLITE_OPEN_READWRITE);
+        DatabaseHandle to = openCatalogueFile(partial.path(), OpenMode::ReadWrite);
         // The temporary file needs no journal of its own: a copy cut short is
         // thrown away, never repaired. One flush, before the rename, makes it durable.
         sqlite3_exec(to.get(), "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF", nullptr, nullptr, nullptr);
@@ -195,7 +181,7 @@ void copyDatabase(const std::string& source, const std::string& target, const Co
 bool passesQuickCheck(const std::string& path)
 {
     try {
-        DatabaseHandle db = openDatabase(path, SQLITE_OPEN_READONLY);
+        DatabaseHandle db = openCatalogueFile(path, OpenMode::ReadOnly);
         return quickCheckPasses(db.get());
     } catch (const Error&) {
         return false;
@@ -205,7 +191,7 @@ bool passesQuickCheck(const std::string& path)
 std::optional<long long> countBooks(const std::string& path)
 {
     try {
-        DatabaseHandle db = openDatabase(path, SQLITE_OPEN_READONLY);
+        DatabaseHandle db = openCatalogueFile(path, OpenMode::ReadOnly);
         sqlite3_stmt* raw = nullptr;
         if (sqlite3_prepare_v2(db.get(), "SELECT count(*) FROM dorvi", -1, &raw, nullptr) != SQLITE_OK)
             return std::nullopt;
@@ -220,9 +206,8 @@ std::optional<long long> countBooks(const std::string& path)
 
 void restoreDatabase(const std::string& copy, const std::string& catalogue, const CopyControl& control)
 {
-    DatabaseHandle from = openDatabase(copy, SQLITE_OPEN_READONLY);
-    DatabaseHandle to = openDatabase(catalogue, SQLITE_OPEN_READWRITE);
-    sqlite3_busy_timeout(to.get(), restoreBusyMs);
+    DatabaseHandle from = openCatalogueFile(copy, OpenMode::ReadOnly);
+    DatabaseHandle to = openCatalogueFile(catalogue, OpenMode::ReadWrite);
     sqlite3_exec(to.get(), "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
     BackupHandle backup = startBackup(to.get(), from.get(), catalogue);
     // Ending the backup before its last step rolls the catalogue's transaction back.

@@ -9,7 +9,10 @@
 
 #include "backupgate.h"
 #include "engineerror.h"
+#include "opening.h"
 #include "statement.h"
+
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <cctype>
@@ -20,8 +23,6 @@
 namespace catalogue {
 
 namespace {
-
-constexpr int busyTimeoutMs = 3000;
 
 bool equalsIgnoringCase(const std::string& a, const std::string& b)
 {
@@ -74,17 +75,9 @@ void Connection::open()
     const struct stat info = fileInfo(path);
     checkFile(path, info);
     const bool writeProtected = isWriteProtected(info);
-    const int flags = (writeProtected ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
-
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
-    DatabaseHandle db(raw);
-    if (rc != SQLITE_OK)
-        throw engineError(db.get(), rc, path);
-    sqlite3_extended_result_codes(db.get(), 1);
-    sqlite3_busy_timeout(db.get(), busyTimeoutMs);
+    DatabaseHandle db = openCatalogueFile(path, writeProtected ? OpenMode::ReadOnly : OpenMode::ReadWrite);
     // A file that is not a catalogue fails at its first statement, with the same
-    // message it would get here, so opening reads nothing yet.
+    // message it would get here, so opening does not refuse it.
     m_db = std::move(db);
     m_device = info.st_dev;
     m_inode = info.st_ino;

@@ -5,6 +5,7 @@
 #include "fieldcounts.h"
 
 #include "error.h"
+#include "opening.h"
 #include "sqlitehandles.h"
 #include "sqltext.h"
 #include "statement.h"
@@ -19,8 +20,8 @@ namespace catalogue {
 namespace {
 
 constexpr int stepsBetweenLooks = 10'000;   // a few hundred microseconds of the pass
-constexpr int lockWaitMs = 10;
-constexpr int lockWaits = 300;              // as long as the program waits for a lock elsewhere
+constexpr int lockLookMs = 10;              // how often a wait for a lock looks for a stop
+constexpr int lockWaits = lockWaitMs / lockLookMs; // as long as every connection of the program waits
 
 int stopRequested(void* stop)
 {
@@ -32,7 +33,7 @@ int waitForLock(void* stop, int waitsSoFar)
 {
     if (stopRequested(stop) || waitsSoFar >= lockWaits)
         return 0;
-    std::this_thread::sleep_for(std::chrono::milliseconds(lockWaitMs));
+    std::this_thread::sleep_for(std::chrono::milliseconds(lockLookMs));
     return 1;
 }
 
@@ -58,13 +59,15 @@ std::vector<long long> countValues(sqlite3* db, const std::vector<std::string>& 
 std::optional<std::vector<long long>> countValuesOf(const std::string& path, const std::vector<std::string>& columns,
                                                     const std::stop_token& stop)
 {
-    sqlite3* raw = nullptr;
-    const int opened = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
-    DatabaseHandle db(raw);
-    if (opened != SQLITE_OK)
+    DatabaseHandle db;
+    try {
+        db = openCatalogueFile(path, OpenMode::ReadOnly);
+    } catch (const Error&) {
         return std::nullopt;
+    }
     // A column gone meanwhile (another program's change) fails the count rather
-    // than being read as a quoted text, which would count every book.
+    // than being read as a quoted text, which would count every book: the count
+    // reads the table alone, so the file's own views and triggers do not matter.
     sqlite3_db_config(db.get(), SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     // The stop token lives on the calling thread's stack until this returns.
     void* looks = const_cast<std::stop_token*>(&stop);

@@ -1,6 +1,6 @@
 #include "partedscan.h"
 
-#include "engineerror.h"
+#include "opening.h"
 #include "statement.h"
 
 #include <algorithm>
@@ -11,9 +11,6 @@ namespace catalogue {
 
 namespace {
 
-// A part waits for another program's writer as the window's connection does.
-constexpr int busyTimeoutMs = 3000;
-
 // Whether iddorvo alone is the table's row key, so a range of it reads only its part.
 bool idIsRowKey(sqlite3* db)
 {
@@ -23,15 +20,10 @@ bool idIsRowKey(sqlite3* db)
     return key.step();
 }
 
+// A part waits for another program's writer as the window's connection does.
 DatabaseHandle openPart(const std::string& path)
 {
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
-    DatabaseHandle db(raw);
-    if (rc != SQLITE_OK)
-        throw engineError(db.get(), rc, path);
-    sqlite3_busy_timeout(db.get(), busyTimeoutMs);
-    return db;
+    return openCatalogueFile(path, OpenMode::ReadOnly);
 }
 
 } // namespace

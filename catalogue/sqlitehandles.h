@@ -1,18 +1,7 @@
 #pragma once
 
-#include <memory>
+// The handles with the engine's interface beside them, for the sources that call
+// the engine themselves. A header that only holds a handle includes handletypes.h.
+#include "handletypes.h"
+
 #include <sqlite3.h>
-
-namespace catalogue {
-
-struct CloseDatabase {
-    void operator()(sqlite3* db) const noexcept { sqlite3_close_v2(db); }
-};
-struct FinalizeStatement {
-    void operator()(sqlite3_stmt* stmt) const noexcept { sqlite3_finalize(stmt); }
-};
-
-using DatabaseHandle = std::unique_ptr<sqlite3, CloseDatabase>;
-using StatementHandle = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
-
-} // namespace catalogue

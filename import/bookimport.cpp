@@ -3,6 +3,7 @@
 #include "bookwriter.h"
 #include "engineerror.h"
 #include "importfailure.h"
+#include "opening.h"
 #include "sourcekind.h"
 #include "sqlitehandles.h"
 #include "standardfields.h"
@@ -16,15 +17,9 @@ namespace bookimport {
 
 namespace {
 
-catalogue::DatabaseHandle openCatalogue(const std::string& path, int flags)
+catalogue::DatabaseHandle openCatalogue(const std::string& path, catalogue::OpenMode mode)
 {
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
-    catalogue::DatabaseHandle db(raw);
-    if (rc != SQLITE_OK)
-        throw catalogue::engineError(db.get(), rc, path);
-    sqlite3_extended_result_codes(db.get(), 1);
-    sqlite3_busy_timeout(db.get(), 5000);
+    catalogue::DatabaseHandle db = catalogue::openCatalogueFile(path, mode);
     // A larger page cache keeps the indexes' pages in memory while a large import
     // fills them: a fixed 64 MiB, whatever the source's size.
     catalogue::execute(db.get(), "PRAGMA cache_size = -65536");
@@ -92,7 +87,7 @@ ImportReport addBooks(const std::string& source, const std::string& path, const 
 {
     if (!std::filesystem::is_regular_file(path))
         refuseSource("Il catalogo " + quoted(path) + " non esiste.");
-    const catalogue::DatabaseHandle db = openCatalogue(path, SQLITE_OPEN_READWRITE);
+    const catalogue::DatabaseHandle db = openCatalogue(path, catalogue::OpenMode::ReadWrite);
     const std::vector<std::string> existing = catalogue::catalogueColumns(db.get());
     if (existing.empty())
         refuseSource("Il file " + quoted(path) + " non è un catalogo di Gestione Dorvi (non ha la tabella dorvi).");
@@ -136,7 +131,7 @@ std::string newCatalogueIndexes()
 
 std::vector<std::string> columnsAfterImport(const std::string& catalogue)
 {
-    const catalogue::DatabaseHandle db = openCatalogue(catalogue, SQLITE_OPEN_READONLY);
+    const catalogue::DatabaseHandle db = openCatalogue(catalogue, catalogue::OpenMode::ReadOnly);
     return columnsAfterStandard(catalogue::catalogueColumns(db.get()));
 }
 
@@ -155,7 +150,7 @@ ImportReport tryImport(const std::string& source, const std::string& path, const
 ImportReport importIntoNewCatalogue(const std::string& source, const std::string& target,
                                     const ImportOptions& options)
 {
-    const catalogue::DatabaseHandle db = openCatalogue(target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    const catalogue::DatabaseHandle db = openCatalogue(target, catalogue::OpenMode::Create);
     const std::unique_ptr<BookSource> books = openBooks(source, columnsAfterStandard({"iddorvo", "autore", "titolo",
                                                                                       "genere"}),
                                                         options);

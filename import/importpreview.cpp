@@ -1,47 +1,20 @@
+// The first books of an import as they would be written, shown before the user
+// decides: the import runs for those books alone and is rolled back.
 #include "importpreview.h"
 
+#include "addedbook.h"
 #include "delimitedreader.h"
 #include "delimitedsource.h"
 #include "importfailure.h"
 #include "sourcekind.h"
 #include "sqltext.h"
 #include "standardfields.h"
-#include "statement.h"
-
-#include <sqlite3.h>
 
 #include <algorithm>
 
 namespace bookimport {
 
 namespace {
-
-std::string cellText(sqlite3_stmt* row, int column)
-{
-    switch (sqlite3_column_type(row, column)) {
-    case SQLITE_NULL:
-        return {};
-    case SQLITE_BLOB:
-        return "(dati binari)";
-    default:
-        return reinterpret_cast<const char*>(sqlite3_column_text(row, column));
-    }
-}
-
-std::vector<std::string> storedValues(sqlite3* db, const std::vector<std::string>& columns)
-{
-    std::string list;
-    for (const std::string& column : columns)
-        list += (list.empty() ? "" : ", ") + catalogue::quotedIdentifier(column);
-    catalogue::Statement row(db, "SELECT " + list + " FROM dorvi WHERE rowid = ?1");
-    row.bind(1, static_cast<std::int64_t>(sqlite3_last_insert_rowid(db)));
-    std::vector<std::string> values(columns.size());
-    if (row.step()) {
-        for (std::size_t c = 0; c < columns.size(); ++c)
-            values[c] = cellText(row.handle(), static_cast<int>(c));
-    }
-    return values;
-}
 
 std::string lineText(const ReportLine& line)
 {
@@ -72,7 +45,7 @@ public:
         for (const std::string& note : notes)
             shown.note += (shown.note.empty() ? "" : "; ") + note;
         if (shown.added) {
-            shown.values = storedValues(db, m_preview.columns);
+            shown.values = catalogue::lastAddedBookTexts(db, m_preview.columns);
         } else {
             for (std::size_t c = 0; c < m_preview.columns.size(); ++c)
                 shown.values.push_back(c < book.values.size() && book.values[c] ? *book.values[c] : std::string());

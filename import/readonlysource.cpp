@@ -3,6 +3,7 @@
 #include "readonlysource.h"
 
 #include "importfailure.h"
+#include "opening.h"
 
 namespace bookimport {
 
@@ -22,12 +23,12 @@ int stopRequested(void* stop)
 catalogue::DatabaseHandle openReadOnlySource(const std::string& path, const std::string& failure,
                                              const std::atomic<bool>* stop)
 {
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    catalogue::DatabaseHandle db(raw);
-    if (rc != SQLITE_OK)
+    catalogue::DatabaseHandle db;
+    try {
+        db = catalogue::openCatalogueFile(path, catalogue::OpenMode::ReadOnly);
+    } catch (const catalogue::Error&) {
         refuseSource(failure);
-    sqlite3_busy_timeout(db.get(), 2000);
+    }
     if (stop)
         sqlite3_progress_handler(db.get(), stepsBetweenChecks, stopRequested,
                                  const_cast<std::atomic<bool>*>(stop));

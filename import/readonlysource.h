@@ -10,7 +10,7 @@ namespace bookimport {
 
 // An SQLite file read as a source (a calibre library, another catalogue): opened
 // read-only, so neither its triggers nor anything else of its own can run a write,
-// waiting two seconds for a writer. Throws catalogue::Error with `failure` when
+// waiting for a writer as every connection of the program does. Throws catalogue::Error with `failure` when
 // it cannot be opened. While `stop` (when given) is set, every statement on the
 // file ends at once with SQLITE_INTERRUPT, however long it would still run.
 catalogue::DatabaseHandle openReadOnlySource(const std::string& path, const std::string& failure,

@@ -5,6 +5,7 @@
 // Whatever the script's table lacks of the standard fields is added after it, so
 // a new catalogue always has every one of them.
 #include "error.h"
+#include "opening.h"
 #include "sqlitehandles.h"
 #include "standardfields.h"
 
@@ -44,11 +45,12 @@ int main(int argc, char* argv[])
     const fs::path temporary = target.string() + ".new";
     fs::remove(temporary);
     {
-        sqlite3* raw = nullptr;
-        const int rc = sqlite3_open_v2(temporary.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-        catalogue::DatabaseHandle db(raw);
-        if (rc != SQLITE_OK)
+        catalogue::DatabaseHandle db;
+        try {
+            db = catalogue::openCatalogueFile(temporary.string(), catalogue::OpenMode::Create);
+        } catch (const catalogue::Error&) {
             return fail("impossibile creare " + temporary.string());
+        }
         char* error = nullptr;
         const std::string wrapped = "BEGIN;\n" + sql.str() + "\nCOMMIT;";
         if (sqlite3_exec(db.get(), wrapped.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {

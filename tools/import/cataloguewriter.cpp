@@ -1,6 +1,8 @@
 #include "cataloguewriter.h"
 
+#include "error.h"
 #include "importerror.h"
+#include "opening.h"
 #include "statement.h"
 
 namespace jetimport {
@@ -27,12 +29,13 @@ bool isRefusal(int resultCode)
 CatalogueWriter::CatalogueWriter(const std::string& path)
     : m_path(path)
 {
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    m_db.reset(raw);
-    if (rc != SQLITE_OK)
-        fail(rc);
-    sqlite3_extended_result_codes(m_db.get(), 1);
+    try {
+        m_db = catalogue::openCatalogueFile(path, catalogue::OpenMode::Create);
+    } catch (const catalogue::Error& error) {
+        const std::string& detail = error.engineMessage().empty() ? error.description() : error.engineMessage();
+        throw ImportError(ExitCode::TargetUnwritable,
+                          "Impossibile scrivere il catalogo " + quoted(m_path) + ": " + detail + ".");
+    }
     execute("BEGIN");
 }
 
