@@ -23,7 +23,7 @@ TEST(FieldKind, StandardFieldsByNameOwnFieldsByDeclaredType)
     EXPECT_EQ(fieldKind("finito", "DATE"), FieldKind::Date);
     EXPECT_EQ(fieldKind("visto", "datetime"), FieldKind::Date);
     EXPECT_EQ(fieldKind("regalo", "BOOLEAN"), FieldKind::YesNo);
-    EXPECT_EQ(fieldKind("copie", "INTEGER"), FieldKind::Number);
+    EXPECT_EQ(fieldKind("copie", "INTEGER"), FieldKind::Integer) << "whole numbers only";
     EXPECT_EQ(fieldKind("prezzo", "NUMERIC"), FieldKind::Number);
     EXPECT_EQ(fieldKind("peso", "NUMBER(5,2)"), FieldKind::Number);
     EXPECT_EQ(fieldKind("costo", "decimal(8,2)"), FieldKind::Number);
