@@ -7,6 +7,8 @@
 // connection, so the stock sqlite3 shell reads and writes the catalogue as before.
 #include "exactsearch.h"
 
+#include "fieldschema.h"
+
 #include "fold.h"
 #include "sqltext.h"
 
@@ -63,10 +65,7 @@ std::string parameter(std::size_t number)
 
 bool hasTextAffinity(const char* declaredType)
 {
-    std::string type = declaredType ? declaredType : "";
-    std::transform(type.begin(), type.end(), type.begin(), [](unsigned char c) { return std::toupper(c); });
-    const auto has = [&](const char* part) { return type.find(part) != std::string::npos; };
-    return !has("INT") && (has("CHAR") || has("CLOB") || has("TEXT"));
+    return affinityOf(declaredType ? declaredType : "") == Affinity::Text;
 }
 
 std::optional<TextOrder> textOrderOf(const char* collation)

@@ -1,6 +1,7 @@
 // Column names follow SQLite's own rule for case: ASCII letters only are folded.
 #include "fieldnames.h"
 
+#include "fieldschema.h"
 #include "standardfields.h"
 
 #include <sqlite3.h>
@@ -29,11 +30,6 @@ bool isPlainName(std::string_view name)
         return false;
     return std::all_of(name.begin(), name.end(),
                        [](char c) { return isLetter(c) || (c >= '0' && c <= '9') || c == '_'; });
-}
-
-bool contains(const std::string& upper, const char* part)
-{
-    return upper.find(part) != std::string::npos;
 }
 
 } // namespace
@@ -74,29 +70,11 @@ std::string_view declaredType(OwnKind kind)
 
 std::string kindOfColumn(std::string_view name, std::string_view declared)
 {
-    if (const StandardField* field = findStandardField(name)) {
-        switch (field->kind) {
-        case FieldKind::Number: return field->type == "INTEGER" ? "numero intero" : "numero";
-        case FieldKind::Text: return "testo";
-        case FieldKind::LongText: return "testo su più righe";
-        case FieldKind::YesNo: return "sì/no";
-        case FieldKind::Stars: return "voto (stelle)";
-        case FieldKind::Date: return "data";
-        }
-    }
-    std::string upper(declared);
-    std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; });
-    if (contains(upper, "BOOL"))
-        return "sì/no";
-    if (contains(upper, "DATE") || contains(upper, "TIME"))
-        return "data";
-    if (contains(upper, "INT"))
-        return "numero intero";
-    if (contains(upper, "CHAR") || contains(upper, "CLOB") || contains(upper, "TEXT") || upper.empty())
-        return "testo";
-    if (contains(upper, "BLOB"))
+    const FieldKind kind = fieldKindOf(name, declared);
+    // Bytes are text to the grid, but the dialog says what the column holds.
+    if (kind == FieldKind::Text && !findStandardField(name) && affinityOf(declared) == Affinity::Blob && !declared.empty())
         return "dati binari";
-    return "numero";
+    return std::string(kindWords(kind));
 }
 
 std::optional<std::string> refusedName(std::string_view name, const std::vector<std::string>& existing)

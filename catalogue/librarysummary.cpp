@@ -135,6 +135,17 @@ std::string columnOrNull(const std::optional<std::string>& column)
     return column ? quotedIdentifier(*column) : "NULL";
 }
 
+// Read, unread or not said, by the very comparisons the bars list their books
+// with: a value that is no number ("sì" kept by an old import) falls on the bar
+// that lists it, not on "Non letti" because it reads as 0 when made a number.
+std::string readState(const std::optional<std::string>& column)
+{
+    if (!column)
+        return "NULL";
+    const std::string letto = quotedIdentifier(*column);
+    return "CASE WHEN " + letto + " IS NULL THEN NULL WHEN " + letto + " = 0 THEN 0 ELSE 1 END";
+}
+
 } // namespace
 
 // A year no book has, read from a damaged or hostile file, still gets a decade:
@@ -172,7 +183,7 @@ LibrarySummary summarize(sqlite3* db, std::size_t smallestPart)
 
     const std::string rows = "SELECT " + columnOrNull(genreColumn) + ", " + columnOrNull(authorColumn) + ", " +
                              columnOrNull(yearColumn) + ", " + columnOrNull(shelfColumn) + ", " +
-                             columnOrNull(readColumn) + " FROM dorvi WHERE ";
+                             readState(readColumn) + " FROM dorvi WHERE ";
     const PartedScan scan(db, smallestPart);
     std::vector<Tallies> parts(scan.parts());
     scan.run([&](sqlite3* partDb, const std::string& condition, std::size_t part) {

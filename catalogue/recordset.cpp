@@ -24,23 +24,6 @@ namespace catalogue {
 
 namespace {
 
-// SQLite's own rules for a column's affinity from its declared type.
-Affinity affinityOf(const char* declaredType)
-{
-    std::string type = declaredType ? declaredType : "";
-    std::transform(type.begin(), type.end(), type.begin(), [](unsigned char c) { return std::toupper(c); });
-    const auto has = [&](const char* part) { return type.find(part) != std::string::npos; };
-    if (has("INT"))
-        return Affinity::Integer;
-    if (has("CHAR") || has("CLOB") || has("TEXT"))
-        return Affinity::Text;
-    if (type.empty() || has("BLOB"))
-        return Affinity::Blob;
-    if (has("REAL") || has("FLOA") || has("DOUB"))
-        return Affinity::Real;
-    return Affinity::Numeric;
-}
-
 // True when only white space, semicolons or comments follow the first statement.
 bool isOneStatement(sqlite3* db, const char* tail)
 {
@@ -125,7 +108,7 @@ void Recordset::open()
     for (int c = 0; c < columns; ++c) {
         names.emplace_back(sqlite3_column_name(query.get(), c));
         const char* declared = sqlite3_column_decltype(query.get(), c);
-        affinities.push_back(affinityOf(declared));
+        affinities.push_back(affinityOf(declared ? declared : ""));
         declaredTypes.emplace_back(declared ? declared : "");
     }
     WriteBack::Origins origins = WriteBack::originsOf(query.get());

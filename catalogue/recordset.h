@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fieldschema.h"
+
 #include "connection.h"
 #include "exactsearch.h"
 #include "rowstore.h"
@@ -18,7 +20,6 @@ namespace catalogue {
 
 enum class LockType { Unspecified = -1, ReadOnly = 1, Pessimistic = 2, Optimistic = 3, BatchOptimistic = 4 };
 enum class CursorLocation { Server = 2, Client = 3 };
-enum class Affinity { Text, Numeric, Integer, Real, Blob };
 
 class History;
 

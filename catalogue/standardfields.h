@@ -9,7 +9,9 @@ struct sqlite3;
 
 namespace catalogue {
 
-// How a field is shown and edited.
+// How a field is shown, edited and stored (see fieldKindOf). An image kind is to
+// come; code that switches on the kind lists every one, so the compiler names
+// each place to teach it.
 enum class FieldKind {
     Number,   ///< a whole or decimal number
     Text,
@@ -17,6 +19,8 @@ enum class FieldKind {
     YesNo,    ///< 0 or 1, NULL when not said
     Stars,    ///< 1 to 5, NULL for no rating
     Date,     ///< stored as AAAA-MM-GG, shown as an Italian date
+    Integer,  ///< a whole number
+    Isbn,     ///< an ISBN, stored as its 13 digits when it reads as one
 };
 
 // A field the program knows by name: a column of `dorvi` after the first four.
@@ -27,13 +31,13 @@ struct StandardField {
 };
 
 inline constexpr std::array<StandardField, 14> standardFields{{
-    {"anno", "INTEGER", FieldKind::Number},
+    {"anno", "INTEGER", FieldKind::Integer},
     {"editore", "TEXT", FieldKind::Text},
-    {"isbn", "TEXT", FieldKind::Text},
+    {"isbn", "TEXT", FieldKind::Isbn},
     {"collana", "TEXT", FieldKind::Text},
     {"numero", "NUMERIC", FieldKind::Number},
     {"lingua", "TEXT", FieldKind::Text},
-    {"pagine", "INTEGER", FieldKind::Number},
+    {"pagine", "INTEGER", FieldKind::Integer},
     {"collocazione", "TEXT", FieldKind::Text},
     {"letto", "INTEGER", FieldKind::YesNo},
     {"voto", "INTEGER", FieldKind::Stars},

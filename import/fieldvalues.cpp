@@ -1,11 +1,15 @@
+// Values read from another program's list, stored by the catalogue's value
+// rules (catalogue::readValue): what the grid would refuse is kept as given and
+// named in the import's report, rather than thrown away.
 #include "fieldvalues.h"
 
+#include "datetext.h"
+#include "fieldschema.h"
 #include "isbn.h"
-#include "numbertext.h"
 #include "standardfields.h"
+#include "valuerules.h"
 
 #include <charconv>
-#include <cmath>
 
 namespace bookimport {
 
@@ -20,149 +24,47 @@ std::string_view trimmed(std::string_view text)
     return text;
 }
 
-std::optional<int> digits(std::string_view text, std::size_t from, std::size_t count)
-{
-    if (from + count > text.size())
-        return std::nullopt;
-    int value = 0;
-    for (std::size_t i = from; i < from + count; ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return std::nullopt;
-        value = value * 10 + (text[i] - '0');
-    }
-    return value;
-}
-
-bool realDay(int year, int month, int day)
-{
-    static constexpr int days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12 || day < 1 || day > days[month - 1])
-        return false;
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month != 2 || day < 29 || leap;
-}
-
-std::optional<std::string> formatted(int year, int month, int day)
-{
-    if (!realDay(year, month, day))
-        return std::nullopt;
-    char out[32];
-    std::snprintf(out, sizeof out, "%04d-%02d-%02d", year, month, day);
-    return std::string(out);
-}
-
-// The catalogue's one reading of a number, as a double whatever its form.
-std::optional<double> decimalNumber(std::string_view text)
-{
-    const std::optional<catalogue::Value> number = catalogue::numberValue(text);
-    if (!number)
-        return std::nullopt;
-    if (const auto* integer = std::get_if<std::int64_t>(&*number))
-        return static_cast<double>(*integer);
-    return std::get<double>(*number);
-}
-
 StoredValue kept(const std::string& text, std::string reason)
 {
     return {text, std::move(reason)};
 }
 
-// A whole number by the catalogue's reading: "3,5" in a column of whole numbers is
-// reported, not rounded.
-std::optional<std::int64_t> integer(std::string_view text)
+// What the report says of a value kept as given, for each rule.
+std::string keptReason(ValueRule rule, const catalogue::ValueReading& reading)
 {
-    const std::optional<catalogue::Value> number = catalogue::numberValue(text);
-    if (const auto* whole = number ? std::get_if<std::int64_t>(&*number) : nullptr)
-        return *whole;
-    return std::nullopt;
-}
-
-StoredValue number(const std::string& text, std::string_view shown)
-{
-    if (const auto whole = integer(text))
-        return {*whole, {}};
-    return kept(text, std::string("non è ") + std::string(shown) + ": tenuto com'è");
-}
-
-StoredValue decimal(const std::string& text)
-{
-    if (std::optional<catalogue::Value> number = catalogue::numberValue(text))
-        return {std::move(*number), {}};
-    return kept(text, "non è un numero: tenuto com'è");
-}
-
-StoredValue year(const std::string& text)
-{
-    if (const auto whole = integer(text))
-        return {*whole, {}};
-    if (const auto date = isoDate(trimmed(text)))
-        return {std::int64_t{std::stoi(date->substr(0, 4))}, {}};
-    return kept(text, "non è un anno: tenuto com'è");
-}
-
-StoredValue yesNo(const std::string& text)
-{
-    std::string lower;
-    for (const char c : trimmed(text))
-        lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    for (const char* yes : {"1", "sì", "si", "s", "x", "true", "vero", "yes", "y", "letto", "read"}) {
-        if (lower == yes)
-            return {std::int64_t{1}, {}};
+    switch (rule) {
+    case ValueRule::Isbn: return reading.detail + ": tenuto com'è";
+    case ValueRule::Year: return "non è un anno: tenuto com'è";
+    case ValueRule::Whole: return "non è un numero intero: tenuto com'è";
+    case ValueRule::Decimal: return "non è un numero: tenuto com'è";
+    case ValueRule::YesNo: return "non è sì o no: tenuto com'è";
+    case ValueRule::Stars: return "il voto va da 1 a 5: tenuto com'è";
+    case ValueRule::Date: return "non è una data: tenuta com'è";
+    case ValueRule::Text: break;
     }
-    for (const char* no : {"0", "no", "n", "false", "falso", "non letto"}) {
-        if (lower == no)
-            return {std::int64_t{0}, {}};
+    return {};
+}
+
+catalogue::FieldKind kindOf(ValueRule rule)
+{
+    switch (rule) {
+    case ValueRule::Isbn: return catalogue::FieldKind::Isbn;
+    case ValueRule::Year:
+    case ValueRule::Whole: return catalogue::FieldKind::Integer;
+    case ValueRule::Decimal: return catalogue::FieldKind::Number;
+    case ValueRule::YesNo: return catalogue::FieldKind::YesNo;
+    case ValueRule::Stars: return catalogue::FieldKind::Stars;
+    case ValueRule::Date: return catalogue::FieldKind::Date;
+    case ValueRule::Text: break;
     }
-    return kept(text, "non è sì o no: tenuto com'è");
+    return catalogue::FieldKind::Text;
 }
 
-StoredValue stars(const std::string& text)
+// A year may come as a whole date ("1975-05-02", a publication date): its year.
+std::optional<std::int64_t> yearOfDate(std::string_view text)
 {
-    const std::string_view plain = trimmed(text);
-    if (const auto whole = wholeNumber(plain); whole && *whole >= 1 && *whole <= 5)
-        return {*whole, {}};
-    if (const auto real = decimalNumber(plain); real && *real >= 1 && *real <= 5) {
-        const auto rounded = static_cast<std::int64_t>(std::floor(*real + 0.5));
-        return {rounded, "voto " + std::string(plain) + " arrotondato a " + std::to_string(rounded)};
-    }
-    return kept(text, "il voto va da 1 a 5: tenuto com'è");
-}
-
-StoredValue date(const std::string& text)
-{
-    if (const auto iso = isoDate(trimmed(text)))
-        return {*iso, {}};
-    return kept(text, "non è una data: tenuta com'è");
-}
-
-StoredValue isbn(const std::string& text)
-{
-    const catalogue::IsbnReading reading = catalogue::readIsbn(text);
-    if (reading.valid())
-        return {reading.isbn13, {}};
-    return kept(text, catalogue::isbnProblem(reading) + ": tenuto com'è");
-}
-
-bool contains(std::string_view type, std::string_view word)
-{
-    std::string upper;
-    for (const char c : type)
-        upper += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-    return upper.find(word) != std::string::npos;
-}
-
-// SQLite's own rules for a column's affinity from its declared type.
-ValueRule ruleOfType(std::string_view type)
-{
-    if (contains(type, "INT"))
-        return ValueRule::Whole;
-    if (contains(type, "CHAR") || contains(type, "CLOB") || contains(type, "TEXT") || contains(type, "BLOB") ||
-        type.empty())
-        return ValueRule::Text;
-    if (contains(type, "REAL") || contains(type, "FLOA") || contains(type, "DOUB") || contains(type, "NUM") ||
-        contains(type, "DEC"))
-        return ValueRule::Decimal;
-    return ValueRule::Text;
+    const auto day = catalogue::readDate(text);
+    return day ? std::optional<std::int64_t>(day->year) : std::nullopt;
 }
 
 } // namespace
@@ -180,79 +82,49 @@ std::optional<std::int64_t> wholeNumber(std::string_view text)
 
 std::optional<std::string> isoDate(std::string_view text)
 {
-    // AAAA-MM-GG or AAAA/MM/GG, a time allowed after it
-    if (text.size() >= 10 && (text[4] == '-' || text[4] == '/') && text[7] == text[4] &&
-        (text.size() == 10 || text[10] == ' ' || text[10] == 'T')) {
-        const auto y = digits(text, 0, 4), m = digits(text, 5, 2), d = digits(text, 8, 2);
-        if (y && m && d)
-            return formatted(*y, *m, *d);
-        return std::nullopt;
-    }
-    // G/M/AAAA, GG-MM-AAAA, GG.MM.AAAA: the Italian order
-    const std::size_t first = text.find_first_of("/-.");
-    if (first == 0 || first > 2)
-        return std::nullopt;
-    const char separator = text[first];
-    const std::size_t second = text.find(separator, first + 1);
-    if (second == std::string_view::npos || second - first - 1 == 0 || second - first - 1 > 2 ||
-        text.size() != second + 5)
-        return std::nullopt;
-    const auto d = digits(text, 0, first), m = digits(text, first + 1, second - first - 1),
-               y = digits(text, second + 1, 4);
-    if (d && m && y)
-        return formatted(*y, *m, *d);
-    return std::nullopt;
+    const auto day = catalogue::readDate(text);
+    return day ? std::optional(catalogue::storedDate(*day)) : std::nullopt;
 }
 
 ValueRule valueRule(std::string_view column, std::string_view declaredType)
 {
     const catalogue::StandardField* field = catalogue::findStandardField(column);
-    if (!field)
-        return ruleOfType(declaredType);
-    const std::string_view name = field->name;
-    if (name == "isbn")
-        return ValueRule::Isbn;
-    if (name == "anno")
+    if (field && field->name == "anno")
         return ValueRule::Year;
-    if (name == "pagine")
-        return ValueRule::Whole;
-    switch (field->kind) {
-    case catalogue::FieldKind::Number:
-        return ValueRule::Decimal;
-    case catalogue::FieldKind::YesNo:
-        return ValueRule::YesNo;
-    case catalogue::FieldKind::Stars:
-        return ValueRule::Stars;
-    case catalogue::FieldKind::Date:
-        return ValueRule::Date;
+    switch (catalogue::fieldKindOf(column, declaredType)) {
+    case catalogue::FieldKind::Isbn: return ValueRule::Isbn;
+    case catalogue::FieldKind::Integer: return ValueRule::Whole;
+    case catalogue::FieldKind::Number: return ValueRule::Decimal;
+    case catalogue::FieldKind::YesNo: return ValueRule::YesNo;
+    case catalogue::FieldKind::Stars: return ValueRule::Stars;
+    case catalogue::FieldKind::Date: return ValueRule::Date;
     case catalogue::FieldKind::Text:
-    case catalogue::FieldKind::LongText:
-        break;
+    case catalogue::FieldKind::LongText: break;
     }
     return ValueRule::Text;
 }
 
+// A blank value or a rating of 0 is kept as given and reported rather than
+// stored as NULL: an import never empties what the source wrote.
 StoredValue storedValue(ValueRule rule, const std::string& text)
 {
-    switch (rule) {
-    case ValueRule::Isbn:
-        return isbn(text);
-    case ValueRule::Year:
-        return year(text);
-    case ValueRule::Whole:
-        return number(text, "un numero intero");
-    case ValueRule::Decimal:
-        return decimal(text);
-    case ValueRule::YesNo:
-        return yesNo(text);
-    case ValueRule::Stars:
-        return stars(text);
-    case ValueRule::Date:
-        return date(text);
-    case ValueRule::Text:
-        break;
+    if (rule == ValueRule::Text)
+        return {text, {}};
+    const catalogue::ValueReading reading = catalogue::readValue(kindOf(rule), text);
+    if (reading.accepted() && !reading.zeroRating && !catalogue::isNull(reading.value)) {
+        if (reading.rounded)
+            return {reading.value, "voto " + std::string(trimmed(text)) + " arrotondato a " +
+                                       std::to_string(std::get<std::int64_t>(reading.value))};
+        return {reading.value, {}};
     }
-    return {text, {}};
+    if (rule == ValueRule::Year) {
+        if (const auto year = yearOfDate(text))
+            return {*year, {}};
+    }
+    catalogue::ValueReading refused = reading;
+    if (rule == ValueRule::Isbn && refused.detail.empty())
+        refused.detail = catalogue::isbnProblem(catalogue::readIsbn(text));
+    return kept(text, keptReason(rule, refused));
 }
 
 StoredValue storedValue(ValueRule rule, const catalogue::Value& value, const std::string& text)

@@ -15,11 +15,11 @@ struct StoredValue {
     std::string change; ///< empty when stored as the field's rule says
 };
 
-// How a column's text is stored. Standard fields follow their own rule (the
-// ISBN as its 13 digits, dates as AAAA-MM-GG, the year, pages and rating as
-// integers, letto as 0 or 1); any other column by its declared type: INTEGER
-// and REAL columns take numbers, a decimal comma included, text columns text.
-// Codes stay text: a leading zero is never dropped from a text column.
+// How a column's text is stored: by the catalogue's value rules for the field's
+// kind (catalogue::fieldKindOf, catalogue::readValue), as the grid stores it, so a
+// field of one's own declared DATE takes 8/12/2026 as 2026-12-08 and one declared
+// BOOLEAN takes "sì" as 1. The year may also come as a whole date. Codes stay
+// text: a leading zero is never dropped from a text column.
 StoredValue storedValue(std::string_view column, std::string_view declaredType, const std::string& text);
 
 // The same in two steps, the rule found once per column: a large import stores
@@ -34,8 +34,7 @@ StoredValue storedValue(ValueRule rule, const std::string& text);
 // rounded), and where the rule keeps the value as given it keeps its type.
 StoredValue storedValue(ValueRule rule, const catalogue::Value& value, const std::string& text);
 
-// A date written AAAA-MM-GG, AAAA/MM/GG (a time after it allowed), GG/MM/AAAA,
-// GG-MM-AAAA or GG.MM.AAAA, as AAAA-MM-GG; nothing for anything else.
+// A date as catalogue::readDate takes it, as AAAA-MM-GG; nothing for anything else.
 std::optional<std::string> isoDate(std::string_view text);
 
 // A whole number written with digits alone, a sign allowed.

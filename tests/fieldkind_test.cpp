@@ -2,6 +2,8 @@
 // book, the day a new book was added, and sorting dates as dates.
 #include "celleditor.h"
 #include "fieldkind.h"
+#include "fieldnames.h"
+#include "fieldvalues.h"
 #include "fieldsgrid.h"
 #include "shownrowsmodel.h"
 
@@ -23,12 +25,39 @@ TEST(FieldKind, StandardFieldsByNameOwnFieldsByDeclaredType)
     EXPECT_EQ(fieldKind("finito", "DATE"), FieldKind::Date);
     EXPECT_EQ(fieldKind("visto", "datetime"), FieldKind::Date);
     EXPECT_EQ(fieldKind("regalo", "BOOLEAN"), FieldKind::YesNo);
-    EXPECT_EQ(fieldKind("copie", "INTEGER"), FieldKind::Number);
+    EXPECT_EQ(fieldKind("copie", "INTEGER"), FieldKind::Integer) << "whole numbers only";
     EXPECT_EQ(fieldKind("prezzo", "NUMERIC"), FieldKind::Number);
     EXPECT_EQ(fieldKind("peso", "NUMBER(5,2)"), FieldKind::Number);
     EXPECT_EQ(fieldKind("costo", "decimal(8,2)"), FieldKind::Number);
     EXPECT_EQ(fieldKind("dedica", "TEXT"), FieldKind::Text);
     EXPECT_EQ(fieldKind("count(*)", ""), FieldKind::Text) << "a computed column";
+}
+
+// The grid, the import and "Campi…" take a column for the same kind, and read
+// the same text as the same value: a date typed or imported is the same day, a
+// date the one refuses the other keeps as given and reports.
+TEST(FieldKind, TheGridAndTheImportReadEveryValueAlike)
+{
+    EXPECT_EQ(fieldKind("peso", "NUM"), FieldKind::Number);
+    EXPECT_EQ(bookimport::valueRule("peso", "NUM"), bookimport::ValueRule::Decimal);
+    EXPECT_EQ(catalogue::kindOfColumn("peso", "NUM"), "numero");
+    EXPECT_FALSE(readTyped(fieldKind("peso", "NUM"), QStringLiteral("circa 2"), false).refusal.isEmpty());
+
+    for (const char* text : {"8/12/2026", "08.12.2026", "2026-12-08", "2026/12/08", "8/12.2026", "31/4/2026"}) {
+        const TypedValue typed = readTyped(fieldKind("finito", "DATE"), QString::fromUtf8(text), false);
+        const bookimport::StoredValue imported = bookimport::storedValue("finito", "DATE", text);
+        EXPECT_EQ(typed.refusal.isEmpty(), imported.change.empty()) << text;
+        if (typed.refusal.isEmpty()) {
+            EXPECT_EQ(typed.value, imported.value) << text;
+        }
+        EXPECT_EQ(readDate(text).has_value(), bookimport::isoDate(text).has_value()) << text;
+    }
+    EXPECT_EQ(bookimport::storedValue("finito", "DATE", "8/12/2026").value, Value(std::string("2026-12-08")));
+    EXPECT_EQ(bookimport::storedValue("regalo", "BOOLEAN", "sì").value, Value(std::int64_t{1}));
+    EXPECT_EQ(readTyped(fieldKind("regalo", "BOOLEAN"), QStringLiteral("sì"), false).value, Value(std::int64_t{1}));
+    // A whole number is whole in both.
+    EXPECT_FALSE(readTyped(fieldKind("copie", "INTEGER"), QStringLiteral("3,5"), false).refusal.isEmpty());
+    EXPECT_FALSE(bookimport::storedValue("copie", "INTEGER", "3,5").change.empty());
 }
 
 TEST(FieldKind, ReadsItalianAndStoredDatesOnly)

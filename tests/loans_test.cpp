@@ -405,3 +405,20 @@ TEST(LoanHistoryListTest, ShowsABooksLoansOldestFirstAndSaysWhenThereAreNone)
     list.showBook(books.folder() + QStringLiteral("/manca.mdb"), 1);
     EXPECT_TRUE(list.topLevelItem(0)->text(0).startsWith(QStringLiteral("Prestiti non leggibili")));
 }
+
+// A loan's day written the Italian way (by hand, or by another program) reads
+// the same in the line under the list as in the grid's overdue mark: both say
+// how long the book has been out, and both call it late.
+TEST_F(LoanCommands, TheBooksOutLineAndTheOverdueMarkReadTheSameDate)
+{
+    const QDate lent = QDate::currentDate().addDays(-45);
+    catalogue.exec("UPDATE dorvi SET prestato_a = 'Luca', prestato_il = '" +
+                   lent.toString(QStringLiteral("d/M/yyyy")).toStdString() + "' WHERE iddorvo = 5;");
+    trigger("mnuop");
+    trigger("mnuinprestito");
+    const auto* line = window.findChild<QLabel*>(QStringLiteral("rigaavvisi"));
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->text(), QStringLiteral("1 libro in prestito, 1 da più di 30 giorni: «Alcyone» a Luca da 45 giorni "
+                                           "(oltre 30 giorni!)"));
+    EXPECT_EQ(grid->model()->index(0, 5).data(OverdueDaysRole).toLongLong(), 45);
+}

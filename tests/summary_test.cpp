@@ -84,6 +84,21 @@ TEST(SummaryCounts, CountEachFieldMostFirstWithBlanksApartAndConditionsThatListT
         expectConditionsListTheirBooks(books, section);
 }
 
+// A read mark that is no number (kept as given by an import) or another number
+// counts on the bar whose condition lists it, so the bars add up to the listings.
+TEST(SummaryCounts, AReadMarkThatIsNoNumberCountsWhereItsBarListsIt)
+{
+    TestCatalogue books;
+    books.exec("ALTER TABLE dorvi ADD COLUMN letto INTEGER;"
+               "UPDATE dorvi SET letto = 'sì' WHERE iddorvo = 1;"
+               "UPDATE dorvi SET letto = 2 WHERE iddorvo = 2;"
+               "UPDATE dorvi SET letto = 0.0 WHERE iddorvo = 3;");
+    const catalogue::LibrarySummary summary = summaryOf(books);
+    ASSERT_EQ(summary.sections.size(), 5u);
+    EXPECT_EQ(shown(summary.sections[4]), "Letti=2 Non letti=1 Non detto=2 ");
+    expectConditionsListTheirBooks(books, summary.sections[4]);
+}
+
 // Grouped as the searches compare: letter case ignored, accents kept; a genere's
 // values between commas counted once each for their book; an author's comma kept.
 TEST(SummaryCounts, ValuesGroupAsTheSearchesCompareAndAGenreListCountsEachOfItsValues)

@@ -807,3 +807,24 @@ TEST_F(Books, ALockedCatalogueIsNotCalledACalibreLibrary)
     EXPECT_FALSE(contains(failure, "calibre")) << failure;
     sqlite3_exec(writer.get(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
+
+// Fields of one's own declared as a date, a sì/no and a number take a list's
+// values as the grid takes them typed: 8/12/2026 as 2026-12-08, sì as 1.
+TEST_F(Books, OnesOwnDateAndYesNoFieldsTakeTheirValuesAsTheGridDoes)
+{
+    const fs::path target = oldCatalogue();
+    exec(target, "ALTER TABLE dorvi ADD COLUMN finito DATE; ALTER TABLE dorvi ADD COLUMN regalo BOOLEAN;"
+                 "ALTER TABLE dorvi ADD COLUMN peso NUM;");
+    const std::string csv = "autore;titolo;finito;regalo;peso\n"
+                            "Giovanni Verga;I Malavoglia;8/12/2026;sì;1,5\n"
+                            "Grazia Deledda;Canne al vento;l'estate scorsa;forse;circa 2\n";
+    const bookimport::ImportReport report = bookimport::importIntoCatalogue(file("propri.csv", csv), target, {});
+    EXPECT_EQ(report.added, 2u);
+    EXPECT_EQ(query(target, "SELECT finito, regalo, peso FROM dorvi WHERE iddorvo > 1 ORDER BY iddorvo"),
+              (Rows{{t("2026-12-08"), i(1), Value(1.5)}, {t("l'estate scorsa"), t("forse"), t("circa 2")}}));
+    std::vector<std::string> told;
+    for (const bookimport::ReportLine& line : report.changes)
+        told.push_back(line.column + ": " + line.text);
+    EXPECT_EQ(told, (std::vector<std::string>{"finito: non è una data: tenuta com'è", "regalo: non è sì o no: tenuto com'è",
+                                              "peso: non è un numero: tenuto com'è"}));
+}

@@ -178,6 +178,8 @@ QWidget* BookCard::makeEditor(Field& field)
     }
     case FieldKind::Text:
     case FieldKind::Number:
+    case FieldKind::Integer:
+    case FieldKind::Isbn:
         break;
     }
     auto* line = new QLineEdit;

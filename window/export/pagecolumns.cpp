@@ -158,6 +158,7 @@ PageColumns::PageColumns(const RowsOnShow& shown, const QFont& font, const QFont
     }
     for (Column& column : m_columns) {
         column.whole = column.kind == FieldKind::Date || column.kind == FieldKind::Number ||
+                       column.kind == FieldKind::Integer ||
                        column.kind == FieldKind::Stars || column.kind == FieldKind::YesNo ||
                        catalogue::isIsbnColumn(m_recordset->columnName(column.source));
         measure(column, shown.rows);

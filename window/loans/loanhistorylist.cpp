@@ -3,6 +3,7 @@
 #include "connection.h"
 #include "error.h"
 #include "loans.h"
+#include "valuerules.h"
 
 #include <QDate>
 #include <QFile>
@@ -12,9 +13,8 @@ namespace {
 // "8/12/2026", as the grid shows a date; a value that is no date stays as stored.
 QString italianDate(const std::string& stored)
 {
-    const QString text = QString::fromStdString(stored);
-    const QDate date = QDate::fromString(text, Qt::ISODate);
-    return date.isValid() ? date.toString(QStringLiteral("d/M/yyyy")) : text;
+    const std::optional<std::string> shown = catalogue::shownValue(catalogue::FieldKind::Date, stored);
+    return QString::fromStdString(shown.value_or(stored));
 }
 
 } // namespace

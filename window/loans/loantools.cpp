@@ -3,6 +3,7 @@
 #include "bookchoice.h"
 #include "connection.h"
 #include "copykeeper.h"
+#include "fieldkind.h"
 #include "grid.h"
 #include "history.h"
 #include "loandialog.h"
@@ -48,10 +49,11 @@ QString booksOutText(const std::vector<catalogue::BookOut>& books, const QDate& 
     QStringList parts;
     int overdue = 0;
     for (const catalogue::BookOut& book : books) {
-        const QDate since = QDate::fromString(QString::fromStdString(book.from), Qt::ISODate);
+        // Read as the grid's mark reads it, so the two never disagree on a cell.
+        const std::optional<QDate> since = readDate(book.from);
         QString part = QStringLiteral("«%1» a %2").arg(QString::fromStdString(book.title), QString::fromStdString(book.to));
-        if (since.isValid()) {
-            const qint64 days = since.daysTo(today);
+        if (since) {
+            const qint64 days = since->daysTo(today);
             part += days == 1 ? QStringLiteral(" da 1 giorno") : QStringLiteral(" da %1 giorni").arg(days);
             if (days > overdueDays) {
                 part += QStringLiteral(" (oltre %1 giorni!)").arg(overdueDays);

@@ -157,7 +157,7 @@ bool appendKindKey(std::string& out, FieldKind kind, std::string_view text)
 {
     if (kind == FieldKind::Date)
         return appendDateKey(out, text);
-    if (kind == FieldKind::Stars || kind == FieldKind::Number)
+    if (kind == FieldKind::Stars || kind == FieldKind::Number || kind == FieldKind::Integer)
         return appendNumberKey(out, text);
     return false;
 }

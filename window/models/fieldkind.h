@@ -22,15 +22,11 @@ using catalogue::FieldKind;
 // (NewRowLineRole, vertical).
 enum FieldRole { FieldKindRole = Qt::UserRole + 40, FieldNameRole, NewRowLineRole };
 
-// The kind of a column: a standard field by its name, any other by its declared
-// type. A field of one's own is declared DATE (or DATETIME) for a date, BOOLEAN for
-// sì/no, INTEGER, NUMERIC, NUMBER or REAL for a number; anything else is text.
+// The kind of a column, as the catalogue decides it (catalogue::fieldKindOf).
 FieldKind fieldKind(std::string_view name, std::string_view declaredType);
 FieldKind fieldKind(const catalogue::Recordset& recordset, int column);
 
-// A date stored as AAAA-MM-GG (a time may follow, as the Access importer writes
-// it) or typed as giorno/mese/anno ("8/12/2026", also with '-' or '.'); nothing
-// for any other text.
+// A date as the catalogue's one reader takes it (catalogue::readDate), as a QDate.
 std::optional<QDate> readDate(std::string_view text);
 QString italianDate(const QDate& date); ///< "8/12/2026"
 
@@ -45,10 +41,10 @@ QString editText(FieldKind kind, const catalogue::Value& value);
 // nothing for a value that is neither.
 std::optional<Qt::CheckState> checkState(const catalogue::Value& value);
 
-// What a typed text stores, or why it is refused: a date becomes AAAA-MM-GG, a
-// rating 1 to 5 (0 or nothing clears it), sì/no 1 or 0, a number its value (the
-// decimal comma read; text that is no number is refused). Empty is NULL except in
-// a text column (`textAffinity`), where it is the empty text.
+// What a typed text stores, by the catalogue's value rules (catalogue::readValue),
+// or why it is refused: a date becomes AAAA-MM-GG, a rating 1 to 5 (0 or nothing
+// clears it), sì/no 1 or 0, a number its value. Empty is NULL except in a text
+// column (`textAffinity`), where it is the empty text.
 struct TypedValue {
     catalogue::Value value;
     QString refusal; ///< empty when the text is accepted
