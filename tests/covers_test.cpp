@@ -137,6 +137,23 @@ TEST(CoversWithTheirBooks, ARefusedUndoTouchesNoOtherBooksCover)
     EXPECT_TRUE(shown.history->canUndo()) << "kept, to be tried again";
 }
 
+// A file made by another tool may have iddorvo as a plain column, typed, with no
+// index: the covers still go with their books, and only theirs.
+TEST(CoversWithTheirBooks, ACatalogueWithoutAKeyLosesOnlyTheCoversOfItsDeletedBooks)
+{
+    TestCatalogue catalogue;
+    catalogue.exec("CREATE TABLE libri AS SELECT * FROM dorvi; DROP TABLE dorvi; "
+                   "CREATE TABLE dorvi (iddorvo INT, autore TEXT, titolo TEXT, genere TEXT); "
+                   "INSERT INTO dorvi SELECT * FROM libri; DROP TABLE libri");
+    giveCover(catalogue, 2, pngOf(10, 10));
+    giveCover(catalogue, 4, pngOf(11, 11));
+    Shown shown(catalogue);
+    ASSERT_TRUE(shown.rows->remove(std::vector<std::size_t>{1}));
+    EXPECT_EQ(catalogue.scalar("SELECT group_concat(iddorvo) FROM copertine"), "4");
+    ASSERT_TRUE(shown.history->undo(*shown.rows));
+    EXPECT_EQ(catalogue.scalar("SELECT group_concat(iddorvo) FROM copertine"), "2,4");
+}
+
 // A catalogue never given a cover stays as it was: reading, deleting and undoing
 // make no table.
 TEST(CoversWithTheirBooks, ACatalogueWithoutCoversGetsNoTable)
