@@ -9,6 +9,7 @@
 #include "history.h"
 #include "testcatalogue.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QBuffer>
@@ -334,6 +335,13 @@ TEST_F(CoverCard, ReadOnlyOutsideGestioneAndEveryControlNamedAndReachedByTab)
         }
         EXPECT_EQ(names, (QStringList{"Copertina", "Scegli copertina", "Togli copertina"}));
         EXPECT_TRUE(cover.picture()->focusPolicy() & Qt::TabFocus);
+        QStringList keys;
+        for (QAbstractButton* button : card.findChildren<QAbstractButton*>()) {
+            const qsizetype at = button->text().indexOf('&');
+            if (at >= 0 && at + 1 < button->text().size())
+                keys << button->text().mid(at + 1, 1).toLower();
+        }
+        EXPECT_EQ(keys.removeDuplicates(), 0) << "each Alt key presses one button: " << keys.join(",").toStdString();
         EXPECT_TRUE(cover.picture()->accessibleDescription().contains("20 × 20"));
     });
 }

@@ -46,7 +46,7 @@ CoverField::CoverField(WindowServices& services, const QString& cataloguePath,
     : QWidget(parent), m_services(services),
       m_shelf(std::make_unique<catalogue::CoverShelf>(cataloguePath.toStdString(), std::move(history))),
       m_editable(editable), m_picture(new QLabel(this)),
-      m_choose(new QPushButton(QStringLiteral("Scegli &copertina…"), this)),
+      m_choose(new QPushButton(QStringLiteral("Sce&gli copertina…"), this)),
       m_remove(new QPushButton(QStringLiteral("&Togli copertina"), this))
 {
     setObjectName(QStringLiteral("copertina"));
