@@ -15,6 +15,7 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QImage>
+#include <QImageWriter>
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
@@ -220,6 +221,23 @@ TEST_F(CoverCard, AFileChosenBecomesTheCoverScaledDown)
     EXPECT_EQ(stored.size(), QSize(200, 600));
     undo();
     EXPECT_EQ(coverOf(catalogue, 1), "(nessuna)");
+}
+
+// A JPEG scaled down stays a JPEG, and says so.
+TEST_F(CoverCard, ATallJpegStaysAJpeg)
+{
+    if (!QImageWriter::supportedImageFormats().contains("jpeg"))
+        GTEST_SKIP() << "Qt here writes no JPEG";
+    QImage tall(300, 1500, QImage::Format_RGB32);
+    tall.fill(Qt::darkBlue);
+    const QString path = catalogue.folder() + "/alta.jpg";
+    ASSERT_TRUE(tall.save(path, "JPEG"));
+    services.fileAnswers.push_back(path);
+    openCard([&](BookCard&, CoverField& cover) { cover.chooseButton()->click(); });
+    EXPECT_EQ(catalogue.scalar("SELECT tipo FROM copertine WHERE iddorvo = 1"), "image/jpeg");
+    const QByteArray stored = QByteArray::fromStdString(coverOf(catalogue, 1));
+    EXPECT_TRUE(stored.startsWith("\xFF\xD8")) << "JPEG bytes";
+    EXPECT_EQ(QImage::fromData(stored).size(), QSize(120, 600));
 }
 
 // An image no taller than 600 pixels is kept byte for byte as received.
