@@ -195,13 +195,16 @@ BulkDeletion::Outcome BulkDeletion::run(const std::vector<std::size_t>& rows, co
                     return Outcome::Stopped;
                 throw;
             }
+            m_covers = takeCoversOfDeletedBooks(m_db, m_match.tableName());
             transaction.commit();
             return Outcome::Deleted;
         }
     }
     const Outcome outcome = oneByOne(rows, progress);
-    if (outcome == Outcome::Deleted)
+    if (outcome == Outcome::Deleted) {
+        m_covers = takeCoversOfDeletedBooks(m_db, m_match.tableName());
         transaction.commit();
+    }
     return outcome;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "covers.h"
 #include "rowstore.h"
 #include "statement.h"
 
@@ -73,6 +74,8 @@ public:
     // program deleted it (rather than changed it).
     std::size_t refusedRow() const { return m_refused; }
     bool refusedBookGone() const { return m_gone; }
+    // After Deleted: the covers of the books deleted, taken with them.
+    std::vector<Cover>& takenCovers() { return m_covers; }
 
 private:
     struct Survey {
@@ -90,6 +93,7 @@ private:
     const RowStore& m_books;
     std::size_t m_refused = 0;
     bool m_gone = false;
+    std::vector<Cover> m_covers;
 };
 
 // How often a long write reports, and may be stopped.

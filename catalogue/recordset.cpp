@@ -7,6 +7,7 @@
 
 #include "booklabel.h"
 #include "bulkdeletion.h"
+#include "coverhistory.h"
 #include "engineerror.h"
 #include "exactsearch.h"
 #include "history.h"
@@ -262,11 +263,30 @@ bool Recordset::remove(const std::vector<std::size_t>& rows, const Progress& pro
         for (std::size_t row : rows)
             packed.push_back(m_rows->packed(row));
         if (m_history)
-            m_history->recordDeletion(*this, *m_rows, packed, rows);
+            recordDeletion(packed, rows, std::move(deletion.takenCovers()));
         dropRows(rows);
         removed = true;
     });
     return removed;
+}
+
+// The covers taken go back after the books, and go again before them: a book put
+// back under a key another book took meanwhile is refused, and no cover of that
+// other book is touched.
+void Recordset::recordDeletion(const std::vector<RowStore::Packed>& packed, const std::vector<std::size_t>& rows,
+                               std::vector<Cover> covers)
+{
+    if (covers.empty()) {
+        m_history->recordDeletion(*this, *m_rows, packed, rows);
+        return;
+    }
+    const std::size_t mark = m_history->mark();
+    std::vector<CoverChange> changes;
+    for (Cover& cover : covers)
+        changes.push_back(CoverChange{cover.book, std::move(cover), std::nullopt});
+    m_history->recordStep(coverStep(m_connection->connectionString(), std::move(changes), "copertine"));
+    m_history->recordDeletion(*this, *m_rows, packed, rows);
+    m_history->joinSince(mark, m_history->undoText(), nullptr);
 }
 
 // Nothing was deleted: every row concerned shows the file again, and the user is

@@ -22,6 +22,7 @@ enum class LockType { Unspecified = -1, ReadOnly = 1, Pessimistic = 2, Optimisti
 enum class CursorLocation { Server = 2, Client = 3 };
 
 class History;
+struct Cover;
 
 // Told of every change a write makes to the rows held, so a view stays in step.
 // Rows leave and come back in runs of neighbours, first to last; a change in many
@@ -132,6 +133,8 @@ private:
     [[noreturn]] void refuseDeletion(sqlite3* db, const std::string& book, bool gone,
                                      const std::vector<std::size_t>& shown);
     void dropRows(const std::vector<std::size_t>& rows);
+    void recordDeletion(const std::vector<RowStore::Packed>& packed, const std::vector<std::size_t>& rows,
+                        std::vector<Cover> covers);
     void placeRows(const std::vector<std::size_t>& positions, const std::vector<RowStore::Packed>& rows);
 
     LockType m_lockType = LockType::Unspecified;

@@ -1,6 +1,7 @@
 #include "cardtool.h"
 
 #include "bookcard.h"
+#include "coverfield.h"
 #include "grid.h"
 #include "isbn.h"
 #include "loanhistorylist.h"
@@ -48,6 +49,9 @@ void CardTool::open()
         else
             loans->clear();
     });
+    auto* cover = new CoverField(m_host.services(), m_host.cataloguePath(), m_host.history(), m_host.editing(), &card);
+    cover->acceptDropsOn(&card);
+    card.addPart(QStringLiteral("Copertina"), cover, [cover](auto key) { cover->showBook(key); });
     m_host.services().runDialog(card);
     // The keyboard goes back to the window whatever closed the card (a message
     // shown as it closed, say): without a window manager to hand it back, the
