@@ -158,7 +158,9 @@ QStringList texts(const QJsonValue& array, const QString& member)
     QStringList all;
     const QJsonArray items = array.isArray() ? array.toArray() : QJsonArray{array};
     for (const QJsonValue& item : items) {
-        const QString value = member.isEmpty() ? text(item) : text(item.toObject().value(member));
+        // Only texts: a number among names is a wrong type, not a name.
+        const QJsonValue held = member.isEmpty() ? item : item.toObject().value(member);
+        const QString value = held.toString();
         if (!value.trimmed().isEmpty())
             all.append(value);
     }

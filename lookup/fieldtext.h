@@ -37,6 +37,7 @@ QStringList isbnsIn(const QString& text);
 
 // Defensive readers of a JSON value: a wrong type reads as nothing.
 QString text(const QJsonValue& value);
+// The texts of an array (or of a single text), or of one member of its objects.
 QStringList texts(const QJsonValue& array, const QString& member = {});
 
 } // namespace lookup::fieldtext

@@ -24,7 +24,9 @@ QJsonObject objectOf(const QByteArray& json, bool& readable)
 
 bool holdsIsbn(const QJsonObject& record, const QString& isbn13)
 {
-    return ft::isbnsIn(ft::texts(record.value(QStringLiteral("isbn"))).join(QStringLiteral(", "))).contains(isbn13);
+    const QJsonValue isbn = record.value(QStringLiteral("isbn"));
+    const QStringList written = isbn.isDouble() ? QStringList{ft::text(isbn)} : ft::texts(isbn);
+    return ft::isbnsIn(written.join(QStringLiteral(", "))).contains(isbn13);
 }
 
 // "Il nome della rosa / Umberto Eco": the title is what comes before the slash.
