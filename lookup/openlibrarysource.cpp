@@ -70,7 +70,9 @@ void OpenLibrarySource::sendBatch()
                 else if (result.ok() && !finding.readable)
                     w.job->noteProblem(service, unreadable);
                 w.job->take(finding, service);
-                if (needsEdition(*w.job))
+                // A service that did not answer is not asked again for each ISBN.
+                const bool down = !result.ok() && !result.notFound();
+                if (!down && needsEdition(*w.job))
                     askEdition(w);
                 else
                     w.then(w.job);

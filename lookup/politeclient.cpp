@@ -40,6 +40,17 @@ PoliteClient::PoliteClient(QObject* parent) : QObject(parent)
     manager_.setAutoDeleteReplies(false);
 }
 
+PoliteClient::~PoliteClient()
+{
+    // The replies still open would report their end while the queues are being
+    // destroyed: they are cut off from this client first.
+    for (QNetworkReply* reply : manager_.findChildren<QNetworkReply*>()) {
+        reply->disconnect(this);
+        reply->disconnect(reply);
+        reply->abort();
+    }
+}
+
 QByteArray PoliteClient::userAgent()
 {
     return QByteArrayLiteral("GestioneDorvi/" DORVI_VERSION);

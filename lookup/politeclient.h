@@ -36,6 +36,8 @@ public:
     };
 
     explicit PoliteClient(QObject* parent = nullptr);
+    // Drops the requests under way without calling back.
+    ~PoliteClient() override;
     void setLimits(const Limits& limits) { limits_ = limits; }
     const Limits& limits() const { return limits_; }
     static QByteArray userAgent();

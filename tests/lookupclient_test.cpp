@@ -150,3 +150,29 @@ TEST(LookupPoliteClient, AServiceThatIsNotThereIsAFailureNamingTheCause)
     EXPECT_FALSE(result.problem.isEmpty());
     EXPECT_EQ(result.status, 0);
 }
+
+TEST(LookupPoliteClient, AServiceThatNeverAnswersTimesOutAndDestroyingTheClientDropsItsRequests)
+{
+    LoopbackServer server([](const QUrl&) {
+        ScriptedReply reply;
+        reply.silent = true;
+        return reply;
+    });
+    PoliteClient client;
+    PoliteClient::Limits limits = quick();
+    limits.timeoutMs = 300;
+    client.setLimits(limits);
+    const HttpResult result = getOnce(client, server.url(QStringLiteral("/muto")));
+    EXPECT_FALSE(result.ok());
+    EXPECT_TRUE(result.problem.contains(QStringLiteral("nessuna risposta"))) << result.problem.toStdString();
+
+    bool calledBack = false;
+    {
+        PoliteClient doomed;
+        doomed.get(QStringLiteral("prova"), server.url(QStringLiteral("/in-corso")), [&](const HttpResult&) { calledBack = true; });
+        doomed.get(QStringLiteral("prova"), server.url(QStringLiteral("/in-coda")), [&](const HttpResult&) { calledBack = true; });
+        ASSERT_TRUE(waitUntil([&] { return !server.seenUnder(QStringLiteral("/in-corso")).empty(); }));
+    }
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(calledBack) << "a client destroyed with a request under way calls nobody back";
+}

@@ -228,6 +228,17 @@ TEST(LookupServices, FailuresNameTheServiceAndTheCauseAndNothingFoundIsNotFound)
     EXPECT_EQ(empty.seen().size(), before) << "turned off, no service is asked anything";
 }
 
+TEST(LookupServices, AServiceDownIsNotAskedAgainForEachIsbnOfItsBatch)
+{
+    LoopbackServer server([](const QUrl& target) {
+        return target.path().startsWith(QLatin1String("/ol/")) ? ScriptedReply::withStatus(502)
+                                                              : ScriptedReply::withStatus(404);
+    });
+    const Answers answers = lookUp(server, {QStringLiteral("9780201611236"), QStringLiteral("9780141341231")});
+    EXPECT_EQ(answers.failed.size(), 2);
+    EXPECT_EQ(server.seenUnder(QStringLiteral("/ol/")).size(), 1u) << "one batch, no edition records after it failed";
+}
+
 TEST(LookupServices, AddressesComeFromTheEnvironmentBeforeTheSettings)
 {
     QSettings settings(QStringLiteral("Dorvi"), QStringLiteral("Gestione Dorvi prova"));

@@ -54,6 +54,8 @@ void LoopbackServer::answer(QTcpSocket* socket, const QByteArray& head)
     seen_.push_back(seen);
 
     const ScriptedReply reply = script_(seen.target);
+    if (reply.silent)
+        return;
     QByteArray out = "HTTP/1.1 " + QByteArray::number(reply.status) + " Scripted\r\nConnection: close\r\n";
     for (const auto& [name, value] : reply.headers)
         out += name + ": " + value + "\r\n";

@@ -18,6 +18,7 @@ struct ScriptedReply {
     QList<QPair<QByteArray, QByteArray>> headers;
     qint64 cutAfter = -1;       ///< send only this many bytes of the body, then close
     bool announceLength = true; ///< false: no Content-Length, the end is the connection's close
+    bool silent = false;        ///< never answer: the connection stays open and quiet
 
     static ScriptedReply json(const QByteArray& body) { return {200, body, {{"Content-Type", "application/json"}}}; }
     static ScriptedReply withStatus(int code) { return {code, {}, {}}; }
