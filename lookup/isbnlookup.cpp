@@ -44,6 +44,7 @@ IsbnLookup::IsbnLookup(const LookupSettings& settings, QObject* parent)
     : QObject(parent), settings_(settings), client_(std::make_unique<PoliteClient>()),
       openLibrary_(std::make_unique<OpenLibrarySource>(*client_, settings.openLibrary, settings.covers))
 {
+    client_->setRedirectRule([settings](const QUrl& target) { return settings.mayFollow(target); });
 }
 
 IsbnLookup::~IsbnLookup() = default;

@@ -88,38 +88,44 @@ void PoliteClient::start(const QString& service, Pending pending)
     QNetworkRequest request(pending.url);
     request.setHeader(QNetworkRequest::UserAgentHeader, userAgent());
     request.setRawHeader("Accept", "application/json, image/*;q=0.9, */*;q=0.5");
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setMaximumRedirectsAllowed(limits_.maxRedirects);
+    // Redirects are followed here, in `followRedirect`, not by the network layer.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     request.setTransferTimeout(limits_.timeoutMs);
     QNetworkReply* reply = manager_.get(request);
-    auto tooLarge = std::make_shared<bool>(false);
+    auto refused = std::make_shared<Refusal>();
     const qint64 maxBytes = limits_.maxBytes;
     // A server may announce a size it does not keep to, or none: the bytes
     // received count as well as the length announced.
-    connect(reply, &QNetworkReply::downloadProgress, reply, [reply, tooLarge, maxBytes](qint64 received, qint64 total) {
-        if (!*tooLarge && (received > maxBytes || total > maxBytes)) {
-            *tooLarge = true;
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply, refused, maxBytes](qint64 received, qint64 total) {
+        if (!refused->tooLarge && (received > maxBytes || total > maxBytes)) {
+            refused->tooLarge = true;
             reply->abort();
         }
     });
-    connect(reply, &QNetworkReply::finished, this, [this, service, reply, tooLarge, p = std::move(pending)]() mutable {
-        finished(service, reply, std::move(p), *tooLarge);
+    connect(reply, &QNetworkReply::finished, this, [this, service, reply, refused, p = std::move(pending)]() mutable {
+        finished(service, reply, std::move(p), *refused);
     });
 }
 
-void PoliteClient::finished(const QString& service, QNetworkReply* reply, Pending pending, bool tooLarge)
+void PoliteClient::finished(const QString& service, QNetworkReply* reply, Pending pending, const Refusal& refused)
 {
     reply->deleteLater();
     Queue& queue = queues_[service];
     queue.busy = false;
-    if (!tooLarge && retryLater(service, reply, pending)) {
+    if (!refused.tooLarge && retryLater(service, reply, pending)) {
         queue.waiting.push_front(std::move(pending));
         pump(service);
         return;
     }
+    Refusal redirect = refused;
+    if (!refused.tooLarge && followRedirect(reply, pending, redirect)) {
+        queue.busy = true;
+        start(service, std::move(pending));
+        return;
+    }
     HttpResult result;
     result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    result.problem = problemOf(reply, tooLarge);
+    result.problem = problemOf(reply, redirect);
     if (result.problem.isEmpty())
         result.body = reply->readAll();
     if (result.body.size() > limits_.maxBytes) {
@@ -128,6 +134,33 @@ void PoliteClient::finished(const QString& service, QNetworkReply* reply, Pendin
     }
     pump(service);
     pending.done(result);
+}
+
+// True when the reply sends elsewhere and the address may be asked: at most a
+// few times in a row, never to another kind of address than http and https,
+// never from https to http, and only where the rule allows. `refused` says why
+// a redirect was not followed.
+bool PoliteClient::followRedirect(QNetworkReply* reply, Pending& pending, Refusal& refused)
+{
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status != 301 && status != 302 && status != 303 && status != 307 && status != 308)
+        return false;
+    const QByteArray location = reply->rawHeader("Location").trimmed();
+    if (location.isEmpty())
+        return false;
+    const QUrl target = reply->url().resolved(QUrl::fromEncoded(location));
+    const bool web = target.scheme() == QLatin1String("http") || target.scheme() == QLatin1String("https");
+    const bool downgrade = reply->url().scheme() == QLatin1String("https") && target.scheme() != QLatin1String("https");
+    if (++pending.redirects > limits_.maxRedirects) {
+        refused.loop = true;
+        return false;
+    }
+    if (!target.isValid() || !web || downgrade || (mayFollow_ && !mayFollow_(target))) {
+        refused.redirect = true;
+        return false;
+    }
+    pending.url = target;
+    return true;
 }
 
 // True when the service asked to be asked again later and the wait it asked
@@ -150,10 +183,14 @@ bool PoliteClient::retryLater(const QString& service, QNetworkReply* reply, Pend
     return true;
 }
 
-QString PoliteClient::problemOf(QNetworkReply* reply, bool tooLarge)
+QString PoliteClient::problemOf(QNetworkReply* reply, const Refusal& refused)
 {
-    if (tooLarge)
+    if (refused.tooLarge)
         return QStringLiteral("la risposta supera i 4 MB");
+    if (refused.loop)
+        return QStringLiteral("il servizio rinvia ad altri indirizzi senza fine");
+    if (refused.redirect)
+        return QStringLiteral("il servizio rinvia a un indirizzo che non si segue");
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status == 404 || status == 410)
         return {};
@@ -163,7 +200,9 @@ QString PoliteClient::problemOf(QNetworkReply* reply, bool tooLarge)
         return QStringLiteral("il servizio risponde con l'errore %1").arg(status);
     switch (reply->error()) {
     case QNetworkReply::NoError:
-        return status >= 300 ? QStringLiteral("il servizio rinvia a un indirizzo che non si segue") : QString();
+        if (status >= 300 && status < 400)
+            return QStringLiteral("il servizio rinvia a un indirizzo che non si segue");
+        return status >= 200 && status < 300 ? QString() : QStringLiteral("risposta inattesa del servizio (stato %1)").arg(status);
     case QNetworkReply::TooManyRedirectsError:
     case QNetworkReply::InsecureRedirectError:
         return QStringLiteral("il servizio rinvia ad altri indirizzi senza fine");

@@ -39,6 +39,9 @@ public:
     // Drops the requests under way without calling back.
     ~PoliteClient() override;
     void setLimits(const Limits& limits) { limits_ = limits; }
+    // Which addresses a redirect may lead to; any http or https address unless
+    // said otherwise. A redirect from https to plain http is never followed.
+    void setRedirectRule(std::function<bool(const QUrl&)> mayFollow) { mayFollow_ = std::move(mayFollow); }
     const Limits& limits() const { return limits_; }
     static QByteArray userAgent();
 
@@ -50,6 +53,12 @@ private:
         QUrl url;
         Done done;
         int retries = 0;
+        int redirects = 0;
+    };
+    struct Refusal {
+        bool tooLarge = false;
+        bool redirect = false;
+        bool loop = false;
     };
     struct Queue {
         std::deque<Pending> waiting;
@@ -59,14 +68,16 @@ private:
 
     void pump(const QString& service);
     void start(const QString& service, Pending pending);
-    void finished(const QString& service, QNetworkReply* reply, Pending pending, bool tooLarge);
+    void finished(const QString& service, QNetworkReply* reply, Pending pending, const Refusal& refused);
+    bool followRedirect(QNetworkReply* reply, Pending& pending, Refusal& refused);
     bool retryLater(const QString& service, QNetworkReply* reply, Pending& pending);
-    static QString problemOf(QNetworkReply* reply, bool tooLarge);
+    static QString problemOf(QNetworkReply* reply, const Refusal& refused);
 
     QNetworkAccessManager manager_;
     QElapsedTimer clock_;
     Limits limits_;
     std::map<QString, Queue> queues_;
+    std::function<bool(const QUrl&)> mayFollow_;
 };
 
 } // namespace lookup

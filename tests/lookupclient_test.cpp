@@ -126,7 +126,7 @@ TEST(LookupPoliteClient, RefusesOversizedRepliesRedirectLoopsAndRepliesCutHalfwa
 
     const HttpResult loop = getOnce(client, server.url(QStringLiteral("/a")));
     EXPECT_FALSE(loop.ok());
-    EXPECT_FALSE(loop.problem.isEmpty());
+    EXPECT_TRUE(loop.problem.contains(QStringLiteral("senza fine"))) << loop.problem.toStdString();
     EXPECT_LE(server.seenUnder(QStringLiteral("/a")).size(), 4u) << "a loop is not followed for ever";
 
     const HttpResult cut = getOnce(client, server.url(QStringLiteral("/tagliata")));
@@ -175,4 +175,35 @@ TEST(LookupPoliteClient, AServiceThatNeverAnswersTimesOutAndDestroyingTheClientD
     }
     QCoreApplication::processEvents();
     EXPECT_FALSE(calledBack) << "a client destroyed with a request under way calls nobody back";
+}
+
+TEST(LookupPoliteClient, ARedirectIsFollowedOnlyWhereTheRuleAllows)
+{
+    LoopbackServer elsewhere([](const QUrl&) { return ScriptedReply::json("{\"altrove\":1}"); });
+    const QByteArray away = elsewhere.url(QStringLiteral("/altrove")).toEncoded();
+    LoopbackServer server([&](const QUrl& target) {
+        if (target.path() == QLatin1String("/via"))
+            return ScriptedReply{302, {}, {{"Location", away}}};
+        if (target.path() == QLatin1String("/file"))
+            return ScriptedReply{302, {}, {{"Location", "file:///etc/passwd"}}};
+        return ScriptedReply::json("{}");
+    });
+    PoliteClient client;
+    client.setLimits(quick());
+    const QUrl home = server.url();
+    client.setRedirectRule([home](const QUrl& target) { return target.port() == home.port(); });
+
+    const HttpResult refused = getOnce(client, server.url(QStringLiteral("/via")));
+    EXPECT_FALSE(refused.ok());
+    EXPECT_FALSE(refused.problem.isEmpty());
+    EXPECT_TRUE(elsewhere.seen().empty()) << "the address the rule refuses is never asked";
+
+    const HttpResult local = getOnce(client, server.url(QStringLiteral("/file")));
+    EXPECT_FALSE(local.ok()) << "a redirect to a local file is never followed";
+    EXPECT_TRUE(local.body.isEmpty());
+
+    client.setRedirectRule({});
+    const HttpResult followed = getOnce(client, server.url(QStringLiteral("/via")));
+    EXPECT_TRUE(followed.ok()) << followed.problem.toStdString();
+    EXPECT_EQ(followed.body, QByteArray("{\"altrove\":1}"));
 }
