@@ -11,7 +11,8 @@ namespace lookup {
 namespace {
 
 // Decoding a hostile header that claims a huge image must not take the memory.
-constexpr int maxDecodedSide = 10000;
+constexpr int maxDecodedSide = 8000;
+constexpr int maxDecodedMegabytes = 128;
 
 } // namespace
 
@@ -21,6 +22,7 @@ CoverImage CoverImage::fromReceived(const QByteArray& received)
     buffer.setData(received);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
+    reader.setAllocationLimit(maxDecodedMegabytes);
     const QByteArray format = reader.format().toLower();
     const QSize announced = reader.size();
     if (format.isEmpty() || (announced.isValid() &&

@@ -17,6 +17,8 @@
 #include <QUrlQuery>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace lookup;
 
 namespace {
@@ -237,6 +239,34 @@ TEST(LookupServices, AServiceDownIsNotAskedAgainForEachIsbnOfItsBatch)
     const Answers answers = lookUp(server, {QStringLiteral("9780201611236"), QStringLiteral("9780141341231")});
     EXPECT_EQ(answers.failed.size(), 2);
     EXPECT_EQ(server.seenUnder(QStringLiteral("/ol/")).size(), 1u) << "one batch, no edition records after it failed";
+    ASSERT_FALSE(server.seen().empty());
+    EXPECT_EQ(server.seen().front().target.path(), QStringLiteral("/ol/api/books"));
+    ASSERT_FALSE(server.seenUnder(QStringLiteral("/sbn")).empty());
+    ASSERT_FALSE(server.seenUnder(QStringLiteral("/gb")).empty());
+    const auto& seen = server.seen();
+    const auto isSbn = [](const SeenRequest& r) { return r.target.path().startsWith(QLatin1String("/sbn/")); };
+    const auto firstSbn = std::find_if(seen.begin(), seen.end(), isSbn);
+    EXPECT_TRUE(std::all_of(firstSbn, seen.end(), isSbn))
+        << "outside the Italian groups SBN is asked last";
+}
+
+TEST(LookupServices, ManyIsbnsAreAskedOfOpenLibraryTwentyFiveAtATime)
+{
+    QStringList isbns;
+    for (int n = 0; n < 30; ++n) {
+        QString body = QStringLiteral("978020100%1").arg(n, 3, 10, QLatin1Char('0'));
+        int sum = 0;
+        for (int i = 0; i < 12; ++i)
+            sum += body.at(i).digitValue() * (i % 2 == 0 ? 1 : 3);
+        isbns.append(body + QString::number((10 - sum % 10) % 10));
+    }
+    LoopbackServer server([](const QUrl&) { return ScriptedReply::withStatus(404); });
+    const Answers answers = lookUp(server, isbns);
+    EXPECT_EQ(answers.notFound.size(), 30);
+    const auto batches = server.seenUnder(QStringLiteral("/ol/api/books"));
+    ASSERT_EQ(batches.size(), 2u);
+    EXPECT_EQ(QUrlQuery(batches[0].target).queryItemValue(QStringLiteral("bibkeys")).count(QLatin1Char(',')), 24);
+    EXPECT_EQ(QUrlQuery(batches[1].target).queryItemValue(QStringLiteral("bibkeys")).count(QLatin1Char(',')), 4);
 }
 
 TEST(LookupServices, AddressesComeFromTheEnvironmentBeforeTheSettings)
