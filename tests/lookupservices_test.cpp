@@ -269,6 +269,35 @@ TEST(LookupServices, ManyIsbnsAreAskedOfOpenLibraryTwentyFiveAtATime)
     EXPECT_EQ(QUrlQuery(batches[1].target).queryItemValue(QStringLiteral("bibkeys")).count(QLatin1Char(',')), 4);
 }
 
+TEST(LookupServices, ALookupClosedWhileTheServicesAreSilentAnswersNothingAndLeavesNothingBehind)
+{
+    LoopbackServer server([](const QUrl&) {
+        ScriptedReply reply;
+        reply.silent = true;
+        return reply;
+    });
+    LookupSettings settings;
+    settings.sbn = server.url(QStringLiteral("/sbn"));
+    settings.openLibrary = server.url(QStringLiteral("/ol"));
+    settings.googleBooks = server.url(QStringLiteral("/gb"));
+    settings.covers = server.url(QStringLiteral("/covers"));
+    settings.redirected = true;
+    int answers = 0;
+    {
+        IsbnLookup lookup(settings);
+        QObject::connect(&lookup, &IsbnLookup::found, [&] { ++answers; });
+        QObject::connect(&lookup, &IsbnLookup::notFound, [&] { ++answers; });
+        QObject::connect(&lookup, &IsbnLookup::failed, [&] { ++answers; });
+        lookup.lookUp({italian, QStringLiteral("9780201611236")});
+        QDeadlineTimer deadline(5000);
+        while (server.seen().size() < 2 && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+        ASSERT_EQ(server.seen().size(), 2u) << "SBN and Open Library asked at once, each at its own pace";
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(answers, 0);
+}
+
 TEST(LookupServices, AddressesComeFromTheEnvironmentBeforeTheSettings)
 {
     QSettings settings(QStringLiteral("Dorvi"), QStringLiteral("Gestione Dorvi prova"));
