@@ -7,6 +7,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace catalogue {
@@ -53,6 +54,16 @@ std::string bookLabel(const std::vector<std::string>& columnNames, const std::ve
     const std::string author = column(columnNames, row, "autore");
     const std::string title = bookTitle(columnNames, row);
     return author.empty() ? title : title + " di " + quotedInMessage(author);
+}
+
+std::string bookLabelAndNumber(const std::vector<std::string>& columnNames, const std::vector<Value>& row)
+{
+    const std::string number = column(columnNames, row, "iddorvo");
+    const std::string label = bookLabel(columnNames, row);
+    if (number.empty())
+        return label;
+    const bool digits = std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return label + ", n. " + (digits ? number : quotedInMessage(number));
 }
 
 } // namespace catalogue
