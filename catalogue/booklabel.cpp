@@ -3,9 +3,8 @@
 // quoted as quotedInMessage makes them: short, and unable to turn the sentence.
 #include "booklabel.h"
 
+#include "fieldnames.h"
 #include "messagetext.h"
-
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -31,7 +30,7 @@ std::string plainText(const Value& value)
 std::string column(const std::vector<std::string>& names, const std::vector<Value>& row, const char* name)
 {
     for (std::size_t c = 0; c < names.size() && c < row.size(); ++c) {
-        if (sqlite3_stricmp(names[c].c_str(), name) == 0)
+        if (sameColumnName(names[c], name))
             return plainText(row[c]);
     }
     return {};

@@ -1,5 +1,6 @@
 #include "delimitedlayout.h"
 
+#include "fieldnames.h"
 #include "fold.h"
 #include "formulaguard.h"
 #include "importfailure.h"
@@ -15,13 +16,18 @@ namespace {
 using Combine = ColumnRule::Combine;
 using Clean = ColumnRule::Clean;
 
-std::string headingKey(std::string_view text)
+std::string_view trimmedHeading(std::string_view text)
 {
     while (!text.empty() && text.front() == ' ')
         text.remove_prefix(1);
     while (!text.empty() && text.back() == ' ')
         text.remove_suffix(1);
-    return catalogue::foldCase(text);
+    return text;
+}
+
+std::string headingKey(std::string_view text)
+{
+    return catalogue::foldCase(trimmedHeading(text));
 }
 
 class Heading {
@@ -90,8 +96,17 @@ const std::initializer_list<Source> libraryThing = {
     {"aggiunto_il", {"Entry Date"}},
 };
 
+// A heading names the column the engine would take it for; only when there is
+// none, one that differs in the letter case of other letters ("CITTÀ" for
+// "città"), since a heading is typed by a person. Two columns the engine tells
+// apart are never taken for one another.
 std::optional<std::string> columnNamed(const std::vector<std::string>& columns, std::string_view name)
 {
+    const std::string_view trimmed = trimmedHeading(name);
+    for (const std::string& column : columns) {
+        if (catalogue::sameColumnName(column, trimmed))
+            return column;
+    }
     const std::string key = headingKey(name);
     for (const std::string& column : columns) {
         if (headingKey(column) == key)
@@ -136,7 +151,7 @@ std::vector<ColumnRule> rulesByName(const std::vector<std::string>& fields, cons
         const bool filled = column && std::any_of(rules.begin(), rules.end(), [&](const ColumnRule& rule) {
                                 return rule.column == *column;
                             });
-        if (column && !filled && headingKey(*column) != "iddorvo")
+        if (column && !filled && !catalogue::sameColumnName(*column, "iddorvo"))
             rules.push_back({*column, {i}, Combine::First, Clean::Formula});
     }
     return rules;

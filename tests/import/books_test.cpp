@@ -807,3 +807,33 @@ TEST_F(Books, ALockedCatalogueIsNotCalledACalibreLibrary)
     EXPECT_FALSE(contains(failure, "calibre")) << failure;
     sqlite3_exec(writer.get(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
+
+// The engine folds the letter case of ASCII letters only: "CITTÀ" and "città" are
+// two columns of one catalogue, and each heading fills its own.
+TEST_F(Books, ColumnsTheEngineTellsApartAreFilledEachFromItsOwnHeading)
+{
+    const fs::path inUse = oldCatalogue();
+    exec(inUse, "ALTER TABLE dorvi ADD COLUMN \"CITTÀ\" TEXT; ALTER TABLE dorvi ADD COLUMN \"città\" TEXT;");
+    const std::string csv = "autore;titolo;città;CITTÀ\nItalo Svevo;La coscienza di Zeno;Trieste;TRIESTE\n";
+    bookimport::importIntoCatalogue(file("citta.csv", csv), inUse, {});
+    EXPECT_EQ(query(inUse, "SELECT \"CITTÀ\", \"città\" FROM dorvi WHERE autore = 'Italo Svevo'"),
+              (Rows{{t("TRIESTE"), t("Trieste")}}));
+
+    // A heading that differs from the one column only beyond ASCII still finds it.
+    const fs::path other = m_folder / "altro.mdb";
+    exec(other, "CREATE TABLE dorvi (iddorvo INTEGER PRIMARY KEY, autore TEXT, titolo TEXT, \"città\" TEXT);");
+    bookimport::importIntoCatalogue(file("maiuscole.csv", "autore;titolo;CITTÀ\nItalo Svevo;Senilità;Trieste\n"), other,
+                                    {});
+    EXPECT_EQ(query(other, "SELECT \"città\" FROM dorvi"), (Rows{{t("Trieste")}}));
+}
+
+// A standard field spelled with capitals by another program is that field: the
+// day of the import goes into it, not into a second column the insert names twice.
+TEST_F(Books, TheDayAddedGoesIntoTheColumnSpelledWithCapitals)
+{
+    const fs::path inUse = oldCatalogue();
+    exec(inUse, "ALTER TABLE dorvi ADD COLUMN Aggiunto_il DATE;");
+    bookimport::importIntoCatalogue(file("svevo.csv", "autore;titolo\nItalo Svevo;Una vita\n"), inUse, {});
+    const Rows added = query(inUse, "SELECT Aggiunto_il IS NOT NULL FROM dorvi WHERE autore = 'Italo Svevo'");
+    EXPECT_EQ(added, (Rows{{catalogue::Value(std::int64_t{1})}}));
+}

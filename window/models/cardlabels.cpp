@@ -1,6 +1,8 @@
 // The Italian labels of the standard fields, one table for the card and the grid.
 #include "cardlabels.h"
 
+#include "columnname.h"
+
 #include <QHash>
 
 QString fieldLabel(const QString& name)
@@ -25,5 +27,5 @@ QString fieldLabel(const QString& name)
         {QStringLiteral("prestato_il"), QStringLiteral("Prestato il")},
         {QStringLiteral("aggiunto_il"), QStringLiteral("Aggiunto il")},
     };
-    return labels.value(name.toLower(), name);
+    return labels.value(columnNameKey(name), name);
 }
