@@ -837,3 +837,16 @@ TEST_F(Books, TheDayAddedGoesIntoTheColumnSpelledWithCapitals)
     const Rows added = query(inUse, "SELECT Aggiunto_il IS NOT NULL FROM dorvi WHERE autore = 'Italo Svevo'");
     EXPECT_EQ(added, (Rows{{catalogue::Value(std::int64_t{1})}}));
 }
+
+// Another tool's catalogue may spell the standard fields with capitals: they are
+// still the author and the title a duplicate is known by.
+TEST_F(Books, DuplicatesAreFoundInFieldsSpelledWithCapitals)
+{
+    const fs::path inUse = m_folder / "maiuscole.mdb";
+    exec(inUse, "CREATE TABLE dorvi (iddorvo INTEGER PRIMARY KEY, Autore TEXT, Titolo TEXT);"
+                "INSERT INTO dorvi VALUES (1, 'Italo Svevo', 'Una vita');");
+    const bookimport::ImportReport report =
+        bookimport::importIntoCatalogue(file("svevo.csv", "autore;titolo\nItalo Svevo;Una vita\n"), inUse, {});
+    EXPECT_EQ(report.skipped, 1u);
+    EXPECT_EQ(query(inUse, "SELECT count(*) FROM dorvi WHERE Titolo = 'Una vita'"), (Rows{{i(1)}}));
+}
