@@ -337,8 +337,9 @@ bool RecordsetModel::writePendingBook()
 void RecordsetModel::stampAddedDate(catalogue::Recordset::NewBook& book) const
 {
     const auto& names = m_recordset->columnNames();
-    const auto added = std::find_if(names.begin(), names.end(),
-                                    [](const std::string& name) { return catalogue::sameColumnName(name, "aggiunto_il"); });
+    const auto added = std::find_if(names.begin(), names.end(), [](const std::string& name) {
+        return catalogue::sameColumnName(name, "aggiunto_il");
+    });
     if (added == names.end())
         return;
     const int column = static_cast<int>(added - names.begin());
