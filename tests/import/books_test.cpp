@@ -850,3 +850,15 @@ TEST_F(Books, DuplicatesAreFoundInFieldsSpelledWithCapitals)
     EXPECT_EQ(report.skipped, 1u);
     EXPECT_EQ(query(inUse, "SELECT count(*) FROM dorvi WHERE Titolo = 'Una vita'"), (Rows{{i(1)}}));
 }
+
+// A heading that names the one column exactly fills it, even after another that
+// only folds to it; the other is reported as not imported.
+TEST_F(Books, TheHeadingThatNamesTheColumnExactlyFillsIt)
+{
+    const fs::path inUse = m_folder / "citta.mdb";
+    exec(inUse, "CREATE TABLE dorvi (iddorvo INTEGER PRIMARY KEY, autore TEXT, titolo TEXT, \"città\" TEXT);");
+    const bookimport::ImportReport report = bookimport::importIntoCatalogue(
+        file("due.csv", "autore;titolo;CITTÀ;città\nItalo Svevo;Senilità;TRIESTE;Trieste\n"), inUse, {});
+    EXPECT_EQ(query(inUse, "SELECT \"città\" FROM dorvi"), (Rows{{t("Trieste")}}));
+    EXPECT_EQ(report.exitStatus(), 1) << "one heading's values were not imported";
+}
