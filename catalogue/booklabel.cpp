@@ -3,10 +3,10 @@
 // quoted as quotedInMessage makes them: short, and unable to turn the sentence.
 #include "booklabel.h"
 
+#include "fieldnames.h"
 #include "messagetext.h"
 
-#include <sqlite3.h>
-
+#include <algorithm>
 #include <cstdio>
 
 namespace catalogue {
@@ -30,7 +30,7 @@ std::string plainText(const Value& value)
 std::string column(const std::vector<std::string>& names, const std::vector<Value>& row, const char* name)
 {
     for (std::size_t c = 0; c < names.size() && c < row.size(); ++c) {
-        if (sqlite3_stricmp(names[c].c_str(), name) == 0)
+        if (sameColumnName(names[c], name))
             return plainText(row[c]);
     }
     return {};
@@ -53,6 +53,16 @@ std::string bookLabel(const std::vector<std::string>& columnNames, const std::ve
     const std::string author = column(columnNames, row, "autore");
     const std::string title = bookTitle(columnNames, row);
     return author.empty() ? title : title + " di " + quotedInMessage(author);
+}
+
+std::string bookLabelAndNumber(const std::vector<std::string>& columnNames, const std::vector<Value>& row)
+{
+    const std::string number = column(columnNames, row, "iddorvo");
+    const std::string label = bookLabel(columnNames, row);
+    if (number.empty())
+        return label;
+    const bool digits = std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return label + ", n. " + (digits ? number : quotedInMessage(number));
 }
 
 } // namespace catalogue

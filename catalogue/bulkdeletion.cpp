@@ -5,6 +5,7 @@
 
 #include "engineerror.h"
 #include "error.h"
+#include "fieldnames.h"
 #include "sqltext.h"
 #include "transaction.h"
 
@@ -90,7 +91,7 @@ BookMatch::BookMatch(sqlite3* db, std::string table, const std::vector<std::stri
         const int pk = sqlite3_column_int(columns.handle(), 1);
         m_tableHasKey = m_tableHasKey || pk > 0;
         for (std::size_t c = 0; c < kept.size(); ++c) {
-            if (m_quoted[c].empty() && sqlite3_stricmp(kept[c].c_str(), name.c_str()) == 0) {
+            if (m_quoted[c].empty() && sameColumnName(kept[c], name)) {
                 m_quoted[c] = quotedIdentifier(name);
                 if (pk > 0)
                     m_key.push_back(static_cast<int>(c));

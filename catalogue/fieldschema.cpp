@@ -3,6 +3,8 @@
 // the grid and as text in the import.
 #include "fieldschema.h"
 
+#include "fieldnames.h"
+
 #include <algorithm>
 #include <array>
 #include <utility>
@@ -17,11 +19,6 @@ std::string upperAscii(std::string_view text)
     std::transform(upper.begin(), upper.end(), upper.begin(),
                    [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
     return upper;
-}
-
-bool sameAsciiName(std::string_view a, std::string_view b)
-{
-    return upperAscii(a) == upperAscii(b);
 }
 
 constexpr std::array<std::pair<std::string_view, std::string_view>, 18> labels{{
@@ -82,7 +79,7 @@ FieldKind fieldKindOf(std::string_view name, std::string_view declaredType)
 std::string fieldLabelOf(std::string_view name)
 {
     for (const auto& [field, label] : labels) {
-        if (sameAsciiName(field, name))
+        if (sameColumnName(field, name))
             return std::string(label);
     }
     return std::string(name);

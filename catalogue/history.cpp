@@ -9,9 +9,12 @@
 // the last taken back at the end.
 #include "history.h"
 
+#include "booklabel.h"
 #include "error.h"
 #include "historyreplay.h"
 #include "recordset.h"
+
+#include <optional>
 
 namespace catalogue {
 
@@ -46,7 +49,23 @@ public:
     virtual bool undo(Recordset& shown, const Progress& progress) = 0;
     virtual bool redo(Recordset& shown, const Progress& progress) = 0;
 
+    // The start of the sentence telling the user that this change could not be
+    // written back and what to look at: "Il libro «Titolo» di Autore, n. 12 non è
+    // stato rimesso com'era".
+    virtual std::string notPutBack() const { return booksNotPutBack(m_rows.size()); }
+
 protected:
+    std::string booksNotPutBack(std::size_t count) const
+    {
+        if (count == 0)
+            return "La modifica «" + text() + "» non è stata rimessa com'era";
+        const std::string first = bookLabelAndNumber(m_columns, m_rows.rowValues(0));
+        if (count == 1)
+            return "Il libro " + first + " non è stato rimesso com'era";
+        const std::string others = count == 2 ? "un altro" : "altri " + grouped(count - 1);
+        return "I libri " + first + " e " + others + " non sono stati rimessi com'erano";
+    }
+
     std::vector<std::string> m_columns; ///< the names of the kept rows' columns
     RowStore m_rows;
 };
@@ -73,6 +92,7 @@ public:
     }
     bool undo(Recordset& shown, const History::Progress&) override { return write(shown, 1, 0); }
     bool redo(Recordset& shown, const History::Progress&) override { return write(shown, 0, 1); }
+    std::string notPutBack() const override { return booksNotPutBack(1); } // its rows: before and after
 
 private:
     bool write(Recordset& shown, std::size_t from, std::size_t to)
@@ -159,6 +179,7 @@ public:
     std::size_t books() const override { return m_step->books(); }
     bool undo(Recordset& shown, const History::Progress& progress) override { return m_step->undo(shown, progress); }
     bool redo(Recordset& shown, const History::Progress& progress) override { return m_step->redo(shown, progress); }
+    std::string notPutBack() const override { return "La parte «" + text() + "» non è stata rimessa com'era"; }
 
 private:
     std::unique_ptr<History::Step> m_step;
@@ -166,7 +187,9 @@ private:
 
 // Changes recorded one by one and undone as one, with another unit's step beside
 // them. Undo goes backwards, redo forwards; a part refused or stopped has the
-// parts already replayed replayed back, and the whole stays where it was.
+// parts already replayed replayed back, and the whole stays where it was. Only a
+// part that cannot be replayed back either (another program changed its book
+// between the two writes) is left, and named in the error.
 class JoinedChange : public History::Change {
 public:
     JoinedChange(std::vector<std::unique_ptr<History::Change>> parts, std::string text,
@@ -211,27 +234,55 @@ private:
                 if (!(parts[done]->*write)(shown, progress))
                     break;
             }
+        } catch (const Error& refused) {
+            const std::optional<Error> left = putBack(parts, done, back, shown);
+            if (left)
+                throw Error(refused.number(), refused.description() + " " + left->description(), refused.engineCode(),
+                            refused.engineMessage());
+            throw;
+        } catch (const std::exception& failure) {
+            const std::optional<Error> left = putBack(parts, done, back, shown);
+            if (left)
+                throw Error(left->number(), unexpectedError(failure).description() + " " + left->description());
+            throw;
         } catch (...) {
-            putBack(parts, done, back, shown);
+            if (std::optional<Error> left = putBack(parts, done, back, shown))
+                throw *std::move(left);
             throw;
         }
         if (done == parts.size())
             return true;
-        putBack(parts, done, back, shown);
+        if (std::optional<Error> left = putBack(parts, done, back, shown))
+            throw *std::move(left);
         return false;
     }
 
     // The first `done` parts written back the other way, the last first. A part
-    // that cannot be (the file changed meanwhile) is left to the message already
-    // on its way.
-    static void putBack(const std::vector<Change*>& parts, std::size_t done, Write back, Recordset& shown)
+    // that cannot be (the file changed meanwhile) leaves the change in two halves:
+    // the others are still written back, and the error names every part left, so
+    // the user knows which books to look at.
+    static std::optional<Error> putBack(const std::vector<Change*>& parts, std::size_t done, Write back,
+                                        Recordset& shown)
     {
+        std::optional<Error> left;
         for (std::size_t part = done; part-- > 0;) {
             try {
                 (parts[part]->*back)(shown, {});
-            } catch (...) {
+            } catch (const Error& refused) {
+                addNotPutBack(left, *parts[part], refused);
+            } catch (const std::exception& failure) {
+                addNotPutBack(left, *parts[part], unexpectedError(failure));
             }
         }
+        return left;
+    }
+
+    static void addNotPutBack(std::optional<Error>& left, const Change& part, const Error& reason)
+    {
+        const std::string sentence = part.notPutBack() + ": " + reason.description();
+        const ErrorNumber number = left ? left->number() : reason.number();
+        const std::string text = left ? left->description() + " " + sentence : sentence;
+        left.emplace(number, text);
     }
 
     std::vector<std::unique_ptr<History::Change>> m_parts;

@@ -54,7 +54,9 @@ public:
     // recorded since `mark()` is joined into one, called `text`, with `besides`
     // (may be null) done after them and undone before them. An undo refused half
     // way writes the changes it had taken back again, so the joined change stays
-    // whole in the file or wholly taken back.
+    // whole in the file or wholly taken back; a change that cannot be written again
+    // either is named in the error ("Il libro «Titolo» di Autore, n. 12 non è stato
+    // rimesso com'era"), with why.
     std::size_t mark() const { return m_done.size(); }
     void joinSince(std::size_t mark, std::string text, std::unique_ptr<Step> besides);
 

@@ -7,6 +7,7 @@
 #include "booklabel.h"
 #include "bulkdeletion.h"
 #include "error.h"
+#include "fieldnames.h"
 #include "recordset.h"
 #include "sqltext.h"
 #include "transaction.h"
@@ -73,7 +74,7 @@ HistoryReplay::HistoryReplay(Recordset& shown, const std::vector<std::string>& r
     for (std::size_t c = 0; c < recorded.size(); ++c) {
         int found = -1;
         for (std::size_t s = 0; s < names.size() && found < 0; ++s) {
-            if (sqlite3_stricmp(names[s].c_str(), recorded[c].c_str()) == 0)
+            if (sameColumnName(names[s], recorded[c]))
                 found = static_cast<int>(s);
         }
         m_shownColumn.push_back(found);

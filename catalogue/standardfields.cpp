@@ -1,5 +1,6 @@
 #include "standardfields.h"
 
+#include "fieldnames.h"
 #include "sqltext.h"
 #include "statement.h"
 #include "transaction.h"
@@ -8,23 +9,10 @@
 
 namespace catalogue {
 
-namespace {
-
-bool sameName(std::string_view a, std::string_view b)
-{
-    // Column names are ASCII: SQLite itself compares them so.
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-        return lower(x) == lower(y);
-    });
-}
-
-} // namespace
-
 const StandardField* findStandardField(std::string_view name)
 {
     const auto found = std::find_if(standardFields.begin(), standardFields.end(),
-                                    [&](const StandardField& field) { return sameName(field.name, name); });
+                                    [&](const StandardField& field) { return sameColumnName(field.name, name); });
     return found == standardFields.end() ? nullptr : &*found;
 }
 
@@ -43,7 +31,7 @@ std::vector<std::string> addStandardColumnsInTransaction(sqlite3* db)
     std::vector<std::string> added;
     for (const StandardField& field : standardFields) {
         const bool present = std::any_of(existing.begin(), existing.end(),
-                                         [&](const std::string& name) { return sameName(name, field.name); });
+                                         [&](const std::string& name) { return sameColumnName(name, field.name); });
         if (present)
             continue;
         const std::string sql = "ALTER TABLE dorvi ADD COLUMN " + quotedIdentifier(field.name) + " " +

@@ -5,6 +5,7 @@
 #include "writeback.h"
 
 #include "engineerror.h"
+#include "fieldnames.h"
 #include "sqltext.h"
 
 #include <numeric>
@@ -83,7 +84,7 @@ std::unique_ptr<WriteBack> WriteBack::plan(sqlite3* db, const Origins& origins, 
     for (const KeyColumn& keyColumn : key) {
         int found = -1;
         for (int c = 0; c < count && found < 0; ++c) {
-            if (sqlite3_stricmp(origins.columns[c].c_str(), keyColumn.name.c_str()) == 0)
+            if (sameColumnName(origins.columns[c], keyColumn.name))
                 found = c;
         }
         if (found < 0) {

@@ -1,6 +1,7 @@
 #include "bookwriter.h"
 
 #include "engineerror.h"
+#include "fieldnames.h"
 #include "fieldvalues.h"
 #include "importfailure.h"
 #include "loans.h"
@@ -16,7 +17,8 @@ namespace {
 
 std::optional<std::size_t> indexOf(const std::vector<std::string>& columns, std::string_view name)
 {
-    const auto found = std::find(columns.begin(), columns.end(), name);
+    const auto found = std::find_if(columns.begin(), columns.end(),
+                                    [&](const std::string& column) { return catalogue::sameColumnName(column, name); });
     if (found == columns.end())
         return std::nullopt;
     return static_cast<std::size_t>(found - columns.begin());

@@ -1,10 +1,11 @@
 #include "cataloguesource.h"
 
+#include "fieldnames.h"
 #include "importfailure.h"
 #include "readonlysource.h"
+#include "sqltext.h"
 #include "standardfields.h"
 #include "statement.h"
-#include "sqltext.h"
 
 #include <algorithm>
 
@@ -52,10 +53,10 @@ CatalogueSource::CatalogueSource(const std::string& path, const std::vector<std:
     std::string list = "rowid";
     std::vector<std::string> ignoredList;
     for (const std::string& name : catalogue::catalogueColumns(m_db.get())) {
-        if (sqlite3_stricmp(name.c_str(), "iddorvo") == 0)
+        if (catalogue::sameColumnName(name, "iddorvo"))
             continue;
         const auto same = std::find_if(columns.begin(), columns.end(), [&](const std::string& column) {
-            return sqlite3_stricmp(column.c_str(), name.c_str()) == 0;
+            return catalogue::sameColumnName(column, name);
         });
         if (same != columns.end()) {
             m_columns.push_back(*same);

@@ -1,5 +1,6 @@
 #include "delimitedlayout.h"
 
+#include "fieldnames.h"
 #include "fold.h"
 #include "formulaguard.h"
 #include "importfailure.h"
@@ -15,13 +16,18 @@ namespace {
 using Combine = ColumnRule::Combine;
 using Clean = ColumnRule::Clean;
 
-std::string headingKey(std::string_view text)
+std::string_view trimmedHeading(std::string_view text)
 {
     while (!text.empty() && text.front() == ' ')
         text.remove_prefix(1);
     while (!text.empty() && text.back() == ' ')
         text.remove_suffix(1);
-    return catalogue::foldCase(text);
+    return text;
+}
+
+std::string headingKey(std::string_view text)
+{
+    return catalogue::foldCase(trimmedHeading(text));
 }
 
 class Heading {
@@ -90,7 +96,21 @@ const std::initializer_list<Source> libraryThing = {
     {"aggiunto_il", {"Entry Date"}},
 };
 
-std::optional<std::string> columnNamed(const std::vector<std::string>& columns, std::string_view name)
+// A heading names the column the engine would take it for; only when there is
+// none, one that differs in the letter case of other letters ("CITTÀ" for
+// "città"), since a heading is typed by a person. Two columns the engine tells
+// apart are never taken for one another.
+std::optional<std::string> sameColumn(const std::vector<std::string>& columns, std::string_view name)
+{
+    const std::string_view trimmed = trimmedHeading(name);
+    for (const std::string& column : columns) {
+        if (catalogue::sameColumnName(column, trimmed))
+            return column;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> foldedColumn(const std::vector<std::string>& columns, std::string_view name)
 {
     const std::string key = headingKey(name);
     for (const std::string& column : columns) {
@@ -98,6 +118,13 @@ std::optional<std::string> columnNamed(const std::vector<std::string>& columns, 
             return column;
     }
     return std::nullopt;
+}
+
+std::optional<std::string> columnNamed(const std::vector<std::string>& columns, std::string_view name)
+{
+    if (auto column = sameColumn(columns, name))
+        return column;
+    return foldedColumn(columns, name);
 }
 
 void setRule(std::vector<ColumnRule>& rules, ColumnRule rule)
@@ -130,14 +157,22 @@ std::vector<ColumnRule> exportRules(const Heading& heading, std::initializer_lis
 std::vector<ColumnRule> rulesByName(const std::vector<std::string>& fields, const std::vector<std::string>& columns)
 {
     std::vector<ColumnRule> rules;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        const auto column = columnNamed(columns, fields[i]);
-        // The key is the catalogue's to give: an export's iddorvo is not carried.
-        const bool filled = column && std::any_of(rules.begin(), rules.end(), [&](const ColumnRule& rule) {
-                                return rule.column == *column;
-                            });
-        if (column && !filled && headingKey(*column) != "iddorvo")
-            rules.push_back({*column, {i}, Combine::First, Clean::Formula});
+    std::vector<bool> placed(fields.size());
+    // The headings naming a column as the engine does first: "città" fills "città"
+    // even after a "CITTÀ" that would only fold to it.
+    using Find = std::optional<std::string> (*)(const std::vector<std::string>&, std::string_view);
+    for (const Find find : {Find{&sameColumn}, Find{&foldedColumn}}) {
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const auto column = placed[i] ? std::nullopt : find(columns, fields[i]);
+            // The key is the catalogue's to give: an export's iddorvo is not carried.
+            const bool filled = column && std::any_of(rules.begin(), rules.end(), [&](const ColumnRule& rule) {
+                                    return rule.column == *column;
+                                });
+            if (column && !filled && !catalogue::sameColumnName(*column, "iddorvo")) {
+                rules.push_back({*column, {i}, Combine::First, Clean::Formula});
+                placed[i] = true;
+            }
+        }
     }
     return rules;
 }

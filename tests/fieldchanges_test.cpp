@@ -447,6 +447,24 @@ TEST_F(FieldsDialogTest, RenamesOneOwnFieldAndItsColumnSettingFollows)
     EXPECT_EQ(fixture.services.prompts.size(), 1u); // titolo is refused before asking
 }
 
+// "CITTÀ" and "città" are two columns to the engine, which folds ASCII letters
+// only: Campi… hides and renames the one named, and the other keeps its setting.
+TEST_F(FieldsDialogTest, ColumnsTheEngineTellsApartKeepTheirOwnSettings)
+{
+    fixture.catalogue.exec("ALTER TABLE dorvi ADD COLUMN \"CITTÀ\" TEXT; ALTER TABLE dorvi ADD COLUMN \"città\" TEXT");
+    fixture.services.promptAnswers = {"paese"};
+    inDialog([](FieldsDialog& dialog) {
+        dialog.setShown("città", false);
+        EXPECT_FALSE(dialog.shown("città"));
+        EXPECT_TRUE(dialog.shown("CITTÀ"));
+        EXPECT_TRUE(dialog.renameField("città"));
+        EXPECT_FALSE(dialog.shown("paese"));
+        EXPECT_TRUE(dialog.shown("CITTÀ"));
+    });
+    EXPECT_TRUE(hasColumn(fixture.catalogue, "paese"));
+    EXPECT_TRUE(hasColumn(fixture.catalogue, "CITTÀ"));
+}
+
 TEST_F(FieldsDialogTest, HidingAndMovingAreViewSettingsThatNeverTouchTheFile)
 {
     const std::string schema = fixture.catalogue.scalar("select group_concat(sql, ';') from sqlite_schema");

@@ -254,3 +254,46 @@ TEST(ColumnWidthsKept, AWidthTheUserSetsComesBackInTheNextRunUntilADoubleClickOn
     third.trigger("mnuall");
     EXPECT_NE(third.grid->columnWidth(titolo), 333);
 }
+
+// "CITTÀ" and "città" are two columns to the engine, which folds ASCII letters
+// only: each keeps its own place, its own hiding and its own width.
+TEST(ColumnsTheEngineTellsApart, EachKeepsItsOwnPlaceAndHiding)
+{
+    const ColumnLayout layout{{"città", "autore", "CITTÀ"}, {"città", "IDDORVO"}};
+    const auto placed = layout.arrange({"iddorvo", "autore", "CITTÀ", "città"});
+    ASSERT_EQ(placed.size(), 4u);
+    EXPECT_EQ(placed[0].name, "città");
+    EXPECT_FALSE(placed[0].shown);
+    EXPECT_EQ(placed[1].name, "autore");
+    EXPECT_EQ(placed[2].name, "CITTÀ");
+    EXPECT_TRUE(placed[2].shown) << "hiding «città» leaves «CITTÀ» on show";
+    EXPECT_EQ(placed[3].name, "iddorvo");
+    EXPECT_FALSE(placed[3].shown) << "ASCII letters still match in any case";
+}
+
+// The column headed `name`, a name beyond Latin-1 as the tests write it (UTF-8).
+static int columnHeaded(const StartedWindow& started, const char* name)
+{
+    for (int c = 0; c < started.grid->model()->columnCount(); ++c) {
+        if (started.grid->model()->headerData(c, Qt::Horizontal).toString() == QString::fromUtf8(name))
+            return c;
+    }
+    return -1;
+}
+
+TEST(ColumnsTheEngineTellsApart, EachKeepsItsOwnWidth)
+{
+    TestCatalogue catalogue;
+    catalogue.exec("ALTER TABLE dorvi ADD COLUMN \"CITTÀ\" TEXT; ALTER TABLE dorvi ADD COLUMN \"città\" TEXT;");
+    {
+        StartedWindow first(catalogue);
+        first.trigger("mnuall");
+        first.grid->horizontalHeader()->resizeSection(columnHeaded(first, "CITTÀ"), 333);
+    }
+    StartedWindow second(catalogue);
+    second.trigger("mnuall");
+    ASSERT_GE(columnHeaded(second, "città"), 0);
+    ASSERT_GE(columnHeaded(second, "CITTÀ"), 0);
+    EXPECT_EQ(second.grid->columnWidth(columnHeaded(second, "CITTÀ")), 333);
+    EXPECT_NE(second.grid->columnWidth(columnHeaded(second, "città")), 333);
+}

@@ -314,6 +314,102 @@ TEST_F(Deletion, UndoStoppedMidwayWritesNothingAndStays)
     EXPECT_EQ(rs->rowCount(), 5u);
 }
 
+// A change written in several parts (a loan of two books) whose undo is refused
+// half way has the parts already taken back written again. When one of those is
+// refused too, the change is left in two halves: the error says which book is
+// left, as the user must find it and look at it, and why.
+class JoinedUndo : public Deletion {
+protected:
+    // A part kept by another unit, as the loans' register is.
+    class Register : public History::Step {
+    public:
+        explicit Register(bool undoStops) : m_undoStops(undoStops) {}
+        std::string text() const override { return "registro di prova"; }
+        std::size_t books() const override { return 0; }
+        bool undo(Recordset&, const History::Progress&) override { return !m_undoStops; }
+        bool redo(Recordset&, const History::Progress&) override
+        {
+            throw Error(ErrorNumber::Locked, "Il registro è bloccato da un altro programma.");
+        }
+
+    private:
+        bool m_undoStops;
+    };
+
+    void lendTwoBooks()
+    {
+        const std::size_t mark = history->mark();
+        rs->update(1, 3, std::string("Prestato"));
+        rs->update(3, 3, std::string("Prestato"));
+        history->joinSince(mark, "prestito di 2 libri", nullptr);
+    }
+    void refuseLendingAgain(const std::string& keys)
+    {
+        catalogue.exec("CREATE TRIGGER chiuso BEFORE UPDATE ON dorvi WHEN new.iddorvo IN (" + keys +
+                       ") AND new.genere = 'Prestato' BEGIN SELECT RAISE(ABORT, 'scaffale chiuso'); END");
+    }
+};
+
+TEST_F(JoinedUndo, ABookThatCannotBeWrittenAgainIsNamedWithTheRefusal)
+{
+    lendTwoBooks();
+    catalogue.exec("UPDATE dorvi SET genere='Romanzo breve' WHERE iddorvo=2"); // the undo stops at this one
+    refuseLendingAgain("4");                                                    // and cannot put this one back
+    std::string message;
+    EXPECT_EQ(errorOf([&] { history->undo(*rs); }, &message), ErrorNumber::RowChanged) << "the first cause";
+    EXPECT_NE(message.find("Il libro «\u2068La Divina Commedia\u2069» di \u2068Dante Alighieri\u2069, n. 4 non è "
+                           "stato rimesso com'era"),
+              std::string::npos)
+        << message;
+    EXPECT_NE(message.find("scaffale chiuso"), std::string::npos) << message;
+    EXPECT_NE(message.find("Un altro programma"), std::string::npos) << "why the undo stopped: " << message;
+    EXPECT_EQ(catalogue.scalar("select genere from dorvi where iddorvo=4"), "Poema") << "the half the message names";
+    EXPECT_TRUE(history->canUndo());
+}
+
+TEST_F(JoinedUndo, AnotherUnitsPartThatCannotBeWrittenAgainIsNamed)
+{
+    const std::size_t mark = history->mark();
+    rs->update(1, 3, std::string("Prestato"));
+    history->joinSince(mark, "prestito di un libro", std::make_unique<Register>(false));
+    catalogue.exec("UPDATE dorvi SET genere='Romanzo breve' WHERE iddorvo=2");
+    std::string message;
+    EXPECT_EQ(errorOf([&] { history->undo(*rs); }, &message), ErrorNumber::RowChanged);
+    EXPECT_NE(message.find("La parte «registro di prova» non è stata rimessa com'era: Il registro è bloccato"),
+              std::string::npos)
+        << message;
+}
+
+// Stopped by the user half way, the undo writes back what it had taken back; a
+// book it cannot write back is an error, never a quiet "nothing done".
+TEST_F(JoinedUndo, AStoppedUndoThatCannotPutABookBackSaysSo)
+{
+    history->recordStep(std::make_unique<Register>(true));
+    const std::size_t mark = history->mark() - 1;
+    rs->update(3, 3, std::string("Prestato"));
+    history->joinSince(mark, "prestito di un libro", nullptr);
+    refuseLendingAgain("4");
+    std::string message;
+    EXPECT_TRUE(errorOf([&] { history->undo(*rs); }, &message).has_value());
+    EXPECT_NE(message.find("n. 4 non è stato rimesso com'era"), std::string::npos) << message;
+}
+
+// Every part that cannot be written back is named, not only the first.
+TEST_F(JoinedUndo, EveryBookLeftIsNamed)
+{
+    const std::size_t mark = history->mark();
+    rs->update(0, 3, std::string("Prestato"));
+    rs->update(2, 3, std::string("Prestato"));
+    rs->update(3, 3, std::string("Prestato"));
+    history->joinSince(mark, "prestito di 3 libri", nullptr);
+    catalogue.exec("UPDATE dorvi SET genere='Epica' WHERE iddorvo=1");
+    refuseLendingAgain("3, 4");
+    std::string message;
+    EXPECT_EQ(errorOf([&] { history->undo(*rs); }, &message), ErrorNumber::RowChanged);
+    EXPECT_NE(message.find("n. 3 non è stato rimesso"), std::string::npos) << message;
+    EXPECT_NE(message.find("n. 4 non è stato rimesso"), std::string::npos) << message;
+}
+
 // Taking a large deletion back and forth puts back the very rows the history kept:
 // the result's memory does not grow with every undo.
 TEST(LargeDeletion, UndoAndRedoNeverCopyTheBooks)

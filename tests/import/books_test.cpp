@@ -828,3 +828,58 @@ TEST_F(Books, OnesOwnDateAndYesNoFieldsTakeTheirValuesAsTheGridDoes)
     EXPECT_EQ(told, (std::vector<std::string>{"finito: non è una data: tenuta com'è", "regalo: non è sì o no: tenuto com'è",
                                               "peso: non è un numero: tenuto com'è"}));
 }
+
+// The engine folds the letter case of ASCII letters only: "CITTÀ" and "città" are
+// two columns of one catalogue, and each heading fills its own.
+TEST_F(Books, ColumnsTheEngineTellsApartAreFilledEachFromItsOwnHeading)
+{
+    const fs::path inUse = oldCatalogue();
+    exec(inUse, "ALTER TABLE dorvi ADD COLUMN \"CITTÀ\" TEXT; ALTER TABLE dorvi ADD COLUMN \"città\" TEXT;");
+    const std::string csv = "autore;titolo;città;CITTÀ\nItalo Svevo;La coscienza di Zeno;Trieste;TRIESTE\n";
+    bookimport::importIntoCatalogue(file("citta.csv", csv), inUse, {});
+    EXPECT_EQ(query(inUse, "SELECT \"CITTÀ\", \"città\" FROM dorvi WHERE autore = 'Italo Svevo'"),
+              (Rows{{t("TRIESTE"), t("Trieste")}}));
+
+    // A heading that differs from the one column only beyond ASCII still finds it.
+    const fs::path other = m_folder / "altro.mdb";
+    exec(other, "CREATE TABLE dorvi (iddorvo INTEGER PRIMARY KEY, autore TEXT, titolo TEXT, \"città\" TEXT);");
+    bookimport::importIntoCatalogue(file("maiuscole.csv", "autore;titolo;CITTÀ\nItalo Svevo;Senilità;Trieste\n"), other,
+                                    {});
+    EXPECT_EQ(query(other, "SELECT \"città\" FROM dorvi"), (Rows{{t("Trieste")}}));
+}
+
+// A standard field spelled with capitals by another program is that field: the
+// day of the import goes into it, not into a second column the insert names twice.
+TEST_F(Books, TheDayAddedGoesIntoTheColumnSpelledWithCapitals)
+{
+    const fs::path inUse = oldCatalogue();
+    exec(inUse, "ALTER TABLE dorvi ADD COLUMN Aggiunto_il DATE;");
+    bookimport::importIntoCatalogue(file("svevo.csv", "autore;titolo\nItalo Svevo;Una vita\n"), inUse, {});
+    const Rows added = query(inUse, "SELECT Aggiunto_il IS NOT NULL FROM dorvi WHERE autore = 'Italo Svevo'");
+    EXPECT_EQ(added, (Rows{{catalogue::Value(std::int64_t{1})}}));
+}
+
+// Another tool's catalogue may spell the standard fields with capitals: they are
+// still the author and the title a duplicate is known by.
+TEST_F(Books, DuplicatesAreFoundInFieldsSpelledWithCapitals)
+{
+    const fs::path inUse = m_folder / "maiuscole.mdb";
+    exec(inUse, "CREATE TABLE dorvi (iddorvo INTEGER PRIMARY KEY, Autore TEXT, Titolo TEXT);"
+                "INSERT INTO dorvi VALUES (1, 'Italo Svevo', 'Una vita');");
+    const bookimport::ImportReport report =
+        bookimport::importIntoCatalogue(file("svevo.csv", "autore;titolo\nItalo Svevo;Una vita\n"), inUse, {});
+    EXPECT_EQ(report.skipped, 1u);
+    EXPECT_EQ(query(inUse, "SELECT count(*) FROM dorvi WHERE Titolo = 'Una vita'"), (Rows{{i(1)}}));
+}
+
+// A heading that names the one column exactly fills it, even after another that
+// only folds to it; the other is reported as not imported.
+TEST_F(Books, TheHeadingThatNamesTheColumnExactlyFillsIt)
+{
+    const fs::path inUse = m_folder / "citta.mdb";
+    exec(inUse, "CREATE TABLE dorvi (iddorvo INTEGER PRIMARY KEY, autore TEXT, titolo TEXT, \"città\" TEXT);");
+    const bookimport::ImportReport report = bookimport::importIntoCatalogue(
+        file("due.csv", "autore;titolo;CITTÀ;città\nItalo Svevo;Senilità;TRIESTE;Trieste\n"), inUse, {});
+    EXPECT_EQ(query(inUse, "SELECT \"città\" FROM dorvi"), (Rows{{t("Trieste")}}));
+    EXPECT_EQ(report.exitStatus(), 1) << "one heading's values were not imported";
+}

@@ -10,6 +10,7 @@
 #include "cardlabels.h"
 #include "cardtyping.h"
 #include "celleditor.h"
+#include "columnname.h"
 #include "datefield.h"
 #include "editrefusals.h"
 #include "starsfield.h"
@@ -220,7 +221,7 @@ BookCard::Field* BookCard::fieldOf(const QObject* editor)
 QWidget* BookCard::editor(const QString& name) const
 {
     for (const Field& field : m_fields) {
-        if (field.editor->objectName().compare(name, Qt::CaseInsensitive) == 0)
+        if (sameColumnName(field.editor->objectName(), name))
             return field.editor;
     }
     return nullptr;

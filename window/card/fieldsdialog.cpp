@@ -4,6 +4,7 @@
 // and the grid's column setting.
 #include "fieldsdialog.h"
 
+#include "columnname.h"
 #include "columnview.h"
 #include "connection.h"
 #include "copykeeper.h"
@@ -188,7 +189,7 @@ void FieldsDialog::fill()
     }
     for (const catalogue::StandardField& field : catalogue::standardFields) {
         const QString name = QString::fromUtf8(field.name.data(), field.name.size());
-        if (names.contains(name, Qt::CaseInsensitive))
+        if (containsColumnName(names, name))
             continue;
         auto* item = new QListWidgetItem(name, m_standard);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
@@ -315,7 +316,7 @@ bool FieldsDialog::renameField(const QString& name)
         ColumnLayout layout = ColumnLayout::load(m_host.cataloguePath);
         for (QStringList* names : {&layout.order, &layout.hidden}) {
             for (QString& kept : *names) {
-                if (kept.compare(name, Qt::CaseInsensitive) == 0)
+                if (sameColumnName(kept, name))
                     kept = to;
             }
         }
@@ -357,7 +358,7 @@ bool FieldsDialog::removeField(const QString& name)
 bool FieldsDialog::shown(const QString& name) const
 {
     const ColumnLayout layout = ColumnLayout::load(m_host.cataloguePath);
-    return !layout.hidden.contains(name, Qt::CaseInsensitive);
+    return !containsColumnName(layout.hidden, name);
 }
 
 // At least one column stays on show: a grid with none could not be used.

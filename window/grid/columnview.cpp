@@ -2,6 +2,7 @@
 // and the grid's own order takes over for anything it does not name.
 #include "columnview.h"
 
+#include "columnname.h"
 #include "columnwidths.h"
 #include "fieldkind.h"
 
@@ -21,7 +22,7 @@ QSettings programSettings()
 
 bool containsName(const QStringList& names, const QString& name)
 {
-    return names.contains(name, Qt::CaseInsensitive);
+    return containsColumnName(names, name);
 }
 
 } // namespace
@@ -40,7 +41,7 @@ std::vector<ColumnLayout::Placed> ColumnLayout::arrange(const QStringList& colum
     std::vector<Placed> placed;
     for (const QString& name : order) {
         for (const QString& column : columns) {
-            if (column.compare(name, Qt::CaseInsensitive) == 0 &&
+            if (sameColumnName(column, name) &&
                 std::none_of(placed.begin(), placed.end(), [&](const Placed& p) { return p.name == column; }))
                 placed.push_back({column, !containsName(hidden, column)});
         }

@@ -15,7 +15,7 @@ class QTableView;
 // are shown, after the named ones, in the table's order.
 struct ColumnLayout {
     QStringList order;  ///< column names, first shown first
-    QStringList hidden; ///< column names, letter case ignored
+    QStringList hidden; ///< column names, letter case of ASCII letters ignored, as the engine does
 
     // The columns of a result (`columns`, the table's order) as shown: each with
     // whether it is on show, in the order shown.

@@ -3,6 +3,7 @@
 // shown again (the heading then resizes it to nothing and back).
 #include "columnwidths.h"
 
+#include "columnname.h"
 #include "columnview.h"
 #include "fieldkind.h"
 
@@ -62,7 +63,7 @@ void ColumnWidths::keepFor(const QString& cataloguePath)
     const QVariantMap kept = settings.value(widthsKey).toMap();
     for (auto it = kept.begin(); it != kept.end(); ++it) {
         if (const int width = it.value().toInt(); width > 0)
-            m_kept.insert(it.key().toLower(), width);
+            m_kept.insert(columnNameKey(it.key()), width);
     }
     if (m_view.model())
         fit(true);
@@ -89,7 +90,7 @@ QString ColumnWidths::columnKey(int column) const
     if (!model)
         return {};
     const QVariant name = model->headerData(column, Qt::Horizontal, FieldNameRole);
-    return (name.isValid() ? name : model->headerData(column, Qt::Horizontal)).toString().toLower();
+    return columnNameKey((name.isValid() ? name : model->headerData(column, Qt::Horizontal)).toString());
 }
 
 void ColumnWidths::sectionResized(int column, int oldWidth, int newWidth)

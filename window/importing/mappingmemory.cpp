@@ -4,6 +4,8 @@
 // another order, is another source.
 #include "mappingmemory.h"
 
+#include "fieldnames.h"
+
 #include <QCryptographicHash>
 #include <QSettings>
 #include <QStringList>
@@ -46,7 +48,7 @@ MappingMemory::Mapping MappingMemory::recall(const std::vector<std::string>& hea
         const std::string column = mappedColumns[i].toStdString();
         const std::string heading = mappedHeadings[i].toStdString();
         // A field removed from the catalogue since is left out, not refused.
-        if (contains(columns, column) && contains(headings, heading))
+        if (catalogue::hasColumn(columns, column) && contains(headings, heading))
             mapping.emplace_back(column, heading);
     }
     return mapping;

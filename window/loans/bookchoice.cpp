@@ -1,6 +1,7 @@
 #include "bookchoice.h"
 
 #include "datagrid.h"
+#include "fieldnames.h"
 #include "grid.h"
 #include "recordset.h"
 
@@ -14,7 +15,7 @@ namespace {
 int idColumn(const catalogue::Recordset& result)
 {
     for (int c = 0; c < result.columnCount(); ++c) {
-        if (QString::fromStdString(result.columnName(c)).compare(QStringLiteral("iddorvo"), Qt::CaseInsensitive) == 0)
+        if (catalogue::sameColumnName(result.columnName(c), "iddorvo"))
             return c;
     }
     return -1;

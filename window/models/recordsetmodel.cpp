@@ -7,6 +7,7 @@
 #include "cardlabels.h"
 #include "celltext.h"
 #include "error.h"
+#include "fieldnames.h"
 #include "loanmark.h"
 
 #include <QDate>
@@ -336,8 +337,9 @@ bool RecordsetModel::writePendingBook()
 void RecordsetModel::stampAddedDate(catalogue::Recordset::NewBook& book) const
 {
     const auto& names = m_recordset->columnNames();
-    const auto added = std::find_if(names.begin(), names.end(),
-                                    [](const std::string& name) { return QString::fromStdString(name).compare(QLatin1String("aggiunto_il"), Qt::CaseInsensitive) == 0; });
+    const auto added = std::find_if(names.begin(), names.end(), [](const std::string& name) {
+        return catalogue::sameColumnName(name, "aggiunto_il");
+    });
     if (added == names.end())
         return;
     const int column = static_cast<int>(added - names.begin());

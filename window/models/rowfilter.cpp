@@ -6,6 +6,7 @@
 // folded text alone (about 60 MB at a million rows, 60 bytes a book).
 #include "rowfilter.h"
 
+#include "fieldnames.h"
 #include "fold.h"
 #include "isbn.h"
 #include "recordset.h"
@@ -44,10 +45,9 @@ RowFilter::RowFilter(const catalogue::Recordset& recordset) : m_recordset(record
     // Every text field: the three the catalogue began with, whatever their declared
     // type, and every column of text affinity (the standard fields' and one's own).
     for (int column = 0; column < recordset.columnCount(); ++column) {
-        const QString name = QString::fromStdString(recordset.columnName(column));
-        const bool named = std::any_of(namedColumns.begin(), namedColumns.end(), [&](const char* filtered) {
-            return name.compare(QLatin1String(filtered), Qt::CaseInsensitive) == 0;
-        });
+        const std::string& name = recordset.columnName(column);
+        const bool named = std::any_of(namedColumns.begin(), namedColumns.end(),
+                                       [&](const char* filtered) { return catalogue::sameColumnName(name, filtered); });
         if (named || recordset.columnAffinity(column) == catalogue::Affinity::Text)
             m_columns.push_back(column);
     }
