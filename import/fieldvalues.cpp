@@ -1,3 +1,5 @@
+// A source's text as its field stores it; a value the field cannot take is kept
+// exactly as given, with the reason.
 #include "fieldvalues.h"
 
 #include "isbn.h"

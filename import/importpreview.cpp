@@ -1,3 +1,5 @@
+// What an import will do, found by a trial rolled back: the first books as they
+// will be stored, the file left untouched.
 #include "importpreview.h"
 
 #include "delimitedreader.h"

@@ -1,3 +1,5 @@
+// An SQLite file opened read-only as a source, waiting a little for a writer:
+// nothing of its own can write while it is read.
 #include "readonlysource.h"
 
 #include "importfailure.h"

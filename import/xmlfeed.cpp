@@ -1,3 +1,5 @@
+// XML read in slices from a file or a zip member, so any size takes the same
+// memory; bad XML is refused naming its line.
 #include "xmlfeed.h"
 
 #include "importfailure.h"

@@ -8,6 +8,7 @@
 #include "copiesdialog.h"
 #include "copykeeper.h"
 #include "datagrid.h"
+#include "bookqueries.h"
 #include "error.h"
 #include "filterbar.h"
 #include "modelabel.h"
@@ -373,10 +374,10 @@ QString Frmdorvi::cataloguePath() const
 }
 
 // A tool's own listing: its statement is kept in `str` as every listing's is.
-void Frmdorvi::listBooks(const QString& sql)
+void Frmdorvi::listBooks(const catalogue::BookListing& listing)
 {
     const bool wasEditing = editing();
-    str = sql;
+    str = QString::fromStdString(listing.statement);
     query(str);
     if (!wasEditing)
         init();

@@ -1,3 +1,5 @@
+// Importa… in the window: the file chosen, the preview, a safety copy, the books
+// in one transaction, the report; the whole import one step of Annulla.
 #include "importtools.h"
 
 #include "accessconversion.h"
