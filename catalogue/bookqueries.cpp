@@ -4,6 +4,7 @@
 
 #include "librarysummary.h"
 #include "loans.h"
+#include "sqltext.h"
 #include "statement.h"
 
 #include <sqlite3.h>
@@ -39,6 +40,21 @@ BookListing listingOfBooksOut()
 BookListing listingOfCount(const SummaryCount& count)
 {
     return {"SELECT * FROM dorvi WHERE " + count.where + ";"};
+}
+
+std::string wholeCatalogueStatement()
+{
+    return "select * from dorvi;";
+}
+
+std::string bookTotalStatement()
+{
+    return "select count(iddorvo)as Totale_dorvi from dorvi;";
+}
+
+std::string searchStatement(const std::string& column, const std::string& typed)
+{
+    return "select * from dorvi where " + column + "='" + quotedTextBody(typed) + "';";
 }
 
 std::int64_t bookCount(sqlite3* db)

@@ -25,6 +25,14 @@ BookListing listingOfBooksOut();
 // The books one bar of the summary counts.
 BookListing listingOfCount(const SummaryCount& count);
 
+// The window's own listings, word for word as they have always been written, since
+// the window keeps the statement of the last listing: the whole catalogue, the
+// count of its books, and the books whose `column` is exactly `typed` (its quotes
+// doubled, so it can never become another statement).
+std::string wholeCatalogueStatement();
+std::string bookTotalStatement();
+std::string searchStatement(const std::string& column, const std::string& typed);
+
 // The number of books, read through the whole table's index; a damaged file
 // raises the engine's error here as a listing would.
 std::int64_t bookCount(sqlite3* db);
