@@ -1,3 +1,5 @@
+// The program's start: Qt's own texts in Italian, the window on the catalogue beside
+// the program, and the day's safety copy taken before any write of the run.
 #include "copykeeper.h"
 #include "frmdorvi.h"
 #include "qtwindowservices.h"

@@ -1,3 +1,5 @@
+// What the benchmarks run on: a generated catalogue and the real window on the
+// offscreen platform, running the commands' own statements.
 #include "fixture.h"
 
 #include "connection.h"

@@ -1,3 +1,5 @@
+// The closing summary of a run: each figure against its reference from the same
+// run, as a ratio, and whether it meets its target.
 #include "summary.h"
 
 #include "catalogues.h"

@@ -1,3 +1,5 @@
+// An import as one step of Annulla: taking it back removes only books still as the
+// import left them, or refuses whole with nothing written.
 #include "importedbooks.h"
 
 #include "historyreplay.h"

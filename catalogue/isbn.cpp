@@ -1,3 +1,5 @@
+// The ISBN rule: any typed form read to its 13 digits, a wrong check digit told
+// with the digit that would make it right, never corrected silently.
 #include "isbn.h"
 
 #include <algorithm>

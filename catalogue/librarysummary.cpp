@@ -1,3 +1,5 @@
+// The counts of Riepilogo in one pass over `dorvi`; each bar carries the condition
+// that lists exactly the books it counts.
 #include "librarysummary.h"
 
 #include "fieldnames.h"

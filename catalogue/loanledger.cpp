@@ -1,3 +1,5 @@
+// The rows of `prestiti` a loan or a return changed, as they were and as they
+// became, so Annulla and Ripeti write the loans' table back whole.
 #include "loanledger.h"
 
 #include "connection.h"

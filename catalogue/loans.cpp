@@ -1,3 +1,5 @@
+// Who has a book now (in `dorvi`) and every loan and return (in `prestiti`); the
+// loans' table never deletes a book nor is deleted with one.
 #include "loans.h"
 
 #include "error.h"

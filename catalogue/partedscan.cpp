@@ -1,3 +1,5 @@
+// One pass over every book cut into parts read side by side on connections of
+// their own; a pass that cutting could change stays whole.
 #include "partedscan.h"
 
 #include "opening.h"

@@ -1,3 +1,5 @@
+// The fields the program knows by name, and the columns of `dorvi` added when
+// missing: by ADD COLUMN only, the table never rebuilt.
 #include "standardfields.h"
 
 #include "fieldnames.h"

@@ -1,3 +1,5 @@
+// An import from start to end: the source read, the safety copy, every book in one
+// transaction; any failure leaves the catalogue exactly as it was.
 #include "bookimport.h"
 
 #include "bookwriter.h"

@@ -1,3 +1,5 @@
+// The books of a source written into `dorvi` inside the caller's transaction; every
+// value kept, duplicates looked up first, everything counted in the report.
 #include "bookwriter.h"
 
 #include "engineerror.h"

@@ -1,3 +1,5 @@
+// A calibre library read as a source: opened read-only, its tables only, in one
+// read transaction, so calibre's own functions never run.
 #include "calibresource.h"
 
 #include "htmltext.h"

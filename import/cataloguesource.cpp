@@ -1,3 +1,5 @@
+// Another catalogue of Gestione Dorvi read as a source: its columns the catalogue
+// has carry over, its key is assigned anew, the others are reported.
 #include "cataloguesource.h"
 
 #include "fieldnames.h"

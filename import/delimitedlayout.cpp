@@ -1,3 +1,5 @@
+// The layout of a delimited file recognised from its heading line (a spreadsheet's,
+// Goodreads', LibraryThing's); a heading carried nowhere is reported, never dropped.
 #include "delimitedlayout.h"
 
 #include "fieldnames.h"

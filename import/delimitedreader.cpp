@@ -1,3 +1,5 @@
+// Records of a CSV or TSV file one at a time, the delimiter and the line ends as
+// its first line shows; quoted fields keep delimiters and line breaks.
 #include "delimitedreader.h"
 
 #include "importfailure.h"

@@ -1,3 +1,5 @@
+// A CSV or TSV file read as a source, its headings matched to the catalogue's
+// columns by its layout or by the user's choice.
 #include "delimitedsource.h"
 
 #include "importfailure.h"

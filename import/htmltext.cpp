@@ -1,3 +1,5 @@
+// The plain text of the HTML comments calibre and Tellico keep: blocks become line
+// breaks, references are read, text with no tag stays as it is.
 #include "htmltext.h"
 
 #include "fold.h"

@@ -1,3 +1,5 @@
+// The messages of an import that cannot start, in Italian; when one is thrown,
+// nothing has been written.
 #include "importfailure.h"
 
 namespace bookimport {

@@ -1,3 +1,5 @@
+// What a file is, from its content rather than its name, and the source that reads
+// it; anything else is refused in Italian, saying why.
 #include "sourcekind.h"
 
 #include "calibresource.h"

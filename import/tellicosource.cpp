@@ -1,3 +1,5 @@
+// Tellico and GCstar collections read as sources, the XML in slices: the loans
+// first, then the books one by one.
 #include "tellicosource.h"
 
 #include "htmltext.h"

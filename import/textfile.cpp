@@ -1,3 +1,5 @@
+// A text file handed out in UTF-8 slices, whether it is UTF-8 or Windows-1252; a
+// file mixing both is refused before anything is read.
 #include "textfile.h"
 
 #include "fold.h"

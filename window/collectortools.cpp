@@ -1,3 +1,5 @@
+// The collector's tools of Strumenti, made in their menu order; each reaches the
+// window only through the host it is lent.
 #include "collectortools.h"
 
 #include "abouttool.h"

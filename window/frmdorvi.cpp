@@ -8,6 +8,7 @@
 #include "copiesdialog.h"
 #include "copykeeper.h"
 #include "datagrid.h"
+#include "bookqueries.h"
 #include "error.h"
 #include "filterbar.h"
 #include "modelabel.h"
@@ -15,7 +16,6 @@
 #include "statuslabel.h"
 #include "history.h"
 #include "recordset.h"
-#include "sqltext.h"
 #include "undoactions.h"
 #include "windowlayout.h"
 #include "windowplacement.h"
@@ -51,8 +51,7 @@ const QRect statusGeometry = filterGeometry;
 struct Frmdorvi::Search {
     const char* title;
     const char* text;
-    const char* prefix;
-    const char* column; ///< the column the prefix compares
+    const char* column; ///< the column compared
 };
 
 Frmdorvi::Frmdorvi(WindowServices& services, QWidget* parent)
@@ -284,14 +283,14 @@ void Frmdorvi::query(const QString& sql, const catalogue::ExactSearch* search)
 
 void Frmdorvi::mnuall_Click()
 {
-    str = QStringLiteral("select * from dorvi;");
+    str = QString::fromStdString(catalogue::wholeCatalogueStatement());
     query(str);
     init();
 }
 
 void Frmdorvi::mnutot_Click()
 {
-    str = QStringLiteral("select count(iddorvo)as Totale_dorvi from dorvi;");
+    str = QString::fromStdString(catalogue::bookTotalStatement());
     query(str);
     init();
 }
@@ -302,7 +301,7 @@ void Frmdorvi::mnuop_Click()
     DataGrid1.setAllowDelete(true);
     DataGrid1.setAllowUpdate(true);
     setEditing(true);
-    str = QStringLiteral("select * from dorvi;");
+    str = QString::fromStdString(catalogue::wholeCatalogueStatement());
     query(str);
 }
 
@@ -376,10 +375,10 @@ QString Frmdorvi::cataloguePath() const
 }
 
 // A tool's own listing: its statement is kept in `str` as every listing's is.
-void Frmdorvi::listBooks(const QString& sql)
+void Frmdorvi::listBooks(const catalogue::BookListing& listing)
 {
     const bool wasEditing = editing();
-    str = sql;
+    str = QString::fromStdString(listing.statement);
     query(str);
     if (!wasEditing)
         init();
@@ -401,8 +400,7 @@ void Frmdorvi::search(const Search& search)
     // with the text exactly as typed and can never become another statement. The
     // data layer runs the search itself, as asked here, under the letter rule.
     const std::string typed = answer.toStdString();
-    str = QString::fromUtf8(search.prefix) + QString::fromStdString(catalogue::quotedTextBody(typed)) +
-          QStringLiteral("';");
+    str = QString::fromStdString(catalogue::searchStatement(search.column, typed));
     const catalogue::ExactSearch asked{"dorvi", search.column, typed};
     query(str, &asked);
     init();
@@ -410,17 +408,17 @@ void Frmdorvi::search(const Search& search)
 
 void Frmdorvi::mnuaut_Click()
 {
-    search({"Inserisci autore", "inserisci autore", "select * from dorvi where autore='", "autore"});
+    search({"Inserisci autore", "inserisci autore", "autore"});
 }
 
 void Frmdorvi::mnutit_Click()
 {
-    search({"Inserisci titolo dorvo", "inserisci titolo dorvo", "select * from dorvi where titolo='", "titolo"});
+    search({"Inserisci titolo dorvo", "inserisci titolo dorvo", "titolo"});
 }
 
 void Frmdorvi::mnugen_Click()
 {
-    search({"Inserisci genere", "inserisci genere", "select * from dorvi where genere='", "genere"});
+    search({"Inserisci genere", "inserisci genere", "genere"});
 }
 
 // The list on show leaves the program as the grid shows it: its filter, its order.

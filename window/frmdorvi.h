@@ -51,7 +51,8 @@ public:
     QWidget* dialogParent() override { return this; }
     QString cataloguePath() const override;
     bool editing() const override;
-    void listBooks(const QString& sql) override;
+    using ToolHost::listBooks;
+    void listBooks(const catalogue::BookListing& listing) override;
     void relist() override;
     QAction* addTool(const char* name, const QString& caption, const QList<QKeySequence>& shortcuts,
                      std::function<void()> command, bool inContextMenu = true) override;

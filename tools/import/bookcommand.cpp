@@ -1,3 +1,5 @@
+// The command line's lists of books: an Access file goes to the conversion, any
+// other list to the import, told apart by content before name.
 #include "bookcommand.h"
 
 #include "bookimport.h"

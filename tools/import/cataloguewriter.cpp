@@ -1,3 +1,5 @@
+// The new catalogue written in one transaction: nothing is in the file until the
+// commit, and a table or row refused leaves the rest going on.
 #include "cataloguewriter.h"
 
 #include "error.h"

@@ -1,3 +1,5 @@
+// The Windows code page of a Jet 3 file's text, named by the user (CP1252 when
+// not); a byte the page lacks is kept as its Latin-1 reading.
 #include "codepage.h"
 
 #include <cerrno>

@@ -1,3 +1,5 @@
+// The arguments of dorvi-import read into what to do; anything unknown or missing
+// is refused with the usage exit code.
 #include "commandline.h"
 
 #include "codepage.h"

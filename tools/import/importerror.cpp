@@ -1,3 +1,4 @@
+// The tool's failures in Italian with their exit codes, which scripts rely on.
 #include "importerror.h"
 
 namespace jetimport {

@@ -1,3 +1,5 @@
+// Work run in a child process with bounded time and memory: a damaged file that
+// makes libmdb crash or loop ends that child, never the tool.
 #include "isolation.h"
 
 #include "importerror.h"

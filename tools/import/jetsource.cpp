@@ -1,3 +1,5 @@
+// A Jet file opened through libmdb for reading only, and its user tables; a file
+// with none says why.
 #include "jetsource.h"
 
 #include "importerror.h"

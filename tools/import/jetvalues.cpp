@@ -1,3 +1,5 @@
+// Decoders for the values Jet stores, always from the row's bytes, never from
+// libmdb's formatted text.
 #include "jetvalues.h"
 
 #include "fold.h"

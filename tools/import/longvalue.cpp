@@ -1,3 +1,5 @@
+// Memo and OLE values read whole through their chain of long-value pages; a chain
+// that comes back on itself ends there, never followed forever.
 #include "longvalue.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// What a conversion did, table by table, and every value written other than as
+// stored; the catalogue takes the target's place only when nothing was lost.
 #include "report.h"
 
 #include <algorithm>

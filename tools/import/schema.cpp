@@ -1,3 +1,5 @@
+// How one Jet table is laid out in the catalogue: declared types whose affinity
+// keeps every value as stored, money and decimals as text.
 #include "schema.h"
 
 #include "decimal.h"

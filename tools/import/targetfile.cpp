@@ -1,3 +1,5 @@
+// The new catalogue written beside its target and put in its place only when
+// complete: a failed conversion leaves nothing behind.
 #include "targetfile.h"
 
 #include "importerror.h"

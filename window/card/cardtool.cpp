@@ -1,3 +1,5 @@
+// The card of the current book, opened from Strumenti, Ctrl+I or a double click on
+// a row's selector; it writes through the grid's own result.
 #include "cardtool.h"
 
 #include "bookcard.h"

@@ -1,3 +1,5 @@
+// A date field of the card, typed as giorno/mese/anno or picked from a calendar;
+// its text is what the grid shows and takes.
 #include "datefield.h"
 
 #include "fieldkind.h"

@@ -1,3 +1,5 @@
+// The counts of Campi… made on a thread of their own with a read-only connection,
+// so the dialog never waits for a pass over the books.
 #include "fieldcounting.h"
 
 #include "fieldcounts.h"

@@ -1,3 +1,5 @@
+// Campi…: the catalogue's fields and the grid's column setting, applied to every
+// result the grid shows; a field removed is a step of Annulla.
 #include "fieldtools.h"
 
 #include "columnview.h"

@@ -1,14 +1,14 @@
+// Trova doppioni, the notice of a duplicate just written and Vai al doppione (F8);
+// the change itself is never held back.
 #include "duplicatetools.h"
 
 #include "bookchoice.h"
+#include "bookqueries.h"
 #include "connection.h"
-#include "datagrid.h"
+#include "grid.h"
 #include "nearduplicates.h"
 #include "noticeline.h"
 #include "recordset.h"
-#include "recordsetmodel.h"
-#include "shownrowsmodel.h"
-#include "statement.h"
 #include "toolhost.h"
 #include "windowservices.h"
 
@@ -16,37 +16,27 @@
 
 namespace {
 
-QString text(sqlite3_stmt* statement, int column)
-{
-    const unsigned char* value = sqlite3_column_text(statement, column);
-    return value ? QString::fromUtf8(reinterpret_cast<const char*>(value)) : QString();
-}
-
 // «Titolo» di Autore, n. 12
 QString bookName(sqlite3* db, std::int64_t id)
 {
-    catalogue::Statement book(db, "SELECT titolo, autore FROM dorvi WHERE iddorvo = ?");
-    book.bind(1, id);
-    if (!book.step())
+    const std::optional<catalogue::TitleAndAuthor> book = catalogue::titleAndAuthor(db, id);
+    if (!book)
         return QStringLiteral("n. %1").arg(id);
-    return QStringLiteral("«%1» di %2, n. %3").arg(text(book.handle(), 0), text(book.handle(), 1)).arg(id);
+    // One pass over the pattern: a title holding "%3" stays as typed.
+    return QStringLiteral("«%1» di %2, n. %3")
+        .arg(QString::fromStdString(book->title), QString::fromStdString(book->author), QString::number(id));
+}
+
+// The books of the groups one after another, each group in its own order.
+std::vector<std::int64_t> booksOf(const std::vector<std::vector<std::int64_t>>& groups)
+{
+    std::vector<std::int64_t> ids;
+    for (const auto& group : groups)
+        ids.insert(ids.end(), group.begin(), group.end());
+    return ids;
 }
 
 } // namespace
-
-QString groupsStatement(const std::vector<std::vector<std::int64_t>>& groups)
-{
-    // The books in the groups' order, through a JSON array the engine walks: a
-    // statement of the ids alone, however many, with no table made in the file.
-    QString ids;
-    for (const auto& group : groups) {
-        for (const std::int64_t id : group)
-            ids += (ids.isEmpty() ? QString() : QStringLiteral(",")) + QString::number(id);
-    }
-    return QStringLiteral("SELECT dorvi.* FROM json_each('[%1]') AS doppioni JOIN dorvi ON dorvi.iddorvo = "
-                          "doppioni.value ORDER BY doppioni.key;")
-        .arg(ids);
-}
 
 DuplicateTools::DuplicateTools(ToolHost& host, QObject* parent) : QObject(parent), m_host(host)
 {
@@ -68,26 +58,22 @@ void DuplicateTools::listDuplicates()
                                       QStringLiteral("Trova doppioni"));
         return;
     }
-    std::size_t books = 0;
-    for (const auto& group : groups)
-        books += group.size();
-    m_host.listBooks(groupsStatement(groups));
+    const std::vector<std::int64_t> books = booksOf(groups);
+    m_host.listBooks(books);
     const QString count = groups.size() == 1 ? QStringLiteral("1 gruppo di doppioni")
                                              : QStringLiteral("%1 gruppi di doppioni").arg(groups.size());
     NoticeLine::of(m_host).tell(
         QStringLiteral("%1, %2 libri: ogni gruppo di seguito, da confrontare, correggere o eliminare.")
             .arg(count)
-            .arg(books));
+            .arg(books.size()));
 }
 
 // The book the grid or the card has just written, as its model tells it; an undo
 // or a redo writes no book of the user's, and is not checked.
 void DuplicateTools::checkWrittenBook()
 {
-    auto* view = dynamic_cast<DataGrid*>(&m_host.grid());
-    RecordsetModel* model = view ? view->recordsetModel() : nullptr;
     const std::shared_ptr<catalogue::Recordset> result = m_host.grid().boundResult();
-    const std::optional<std::size_t> row = model ? model->takeLastWritten() : std::nullopt;
+    const std::optional<std::size_t> row = m_host.grid().takeLastWritten();
     if (!result || !row || *row >= result->rowCount())
         return;
     if (const auto id = bookIdAt(*result, *row))
@@ -124,24 +110,9 @@ void DuplicateTools::goToDuplicate()
 {
     if (!m_duplicate)
         return;
-    auto* view = dynamic_cast<DataGrid*>(&m_host.grid());
-    std::shared_ptr<catalogue::Recordset> result = m_host.grid().boundResult();
-    if (!view || !result)
-        return;
-    std::vector<ChosenBook> found = findBooks(*result, {*m_duplicate});
-    if (found.empty() || view->shownRows()->viewRow(static_cast<int>(found.front().row)) < 0) {
-        // Not among the rows on show: the whole catalogue, in the grid's mode.
-        m_listingForF8 = true;
-        const auto listed = qScopeGuard([this] { m_listingForF8 = false; });
-        m_host.relist();
-        result = m_host.grid().boundResult();
-        found = findBooks(*result, {*m_duplicate});
-    }
-    if (found.empty())
-        return;
-    const int row = view->shownRows()->viewRow(static_cast<int>(found.front().row));
-    if (row < 0)
-        return;
-    view->setCurrentIndex(view->model()->index(row, std::max(0, view->currentIndex().column())));
-    view->scrollTo(view->currentIndex());
+    // Listing the whole catalogue to find the book changes nothing in the file:
+    // the index of near duplicates stays.
+    m_listingForF8 = true;
+    const auto listed = qScopeGuard([this] { m_listingForF8 = false; });
+    m_host.goTo(*m_duplicate);
 }

@@ -38,6 +38,3 @@ private:
     std::optional<std::int64_t> m_duplicate; ///< the book the notice names
 };
 
-// The statement listing `groups` in their order, every column from `dorvi`, so
-// the listing can be edited as any other.
-QString groupsStatement(const std::vector<std::vector<std::int64_t>>& groups);

@@ -64,6 +64,9 @@ public:
     int recordRow(int row) const;
     // Drops the quick filter and any sorting: the rows in the statement's order.
     void showStatementOrder() override;
+    std::vector<std::size_t> chosenRecordRows() const override;
+    bool showRecordRow(std::size_t row) override;
+    std::optional<std::size_t> takeLastWritten() override;
 
 protected:
     void commitData(QWidget* editor) override;

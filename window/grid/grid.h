@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "rowsonshow.h"
 
@@ -55,4 +58,15 @@ public:
     virtual ShownRowsModel* shownRows() const = 0;
     // Drops any filter and sorting: the rows in the statement's order.
     virtual void showStatementOrder() = 0;
+
+    // The rows of the bound result chosen: those selected, or the one under the
+    // cursor when none is, in the order shown, never the new-row line. A grid that
+    // cannot choose has none.
+    virtual std::vector<std::size_t> chosenRecordRows() const { return {}; }
+    // Puts the cursor on row `row` of the bound result, in the column it was in;
+    // false, and the cursor left where it was, when that row is not on show.
+    virtual bool showRecordRow(std::size_t row) { (void)row; return false; }
+    // The row of the bound result written last, a changed or a new book, once;
+    // nothing after a write of another kind (an undo, a redo).
+    virtual std::optional<std::size_t> takeLastWritten() { return std::nullopt; }
 };

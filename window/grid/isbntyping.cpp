@@ -1,3 +1,5 @@
+// The ISBN typed in the grid: written as its 13 digits, or, with a wrong check
+// digit, asked about; what was typed is never lost.
 #include "isbntyping.h"
 
 #include "celleditor.h"

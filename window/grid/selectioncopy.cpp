@@ -1,3 +1,5 @@
+// The grid's selection on the clipboard as tab-separated lines, each cell as
+// stored, the headings first for whole rows.
 #include "selectioncopy.h"
 
 #include "columnview.h"

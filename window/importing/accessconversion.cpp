@@ -1,3 +1,5 @@
+// An Access catalogue converted by `dorvi-import` in a process of its own, into a
+// temporary folder that goes with this object.
 #include "accessconversion.h"
 
 #include "cataloguesource.h"

@@ -1,3 +1,5 @@
+// The dialog of Importa…: the kind of file, its headings matched to the fields,
+// and a preview again at every choice, before anything is written.
 #include "importdialog.h"
 
 #include "cutvaluetips.h"

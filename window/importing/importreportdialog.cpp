@@ -1,3 +1,5 @@
+// The report of an import in a scrolled plain text the user can copy, laid out
+// only where it is on show, however many lines it has.
 #include "importreportdialog.h"
 
 #include <QDialogButtonBox>

@@ -1,3 +1,5 @@
+// The dialog of Presta: to whom, completed from earlier names, and since when,
+// today unless changed; OK waits for a name.
 #include "loandialog.h"
 
 #include <QCompleter>

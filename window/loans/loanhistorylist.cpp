@@ -1,3 +1,5 @@
+// A book's loans as the card lists them, read anew each time it is told the book;
+// an unreadable file leaves it empty with the reason.
 #include "loanhistorylist.h"
 
 #include "connection.h"

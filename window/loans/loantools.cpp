@@ -1,6 +1,9 @@
+// Presta, Restituito and Libri in prestito: a loan is written into the books'
+// cells through the grid's result, one step of Annulla with its lines.
 #include "loantools.h"
 
 #include "bookchoice.h"
+#include "bookqueries.h"
 #include "connection.h"
 #include "copykeeper.h"
 #include "fieldkind.h"
@@ -99,7 +102,7 @@ void LoanTools::lend()
     const QString title = QStringLiteral("Presta");
     if (!inEditingMode(title))
         return;
-    std::vector<ChosenBook> books = chosenBooks(m_host.grid());
+    std::vector<ChosenBook> books = chosenBooks(m_host);
     if (books.empty()) {
         m_host.services().information(QStringLiteral("Scegli nella griglia il libro o i libri da prestare."), title);
         return;
@@ -171,7 +174,7 @@ void LoanTools::giveBack()
     const QString title = QStringLiteral("Restituito");
     if (!inEditingMode(title))
         return;
-    const std::vector<ChosenBook> books = chosenBooks(m_host.grid());
+    const std::vector<ChosenBook> books = chosenBooks(m_host);
     const std::shared_ptr<catalogue::Recordset> shown = m_host.grid().boundResult();
     const LoanColumns columns = shown ? loanColumns(*shown) : LoanColumns();
     const int toColumn = columns.to;
@@ -210,7 +213,7 @@ void LoanTools::listBooksOut()
         return;
     }
     const std::shared_ptr<catalogue::Recordset> before = m_host.grid().boundResult();
-    m_host.listBooks(QString::fromStdString(catalogue::booksOutStatement()));
+    m_host.listBooks(catalogue::listingOfBooksOut());
     // With no book out the grid may keep the rows it had: those are no list of loans.
     const std::shared_ptr<catalogue::Recordset> listed = m_host.grid().boundResult();
     m_booksOut.reset();

@@ -1,3 +1,5 @@
+// The mark of a late loan: the date cell of a book out too long answers with its
+// days, in every listing that shows it.
 #include "loanmark.h"
 
 #include "fieldkind.h"

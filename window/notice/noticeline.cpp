@@ -1,3 +1,5 @@
+// The one line under the grid the tools share to tell what a listing means beyond
+// its rows; a new result in the grid clears it.
 #include "noticeline.h"
 
 #include "grid.h"

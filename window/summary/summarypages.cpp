@@ -1,3 +1,5 @@
+// Riepilogo on A4 pages: the title, date and count on every page, a count never
+// split across pages unless longer than one.
 #include "summarypages.h"
 
 #include "barchart.h"

@@ -1,5 +1,8 @@
+// Riepilogo in Strumenti: the window of counts, its PDF and print, and a bar's
+// books listed in the grid while the window stays open.
 #include "summarytools.h"
 
+#include "bookqueries.h"
 #include "cataloguepages.h"
 #include "connection.h"
 #include "error.h"
@@ -93,7 +96,7 @@ void SummaryTools::showSummary()
 void SummaryTools::list(const catalogue::SummarySection& section, const catalogue::SummaryCount& count)
 {
     const std::shared_ptr<catalogue::Recordset> before = m_host.grid().boundResult();
-    m_host.listBooks(QStringLiteral("SELECT * FROM dorvi WHERE %1;").arg(QString::fromStdString(count.where)));
+    m_host.listBooks(catalogue::listingOfCount(count));
     // No books (changed since the summary was read): the grid keeps its rows and
     // the window has said so.
     const std::shared_ptr<catalogue::Recordset> listed = m_host.grid().boundResult();

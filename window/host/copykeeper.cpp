@@ -10,7 +10,7 @@
 #include "backupgate.h"
 #include "connection.h"
 #include "error.h"
-#include "statement.h"
+#include "bookqueries.h"
 #include "windowservices.h"
 
 #include <QApplication>
@@ -55,8 +55,7 @@ std::optional<Error> damageOf(const std::string& path)
         cn.setProvider(catalogue::Connection::catalogueProvider);
         cn.setConnectionString(path);
         cn.open();
-        catalogue::Statement count(cn.handle(), "SELECT count(*) FROM dorvi");
-        count.step();
+        catalogue::bookCount(cn.handle());
     } catch (const Error& error) {
         if (error.number() == ErrorNumber::Corrupt || error.number() == ErrorNumber::NotADatabase)
             return error;

@@ -4,8 +4,10 @@
 #include <QList>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class CopyKeeper;
 class Grid;
@@ -14,13 +16,16 @@ class QWidget;
 class WindowServices;
 
 namespace catalogue {
+struct BookListing;
 class Connection;
 class History;
 }
 
 // What the window lends to the tools of its "Strumenti" menu (fields, import, loans,
 // summary…), so each tool lives in a unit of its own and the window stays a list of
-// commands. Tests drive a tool against a window built on scripted fakes.
+// commands. A tool speaks of books by their iddorvo and of listings the catalogue
+// makes: it never writes a statement nor reaches into the grid's view. Tests drive
+// a tool against a window built on scripted fakes, or against a host of their own.
 class ToolHost {
 public:
     virtual ~ToolHost() = default;
@@ -38,9 +43,19 @@ public:
     // True in the editing mode that "Gestione" starts.
     virtual bool editing() const = 0;
 
-    // Shows the rows of a statement on the catalogue, editable in the editing mode
-    // and read-only outside it, as the listings are.
-    virtual void listBooks(const QString& sql) = 0;
+    // Shows the books of `listing`, editable in the editing mode and read-only
+    // outside it, as the listings are. With no book in it the grid keeps its rows
+    // and the window says so.
+    virtual void listBooks(const catalogue::BookListing& listing) = 0;
+    // The same for the books `ids`, in that order.
+    virtual void listBooks(const std::vector<std::int64_t>& ids);
+    // The books chosen in the grid, those selected or the one under the cursor when
+    // none is, in the order shown; none when the listing has no iddorvo.
+    virtual std::vector<std::int64_t> selectedBooks();
+    // Puts the grid's cursor on the book `id`; when the rows on show lack it, the
+    // whole catalogue is listed again first, in the grid's mode. A book no longer
+    // in the file leaves the cursor where it was.
+    virtual void goTo(std::int64_t id);
     // Lists the whole catalogue again in the mode the grid is in: after a change of
     // the file made outside the grid (a restore, an import, a new field).
     virtual void relist() = 0;

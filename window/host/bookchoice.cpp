@@ -1,13 +1,14 @@
+// Books named by iddorvo and found again as rows of a result: the one link
+// between what a tool chooses and where the grid shows it.
 #include "bookchoice.h"
 
-#include "datagrid.h"
 #include "fieldnames.h"
 #include "grid.h"
 #include "recordset.h"
+#include "toolhost.h"
 
-#include <QItemSelectionModel>
+#include <QString>
 
-#include <set>
 #include <unordered_map>
 
 namespace {
@@ -39,31 +40,10 @@ std::optional<std::int64_t> bookIdAt(const catalogue::Recordset& result, std::si
     return idOf(result, row, column);
 }
 
-std::vector<ChosenBook> chosenBooks(Grid& grid)
+std::vector<ChosenBook> chosenBooks(ToolHost& host)
 {
-    std::vector<ChosenBook> books;
-    auto* view = dynamic_cast<DataGrid*>(&grid);
-    const std::shared_ptr<catalogue::Recordset> result = grid.boundResult();
-    if (!view || !result || !view->selectionModel())
-        return books;
-    const int column = idColumn(*result);
-    if (column < 0)
-        return books;
-    std::set<int> viewRows;
-    for (const QItemSelectionRange& range : view->selectionModel()->selection()) {
-        for (int row = range.top(); row <= range.bottom(); ++row)
-            viewRows.insert(row);
-    }
-    if (viewRows.empty() && view->currentIndex().isValid())
-        viewRows.insert(view->currentIndex().row());
-    for (const int viewRow : viewRows) {
-        const int row = view->recordRow(viewRow);
-        if (row < 0)
-            continue; // the new-row line
-        if (const auto id = idOf(*result, static_cast<std::size_t>(row), column))
-            books.push_back({static_cast<std::size_t>(row), *id});
-    }
-    return books;
+    const std::shared_ptr<catalogue::Recordset> result = host.grid().boundResult();
+    return result ? findBooks(*result, host.selectedBooks()) : std::vector<ChosenBook>();
 }
 
 std::vector<ChosenBook> findBooks(const catalogue::Recordset& result, const std::vector<std::int64_t>& ids)

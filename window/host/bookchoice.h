@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-class Grid;
+class ToolHost;
 
 namespace catalogue {
 class Recordset;
@@ -22,9 +22,9 @@ struct ChosenBook {
 // The iddorvo of the book on `row` of `result`; none without the column.
 std::optional<std::int64_t> bookIdAt(const catalogue::Recordset& result, std::size_t row);
 
-// The chosen books, in the grid's order; none when the grid is no view, its result
-// has no iddorvo, or nothing is chosen.
-std::vector<ChosenBook> chosenBooks(Grid& grid);
+// The books the host's grid has chosen, in the grid's order, as rows of the result
+// it shows; none when its result has no iddorvo or nothing is chosen.
+std::vector<ChosenBook> chosenBooks(ToolHost& host);
 
 // The rows of `result` holding the books `ids`, found again by iddorvo after a new listing.
 std::vector<ChosenBook> findBooks(const catalogue::Recordset& result, const std::vector<std::int64_t>& ids);
