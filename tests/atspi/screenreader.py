@@ -89,7 +89,10 @@ def start_program():
     os.mkdir(runtime, 0o700)
     environment = {key: value for key, value in os.environ.items()
                    if key not in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORMTHEME", "QT_IM_MODULE", "QT_SCALE_FACTOR")}
+    # Settings of its own: the user's (a window remembered maximised, a column
+    # layout) neither steer the test nor take what the test leaves.
     environment.update(QT_QPA_PLATFORM="xcb", XDG_SESSION_TYPE="x11", XDG_RUNTIME_DIR=runtime,
+                       XDG_CONFIG_HOME=os.path.join(folder, "config"),
                        QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
     stderr = open(os.path.join(folder, "stderr"), "w")
     children.append(subprocess.Popen([os.path.join(folder, "dorvi")], env=environment, stderr=stderr,
