@@ -86,7 +86,9 @@ TEST(PartedScan, StaysWholeOnTheCallersConnectionWhereAPartWouldReadSomethingEls
         const PartedScan scan(db, 10, 4);
         std::vector<std::string> conditions;
         std::vector<sqlite3*> connections;
+        std::mutex lock; // parts run side by side, each on a thread of its own
         scan.run([&](sqlite3* partDb, const std::string& condition, std::size_t) {
+            const std::lock_guard<std::mutex> held(lock);
             conditions.push_back(condition);
             connections.push_back(partDb);
         });
