@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
 
@@ -165,6 +166,14 @@ QStringList texts(const QJsonValue& array, const QString& member)
             all.append(value);
     }
     return all;
+}
+
+QJsonObject objectOf(const QByteArray& json, bool& readable)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    readable = error.error == QJsonParseError::NoError && document.isObject();
+    return document.object();
 }
 
 } // namespace lookup::fieldtext

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QJsonObject>
 #include <QJsonValue>
 #include <QString>
 #include <QStringList>
@@ -37,6 +39,9 @@ QStringList isbnsIn(const QString& text);
 
 // Defensive readers of a JSON value: a wrong type reads as nothing.
 QString text(const QJsonValue& value);
+// A reply's JSON object; `readable` false when the reply is no JSON object at all
+// (an HTML page, a reply cut short), and then the object is empty.
+QJsonObject objectOf(const QByteArray& json, bool& readable);
 // The texts of an array (or of a single text), or of one member of its objects.
 QStringList texts(const QJsonValue& array, const QString& member = {});
 

@@ -15,14 +15,6 @@ namespace ft = fieldtext;
 
 namespace {
 
-QJsonObject objectOf(const QByteArray& json, bool& readable)
-{
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    readable = error.error == QJsonParseError::NoError && document.isObject();
-    return document.object();
-}
-
 // The Books API names its covers on the real host; only their number is kept,
 // so that the cover is asked where the covers service is configured.
 QUrl coverOf(const QJsonObject& book, const QUrl& coversBase)
@@ -58,7 +50,7 @@ QMap<QString, ServiceFinding> OpenLibraryReader::books(const QByteArray& json, c
 {
     QMap<QString, ServiceFinding> findings;
     bool readable = false;
-    const QJsonObject root = objectOf(json, readable);
+    const QJsonObject root = ft::objectOf(json, readable);
     for (const QString& isbn : isbns) {
         ServiceFinding finding;
         finding.readable = readable;
@@ -85,7 +77,7 @@ QMap<QString, ServiceFinding> OpenLibraryReader::books(const QByteArray& json, c
 ServiceFinding OpenLibraryReader::edition(const QByteArray& json, const QString& isbn13, const QUrl& coversBase)
 {
     ServiceFinding finding;
-    const QJsonObject edition = objectOf(json, finding.readable);
+    const QJsonObject edition = ft::objectOf(json, finding.readable);
     if (!finding.readable)
         return finding;
     const QStringList isbns = ft::texts(edition.value(QStringLiteral("isbn_13"))) + ft::texts(edition.value(QStringLiteral("isbn_10")));
@@ -113,7 +105,7 @@ ServiceFinding OpenLibraryReader::edition(const QByteArray& json, const QString&
 QString OpenLibraryReader::authorName(const QByteArray& json)
 {
     bool readable = false;
-    const QJsonObject author = objectOf(json, readable);
+    const QJsonObject author = ft::objectOf(json, readable);
     const QString name = ft::text(author.value(QStringLiteral("name")));
     return ft::title(name.isEmpty() ? ft::text(author.value(QStringLiteral("personal_name"))) : name);
 }

@@ -14,14 +14,6 @@ namespace ft = fieldtext;
 
 namespace {
 
-QJsonObject objectOf(const QByteArray& json, bool& readable)
-{
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    readable = error.error == QJsonParseError::NoError && document.isObject();
-    return document.object();
-}
-
 bool holdsIsbn(const QJsonObject& record, const QString& isbn13)
 {
     const QJsonValue isbn = record.value(QStringLiteral("isbn"));
@@ -60,7 +52,7 @@ std::pair<QString, QString> SbnReader::publication(const QString& text)
 ServiceFinding SbnReader::brief(const QByteArray& json, const QString& isbn13)
 {
     ServiceFinding finding;
-    const QJsonObject root = objectOf(json, finding.readable);
+    const QJsonObject root = ft::objectOf(json, finding.readable);
     if (!finding.readable)
         return finding;
     for (const QJsonValue& value : root.value(QStringLiteral("briefRecords")).toArray()) {
@@ -87,7 +79,7 @@ ServiceFinding SbnReader::brief(const QByteArray& json, const QString& isbn13)
 ServiceFinding SbnReader::full(const QByteArray& json)
 {
     ServiceFinding finding;
-    const QJsonObject root = objectOf(json, finding.readable);
+    const QJsonObject root = ft::objectOf(json, finding.readable);
     if (!finding.readable)
         return finding;
     finding.known = true;
