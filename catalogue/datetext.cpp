@@ -2,20 +2,13 @@
 // sorting a million dates reads each once.
 #include "datetext.h"
 
+#include "textblanks.h"
+
 #include <cstdio>
 
 namespace catalogue {
 
 namespace {
-
-std::string_view withoutSpaces(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
 
 bool realDay(const CalendarDay& d)
 {

@@ -3,24 +3,12 @@
 // by one or two entries a book, and every match is checked against the file.
 #include "duplicateindex.h"
 
+#include "columntext.h"
 #include "fieldnames.h"
 #include "standardfields.h"
 #include "statement.h"
 
 namespace catalogue {
-
-namespace {
-
-std::optional<std::string_view> column(sqlite3_stmt* statement, int index)
-{
-    const unsigned char* text = sqlite3_column_text(statement, index);
-    if (!text)
-        return std::nullopt;
-    return std::string_view(reinterpret_cast<const char*>(text),
-                            static_cast<std::size_t>(sqlite3_column_bytes(statement, index)));
-}
-
-} // namespace
 
 DuplicateIndex::DuplicateIndex(sqlite3* db) : m_db(db)
 {
@@ -31,7 +19,7 @@ DuplicateIndex::DuplicateIndex(sqlite3* db) : m_db(db)
     IdentityMaker maker;
     BookIdentity identity;
     while (books.step()) {
-        maker.make(identity, column(s, 1), column(s, 2), column(s, 3));
+        maker.make(identity, columnText(s, 1), columnText(s, 2), columnText(s, 3));
         add(identity, sqlite3_column_int64(s, 0));
     }
 }
@@ -106,7 +94,7 @@ BookIdentity DuplicateIndex::identityOfBook(std::int64_t id) const
     BookIdentity identity;
     if (book.step()) {
         sqlite3_stmt* s = book.handle();
-        IdentityMaker().make(identity, column(s, 0), column(s, 1), column(s, 2));
+        IdentityMaker().make(identity, columnText(s, 0), columnText(s, 1), columnText(s, 2));
     }
     return identity;
 }

@@ -5,6 +5,7 @@
 #include "nearduplicates.h"
 
 #include "bookidentity.h"
+#include "columntext.h"
 #include "fieldnames.h"
 #include "partedscan.h"
 #include "standardfields.h"
@@ -20,15 +21,6 @@ namespace {
 
 constexpr char byIsbn = 'I';
 constexpr char byName = 'N';
-
-std::optional<std::string_view> column(sqlite3_stmt* statement, int index)
-{
-    const unsigned char* text = sqlite3_column_text(statement, index);
-    if (!text)
-        return std::nullopt;
-    return std::string_view(reinterpret_cast<const char*>(text),
-                            static_cast<std::size_t>(sqlite3_column_bytes(statement, index)));
-}
 
 bool hasIsbn(sqlite3* db)
 {
@@ -66,7 +58,7 @@ HashedBooks hashBooks(sqlite3* db, bool isbn, const std::string& condition)
     IdentityMaker maker;
     BookIdentity identity;
     while (all.step()) {
-        maker.make(identity, column(s, 1), column(s, 2), column(s, 3));
+        maker.make(identity, columnText(s, 1), columnText(s, 2), columnText(s, 3));
         addHashes(books, identity, sqlite3_column_int64(s, 0));
     }
     std::sort(books.begin(), books.end());
@@ -100,7 +92,7 @@ public:
         m_book.bind(1, id);
         if (m_book.step()) {
             sqlite3_stmt* s = m_book.handle();
-            m_maker.make(identity, column(s, 0), column(s, 1), column(s, 2));
+            m_maker.make(identity, columnText(s, 0), columnText(s, 1), columnText(s, 2));
         }
         return identity;
     }

@@ -3,21 +3,13 @@
 // decimal comma reads the same everywhere.
 #include "numbertext.h"
 
+#include "textblanks.h"
 #include <charconv>
 #include <cmath>
 
 namespace catalogue {
 
 namespace {
-
-std::string_view trimmed(std::string_view text)
-{
-    constexpr std::string_view blanks = " \t\r\n";
-    const auto first = text.find_first_not_of(blanks);
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
 
 // from_chars takes no '+': one before a digit or a point is dropped, so "+-5"
 // stays no number.
@@ -57,7 +49,7 @@ std::optional<double> decimal(std::string_view text)
 
 std::optional<Value> numberValue(std::string_view text)
 {
-    const std::string_view plain = withoutPlus(trimmed(text));
+    const std::string_view plain = withoutPlus(withoutBlanks(text));
     if (const auto integer = whole(plain))
         return Value{*integer};
     if (const auto real = decimal(plain))

@@ -6,6 +6,7 @@
 #include "datetext.h"
 #include "isbn.h"
 #include "numbertext.h"
+#include "textblanks.h"
 
 #include <array>
 #include <cmath>
@@ -16,15 +17,6 @@ namespace {
 
 constexpr std::string_view fullStar = "\u2605";
 constexpr std::string_view emptyStar = "\u2606";
-
-std::string_view withoutBlanks(std::string_view text)
-{
-    constexpr std::string_view blanks = " \t\r\n";
-    const auto first = text.find_first_not_of(blanks);
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
 
 // ASCII letters and the accented capitals of the answers ("SÌ") in lower case.
 std::string lowered(std::string_view text)

@@ -7,6 +7,7 @@
 #include "fieldschema.h"
 #include "isbn.h"
 #include "standardfields.h"
+#include "textblanks.h"
 #include "valuerules.h"
 
 #include <charconv>
@@ -14,15 +15,6 @@
 namespace bookimport {
 
 namespace {
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
 
 StoredValue kept(const std::string& text, std::string reason)
 {
@@ -113,7 +105,7 @@ StoredValue storedValue(ValueRule rule, const std::string& text)
     const catalogue::ValueReading reading = catalogue::readValue(kindOf(rule), text);
     if (reading.accepted() && !reading.zeroRating && !catalogue::isNull(reading.value)) {
         if (reading.rounded)
-            return {reading.value, "voto " + std::string(trimmed(text)) + " arrotondato a " +
+            return {reading.value, "voto " + std::string(catalogue::withoutSpaces(text)) + " arrotondato a " +
                                        std::to_string(std::get<std::int64_t>(reading.value))};
         return {reading.value, {}};
     }
