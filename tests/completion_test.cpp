@@ -138,10 +138,15 @@ TEST_F(CompletionCommand, ThePreviewListsEachEmptyFieldAndScriviWritesTheTickedO
         for (int row = 0; row < table->rowCount(); ++row)
             changes << table->item(row, 1)->text() + "=" + table->item(row, 2)->text();
         leftAsTheyAre = lines(*dialog.findChild<QListWidget*>(QStringLiteral("esclusi")));
-        // The pages are left out by taking their tick away.
+        // The pages are left out by taking their tick away, with the keyboard alone.
         const int pages = static_cast<int>(changes.indexOf(QStringLiteral("pagine=377")));
         ASSERT_GE(pages, 0);
-        table->item(pages, 0)->setCheckState(Qt::Unchecked);
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        table->setFocus();
+        table->setCurrentCell(pages, 0);
+        QTest::keyClick(table, Qt::Key_Space);
+        EXPECT_EQ(table->item(pages, 0)->checkState(), Qt::Unchecked);
         write->click();
     };
     trigger("mnucompleta");
