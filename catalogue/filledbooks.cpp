@@ -212,7 +212,8 @@ BookFill planFill(const Recordset& shown, std::size_t row, std::int64_t book, co
         if (isEmptyValue(reading.value))
             continue;
         const std::optional<std::string> shownText = shownValue(kind, reading.value);
-        fill.fields.push_back({shown.columnName(column), reading.value, shownText ? *shownText : plainText(reading.value)});
+        fill.fields.push_back(
+            {shown.columnName(column), reading.value, shownText ? *shownText : plainText(reading.value)});
     }
     // In the order of the catalogue's columns, as the grid and the card show them.
     std::stable_sort(fill.fields.begin(), fill.fields.end(), [&](const FieldFill& a, const FieldFill& b) {

@@ -241,7 +241,8 @@ TEST_F(CompletionCommand, LookupsTurnedOffOrNoIsbnAsksNothingAndSaysWhy)
     chooseRows({0});
     trigger("mnucompleta");
     ASSERT_EQ(services.informations.size(), 1u);
-    EXPECT_TRUE(services.informations[0].text.contains(QStringLiteral("spenta"))) << services.informations[0].text.toStdString();
+    EXPECT_TRUE(services.informations[0].text.contains(QStringLiteral("spenta")))
+        << services.informations[0].text.toStdString();
 
     pointServicesAt(server.url());
     chooseRows({1});

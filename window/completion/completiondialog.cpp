@@ -40,10 +40,12 @@ CompletionDialog::CompletionDialog(QWidget* parent) : QDialog(parent)
     m_status->setAccessibleName(QStringLiteral("Stato della ricerca"));
     layout->addWidget(m_status);
 
-    auto* caption = new QLabel(QStringLiteral("&Modifiche da scrivere (togliere la spunta per lasciarne fuori una):"), this);
+    auto* caption =
+        new QLabel(QStringLiteral("&Modifiche da scrivere (togliere la spunta per lasciarne fuori una):"), this);
     m_changes = new QTableWidget(0, 3, this);
     m_changes->setObjectName(QStringLiteral("modifiche"));
-    m_changes->setHorizontalHeaderLabels({QStringLiteral("Libro"), QStringLiteral("Campo"), QStringLiteral("Nuovo valore")});
+    m_changes->setHorizontalHeaderLabels(
+        {QStringLiteral("Libro"), QStringLiteral("Campo"), QStringLiteral("Nuovo valore")});
     m_changes->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_changes->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_changes->verticalHeader()->hide();

@@ -23,7 +23,8 @@ QString coverWords(const lookup::BookRecord& record)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     const QSize size = reader.size();
-    const QString kind = record.coverType == QLatin1String("image/png") ? QStringLiteral("PNG") : QStringLiteral("JPEG");
+    const QString kind =
+        record.coverType == QLatin1String("image/png") ? QStringLiteral("PNG") : QStringLiteral("JPEG");
     QString words = QStringLiteral("immagine %1").arg(kind);
     if (size.isValid())
         words += QStringLiteral(" %1×%2").arg(size.width()).arg(size.height());

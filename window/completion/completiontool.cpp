@@ -78,15 +78,16 @@ QString counted(std::size_t count, const QString& one, const QString& many)
 
 QString outcomeText(const catalogue::FillOutcome& outcome)
 {
+    const QString books = counted(outcome.books, QStringLiteral("libro completato"), QStringLiteral("libri completati"));
     QString text = QStringLiteral("Completa da ISBN: %1 (%2, %3).")
-                       .arg(counted(outcome.books, QStringLiteral("libro completato"), QStringLiteral("libri completati")),
-                            counted(outcome.fields, QStringLiteral("campo"), QStringLiteral("campi")),
+                       .arg(books, counted(outcome.fields, QStringLiteral("campo"), QStringLiteral("campi")),
                             counted(outcome.covers, QStringLiteral("copertina"), QStringLiteral("copertine")));
     if (!outcome.leftAlone.empty()) {
         QStringList fields;
         for (const std::string& field : outcome.leftAlone)
             fields << QString::fromStdString(field);
-        text += QStringLiteral(" Già compilati nel frattempo, lasciati come sono: %1.").arg(fields.join(QStringLiteral("; ")));
+        text += QStringLiteral(" Già compilati nel frattempo, lasciati come sono: %1.")
+                    .arg(fields.join(QStringLiteral("; ")));
     }
     if (!outcome.gone.empty())
         text += QStringLiteral(" %1 non più nel catalogo.")
@@ -152,7 +153,8 @@ void CompletionTool::complete()
     std::exception_ptr failure;
     catalogue::FillOutcome outcome;
     try {
-        outcome = catalogue::writeFills(*shown, *m_host.history(), QFile::encodeName(m_host.cataloguePath()).toStdString(), fills);
+        const std::string path = QFile::encodeName(m_host.cataloguePath()).toStdString();
+        outcome = catalogue::writeFills(*shown, *m_host.history(), path, fills);
     } catch (...) {
         failure = std::current_exception();
     }
