@@ -252,3 +252,26 @@ TEST_F(CompletionCommand, LookupsTurnedOffOrNoIsbnAsksNothingAndSaysWhy)
     EXPECT_EQ(services.dialogsRun, 0);
     EXPECT_TRUE(server.seen().empty()) << "no service is asked anything";
 }
+
+// The near-duplicate index made before the completion knows the author and title
+// it filled in: a book then written as the same is named below the grid.
+TEST_F(CompletionCommand, TheDuplicateNoticeKnowsTheValuesFilledIn)
+{
+    catalogue.exec("UPDATE dorvi SET autore = NULL, titolo = NULL WHERE iddorvo = 1");
+    trigger("mnuop");
+    ASSERT_TRUE(grid->model()->setData(grid->model()->index(3, 3), QStringLiteral("Poema sacro"))); // the index is made
+    chooseRows({0});
+    services.dialogScript = [&](QDialog& dialog) {
+        auto* write = dialog.findChild<QPushButton*>(QStringLiteral("scrivi"));
+        ASSERT_TRUE(waitFor([&] { return write->isEnabled(); }));
+        write->click();
+    };
+    trigger("mnucompleta");
+    ASSERT_EQ(catalogue.scalar("SELECT autore || ' | ' || titolo FROM dorvi WHERE iddorvo = 1"),
+              "Rick Riordan | The Lightning Thief");
+    ASSERT_TRUE(grid->model()->setData(grid->model()->index(4, 1), QStringLiteral("Rick Riordan")));
+    ASSERT_TRUE(grid->model()->setData(grid->model()->index(4, 2), QStringLiteral("The lightning thief")));
+    EXPECT_TRUE(NoticeLine::of(window).text().startsWith(
+        QStringLiteral("Già nel catalogo: «The Lightning Thief» di Rick Riordan, n. 1.")))
+        << NoticeLine::of(window).text().toStdString();
+}
