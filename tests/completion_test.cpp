@@ -234,21 +234,27 @@ TEST_F(CompletionCommand, OfflineTheServicesAreNamedWithTheCauseAndNothingIsWrit
     EXPECT_EQ(undoCaption(), QStringLiteral("&Annulla"));
 }
 
-TEST_F(CompletionCommand, LookupsTurnedOffOrNoIsbnAsksNothingAndSaysWhy)
+TEST_F(CompletionCommand, OutsideGestioneLookupsTurnedOffOrNoIsbnAsksNothingAndSaysWhy)
 {
+    trigger("mnuall");
+    chooseRows({0});
+    trigger("mnucompleta");
+    ASSERT_EQ(services.informations.size(), 1u);
+    EXPECT_TRUE(services.informations[0].text.contains(QStringLiteral("Gestione")));
+
     pointServicesAt(server.url(), false);
     trigger("mnuop");
     chooseRows({0});
     trigger("mnucompleta");
-    ASSERT_EQ(services.informations.size(), 1u);
-    EXPECT_TRUE(services.informations[0].text.contains(QStringLiteral("spenta")))
-        << services.informations[0].text.toStdString();
+    ASSERT_EQ(services.informations.size(), 2u);
+    EXPECT_TRUE(services.informations[1].text.contains(QStringLiteral("spenta")))
+        << services.informations[1].text.toStdString();
 
     pointServicesAt(server.url());
     chooseRows({1});
     trigger("mnucompleta");
-    ASSERT_EQ(services.informations.size(), 2u);
-    EXPECT_TRUE(services.informations[1].text.contains(QStringLiteral("«\u2068Il piacere\u2069» di")));
+    ASSERT_EQ(services.informations.size(), 3u);
+    EXPECT_TRUE(services.informations[2].text.contains(QStringLiteral("«\u2068Il piacere\u2069» di")));
     EXPECT_EQ(services.dialogsRun, 0);
     EXPECT_TRUE(server.seen().empty()) << "no service is asked anything";
 }
@@ -274,4 +280,30 @@ TEST_F(CompletionCommand, TheDuplicateNoticeKnowsTheValuesFilledIn)
     EXPECT_TRUE(NoticeLine::of(window).text().startsWith(
         QStringLiteral("Già nel catalogo: «The Lightning Thief» di Rick Riordan, n. 1.")))
         << NoticeLine::of(window).text().toStdString();
+}
+
+// Esc while the services are still silent: the lookups are dropped with the
+// dialog, nothing is written, and no late answer reaches a closed preview.
+TEST_F(CompletionCommand, EscWhileTheServicesAreSilentClosesWithNothingWritten)
+{
+    LoopbackServer silent([](const QUrl&) {
+        ScriptedReply reply;
+        reply.silent = true;
+        return reply;
+    });
+    pointServicesAt(silent.url());
+    trigger("mnuop");
+    chooseRows({0});
+    services.dialogScript = [&](QDialog& dialog) {
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        ASSERT_TRUE(waitFor([&] { return !silent.seen().empty(); }));
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    };
+    trigger("mnucompleta");
+    EXPECT_EQ(services.dialogsRun, 1);
+    QTest::qWait(100);
+    EXPECT_EQ(firstBook(), untouched);
+    EXPECT_TRUE(services.errors.empty());
+    EXPECT_EQ(undoCaption(), QStringLiteral("&Annulla"));
 }
