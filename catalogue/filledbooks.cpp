@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <unordered_map>
 
 namespace catalogue {
 
@@ -31,17 +32,41 @@ int columnNamed(const Recordset& shown, const std::string& name)
     return -1;
 }
 
-std::optional<std::size_t> rowOfBook(const Recordset& shown, std::int64_t book)
-{
-    const int column = columnNamed(shown, "iddorvo");
-    if (column < 0)
-        return std::nullopt;
-    for (std::size_t row = 0; row < shown.rowCount(); ++row) {
-        if (shown.value(row, column) == Value(book))
+// The rows of the books shown, by iddorvo: read in one pass, not one a book, and
+// read again when a row has moved (a book another program deleted leaves the rows).
+class BookRows {
+public:
+    explicit BookRows(const Recordset& shown) : m_shown(shown), m_column(columnNamed(shown, "iddorvo")) {}
+
+    std::optional<std::size_t> find(std::int64_t book)
+    {
+        if (m_column < 0)
+            return std::nullopt;
+        if (const auto row = known(book))
             return row;
+        m_rows.clear();
+        for (std::size_t row = 0; row < m_shown.rowCount(); ++row) {
+            const Value id = m_shown.value(row, m_column);
+            if (const auto* number = std::get_if<std::int64_t>(&id))
+                m_rows.emplace(*number, row);
+        }
+        return known(book);
     }
-    return std::nullopt;
-}
+
+private:
+    std::optional<std::size_t> known(std::int64_t book) const
+    {
+        const auto found = m_rows.find(book);
+        if (found == m_rows.end() || found->second >= m_shown.rowCount() ||
+            m_shown.value(found->second, m_column) != Value(book))
+            return std::nullopt;
+        return found->second;
+    }
+
+    const Recordset& m_shown;
+    int m_column;
+    std::unordered_map<std::int64_t, std::size_t> m_rows;
+};
 
 std::string plainText(const Value& value)
 {
@@ -110,7 +135,7 @@ std::optional<CoverChange> writeCoverAlone(const std::string& path, const Cover&
 class BookWriter {
 public:
     BookWriter(Recordset& shown, const std::string& path, std::vector<CoverChange>& covers, FillOutcome& outcome)
-        : m_shown(shown), m_path(path), m_covers(covers), m_outcome(outcome)
+        : m_shown(shown), m_rows(shown), m_path(path), m_covers(covers), m_outcome(outcome)
     {
     }
 
@@ -136,7 +161,7 @@ public:
 private:
     void writeOnce(const BookFill& fill)
     {
-        const std::optional<std::size_t> row = rowOfBook(m_shown, fill.book);
+        const std::optional<std::size_t> row = m_rows.find(fill.book);
         if (!row) {
             m_outcome.gone.push_back(fill.label);
             return;
@@ -173,6 +198,7 @@ private:
     }
 
     Recordset& m_shown;
+    BookRows m_rows;
     const std::string& m_path;
     std::vector<CoverChange>& m_covers;
     FillOutcome& m_outcome;

@@ -79,15 +79,19 @@ void CompletionRun::found(const lookup::BookRecord& record)
 
 void CompletionRun::complete(const Book& book, const lookup::BookRecord& record)
 {
-    // The rows shown cannot change while the preview is open, but a book is
-    // found again by its number all the same rather than trusted to a row.
-    const std::vector<ChosenBook> rows = findBooks(*m_shown, {book.id});
-    if (rows.empty()) {
+    // The rows shown hardly change while the preview is open, but the book's row is
+    // checked by its number all the same; only a row that moved costs a search.
+    std::optional<std::size_t> row = book.row;
+    if (bookIdAt(*m_shown, book.row) != book.id) {
+        const std::vector<ChosenBook> rows = findBooks(*m_shown, {book.id});
+        row = rows.empty() ? std::nullopt : std::optional(rows.front().row);
+    }
+    if (!row) {
         m_dialog.addProblem(QStringLiteral("%1: non è più fra i libri mostrati").arg(book.label));
         ++m_problems;
         return;
     }
-    catalogue::BookFill fill = catalogue::planFill(*m_shown, rows.front().row, book.id, foundValues(record));
+    catalogue::BookFill fill = catalogue::planFill(*m_shown, *row, book.id, foundValues(record));
     if (!record.cover.isEmpty() && !catalogue::readCover(m_file->handle(), book.id))
         fill.cover = catalogue::Cover{book.id, record.cover.toStdString(), record.coverType.toStdString(),
                                       record.service.toStdString()};

@@ -30,6 +30,7 @@ class CompletionRun : public QObject {
 public:
     struct Book {
         std::int64_t id = 0;
+        std::size_t row = 0; ///< where the grid showed it when chosen
         QString isbn13;
         QString label; ///< «Titolo» di Autore
     };

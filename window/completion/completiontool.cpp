@@ -66,7 +66,7 @@ Asked booksToAsk(const catalogue::Recordset& shown, const std::vector<ChosenBook
             asked.without << QStringLiteral("%1: l'ISBN «%2» non è valido (%3)")
                                  .arg(label, isbn, QString::fromStdString(catalogue::isbnProblem(reading)));
         else
-            asked.books.push_back({book.id, QString::fromStdString(reading.isbn13), label});
+            asked.books.push_back({book.id, book.row, QString::fromStdString(reading.isbn13), label});
     }
     return asked;
 }
