@@ -215,6 +215,7 @@ TEST_F(CompletionCommand, OfflineTheServicesAreNamedWithTheCauseAndNothingIsWrit
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
         auto* status = dialog.findChild<QLabel*>(QStringLiteral("stato"));
         ASSERT_TRUE(waitFor([&] { return status->text().startsWith(QStringLiteral("Ricerca finita")); }));
+        EXPECT_EQ(status->accessibleDescription(), status->text()) << "heard by a screen reader";
         leftAsTheyAre = lines(*dialog.findChild<QListWidget*>(QStringLiteral("esclusi")));
         writable = dialog.findChild<QPushButton*>(QStringLiteral("scrivi"))->isEnabled();
         auto* table = dialog.findChild<QTableWidget*>(QStringLiteral("modifiche"));

@@ -118,9 +118,12 @@ void CompletionDialog::addProblem(const QString& text)
     m_problems->addItem(text);
 }
 
+// The status is the line's description too, so a screen reader hears each change
+// of it while the services answer.
 void CompletionDialog::setStatus(const QString& text)
 {
     m_status->setText(text);
+    m_status->setAccessibleDescription(text);
 }
 
 void CompletionDialog::setFinished()
