@@ -19,7 +19,15 @@
 #include <QFile>
 #include <QSettings>
 
+// The chosen books split into those with an ISBN to ask for and, in words, the others.
+struct CompletionTool::Asked {
+    std::vector<CompletionRun::Book> books;
+    QStringList without;
+};
+
 namespace {
+
+using Asked = CompletionTool::Asked;
 
 const QString title = QStringLiteral("Completa da ISBN");
 
@@ -46,13 +54,7 @@ QString stored(const catalogue::Value& value)
     return {};
 }
 
-// The chosen books split into those with an ISBN to ask for and, in words, the others.
-struct Asked {
-    std::vector<CompletionRun::Book> books;
-    QStringList without;
-};
-
-Asked booksToAsk(const catalogue::Recordset& shown, const std::vector<ChosenBook>& chosen, int column)
+Asked splitByIsbn(const catalogue::Recordset& shown, const std::vector<ChosenBook>& chosen, int column)
 {
     Asked asked;
     for (const ChosenBook& book : chosen) {
@@ -107,54 +109,58 @@ CompletionTool::CompletionTool(ToolHost& host, QObject* parent, Settings setting
 
 void CompletionTool::complete()
 {
-    WindowServices& services = m_host.services();
-    if (!m_host.editing()) {
-        services.information(QStringLiteral("Completa da ISBN scrive nel catalogo: apri prima Gestione e scegli lì "
-                                            "i libri da completare."),
-                             title);
-        return;
-    }
     const lookup::LookupSettings settings = m_settings();
-    if (!settings.enabled) {
-        services.information(QStringLiteral("La ricerca per ISBN è spenta nelle impostazioni (ricerca_isbn/attiva): "
-                                            "nessun servizio è stato interpellato e nulla è stato scritto."),
-                             title);
-        return;
-    }
-    const std::vector<ChosenBook> chosen = chosenBooks(m_host);
     const std::shared_ptr<catalogue::Recordset> shown = m_host.grid().boundResult();
-    if (chosen.empty() || !shown) {
-        services.information(QStringLiteral("Scegli nella griglia il libro o i libri da completare."), title);
+    const std::optional<Asked> asked = booksToAsk(settings, shown);
+    if (!asked)
         return;
-    }
-    const int column = isbnColumn(*shown);
-    if (column < 0) {
-        services.information(QStringLiteral("Il catalogo non ha il campo «isbn»: non c'è nulla da cercare."), title);
-        return;
-    }
-    const Asked asked = booksToAsk(*shown, chosen, column);
-    if (asked.books.empty()) {
-        services.information(QStringLiteral("Nessuno dei libri scelti ha un ISBN valido da cercare:\n%1")
-                                 .arg(asked.without.join(QLatin1Char('\n'))),
-                             title);
-        return;
-    }
-
     CompletionDialog dialog(m_host.dialogParent());
-    for (const QString& problem : asked.without)
+    for (const QString& problem : asked->without)
         dialog.addProblem(problem);
+    // Declared after the dialog, so the lookups are dropped before it goes.
     CompletionRun run(settings, shown, m_host.openCatalogue(), dialog);
-    run.start(asked.books);
-    if (services.runDialog(dialog) != QDialog::Accepted)
+    run.start(asked->books);
+    if (m_host.services().runDialog(dialog) != QDialog::Accepted)
         return;
     const std::vector<catalogue::BookFill> fills = dialog.chosen();
-    if (fills.empty())
-        return;
+    if (!fills.empty())
+        write(*shown, fills);
+}
+
+// The books to ask for, or none, said why, when there is nothing to ask.
+std::optional<CompletionTool::Asked> CompletionTool::booksToAsk(const lookup::LookupSettings& settings,
+                                                const std::shared_ptr<catalogue::Recordset>& shown)
+{
+    const auto refuse = [this](const QString& text) -> std::optional<Asked> {
+        m_host.services().information(text, title);
+        return std::nullopt;
+    };
+    if (!m_host.editing())
+        return refuse(QStringLiteral("Completa da ISBN scrive nel catalogo: apri prima Gestione e scegli lì i libri "
+                                     "da completare."));
+    if (!settings.enabled)
+        return refuse(QStringLiteral("La ricerca per ISBN è spenta nelle impostazioni (ricerca_isbn/attiva): nessun "
+                                     "servizio è stato interpellato e nulla è stato scritto."));
+    const std::vector<ChosenBook> chosen = chosenBooks(m_host);
+    if (chosen.empty() || !shown)
+        return refuse(QStringLiteral("Scegli nella griglia il libro o i libri da completare."));
+    const int column = isbnColumn(*shown);
+    if (column < 0)
+        return refuse(QStringLiteral("Il catalogo non ha il campo «isbn»: non c'è nulla da cercare."));
+    Asked asked = splitByIsbn(*shown, chosen, column);
+    if (asked.books.empty())
+        return refuse(QStringLiteral("Nessuno dei libri scelti ha un ISBN valido da cercare:\n%1")
+                          .arg(asked.without.join(QLatin1Char('\n'))));
+    return asked;
+}
+
+void CompletionTool::write(catalogue::Recordset& shown, const std::vector<catalogue::BookFill>& fills)
+{
     std::exception_ptr failure;
     catalogue::FillOutcome outcome;
     try {
         const std::string path = QFile::encodeName(m_host.cataloguePath()).toStdString();
-        outcome = catalogue::writeFills(*shown, *m_host.history(), path, fills);
+        outcome = catalogue::writeFills(shown, *m_host.history(), path, fills);
     } catch (...) {
         failure = std::current_exception();
     }

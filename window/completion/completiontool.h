@@ -3,8 +3,16 @@
 #include <QObject>
 
 #include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
 
 class ToolHost;
+
+namespace catalogue {
+struct BookFill;
+class Recordset;
+}
 
 namespace lookup {
 struct LookupSettings;
@@ -24,7 +32,13 @@ public:
 
     void complete();
 
+    struct Asked;
+
 private:
+    std::optional<Asked> booksToAsk(const lookup::LookupSettings& settings,
+                                    const std::shared_ptr<catalogue::Recordset>& shown);
+    void write(catalogue::Recordset& shown, const std::vector<catalogue::BookFill>& fills);
+
     ToolHost& m_host;
     Settings m_settings;
 };
