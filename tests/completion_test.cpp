@@ -251,11 +251,18 @@ TEST_F(CompletionCommand, OutsideGestioneLookupsTurnedOffOrNoIsbnAsksNothingAndS
     EXPECT_TRUE(services.informations[1].text.contains(QStringLiteral("spenta")))
         << services.informations[1].text.toStdString();
 
+    // One book without an ISBN, one whose check digit is wrong: each named, with the right digit.
     pointServicesAt(server.url());
-    chooseRows({1});
+    catalogue.exec("UPDATE dorvi SET isbn = '978-88-04-66123-9' WHERE iddorvo = 4");
+    trigger("mnuop");
+    chooseRows({1, 3});
     trigger("mnucompleta");
     ASSERT_EQ(services.informations.size(), 3u);
-    EXPECT_TRUE(services.informations[2].text.contains(QStringLiteral("«\u2068Il piacere\u2069» di")));
+    const QString told = services.informations[2].text;
+    EXPECT_TRUE(told.contains(QStringLiteral("«\u2068Il piacere\u2069» di"))) << told.toStdString();
+    EXPECT_TRUE(told.contains(QStringLiteral("senza ISBN")));
+    EXPECT_TRUE(told.contains(QStringLiteral("«978-88-04-66123-9» non è valido")));
+    EXPECT_TRUE(told.contains(QStringLiteral("dovrebbe essere 8"))) << "the right check digit";
     EXPECT_EQ(services.dialogsRun, 0);
     EXPECT_TRUE(server.seen().empty()) << "no service is asked anything";
 }
