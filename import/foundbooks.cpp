@@ -1,0 +1,193 @@
+// Books found by ISBN written into the catalogue: one transaction each, through
+// the import's own writer, so the value rules, the duplicate rule and the report
+// are the import's; the cover goes in with the book.
+#include "foundbooks.h"
+
+#include "booklabel.h"
+#include "bookqueries.h"
+#include "bookwriter.h"
+#include "connection.h"
+#include "coverhistory.h"
+#include "covers.h"
+#include "duplicateindex.h"
+#include "foundbookstep.h"
+#include "importedbooks.h"
+#include "isbn.h"
+#include "standardfields.h"
+#include "transaction.h"
+
+#include <algorithm>
+
+namespace bookimport {
+
+namespace {
+
+catalogue::Connection openCatalogue(const std::string& path, bool forWriting)
+{
+    catalogue::Connection connection;
+    connection.setProvider(catalogue::Connection::catalogueProvider);
+    connection.setConnectionString(path);
+    connection.open();
+    if (forWriting)
+        connection.prepareForWriting();
+    return connection;
+}
+
+// The fields of the catalogue a service may fill: the standard ones and the first
+// three every catalogue has. Anything else a record might carry is left out.
+bool isCatalogueField(const QString& name)
+{
+    const std::string field = name.toStdString();
+    return catalogue::findStandardField(field) || field == "autore" || field == "titolo" || field == "genere";
+}
+
+// The record as a source's book: its fields with a value, the ISBN among them.
+struct FoundSource {
+    std::vector<std::string> columns;
+    SourceBook book;
+    bool anythingButIsbn = false;
+};
+
+FoundSource sourceOf(const lookup::BookRecord& record)
+{
+    FoundSource found;
+    found.book.where = record.fields.contains(QStringLiteral("isbn"))
+        ? "ISBN " + record.fields.value(QStringLiteral("isbn")).trimmed().toStdString()
+        : std::string("libro trovato");
+    for (auto field = record.fields.cbegin(); field != record.fields.cend(); ++field) {
+        const QString value = field.value().trimmed();
+        if (value.isEmpty() || !isCatalogueField(field.key()))
+            continue;
+        found.columns.push_back(field.key().toStdString());
+        found.book.values.emplace_back(value.toStdString());
+        found.anythingButIsbn = found.anythingButIsbn || field.key() != QLatin1String("isbn");
+    }
+    return found;
+}
+
+QString labelOf(sqlite3* db, std::int64_t id)
+{
+    const auto book = catalogue::titleAndAuthor(db, id);
+    const std::vector<std::string> names{"iddorvo", "autore", "titolo"};
+    std::vector<catalogue::Value> row{id, std::monostate{}, std::monostate{}};
+    if (book) {
+        row[1] = book->author;
+        row[2] = book->title;
+    }
+    return QString::fromStdString(catalogue::bookLabelAndNumber(names, row));
+}
+
+QStringList changesOf(const ImportReport& report)
+{
+    QStringList changes;
+    for (const ReportLine& line : report.changes)
+        changes << QString::fromStdString(line.column + ": " + line.text);
+    return changes;
+}
+
+FoundBookOutcome refused(QString why)
+{
+    FoundBookOutcome outcome;
+    outcome.kind = FoundBookOutcome::Kind::Refused;
+    outcome.text = std::move(why);
+    return outcome;
+}
+
+std::optional<std::string_view> fieldOf(const std::optional<std::string>& value)
+{
+    return value ? std::optional<std::string_view>(*value) : std::nullopt;
+}
+
+std::optional<HeldBook> heldBy(const std::string& path, const std::optional<std::string>& isbn,
+                               const std::optional<std::string>& author, const std::optional<std::string>& title)
+{
+    const catalogue::Connection connection = openCatalogue(path, false);
+    sqlite3* db = connection.handle();
+    catalogue::BookIdentity identity;
+    catalogue::IdentityMaker().make(identity, fieldOf(isbn), fieldOf(author), fieldOf(title));
+    if (identity.empty())
+        return std::nullopt;
+    const auto match = catalogue::DuplicateIndex(db).find(identity);
+    if (!match)
+        return std::nullopt;
+    return HeldBook{*match, labelOf(db, *match)};
+}
+
+std::optional<std::string> recordField(const lookup::BookRecord& record, const char* name)
+{
+    const QString value = record.fields.value(QLatin1String(name)).trimmed();
+    return value.isEmpty() ? std::nullopt : std::optional<std::string>(value.toStdString());
+}
+
+} // namespace
+
+FoundBooks::FoundBooks(std::string cataloguePath) : m_path(std::move(cataloguePath)) {}
+
+FoundBookOutcome FoundBooks::add(const lookup::BookRecord& record, bool evenIfDuplicate)
+{
+    FoundSource found = sourceOf(record);
+    if (!found.anythingButIsbn)
+        return refused(QStringLiteral("Nessun dato trovato per questo libro: non è stato aggiunto."));
+
+    const catalogue::Connection connection = openCatalogue(m_path, true);
+    sqlite3* db = connection.handle();
+    catalogue::Transaction transaction(db);
+    catalogue::addStandardColumnsInTransaction(db);
+    ImportReport report;
+    BookWriter writer(db, found.columns, evenIfDuplicate, report);
+    writer.write(found.book);
+
+    FoundBookOutcome outcome;
+    outcome.changes = changesOf(report);
+    if (!writer.lastAdded()) {
+        if (const auto match = writer.lastMatch()) {
+            outcome.kind = FoundBookOutcome::Kind::Duplicate;
+            outcome.id = *match;
+            outcome.text = labelOf(db, *match);
+            return outcome;
+        }
+        const std::string why = report.refusals.empty() ? std::string("non scritto") : report.refusals[0].text;
+        return refused(QStringLiteral("Il libro non è stato aggiunto: %1.").arg(QString::fromStdString(why)));
+    }
+    outcome.kind = FoundBookOutcome::Kind::Added;
+    outcome.id = *writer.lastAdded();
+    outcome.duplicateOf = writer.lastMatch().value_or(0);
+    if (!record.cover.isEmpty()) {
+        catalogue::storeCover(db, outcome.id, std::string_view(record.cover.constData(), record.cover.size()),
+                              record.coverType.toStdString(), record.service.toStdString());
+    }
+    outcome.text = labelOf(db, outcome.id);
+    transaction.commit();
+    m_added.push_back(outcome.id);
+    return outcome;
+}
+
+std::optional<HeldBook> FoundBooks::held(const QString& isbn) const
+{
+    const catalogue::IsbnReading reading = catalogue::readIsbn(isbn.toStdString());
+    if (!reading.valid())
+        return std::nullopt;
+    return heldBy(m_path, reading.isbn13, std::nullopt, std::nullopt);
+}
+
+std::optional<HeldBook> FoundBooks::held(const lookup::BookRecord& record) const
+{
+    return heldBy(m_path, recordField(record, "isbn"), recordField(record, "autore"), recordField(record, "titolo"));
+}
+
+std::unique_ptr<catalogue::History::Step> FoundBooks::step(std::string text) const
+{
+    const catalogue::Connection connection = openCatalogue(m_path, false);
+    sqlite3* db = connection.handle();
+    auto books = std::make_unique<catalogue::ImportedBooks>(db, m_added);
+    std::vector<catalogue::CoverChange> covers;
+    for (const std::int64_t id : m_added) {
+        if (std::optional<catalogue::Cover> cover = catalogue::readCover(db, id))
+            covers.push_back(catalogue::CoverChange{id, std::nullopt, std::move(cover)});
+    }
+    std::unique_ptr<catalogue::History::Step> coverChanges =
+        covers.empty() ? nullptr : catalogue::coverStep(m_path, std::move(covers), "copertine");
+    return std::make_unique<FoundBookStep>(std::move(books), std::move(coverChanges), std::move(text));
+}
+
+} // namespace bookimport
