@@ -12,6 +12,7 @@
 #include "duplicateindex.h"
 #include "foundbookstep.h"
 #include "importedbooks.h"
+#include "importfailure.h"
 #include "isbn.h"
 #include "standardfields.h"
 #include "transaction.h"
@@ -173,6 +174,14 @@ std::optional<HeldBook> FoundBooks::held(const QString& isbn) const
 std::optional<HeldBook> FoundBooks::held(const lookup::BookRecord& record) const
 {
     return heldBy(m_path, recordField(record, "isbn"), recordField(record, "autore"), recordField(record, "titolo"));
+}
+
+void FoundBooks::requireCatalogue() const
+{
+    const catalogue::Connection connection = openCatalogue(m_path, false);
+    if (catalogue::catalogueColumns(connection.handle()).empty())
+        throw catalogue::Error(catalogue::ErrorNumber::TableMissing,
+                               "Il file " + quoted(m_path) + " non è un catalogo di Gestione Dorvi (non ha la tabella dorvi).");
 }
 
 std::unique_ptr<catalogue::History::Step> FoundBooks::step(std::string text) const

@@ -61,6 +61,10 @@ public:
     // Throws catalogue::Error when the file cannot be read.
     std::unique_ptr<catalogue::History::Step> step(std::string text) const;
 
+    // Throws catalogue::Error, in Italian, when the file is missing or is no
+    // catalogue: asked before any service is, so nothing is looked up in vain.
+    void requireCatalogue() const;
+
     const std::vector<std::int64_t>& added() const { return m_added; }
     const std::string& path() const { return m_path; }
 
