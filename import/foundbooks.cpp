@@ -9,6 +9,7 @@
 #include "connection.h"
 #include "coverhistory.h"
 #include "covers.h"
+#include "dataversion.h"
 #include "duplicateindex.h"
 #include "foundbookstep.h"
 #include "importedbooks.h"
@@ -16,6 +17,8 @@
 #include "isbn.h"
 #include "standardfields.h"
 #include "transaction.h"
+
+#include <QDate>
 
 #include <algorithm>
 
@@ -42,28 +45,57 @@ bool isCatalogueField(const QString& name)
     return catalogue::findStandardField(field) || field == "autore" || field == "titolo" || field == "genere";
 }
 
-// The record as a source's book: its fields with a value, the ISBN among them.
-struct FoundSource {
-    std::vector<std::string> columns;
-    SourceBook book;
-    bool anythingButIsbn = false;
-};
+// The fields the services fill: every book found is written with these columns,
+// a field not found as NULL, as the import writes an empty cell.
+constexpr const char* lookedUpFields[] = {"autore", "titolo", "editore", "anno", "pagine",
+                                          "collana", "numero", "lingua", "isbn"};
 
-FoundSource sourceOf(const lookup::BookRecord& record)
+QString valueOf(const lookup::BookRecord& record, const std::string& field)
 {
-    FoundSource found;
-    found.book.where = record.fields.contains(QStringLiteral("isbn"))
-        ? "ISBN " + record.fields.value(QStringLiteral("isbn")).trimmed().toStdString()
-        : std::string("libro trovato");
+    return record.fields.value(QString::fromStdString(field)).trimmed();
+}
+
+bool foundAnythingButIsbn(const lookup::BookRecord& record)
+{
     for (auto field = record.fields.cbegin(); field != record.fields.cend(); ++field) {
-        const QString value = field.value().trimmed();
-        if (value.isEmpty() || !isCatalogueField(field.key()))
-            continue;
-        found.columns.push_back(field.key().toStdString());
-        found.book.values.emplace_back(value.toStdString());
-        found.anythingButIsbn = found.anythingButIsbn || field.key() != QLatin1String("isbn");
+        if (field.key() != QLatin1String("isbn") && isCatalogueField(field.key()) && !field.value().trimmed().isEmpty())
+            return true;
     }
-    return found;
+    return false;
+}
+
+// Adds to `columns` the catalogue's fields `record` fills beyond them; true when
+// there were any.
+bool takeColumns(std::vector<std::string>& columns, const lookup::BookRecord& record)
+{
+    bool taken = false;
+    for (auto field = record.fields.cbegin(); field != record.fields.cend(); ++field) {
+        const std::string name = field.key().toStdString();
+        if (isCatalogueField(field.key()) && std::find(columns.begin(), columns.end(), name) == columns.end()) {
+            columns.push_back(name);
+            taken = true;
+        }
+    }
+    return taken;
+}
+
+// The record as a source's book, a value or none for each of `columns`.
+SourceBook sourceOf(const lookup::BookRecord& record, const std::vector<std::string>& columns)
+{
+    SourceBook book;
+    const QString isbn = valueOf(record, "isbn");
+    book.start(isbn.isEmpty() ? std::string("libro trovato") : "ISBN " + isbn.toStdString(), columns.size());
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const QString value = valueOf(record, columns[i]);
+        if (!value.isEmpty())
+            book.values[i] = value.toStdString();
+    }
+    return book;
+}
+
+std::string today()
+{
+    return QDate::currentDate().toString(Qt::ISODate).toStdString();
 }
 
 QString labelOf(sqlite3* db, std::int64_t id)
@@ -122,24 +154,78 @@ std::optional<std::string> recordField(const lookup::BookRecord& record, const c
 
 } // namespace
 
+struct FoundBooks::Session {
+    catalogue::Connection connection;
+    std::vector<std::string> columns{std::begin(lookedUpFields), std::end(lookedUpFields)};
+    bool keepDuplicates = false;
+    std::string day;             ///< the writer's aggiunto_il
+    std::int64_t othersMark = 0; ///< what the writer read of the file is as of this mark
+    ImportReport report;         ///< the last book's
+    std::unique_ptr<BookWriter> writer;
+};
+
 FoundBooks::FoundBooks(std::string cataloguePath) : m_path(std::move(cataloguePath)) {}
+FoundBooks::~FoundBooks() = default;
+FoundBooks::FoundBooks(FoundBooks&&) noexcept = default;
+FoundBooks& FoundBooks::operator=(FoundBooks&&) noexcept = default;
+
+FoundBooks::Session& FoundBooks::session(bool evenIfDuplicate)
+{
+    if (m_session) {
+        try {
+            m_session->connection.prepareForWriting();
+        } catch (const catalogue::Error& error) {
+            // A catalogue restored from a copy meanwhile is written as it now is.
+            if (error.number() != catalogue::ErrorNumber::FileReplaced)
+                throw;
+            m_session.reset();
+        }
+    }
+    if (!m_session) {
+        auto made = std::make_unique<Session>();
+        made->connection = openCatalogue(m_path, true);
+        m_session = std::move(made);
+    }
+    if (m_session->keepDuplicates != evenIfDuplicate) {
+        m_session->keepDuplicates = evenIfDuplicate;
+        m_session->writer.reset();
+    }
+    return *m_session;
+}
 
 FoundBookOutcome FoundBooks::add(const lookup::BookRecord& record, bool evenIfDuplicate)
 {
-    FoundSource found = sourceOf(record);
-    if (!found.anythingButIsbn)
+    if (!foundAnythingButIsbn(record))
         return refused(QStringLiteral("Nessun dato trovato per questo libro: non è stato aggiunto."));
+    try {
+        return write(session(evenIfDuplicate), record, evenIfDuplicate);
+    } catch (...) {
+        // What the writer knows of the file may no longer be so.
+        m_session.reset();
+        throw;
+    }
+}
 
-    const catalogue::Connection connection = openCatalogue(m_path, true);
-    sqlite3* db = connection.handle();
+FoundBookOutcome FoundBooks::write(Session& session, const lookup::BookRecord& record, bool evenIfDuplicate)
+{
+    sqlite3* db = session.connection.handle();
     catalogue::Transaction transaction(db);
-    catalogue::addStandardColumnsInTransaction(db);
-    ImportReport report;
-    BookWriter writer(db, found.columns, evenIfDuplicate, report);
-    writer.write(found.book);
+    const bool columnsAdded = !catalogue::addStandardColumnsInTransaction(db).empty();
+    const bool newColumns = takeColumns(session.columns, record);
+    const std::int64_t mark = catalogue::othersChangesMark(db);
+    const std::string day = today();
+    if (!session.writer || columnsAdded || newColumns || mark != session.othersMark || day != session.day) {
+        session.writer.reset();
+        session.writer = std::make_unique<BookWriter>(db, session.columns, evenIfDuplicate, session.report);
+        session.othersMark = mark;
+        session.day = day;
+    }
+    session.report = ImportReport{};
+    BookWriter& writer = *session.writer;
+    writer.write(sourceOf(record, session.columns));
 
     FoundBookOutcome outcome;
-    outcome.changes = changesOf(report);
+    outcome.changes = changesOf(session.report);
     if (!writer.lastAdded()) {
         if (const auto match = writer.lastMatch()) {
             outcome.kind = FoundBookOutcome::Kind::Duplicate;
@@ -147,7 +233,8 @@ FoundBookOutcome FoundBooks::add(const lookup::BookRecord& record, bool evenIfDu
             outcome.text = labelOf(db, *match);
             return outcome;
         }
-        const std::string why = report.refusals.empty() ? std::string("non scritto") : report.refusals[0].text;
+        const ReportLines& refusals = session.report.refusals;
+        const std::string why = refusals.empty() ? std::string("non scritto") : refusals[0].text;
         return refused(QStringLiteral("Il libro non è stato aggiunto: %1.").arg(QString::fromStdString(why)));
     }
     outcome.kind = FoundBookOutcome::Kind::Added;

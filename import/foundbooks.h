@@ -40,6 +40,9 @@ struct HeldBook {
 class FoundBooks {
 public:
     explicit FoundBooks(std::string cataloguePath);
+    ~FoundBooks();
+    FoundBooks(FoundBooks&&) noexcept;
+    FoundBooks& operator=(FoundBooks&&) noexcept;
 
     // Adds `book` and its cover. A duplicate of a book held is not added unless
     // `evenIfDuplicate`; a book the file's own rules refuse, or one with nothing
@@ -69,8 +72,17 @@ public:
     const std::string& path() const { return m_path; }
 
 private:
+    // The connection and the import's writer kept from one book to the next, so a
+    // scan of 500 books reads the catalogue's books for the duplicate rule once,
+    // not 500 times; made anew whenever another connection has written the file,
+    // the file has been replaced, or a write failed.
+    struct Session;
+    Session& session(bool evenIfDuplicate);
+    FoundBookOutcome write(Session& session, const lookup::BookRecord& record, bool evenIfDuplicate);
+
     std::string m_path;
     std::vector<std::int64_t> m_added;
+    std::unique_ptr<Session> m_session;
 };
 
 } // namespace bookimport

@@ -10,6 +10,8 @@
 #include <QBuffer>
 #include <QDate>
 #include <QImage>
+
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include <sqlite3.h>
@@ -218,4 +220,33 @@ TEST(FoundBooks, TheBooksAddedAreOneStepOfAnnulla)
     const std::string changed = everything(catalogue);
     EXPECT_ANY_THROW(shown.history->undo(*shown.rows));
     EXPECT_EQ(everything(catalogue), changed) << "refused whole: no book and no cover taken";
+}
+
+// What the adds keep of the file between books (its books for the duplicate rule,
+// its columns) follows what others write: a book another program adds between two
+// scans is found as a duplicate, a field it adds is filled in, and a catalogue
+// restored from a copy gets the next book, not the file it replaced.
+TEST(FoundBooks, WhatOthersWriteBetweenTwoBooksIsSeen)
+{
+    TestCatalogue catalogue;
+    bookimport::FoundBooks books(catalogue.path());
+    ASSERT_EQ(books.add(found("9788806219185", "Primo Levi", "Il sistema periodico")).kind, Kind::Added);
+
+    catalogue.exec("INSERT INTO dorvi (autore, titolo, isbn) VALUES ('Roald Dahl', 'Matilda', '9780141346830')");
+    const auto held = books.add(found("978-0-14-134683-0", "Roald Dahl", "Matilda"));
+    EXPECT_EQ(held.kind, Kind::Duplicate);
+    EXPECT_EQ(held.id, 7);
+
+    catalogue.exec("ALTER TABLE dorvi ADD COLUMN scaffale TEXT DEFAULT 'A1'");
+    ASSERT_EQ(books.add(found("9788804668237", "Umberto Eco", "Il nome della rosa")).kind, Kind::Added);
+    EXPECT_EQ(catalogue.scalar("SELECT scaffale FROM dorvi WHERE isbn = '9788804668237'"), "A1");
+
+    const std::string copy = catalogue.path() + ".copia";
+    std::filesystem::copy_file(catalogue.path(), copy);
+    catalogue.exec("INSERT INTO dorvi (autore, titolo) VALUES ('Solo', 'Nel file sostituito')");
+    std::filesystem::rename(copy, catalogue.path());
+    const auto afterRestore = books.add(found("9780316452502", "Adrian Tchaikovsky", "Children of Time"));
+    ASSERT_EQ(afterRestore.kind, Kind::Added);
+    EXPECT_EQ(catalogue.scalar("SELECT count(*) FROM dorvi WHERE isbn = '9780316452502'"), "1");
+    EXPECT_EQ(catalogue.scalar("SELECT count(*) FROM dorvi WHERE titolo = 'Nel file sostituito'"), "0");
 }
