@@ -173,9 +173,10 @@ TEST(FoundBooks, NothingFoundOrABookRefusedWritesNothing)
     EXPECT_TRUE(books.added().empty());
 }
 
-// Another program holding the file's write lock: an error to show, and the file
-// as it was; the next add, once the lock is gone, goes through.
-TEST(FoundBooks, ALockedCatalogueThrowsAndLeavesNothing)
+// Another program holding the file's write lock, or the file made read-only: an
+// error to show, and the file as it was; the next add, once the cause is gone,
+// goes through.
+TEST(FoundBooks, ALockedOrReadOnlyCatalogueThrowsAndLeavesNothing)
 {
     TestCatalogue catalogue;
     const std::string before = everything(catalogue);
@@ -190,6 +191,16 @@ TEST(FoundBooks, ALockedCatalogueThrowsAndLeavesNothing)
     EXPECT_EQ(everything(catalogue), before);
     EXPECT_TRUE(books.added().empty());
     EXPECT_EQ(books.add(found("9788806219185", "Primo Levi", "Il sistema periodico")).kind, Kind::Added);
+
+    // Made read-only after a book was added: the connection kept open from that
+    // book does not write through.
+    namespace fs = std::filesystem;
+    fs::permissions(catalogue.path(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const std::string readOnly = everything(catalogue);
+    EXPECT_THROW(books.add(found("9780141346830", "Roald Dahl", "Matilda", pngOf(12, 12))), catalogue::Error);
+    EXPECT_EQ(everything(catalogue), readOnly);
+    fs::permissions(catalogue.path(), fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(books.add(found("9780141346830", "Roald Dahl", "Matilda")).kind, Kind::Added);
 }
 
 // Every book added, with its cover, is one change: Annulla takes them all and

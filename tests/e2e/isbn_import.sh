@@ -5,7 +5,7 @@
 # with their values and cover, the ISBN no service knows and the one with a wrong
 # check digit are named, and the exit status is 1. A second run adds nothing and
 # asks no service for the books already held; a service that stays busy is named;
-# a missing catalogue is refused before any service is asked.
+# a missing catalogue, or no --aggiungi, is refused before any service is asked.
 set -eu
 
 importer=$1
@@ -111,4 +111,11 @@ status=0
 grep -q 'Niente è stato scritto' "$folder/out" || fail "missing catalogue: $(cat "$folder/out")"
 [ -s "$folder/log" ] && fail "a service was asked for a missing catalogue"
 [ ! -e "$folder/manca.mdb" ] || fail "a catalogue was made"
+# Without --aggiungi: a list of ISBNs makes no new catalogue, and says how it is used.
+status=0
+"$importer" "$folder/isbn.txt" "$folder/nuovo.mdb" >"$folder/out" 2>&1 || status=$?
+[ "$status" -eq 2 ] || fail "without --aggiungi: exit status $status"
+grep -q -- '--aggiungi' "$folder/out" || fail "without --aggiungi: $(cat "$folder/out")"
+[ ! -e "$folder/nuovo.mdb" ] || fail "without --aggiungi: a catalogue was made"
+[ -s "$folder/log" ] && fail "without --aggiungi: a service was asked"
 echo "PASS"
