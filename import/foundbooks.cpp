@@ -131,15 +131,18 @@ std::optional<std::string_view> fieldOf(const std::optional<std::string>& value)
     return value ? std::optional<std::string_view>(*value) : std::nullopt;
 }
 
-std::optional<HeldBook> heldBy(const std::string& path, const std::optional<std::string>& isbn,
-                               const std::optional<std::string>& author, const std::optional<std::string>& title)
+catalogue::BookIdentity identityOf(const std::optional<std::string>& isbn, const std::optional<std::string>& author,
+                                   const std::optional<std::string>& title)
+{
+    catalogue::BookIdentity identity;
+    catalogue::IdentityMaker().make(identity, fieldOf(isbn), fieldOf(author), fieldOf(title));
+    return identity;
+}
+
+std::optional<HeldBook> heldOnce(const std::string& path, const catalogue::BookIdentity& identity)
 {
     const catalogue::Connection connection = openCatalogue(path, false);
     sqlite3* db = connection.handle();
-    catalogue::BookIdentity identity;
-    catalogue::IdentityMaker().make(identity, fieldOf(isbn), fieldOf(author), fieldOf(title));
-    if (identity.empty())
-        return std::nullopt;
     const auto match = catalogue::DuplicateIndex(db).find(identity);
     if (!match)
         return std::nullopt;
@@ -162,6 +165,9 @@ struct FoundBooks::Session {
     std::int64_t othersMark = 0; ///< what the writer read of the file is as of this mark
     ImportReport report;         ///< the last book's
     std::unique_ptr<BookWriter> writer;
+    // The books for held(), and the books added since it was read.
+    std::unique_ptr<catalogue::DuplicateIndex> heldIndex;
+    std::int64_t heldMark = 0;
 };
 
 FoundBooks::FoundBooks(std::string cataloguePath) : m_path(std::move(cataloguePath)) {}
@@ -169,7 +175,7 @@ FoundBooks::~FoundBooks() = default;
 FoundBooks::FoundBooks(FoundBooks&&) noexcept = default;
 FoundBooks& FoundBooks::operator=(FoundBooks&&) noexcept = default;
 
-FoundBooks::Session& FoundBooks::session(bool evenIfDuplicate)
+FoundBooks::Session& FoundBooks::openSession() const
 {
     if (m_session) {
         try {
@@ -186,6 +192,12 @@ FoundBooks::Session& FoundBooks::session(bool evenIfDuplicate)
         made->connection = openCatalogue(m_path, true);
         m_session = std::move(made);
     }
+    return *m_session;
+}
+
+FoundBooks::Session& FoundBooks::session(bool evenIfDuplicate)
+{
+    openSession();
     if (m_session->keepDuplicates != evenIfDuplicate) {
         m_session->keepDuplicates = evenIfDuplicate;
         m_session->writer.reset();
@@ -247,7 +259,45 @@ FoundBookOutcome FoundBooks::write(Session& session, const lookup::BookRecord& r
     outcome.text = labelOf(db, outcome.id);
     transaction.commit();
     m_added.push_back(outcome.id);
+    // An index read before the ISBN's column was added knows no book's ISBN.
+    if (columnsAdded)
+        session.heldIndex.reset();
+    if (session.heldIndex) {
+        session.heldIndex->add(identityOf(recordField(record, "isbn"), recordField(record, "autore"),
+                                          recordField(record, "titolo")),
+                               outcome.id);
+    }
     return outcome;
+}
+
+std::optional<HeldBook> FoundBooks::heldBy(const std::optional<std::string>& isbn,
+                                           const std::optional<std::string>& author,
+                                           const std::optional<std::string>& title) const
+{
+    const catalogue::BookIdentity identity = identityOf(isbn, author, title);
+    if (identity.empty())
+        return std::nullopt;
+    Session* session = nullptr;
+    try {
+        session = &openSession();
+    } catch (const catalogue::Error&) {
+        // No writing here (a read-only file, say): read on a connection of its own,
+        // which says in its own words what is wrong when the file cannot be read.
+        m_session.reset();
+        return heldOnce(m_path, identity);
+    }
+    sqlite3* db = session->connection.handle();
+    // Read once for a whole scan, and again only once another connection has
+    // written the file: a book added meanwhile elsewhere is found too.
+    const std::int64_t mark = catalogue::othersChangesMark(db);
+    if (!session->heldIndex || mark != session->heldMark) {
+        session->heldIndex = std::make_unique<catalogue::DuplicateIndex>(db);
+        session->heldMark = mark;
+    }
+    const auto match = session->heldIndex->find(identity);
+    if (!match)
+        return std::nullopt;
+    return HeldBook{*match, labelOf(db, *match)};
 }
 
 std::optional<HeldBook> FoundBooks::held(const QString& isbn) const
@@ -255,12 +305,12 @@ std::optional<HeldBook> FoundBooks::held(const QString& isbn) const
     const catalogue::IsbnReading reading = catalogue::readIsbn(isbn.toStdString());
     if (!reading.valid())
         return std::nullopt;
-    return heldBy(m_path, reading.isbn13, std::nullopt, std::nullopt);
+    return heldBy(reading.isbn13, std::nullopt, std::nullopt);
 }
 
 std::optional<HeldBook> FoundBooks::held(const lookup::BookRecord& record) const
 {
-    return heldBy(m_path, recordField(record, "isbn"), recordField(record, "autore"), recordField(record, "titolo"));
+    return heldBy(recordField(record, "isbn"), recordField(record, "autore"), recordField(record, "titolo"));
 }
 
 void FoundBooks::requireCatalogue() const

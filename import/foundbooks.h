@@ -77,12 +77,15 @@ private:
     // not 500 times; made anew whenever another connection has written the file,
     // the file has been replaced, or a write failed.
     struct Session;
+    Session& openSession() const;
     Session& session(bool evenIfDuplicate);
     FoundBookOutcome write(Session& session, const lookup::BookRecord& record, bool evenIfDuplicate);
+    std::optional<HeldBook> heldBy(const std::optional<std::string>& isbn, const std::optional<std::string>& author,
+                                   const std::optional<std::string>& title) const;
 
     std::string m_path;
     std::vector<std::int64_t> m_added;
-    std::unique_ptr<Session> m_session;
+    mutable std::unique_ptr<Session> m_session; ///< also what held() looks in
 };
 
 } // namespace bookimport

@@ -65,6 +65,13 @@ struct Shown {
 
 using Kind = bookimport::FoundBookOutcome::Kind;
 
+// The book holding that ISBN, 0 for none.
+std::int64_t heldId(const bookimport::FoundBooks& books, const char* isbn)
+{
+    const auto held = books.held(QString::fromLatin1(isbn));
+    return held ? held->id : 0;
+}
+
 // A book's name in a message without the isolates that keep its quoted values apart.
 std::string plain(const QString& text)
 {
@@ -140,9 +147,9 @@ TEST(FoundBooks, ADuplicateByIsbnOrByNearNameIsNamedAndNotAdded)
     EXPECT_EQ(books.add(found("9788806227203", "Primo Levi", "Il sistema periodico")).kind, Kind::Added);
 
     ASSERT_TRUE(books.held(QStringLiteral("978-88-06-21918-5")));
-    EXPECT_EQ(books.held(QStringLiteral("88 0621918 9"))->id, 6) << "any written form of the ISBN";
+    EXPECT_EQ(heldId(books, "88 0621918 9"), 6) << "any written form of the ISBN";
     EXPECT_FALSE(books.held(QStringLiteral("9780000000002")));
-    EXPECT_EQ(plain(books.held(found("9788804668237", "Alessandro Manzoni", "I promessi sposi"))->text),
+    EXPECT_EQ(plain(books.held(found("9788804668237", "Alessandro Manzoni", "I promessi sposi")).value_or(bookimport::HeldBook{}).text),
               "«I promessi sposi» di Alessandro Manzoni, n. 1");
 
     const auto anyway = books.add(found("9788804668237", "Alessandro Manzoni", "I promessi sposi"), true);
@@ -241,9 +248,12 @@ TEST(FoundBooks, WhatOthersWriteBetweenTwoBooksIsSeen)
 {
     TestCatalogue catalogue;
     bookimport::FoundBooks books(catalogue.path());
+    EXPECT_FALSE(books.held(QStringLiteral("9780141346830")));
     ASSERT_EQ(books.add(found("9788806219185", "Primo Levi", "Il sistema periodico")).kind, Kind::Added);
+    EXPECT_EQ(heldId(books, "9788806219185"), 6) << "the book just added";
 
     catalogue.exec("INSERT INTO dorvi (autore, titolo, isbn) VALUES ('Roald Dahl', 'Matilda', '9780141346830')");
+    EXPECT_EQ(heldId(books, "9780141346830"), 7) << "a book another program added";
     const auto held = books.add(found("978-0-14-134683-0", "Roald Dahl", "Matilda"));
     EXPECT_EQ(held.kind, Kind::Duplicate);
     EXPECT_EQ(held.id, 7);
@@ -260,4 +270,10 @@ TEST(FoundBooks, WhatOthersWriteBetweenTwoBooksIsSeen)
     ASSERT_EQ(afterRestore.kind, Kind::Added);
     EXPECT_EQ(catalogue.scalar("SELECT count(*) FROM dorvi WHERE isbn = '9780316452502'"), "1");
     EXPECT_EQ(catalogue.scalar("SELECT count(*) FROM dorvi WHERE titolo = 'Nel file sostituito'"), "0");
+
+    // A read-only catalogue is still looked in.
+    namespace fs = std::filesystem;
+    fs::permissions(catalogue.path(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_EQ(heldId(books, "9780316452502"), 9);
+    fs::permissions(catalogue.path(), fs::perms::owner_write, fs::perm_options::add);
 }

@@ -37,12 +37,14 @@ start_services() {
     : >"$folder/log"
     python3 "$services" --data "$data" --log "$folder/log" "$@" >"$folder/port" 2>"$folder/services.err" &
     server=$!
-    for _ in $(seq 50); do
+    # Python starts slowly on a busy machine: up to 30 s.
+    for _ in $(seq 300); do
         [ -s "$folder/port" ] && break
+        kill -0 "$server" 2>/dev/null || break
         sleep 0.1
     done
     port=$(head -n 1 "$folder/port")
-    [ -n "$port" ] || fail "the services did not start: $(cat "$folder/services.err")"
+    [ -n "$port" ] || fail "the services did not start ($*): $(cat "$folder/services.err")"
     export DORVI_SBN_URL="http://127.0.0.1:$port/sbn" DORVI_OPENLIBRARY_URL="http://127.0.0.1:$port"
     export DORVI_GOOGLEBOOKS_URL="http://127.0.0.1:$port/books/v1" DORVI_COVERS_URL="http://127.0.0.1:$port"
 }
