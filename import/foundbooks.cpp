@@ -4,6 +4,7 @@
 #include "foundbooks.h"
 
 #include "booklabel.h"
+#include "columndefaults.h"
 #include "bookqueries.h"
 #include "bookwriter.h"
 #include "connection.h"
@@ -11,6 +12,7 @@
 #include "covers.h"
 #include "dataversion.h"
 #include "duplicateindex.h"
+#include "fieldnames.h"
 #include "foundbookstep.h"
 #include "importedbooks.h"
 #include "importfailure.h"
@@ -77,6 +79,22 @@ bool takeColumns(std::vector<std::string>& columns, const lookup::BookRecord& re
         }
     }
     return taken;
+}
+
+// The columns a book found is written with: a column with a default of its own is
+// left out when the services found nothing for it, so it keeps its default.
+std::vector<std::string> columnsFor(const lookup::BookRecord& record, const std::vector<std::string>& columns,
+                                    const std::vector<std::string>& defaulted)
+{
+    std::vector<std::string> written;
+    for (const std::string& column : columns) {
+        const bool hasDefault = std::any_of(defaulted.begin(), defaulted.end(), [&](const std::string& name) {
+            return catalogue::sameColumnName(name, column);
+        });
+        if (!hasDefault || !valueOf(record, column).isEmpty())
+            written.push_back(column);
+    }
+    return written;
 }
 
 // The record as a source's book, a value or none for each of `columns`.
@@ -165,6 +183,8 @@ struct FoundBooks::Session {
     std::int64_t othersMark = 0; ///< what the writer read of the file is as of this mark
     ImportReport report;         ///< the last book's
     std::unique_ptr<BookWriter> writer;
+    std::vector<std::string> writerColumns; ///< those of `columns` the writer writes
+    std::vector<std::string> defaulted;     ///< columns with a default of their own
     // The books for held(), and the books added since it was read.
     std::unique_ptr<catalogue::DuplicateIndex> heldIndex;
     std::int64_t heldMark = 0;
@@ -226,15 +246,21 @@ FoundBookOutcome FoundBooks::write(Session& session, const lookup::BookRecord& r
     const bool newColumns = takeColumns(session.columns, record);
     const std::int64_t mark = catalogue::othersChangesMark(db);
     const std::string day = today();
-    if (!session.writer || columnsAdded || newColumns || mark != session.othersMark || day != session.day) {
+    const bool reread = !session.writer || columnsAdded || newColumns || mark != session.othersMark ||
+                        day != session.day;
+    if (reread)
+        session.defaulted = catalogue::columnsWithDefault(db);
+    std::vector<std::string> columns = columnsFor(record, session.columns, session.defaulted);
+    if (reread || columns != session.writerColumns) {
         session.writer.reset();
-        session.writer = std::make_unique<BookWriter>(db, session.columns, evenIfDuplicate, session.report);
+        session.writer = std::make_unique<BookWriter>(db, columns, evenIfDuplicate, session.report);
+        session.writerColumns = std::move(columns);
         session.othersMark = mark;
         session.day = day;
     }
     session.report = ImportReport{};
     BookWriter& writer = *session.writer;
-    writer.write(sourceOf(record, session.columns));
+    writer.write(sourceOf(record, session.writerColumns));
 
     FoundBookOutcome outcome;
     outcome.changes = changesOf(session.report);

@@ -121,6 +121,25 @@ TEST(FoundBooks, AValueNotOfItsFieldsKindIsKeptAsGivenAndNamed)
     EXPECT_TRUE(outcome.changes[0].startsWith("anno: ")) << outcome.changes[0].toStdString();
 }
 
+// Nothing found is nothing written: a field the services did not fill keeps the
+// default the file gives it, and is NULL where the file gives none.
+TEST(FoundBooks, AFieldNotFoundKeepsItsDefault)
+{
+    TestCatalogue catalogue;
+    catalogue.exec("ALTER TABLE dorvi ADD COLUMN collana TEXT DEFAULT 'Nessuna'");
+    bookimport::FoundBooks books(catalogue.path());
+    ASSERT_EQ(books.add(found("9788806219185", "Primo Levi", "Il sistema periodico")).kind, Kind::Added);
+    auto series = found("9780141346830", "Rick Riordan", "Percy Jackson");
+    series.fields["collana"] = QStringLiteral("Percy Jackson");
+    ASSERT_EQ(books.add(series).kind, Kind::Added);
+    ASSERT_EQ(books.add(found("9788804668237", "Umberto Eco", "Il nome della rosa")).kind, Kind::Added);
+    EXPECT_EQ(catalogue.rows("SELECT collana, numero FROM dorvi WHERE iddorvo > 5 ORDER BY iddorvo"),
+              (std::vector<std::vector<std::string>>{{"Nessuna", "NULL"}, {"Percy Jackson", "NULL"},
+                                                     {"Nessuna", "NULL"}}));
+    EXPECT_EQ(books.add(found("9788806219185", "Primo Levi", "Il sistema periodico")).kind, Kind::Duplicate)
+        << "the books are known across writers of other columns";
+}
+
 // The duplicate rule of the import: the same ISBN in any form, or the same author
 // and title by the near rule against a book without an ISBN. A duplicate writes
 // nothing unless asked, and names the book held.
