@@ -35,11 +35,13 @@ fail() {
 start_services() {
     [ -n "$server" ] && kill "$server" 2>/dev/null
     : >"$folder/log"
+    # The last server's port must not be read for this one's.
+    rm -f "$folder/port"
     python3 "$services" --data "$data" --log "$folder/log" "$@" >"$folder/port" 2>"$folder/services.err" &
     server=$!
     # Python starts slowly on a busy machine: up to 30 s.
     for _ in $(seq 300); do
-        [ -s "$folder/port" ] && break
+        [ -s "$folder/port" ] && grep -q '^[0-9]*$' "$folder/port" && break
         kill -0 "$server" 2>/dev/null || break
         sleep 0.1
     done
