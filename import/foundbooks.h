@@ -61,7 +61,8 @@ public:
     // Every book added so far, with its cover, as one change of Annulla called
     // `text`: taking it back removes them and their covers, only while each is
     // still as it was when this step was made; doing it again puts them back.
-    // Throws catalogue::Error when the file cannot be read.
+    // Throws catalogue::Error when the file cannot be read. Worth recording only
+    // when added() is not empty: with no book it takes nothing back.
     std::unique_ptr<catalogue::History::Step> step(std::string text) const;
 
     // Throws catalogue::Error, in Italian, when the file is missing or is no
