@@ -344,7 +344,8 @@ void FoundBooks::requireCatalogue() const
     const catalogue::Connection connection = openCatalogue(m_path, false);
     if (catalogue::catalogueColumns(connection.handle()).empty())
         throw catalogue::Error(catalogue::ErrorNumber::TableMissing,
-                               "Il file " + quoted(m_path) + " non è un catalogo di Gestione Dorvi (non ha la tabella dorvi).");
+                               "Il file " + quoted(m_path) +
+                                   " non è un catalogo di Gestione Dorvi (non ha la tabella dorvi).");
 }
 
 std::unique_ptr<catalogue::History::Step> FoundBooks::step(std::string text) const

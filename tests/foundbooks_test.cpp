@@ -168,7 +168,8 @@ TEST(FoundBooks, ADuplicateByIsbnOrByNearNameIsNamedAndNotAdded)
     ASSERT_TRUE(books.held(QStringLiteral("978-88-06-21918-5")));
     EXPECT_EQ(heldId(books, "88 0621918 9"), 6) << "any written form of the ISBN";
     EXPECT_FALSE(books.held(QStringLiteral("9780000000002")));
-    EXPECT_EQ(plain(books.held(found("9788804668237", "Alessandro Manzoni", "I promessi sposi")).value_or(bookimport::HeldBook{}).text),
+    const auto manzoni = books.held(found("9788804668237", "Alessandro Manzoni", "I promessi sposi"));
+    EXPECT_EQ(plain(manzoni.value_or(bookimport::HeldBook{}).text),
               "«I promessi sposi» di Alessandro Manzoni, n. 1");
 
     const auto anyway = books.add(found("9788804668237", "Alessandro Manzoni", "I promessi sposi"), true);

@@ -31,7 +31,10 @@ protected:
         std::ofstream(path, std::ios::binary) << text;
         return path;
     }
-    bookimport::SourceKind kindOf(const std::string& text) const { return bookimport::recogniseSource(file(text)).kind; }
+    bookimport::SourceKind kindOf(const std::string& text) const
+    {
+        return bookimport::recogniseSource(file(text)).kind;
+    }
 
     fs::path folder;
 };

@@ -143,7 +143,8 @@ void IsbnListRun::lookUp(const std::vector<std::size_t>& asked)
         found(record);
     });
     QObject::connect(&lookup, &lookup::IsbnLookup::notFound, &loop, [this](const QString& isbn13) {
-        answered(isbn13, LineOutcome{LineOutcome::Kind::Refused, {}, "non trovato in nessun servizio: non aggiunto", {}});
+        answered(isbn13,
+                 LineOutcome{LineOutcome::Kind::Refused, {}, "non trovato in nessun servizio: non aggiunto", {}});
     });
     QObject::connect(&lookup, &lookup::IsbnLookup::failed, &loop, [this](const QString& isbn, const QString& message) {
         answered(isbn, LineOutcome{LineOutcome::Kind::Refused, {}, message.toStdString() + " Non aggiunto.", {}});
@@ -225,8 +226,8 @@ bookimport::ImportReport IsbnListRun::report() const
         case LineOutcome::Kind::Pending:
         case LineOutcome::Kind::Refused:
             ++report.refused;
-            report.refusals.push_back(
-                {where, outcome.book, {}, outcome.kind == LineOutcome::Kind::Pending ? "nessuna risposta" : outcome.text});
+            report.refusals.push_back({where, outcome.book, {},
+                                       outcome.kind == LineOutcome::Kind::Pending ? "nessuna risposta" : outcome.text});
             break;
         }
     }
