@@ -19,6 +19,18 @@ ImportedBooks::ImportedBooks(sqlite3* db, std::int64_t lastRowBefore)
         m_rows.append(added.handle());
 }
 
+ImportedBooks::ImportedBooks(sqlite3* db, const std::vector<std::int64_t>& rowids)
+    : m_columns(catalogueColumns(db)), m_rows(static_cast<int>(m_columns.size()))
+{
+    Statement book(db, "SELECT * FROM dorvi WHERE rowid = ?1");
+    for (const std::int64_t rowid : rowids) {
+        book.bind(1, rowid);
+        if (book.step())
+            m_rows.append(book.handle());
+        book.reset();
+    }
+}
+
 std::string ImportedBooks::text() const
 {
     const std::size_t count = m_rows.size();

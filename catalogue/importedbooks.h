@@ -20,6 +20,9 @@ class ImportedBooks : public History::Step {
 public:
     // The books of `dorvi` after rowid `lastRowBefore`. Throws Error.
     ImportedBooks(sqlite3* db, std::int64_t lastRowBefore);
+    // The books of `dorvi` under these rowids, in that order; one no longer there
+    // is left out. Throws Error.
+    ImportedBooks(sqlite3* db, const std::vector<std::int64_t>& rowids);
 
     std::string text() const override;
     std::size_t books() const override { return m_rows.size(); }

@@ -212,6 +212,8 @@ void BookWriter::recordLoan(std::int64_t book)
 void BookWriter::write(const SourceBook& book)
 {
     ++m_report.read;
+    m_lastAdded.reset();
+    m_lastMatch.reset();
     if (!book.refusal.empty()) {
         ++m_report.refused;
         note(m_report.refusals, [&] { return ReportLine{book.where, describe(book), {}, book.refusal}; });
@@ -224,6 +226,7 @@ void BookWriter::write(const SourceBook& book)
     };
     m_identities.make(m_identity, valueAt(m_isbn), valueAt(m_author), valueAt(m_title));
     if (const auto match = m_duplicates.find(m_identity)) {
+        m_lastMatch = match;
         const std::string outcome = m_keepDuplicates ? ": aggiunto lo stesso" : ": non aggiunto";
         note(m_report.duplicates, [&] {
             return ReportLine{book.where, describe(book), {}, "doppione di " + describeBook(*match) + outcome};
@@ -248,6 +251,7 @@ void BookWriter::write(const SourceBook& book)
     const std::int64_t added = sqlite3_last_insert_rowid(m_db);
     recordLoan(added);
     m_duplicates.add(m_identity, added);
+    m_lastAdded = added;
 }
 
 } // namespace bookimport

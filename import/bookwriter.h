@@ -25,6 +25,11 @@ public:
     // book that the table's own rules refuse is counted as refused instead.
     void write(const SourceBook& book);
 
+    // What became of the last book written: the key it was added under, and the
+    // book already held that it duplicates (also when it was added anyway).
+    std::optional<std::int64_t> lastAdded() const { return m_lastAdded; }
+    std::optional<std::int64_t> lastMatch() const { return m_lastMatch; }
+
 private:
     std::string describe(const SourceBook& book) const;
     std::string describeBook(std::int64_t id) const;
@@ -47,6 +52,7 @@ private:
     std::optional<std::size_t> m_author, m_title, m_isbn;
     std::optional<std::size_t> m_lentTo, m_lentSince; ///< both, or the source brings no loans
     std::optional<std::string> m_today; ///< aggiunto_il, when the source has none
+    std::optional<std::int64_t> m_lastAdded, m_lastMatch;
 };
 
 } // namespace bookimport
