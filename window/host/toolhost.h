@@ -17,6 +17,7 @@ class WindowServices;
 
 namespace catalogue {
 struct BookListing;
+class Catalogue;
 class Connection;
 class History;
 }
@@ -38,6 +39,10 @@ public:
     virtual QWidget* dialogParent() = 0;
     // The catalogue beside the program.
     virtual QString cataloguePath() const = 0;
+    // The catalogue file in use as one object: its fields, and the changes made to
+    // it, which a tool announces there and hears from there. A host that keeps none
+    // of its own gets one for cataloguePath().
+    virtual std::shared_ptr<catalogue::Catalogue> catalogue() const;
     // A connection of its own to that catalogue, opened as every command opens it.
     std::shared_ptr<catalogue::Connection> openCatalogue() const;
     // True in the editing mode that "Gestione" starts.
@@ -77,4 +82,7 @@ public:
     virtual void catalogueWritten() {}
     // A separator in the "Strumenti" menu, before a new group of tools.
     virtual void addToolSeparator() = 0;
+
+private:
+    mutable std::shared_ptr<catalogue::Catalogue> m_ownCatalogue;
 };
