@@ -264,11 +264,8 @@ void Frmdorvi::query(const QString& sql, const catalogue::ExactSearch* search)
 {
     // Every data command starts from the statement's own rows: no filter, no sorting.
     DataGrid1.showStatementOrder();
-    auto cn = std::make_shared<Connection>();
+    const std::shared_ptr<Connection> cn = m_catalogue->open();
     rs = std::make_shared<Recordset>();
-    cn->setProvider("microsoft.jet.oledb.4.0");
-    cn->setConnectionString(QFile::encodeName(cataloguePath()).toStdString());
-    cn->open();
     rs->setLockType(LockType::Optimistic);
     rs->setCursorLocation(CursorLocation::Client);
     rs->setSource(sql.toStdString());
