@@ -148,7 +148,7 @@ TEST(CatalogueEvents, HandlesAndCataloguesGoneInEitherOrder)
 }
 
 // Campi… adds a field and Annulla takes it away: the window's catalogue knows its
-// fields at once each time, and its listeners hear of both.
+// fields at once each time, and its listeners hear of each once.
 TEST(CatalogueInTheWindow, AFieldAddedInCampiAndItsUndoReachTheCataloguesFields)
 {
     WindowOnFakes fixture;
@@ -161,8 +161,11 @@ TEST(CatalogueInTheWindow, AFieldAddedInCampiAndItsUndoReachTheCataloguesFields)
         fieldChanges += change.kind == ChangeKind::FieldsChanged ? 1 : 0;
     });
     fixture.trigger("mnuop");
-    fixture.services.dialogScript = [](QDialog& dialog) {
+    fixture.services.dialogScript = [&](QDialog& dialog) {
         EXPECT_TRUE(static_cast<FieldsDialog&>(dialog).addOwnField("dedicata_il", catalogue::OwnKind::Date));
+        EXPECT_TRUE(books->field("dedicata_il")) << "heard as soon as it is written, not when the dialog closes";
+        EXPECT_FALSE(static_cast<FieldsDialog&>(dialog).addOwnField("Dedicata_il", catalogue::OwnKind::Text));
+        EXPECT_EQ(fieldChanges, 1) << "a refused change is not told";
     };
     fixture.trigger("mnucampi");
     const auto added = books->field("dedicata_il");
@@ -171,8 +174,9 @@ TEST(CatalogueInTheWindow, AFieldAddedInCampiAndItsUndoReachTheCataloguesFields)
     EXPECT_EQ(fieldChanges, 1);
     EXPECT_EQ(fixture.window.openCatalogue()->connectionString(), fixture.catalogue.path());
 
+    ASSERT_EQ(fixture.services.errors.size(), 1u); // the name taken, shown by the dialog
     fixture.trigger("mnuannulla");
-    ASSERT_TRUE(fixture.services.errors.empty());
+    ASSERT_EQ(fixture.services.errors.size(), 1u);
     EXPECT_FALSE(books->field("dedicata_il"));
     EXPECT_EQ(fieldChanges, 2);
 }

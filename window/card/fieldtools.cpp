@@ -19,18 +19,19 @@ FieldTools::FieldTools(ToolHost& host, QObject* parent) : QObject(parent), m_hos
     host.addTool("mnucampi", QStringLiteral("Ca&mpi…"), {}, [this] { openFields(); }, false);
 }
 
-// The undo history puts a field back by listing the catalogue again, as the
-// dialog does when it closes on a changed file; both tell the catalogue's
-// listeners first.
+// Each change the dialog writes is told through the catalogue as it is made; the
+// catalogue is listed again when the dialog closes on a changed file. The undo
+// history puts a field back, tells it and lists the catalogue again.
 void FieldTools::openFields()
 {
     auto* view = dynamic_cast<QTableView*>(&m_host.grid());
     FieldsDialog::Host host{m_host.services(), m_host.copies(), m_host.history(), m_host.cataloguePath(),
-                            view ? ColumnView::of(*view) : nullptr, [this] { relistChangedFields(); }};
+                            view ? ColumnView::of(*view) : nullptr, [this] { relistChangedFields(); },
+                            [this] { m_host.catalogue()->fieldsChanged(); }};
     FieldsDialog dialog(std::move(host), m_host.dialogParent());
     m_host.services().runDialog(dialog);
     if (dialog.changed())
-        relistChangedFields();
+        m_host.relist();
 }
 
 void FieldTools::relistChangedFields()
