@@ -21,7 +21,6 @@ public:
 
     [[nodiscard]] Subscription subscribe(Listener listener);
     void announce(const CatalogueChange& change);
-    std::size_t listeners() const { return m_entries.size(); }
 
 private:
     friend class Subscription;
