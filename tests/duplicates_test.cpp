@@ -1,6 +1,7 @@
 // Duplicates in the window: the duplicate rule, the groups and the index on
 // plain files, Trova doppioni and the notice with its key in the window.
 #include "bookidentity.h"
+#include "catalogue.h"
 #include "duplicatetools.h"
 #include "nearduplicates.h"
 #include "shownwindow.h"
@@ -354,6 +355,18 @@ TEST_F(DuplicateNoticeTest, BooksAddedAfterTheIndexWasMadeAreNamed)
     makeIndex();
     catalogue.exec("INSERT INTO dorvi (autore, titolo) VALUES ('Italo Calvino', 'Il barone rampante')");
     window.relist(); // as the import does
+    typeBook(QStringLiteral("Italo Calvino"), QStringLiteral("Barone rampante"));
+    EXPECT_TRUE(notice().startsWith(QStringLiteral("Già nel catalogo: «Il barone rampante» di Italo Calvino, n. 6.")))
+        << notice().toStdString();
+}
+
+// A tool that adds books and says so through the catalogue, without listing it
+// again (books added from their ISBN): the index hears it from there.
+TEST_F(DuplicateNoticeTest, BooksAnnouncedThroughTheCatalogueAreNamed)
+{
+    makeIndex();
+    catalogue.exec("INSERT INTO dorvi (autore, titolo) VALUES ('Italo Calvino', 'Il barone rampante')");
+    window.catalogue()->booksAdded({6});
     typeBook(QStringLiteral("Italo Calvino"), QStringLiteral("Barone rampante"));
     EXPECT_TRUE(notice().startsWith(QStringLiteral("Già nel catalogo: «Il barone rampante» di Italo Calvino, n. 6.")))
         << notice().toStdString();

@@ -1,5 +1,6 @@
 // Loans: the catalogue's rules on plain files, the dialog, the commands of
 // "Strumenti" in the window with its own grid, and the card's list of loans.
+#include "catalogue.h"
 #include "cellpainter.h"
 #include "copykeeper.h"
 #include "datagrid.h"
@@ -376,11 +377,15 @@ TEST(LoanCommandsOnOldCatalogue, AddsTheColumnsAfterASafetyCopyAndLendsTheBookCh
     window.findChild<QAction*>(QStringLiteral("mnuop"))->trigger();
     grid->setCurrentIndex(grid->model()->index(3, 1));
     grid->clearSelection();
+    ASSERT_FALSE(window.catalogue()->field("prestato_il"));
     services.dialogScript = lendTo(QStringLiteral("Marta"));
     window.findChild<QAction*>(QStringLiteral("mnupresta"))->trigger();
     EXPECT_EQ(books.scalar("SELECT iddorvo || prestato_a FROM dorvi WHERE prestato_a IS NOT NULL"), "4Marta");
     EXPECT_EQ(window.copies().copies().list().size(), 1u);
     EXPECT_EQ(grid->model()->columnCount(), 6);
+    const auto since = window.catalogue()->field("prestato_il"); // the window's fields know the columns added
+    ASSERT_TRUE(since);
+    EXPECT_EQ(since->kind, catalogue::FieldKind::Date);
     EXPECT_TRUE(services.errors.empty());
 }
 

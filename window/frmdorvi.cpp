@@ -4,6 +4,7 @@
 // then make the grid read-only with `init`.
 #include "frmdorvi.h"
 
+#include "catalogue.h"
 #include "collectortools.h"
 #include "copiesdialog.h"
 #include "copykeeper.h"
@@ -69,6 +70,8 @@ Frmdorvi::Frmdorvi(WindowServices& services, QWidget* parent)
 Frmdorvi::Frmdorvi(WindowServices& services, Grid& grid, QWidget* parent)
     : QMainWindow(parent), m_services(services), DataGrid1(grid)
 {
+    m_catalogue = std::make_shared<catalogue::Catalogue>(QFile::encodeName(cataloguePath()).toStdString());
+    m_listeners = std::make_unique<CatalogueListeners>(m_catalogue);
     setObjectName(QStringLiteral("Frmdorvi"));
     setWindowTitle(QStringLiteral("Gestione Dorvi"));
     setAccessibleName(windowTitle());
@@ -221,6 +224,7 @@ void Frmdorvi::run(const std::function<void()>& command, bool keyboardStaysInGri
 {
     // A cell still being edited is written before the command reads the file.
     DataGrid1.commitPendingEdit();
+    m_listeners->commandBoundary();
     try {
         command();
     } catch (const catalogue::Error& error) {
@@ -234,6 +238,7 @@ void Frmdorvi::run(const std::function<void()>& command, bool keyboardStaysInGri
         DataGrid1.takeFocus();
     m_status->showBooks(DataGrid1.rowsOnShow());
     m_status->follow(DataGrid1.shownRows());
+    m_listeners->commandBoundary();
 }
 
 void Frmdorvi::closeEvent(QCloseEvent* event)
@@ -259,11 +264,8 @@ void Frmdorvi::query(const QString& sql, const catalogue::ExactSearch* search)
 {
     // Every data command starts from the statement's own rows: no filter, no sorting.
     DataGrid1.showStatementOrder();
-    auto cn = std::make_shared<Connection>();
+    const std::shared_ptr<Connection> cn = m_catalogue->open();
     rs = std::make_shared<Recordset>();
-    cn->setProvider("microsoft.jet.oledb.4.0");
-    cn->setConnectionString(QFile::encodeName(cataloguePath()).toStdString());
-    cn->open();
     rs->setLockType(LockType::Optimistic);
     rs->setCursorLocation(CursorLocation::Client);
     rs->setSource(sql.toStdString());
@@ -339,7 +341,7 @@ void Frmdorvi::replayChange(const QString& task, std::size_t (catalogue::History
         *shown, [&](std::size_t done) { return progress->advance(static_cast<qint64>(done)); });
     if (!written)
         return;
-    tellCatalogueChanged();
+    m_catalogue->booksWritten();
     DataGrid1_AfterUpdate();
 }
 
@@ -352,12 +354,13 @@ void Frmdorvi::mnucopie_Click()
     if (!dialog.restored())
         return;
     m_history->clear();
+    m_catalogue->fileReplaced();
     relist();
 }
 
 void Frmdorvi::relist()
 {
-    tellCatalogueChanged();
+    m_listeners->beforeRelist();
     if (editing())
         mnuop_Click();
     else
@@ -442,14 +445,13 @@ void Frmdorvi::mnustampa_Click()
 void Frmdorvi::DataGrid1_AfterUpdate()
 {
     DataGrid1.setBackColor(green);
-    for (const auto& listener : m_bookWritten)
-        listener();
+    m_catalogue->announce({catalogue::ChangeKind::BookWritten, {}});
 }
 
-void Frmdorvi::tellCatalogueChanged()
+// Books a tool wrote many at once through the grid's result.
+void Frmdorvi::catalogueWritten()
 {
-    for (const auto& listener : m_catalogueChanged)
-        listener();
+    m_catalogue->booksWritten();
 }
 
 void Frmdorvi::DataGrid1_OnAddNew()

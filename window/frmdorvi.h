@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cataloguelisteners.h"
 #include "toolhost.h"
 
 #include <QKeySequence>
@@ -21,6 +22,7 @@ class UndoActions;
 class WindowServices;
 
 namespace catalogue {
+class Catalogue;
 struct ExactSearch;
 class History;
 class Recordset;
@@ -50,6 +52,7 @@ public:
     CopyKeeper& copies() override { return *m_copies; }
     QWidget* dialogParent() override { return this; }
     QString cataloguePath() const override;
+    std::shared_ptr<catalogue::Catalogue> catalogue() const override { return m_catalogue; }
     bool editing() const override;
     using ToolHost::listBooks;
     void listBooks(const catalogue::BookListing& listing) override;
@@ -57,12 +60,12 @@ public:
     QAction* addTool(const char* name, const QString& caption, const QList<QKeySequence>& shortcuts,
                      std::function<void()> command, bool inContextMenu = true) override;
     void addToolSeparator() override;
-    void whenBookWritten(std::function<void()> listener) override { m_bookWritten.push_back(std::move(listener)); }
+    void whenBookWritten(std::function<void()> listener) override { m_listeners->whenBookWritten(std::move(listener)); }
     void whenCatalogueChanged(std::function<void()> listener) override
     {
-        m_catalogueChanged.push_back(std::move(listener));
+        m_listeners->whenCatalogueChanged(std::move(listener));
     }
-    void catalogueWritten() override { tellCatalogueChanged(); }
+    void catalogueWritten() override;
 
     void mnuop_Click();
     void mnuesci_Click();
@@ -102,7 +105,6 @@ private:
     void addUndoTools();
     void addCopyTools();
     void setEditing(bool editing);
-    void tellCatalogueChanged();
     void replayChange(const QString& task, std::size_t (catalogue::History::*books)() const,
                       bool (catalogue::History::*write)(catalogue::Recordset&,
                                                          const std::function<bool(std::size_t)>&));
@@ -118,6 +120,6 @@ private:
     std::shared_ptr<catalogue::History> m_history; ///< every change written in this run
     std::unique_ptr<UndoActions> m_undoActions;
     std::unique_ptr<CopyKeeper> m_copies;
-    std::vector<std::function<void()>> m_bookWritten; ///< the tools told of each book the grid writes
-    std::vector<std::function<void()>> m_catalogueChanged; ///< the tools told of any other change
+    std::shared_ptr<catalogue::Catalogue> m_catalogue; ///< the file beside the program, and its changes
+    std::unique_ptr<CatalogueListeners> m_listeners;   ///< the tools told of them
 };

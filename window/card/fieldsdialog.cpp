@@ -253,6 +253,8 @@ bool FieldsDialog::write(Write change)
     } catch (const Error& error) {
         m_host.services.showError(error);
     }
+    if (done && m_host.fieldsChanged)
+        m_host.fieldsChanged();
     fill();
     if (!m_counted)
         countInBackground();

@@ -44,6 +44,9 @@ public:
         // Lists the catalogue again, with its columns now; the undo history keeps
         // it, so it must outlive the dialog.
         std::function<void()> relist;
+        // Tells the rest of the window, at once, that a change of the fields was
+        // written here; none for a dialog on its own.
+        std::function<void()> fieldsChanged = {};
     };
 
     explicit FieldsDialog(Host host, QWidget* parent = nullptr);

@@ -14,5 +14,7 @@ public:
     void openFields();
 
 private:
+    void relistChangedFields();
+
     ToolHost& m_host;
 };

@@ -4,19 +4,24 @@
 
 #include "bookchoice.h"
 #include "bookqueries.h"
+#include "catalogue.h"
 #include "connection.h"
 #include "grid.h"
 #include "recordset.h"
 
 #include <QFile>
 
+std::shared_ptr<catalogue::Catalogue> ToolHost::catalogue() const
+{
+    const std::string path = QFile::encodeName(cataloguePath()).toStdString();
+    if (!m_ownCatalogue || m_ownCatalogue->path() != path)
+        m_ownCatalogue = std::make_shared<catalogue::Catalogue>(path);
+    return m_ownCatalogue;
+}
+
 std::shared_ptr<catalogue::Connection> ToolHost::openCatalogue() const
 {
-    auto connection = std::make_shared<catalogue::Connection>();
-    connection->setProvider(catalogue::Connection::catalogueProvider);
-    connection->setConnectionString(QFile::encodeName(cataloguePath()).toStdString());
-    connection->open();
-    return connection;
+    return catalogue()->open();
 }
 
 void ToolHost::listBooks(const std::vector<std::int64_t>& ids)

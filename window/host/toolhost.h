@@ -17,6 +17,7 @@ class WindowServices;
 
 namespace catalogue {
 struct BookListing;
+class Catalogue;
 class Connection;
 class History;
 }
@@ -38,6 +39,10 @@ public:
     virtual QWidget* dialogParent() = 0;
     // The catalogue beside the program.
     virtual QString cataloguePath() const = 0;
+    // The catalogue file in use as one object: its fields, and the changes made to
+    // it, which a tool announces there and hears from there. A host that keeps none
+    // of its own gets one for cataloguePath().
+    virtual std::shared_ptr<catalogue::Catalogue> catalogue() const;
     // A connection of its own to that catalogue, opened as every command opens it.
     std::shared_ptr<catalogue::Connection> openCatalogue() const;
     // True in the editing mode that "Gestione" starts.
@@ -66,15 +71,20 @@ public:
     virtual QAction* addTool(const char* name, const QString& caption, const QList<QKeySequence>& shortcuts,
                              std::function<void()> command, bool inContextMenu = true) = 0;
     // Called after each book the grid writes to the file, changed or new, when the
-    // window has already done its own part.
+    // window has already done its own part: catalogue()'s BookWritten.
     virtual void whenBookWritten(std::function<void()> listener) { (void)listener; }
-    // Called when the catalogue has changed in a way no single book written tells:
-    // the file replaced, books imported, a field added or removed (each followed by
-    // relist), an undo or a redo.
+    // Called at every other change announced through catalogue(): the file
+    // replaced, books added or removed, a field added or removed, books written
+    // many at once, an undo or a redo. A relist announces the file changed unless
+    // the command has already said that its fields or its file changed.
     virtual void whenCatalogueChanged(std::function<void()> listener) { (void)listener; }
     // Tells those listeners of books a tool has written through the grid's result
-    // many at once (books completed from a service), beside the grid's own edits.
+    // many at once (books completed from a service), beside the grid's own edits:
+    // catalogue()'s BooksWritten.
     virtual void catalogueWritten() {}
     // A separator in the "Strumenti" menu, before a new group of tools.
     virtual void addToolSeparator() = 0;
+
+private:
+    mutable std::shared_ptr<catalogue::Catalogue> m_ownCatalogue;
 };

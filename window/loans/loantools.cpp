@@ -3,6 +3,7 @@
 #include "loantools.h"
 
 #include "bookchoice.h"
+#include "catalogue.h"
 #include "bookqueries.h"
 #include "connection.h"
 #include "copykeeper.h"
@@ -126,6 +127,7 @@ void LoanTools::lend()
             catalogue::addLoanColumns(db);
         }
         const std::vector<std::int64_t> ids = idsOf(books);
+        m_host.catalogue()->fieldsChanged();
         m_host.relist();
         shown = m_host.grid().boundResult();
         books = findBooks(*shown, ids);
