@@ -8,6 +8,8 @@
 #include "standardfields.h"
 #include "statement.h"
 
+#include <sqlite3.h>
+
 namespace catalogue {
 
 DuplicateIndex::DuplicateIndex(sqlite3* db) : m_db(db)

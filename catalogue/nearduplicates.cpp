@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <numeric>
 #include <string_view>
+#include <sqlite3.h>
 
 namespace catalogue {
 
