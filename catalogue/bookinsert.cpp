@@ -37,16 +37,14 @@ BookInsert::BookInsert(sqlite3* db, const std::vector<std::string>& columns) : m
         throw engineError(db, rc);
 }
 
-void BookInsert::startBook()
+void BookInsert::bindBook(const std::vector<Value>& values)
 {
-    sqlite3_reset(m_insert.get());
-}
-
-void BookInsert::bindKept(std::size_t index, const Value& value)
-{
-    const int rc = bindValue(m_insert.get(), static_cast<int>(index + 1), value, BoundBytes::Kept);
-    if (rc != SQLITE_OK)
-        throw engineError(m_db, rc);
+    sqlite3_stmt* insert = m_insert.get();
+    sqlite3_reset(insert);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (const int rc = bindValue(insert, static_cast<int>(i + 1), values[i], BoundBytes::Kept); rc != SQLITE_OK)
+            throw engineError(m_db, rc);
+    }
 }
 
 BookInsert::Outcome BookInsert::add()

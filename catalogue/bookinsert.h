@@ -25,12 +25,10 @@ public:
     // `columns` are names of columns of `dorvi`. Throws Error.
     BookInsert(sqlite3* db, const std::vector<std::string>& columns);
 
-    // Begins the next book: every value bound so far is let go.
-    void startBook();
-    // The value of column `index` (in the order given) for the book begun; it is
-    // read where it lies, so it must stay as it is until the next startBook().
-    // Throws Error.
-    void bindKept(std::size_t index, const Value& value);
+    // The values of the next book, one a column in the order given. They are read
+    // where they lie, so they must stay as they are until the next book's are
+    // bound. Throws Error.
+    void bindBook(const std::vector<Value>& values);
     // Writes the book. Throws Error when the catalogue cannot be written at all,
     // and (TransactionEnded) when a trigger took back the whole transaction.
     Outcome add();

@@ -107,11 +107,6 @@ bool SourceRows::isNull(int column) const
     return sqlite3_column_type(m_statement.get(), column) == SQLITE_NULL;
 }
 
-bool SourceRows::isText(int column) const
-{
-    return sqlite3_column_type(m_statement.get(), column) == SQLITE_TEXT;
-}
-
 std::optional<std::string> SourceRows::text(int column) const
 {
     sqlite3_stmt* s = m_statement.get();
@@ -131,9 +126,16 @@ double SourceRows::real(int column) const
     return sqlite3_column_double(m_statement.get(), column);
 }
 
-Value SourceRows::value(int column) const
+std::optional<std::string> SourceRows::textAndHeld(int column, Value& held) const
 {
-    return columnValue(m_statement.get(), column);
+    sqlite3_stmt* s = m_statement.get();
+    const int type = sqlite3_column_type(s, column);
+    if (type == SQLITE_NULL)
+        return std::nullopt;
+    if (type != SQLITE_TEXT)
+        held = columnValue(s, column);
+    return std::string(reinterpret_cast<const char*>(sqlite3_column_text(s, column)),
+                       static_cast<std::size_t>(sqlite3_column_bytes(s, column)));
 }
 
 } // namespace catalogue

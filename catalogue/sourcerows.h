@@ -64,13 +64,15 @@ public:
     bool next();
 
     bool isNull(int column) const;
-    bool isText(int column) const;
     // The column's value as text, the engine converting a number; none for NULL.
     std::optional<std::string> text(int column) const;
     std::int64_t integer(int column) const;
     double real(int column) const;
-    // The column's value of the type the file holds it in.
-    Value value(int column) const;
+    // The column's value as text (none for NULL), and, when the file holds a
+    // number or bytes there, that value as held, in `held` (left as it is for a
+    // text or NULL): one look at the column for both, read before the text,
+    // since reading the text converts the engine's value.
+    std::optional<std::string> textAndHeld(int column, Value& held) const;
 
 private:
     [[noreturn]] void fail(int resultCode) const;

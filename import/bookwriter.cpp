@@ -99,7 +99,6 @@ std::string BookWriter::describeBook(std::int64_t id) const
 // Binds every value; false when the book has none to write.
 bool BookWriter::bindValues(const SourceBook& book)
 {
-    m_insert.startBook();
     bool any = false;
     bool changed = false;
     for (std::size_t i = 0; i < m_columns.size(); ++i) {
@@ -119,8 +118,8 @@ bool BookWriter::bindValues(const SourceBook& book)
         } else if (i >= book.values.size() && m_today) {
             value = *m_today;
         }
-        m_insert.bindKept(i, value);
     }
+    m_insert.bindBook(m_values);
     for (const SourceNote& told : book.notes) {
         note(m_report.changes, [&] { return ReportLine{book.where, describe(book), told.column, told.reason}; });
         changed = true;

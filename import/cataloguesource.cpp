@@ -88,11 +88,8 @@ bool CatalogueSource::next(SourceBook& book)
     for (std::size_t c = 0; c < m_columns.size(); ++c) {
         const int column = static_cast<int>(c + 1);
         // Numbers and bytes go in as they are: read as text, a blob's bytes became
-        // a text and 3.25 the text '3.25'. Typed first, since reading the text
-        // converts the engine's value.
-        if (!rows.isText(column) && !rows.isNull(column))
-            book.typed[c] = rows.value(column);
-        book.values[c] = rows.text(column);
+        // a text and 3.25 the text '3.25'.
+        book.values[c] = rows.textAndHeld(column, book.typed[c]);
     }
     for (std::size_t i = 0; i < m_ignored.size(); ++i)
         m_ignoredValues[i] += !rows.isNull(static_cast<int>(m_columns.size() + 1 + i));

@@ -57,9 +57,8 @@ private:
 
 BookInsert::Outcome add(BookInsert& insert, const catalogue::Value& author, const catalogue::Value& title)
 {
-    insert.startBook();
-    insert.bindKept(0, author);
-    insert.bindKept(1, title);
+    const std::vector<catalogue::Value> book = {author, title};
+    insert.bindBook(book);
     return insert.add();
 }
 
