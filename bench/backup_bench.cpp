@@ -21,6 +21,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <sqlite3.h>
 
 namespace fs = std::filesystem;
 

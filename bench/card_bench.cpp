@@ -18,6 +18,7 @@
 #include <map>
 #include <memory>
 #include <stdexcept>
+#include <sqlite3.h>
 
 namespace bench {
 

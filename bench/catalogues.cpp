@@ -25,6 +25,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string_view>
+#include <sqlite3.h>
 
 namespace fs = std::filesystem;
 using catalogue::DatabaseHandle;

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <sqlite3.h>
 
 namespace bench {
 

@@ -31,6 +31,7 @@
 
 #include <filesystem>
 #include <string>
+#include <sqlite3.h>
 
 namespace fs = std::filesystem;
 

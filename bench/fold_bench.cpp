@@ -8,6 +8,7 @@
 #include "sqlitehandles.h"
 
 #include <vector>
+#include <sqlite3.h>
 
 namespace bench {
 

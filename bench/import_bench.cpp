@@ -22,6 +22,7 @@
 #include <random>
 #include <string>
 #include <vector>
+#include <sqlite3.h>
 
 namespace fs = std::filesystem;
 

@@ -13,6 +13,7 @@
 #include <benchmark/benchmark.h>
 
 #include <random>
+#include <sqlite3.h>
 
 namespace bench {
 

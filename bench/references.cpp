@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <stdexcept>
+#include <sqlite3.h>
 
 using catalogue::DatabaseHandle;
 using catalogue::StatementHandle;

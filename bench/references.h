@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <vector>
+#include <sqlite3.h>
 
 // What the program's commands are measured against: the same statement through the
 // bare SQLite C API, with nothing of ours in the way. Every cell is read the

@@ -14,6 +14,7 @@
 #include <iomanip>
 #include <sstream>
 #include <thread>
+#include <sqlite3.h>
 
 namespace bench {
 

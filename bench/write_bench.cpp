@@ -16,6 +16,7 @@
 #include <QItemSelectionModel>
 
 #include <functional>
+#include <sqlite3.h>
 
 namespace bench {
 

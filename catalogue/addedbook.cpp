@@ -5,6 +5,8 @@
 #include "sqltext.h"
 #include "statement.h"
 
+#include <sqlite3.h>
+
 namespace catalogue {
 
 namespace {

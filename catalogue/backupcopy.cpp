@@ -18,6 +18,7 @@
 #include <fcntl.h>
 #include <thread>
 #include <unistd.h>
+#include <sqlite3.h>
 
 namespace catalogue {
 

@@ -7,6 +7,7 @@
 #include "isbn.h"
 
 #include <array>
+#include <sqlite3.h>
 
 namespace catalogue {
 
@@ -98,6 +99,19 @@ void IdentityMaker::make(BookIdentity& out, std::optional<std::string_view> isbn
     }
     if (author && title && !blank(*author) && !blank(*title))
         makeName(out.name, *author, *title);
+}
+
+void IdentityMaker::makeFromRow(BookIdentity& out, sqlite3_stmt* row, int isbnColumn)
+{
+    // Read here, beside the engine, a million times in a pass over the catalogue.
+    const auto text = [row](int column) -> std::optional<std::string_view> {
+        const unsigned char* value = sqlite3_column_text(row, column);
+        if (!value)
+            return std::nullopt;
+        return std::string_view(reinterpret_cast<const char*>(value),
+                                 static_cast<std::size_t>(sqlite3_column_bytes(row, column)));
+    };
+    make(out, text(isbnColumn), text(isbnColumn + 1), text(isbnColumn + 2));
 }
 
 void IdentityMaker::makeName(std::string& out, std::string_view author, std::string_view title)

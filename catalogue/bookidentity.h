@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+struct sqlite3_stmt;
+
 namespace catalogue {
 
 // What a book is known by when its duplicates are looked for: its ISBN (as the
@@ -34,6 +36,9 @@ class IdentityMaker {
 public:
     void make(BookIdentity& out, std::optional<std::string_view> isbn, std::optional<std::string_view> author,
               std::optional<std::string_view> title);
+    // The same from the row `row` is on: its ISBN in column `isbnColumn`, the
+    // author and the title in the two after it, read where the engine holds them.
+    void makeFromRow(BookIdentity& out, sqlite3_stmt* row, int isbnColumn);
 
 private:
     void makeName(std::string& out, std::string_view author, std::string_view title);

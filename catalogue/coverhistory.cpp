@@ -52,7 +52,7 @@ private:
     {
         Connection connection = openForWriting(m_path);
         sqlite3* db = connection.handle();
-        Transaction transaction(db);
+        Transaction transaction(connection);
         for (const CoverChange& change : m_changes)
             writeCover(db, change.book, change.*state);
         transaction.commit();
@@ -98,7 +98,7 @@ void CoverShelf::change(std::int64_t book, std::optional<Cover> after, std::stri
 {
     Connection connection = openForWriting(m_path);
     sqlite3* db = connection.handle();
-    Transaction transaction(db);
+    Transaction transaction(connection);
     std::optional<Cover> before = readCover(db, book);
     if (before == after)
         return;

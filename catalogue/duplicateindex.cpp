@@ -3,10 +3,11 @@
 // by one or two entries a book, and every match is checked against the file.
 #include "duplicateindex.h"
 
-#include "columntext.h"
 #include "fieldnames.h"
 #include "standardfields.h"
 #include "statement.h"
+
+#include <sqlite3.h>
 
 namespace catalogue {
 
@@ -19,7 +20,7 @@ DuplicateIndex::DuplicateIndex(sqlite3* db) : m_db(db)
     IdentityMaker maker;
     BookIdentity identity;
     while (books.step()) {
-        maker.make(identity, columnText(s, 1), columnText(s, 2), columnText(s, 3));
+        maker.makeFromRow(identity, s, 1);
         add(identity, sqlite3_column_int64(s, 0));
     }
 }
@@ -94,7 +95,7 @@ BookIdentity DuplicateIndex::identityOfBook(std::int64_t id) const
     BookIdentity identity;
     if (book.step()) {
         sqlite3_stmt* s = book.handle();
-        IdentityMaker().make(identity, columnText(s, 0), columnText(s, 1), columnText(s, 2));
+        IdentityMaker().makeFromRow(identity, s, 0);
     }
     return identity;
 }

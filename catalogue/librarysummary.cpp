@@ -14,6 +14,7 @@
 #include <map>
 #include <optional>
 #include <unordered_map>
+#include <sqlite3.h>
 
 namespace catalogue {
 

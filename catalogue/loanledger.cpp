@@ -6,6 +6,8 @@
 #include "statement.h"
 #include "transaction.h"
 
+#include <sqlite3.h>
+
 namespace catalogue {
 
 namespace {
@@ -59,7 +61,7 @@ private:
         sqlite3* db = connection.handle();
         if (!hasLedger(db))
             return;
-        Transaction transaction(db);
+        Transaction transaction(connection);
         for (std::size_t at = 0; at < m_changes.size(); ++at) {
             const LedgerRow& row = m_changes[backwards ? m_changes.size() - 1 - at : at];
             writeRow(db, row.id, state(row));

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <set>
+#include <sqlite3.h>
 
 namespace catalogue {
 

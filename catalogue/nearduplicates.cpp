@@ -5,7 +5,6 @@
 #include "nearduplicates.h"
 
 #include "bookidentity.h"
-#include "columntext.h"
 #include "fieldnames.h"
 #include "partedscan.h"
 #include "standardfields.h"
@@ -14,6 +13,7 @@
 #include <algorithm>
 #include <numeric>
 #include <string_view>
+#include <sqlite3.h>
 
 namespace catalogue {
 
@@ -58,7 +58,7 @@ HashedBooks hashBooks(sqlite3* db, bool isbn, const std::string& condition)
     IdentityMaker maker;
     BookIdentity identity;
     while (all.step()) {
-        maker.make(identity, columnText(s, 1), columnText(s, 2), columnText(s, 3));
+        maker.makeFromRow(identity, s, 1);
         addHashes(books, identity, sqlite3_column_int64(s, 0));
     }
     std::sort(books.begin(), books.end());
@@ -92,7 +92,7 @@ public:
         m_book.bind(1, id);
         if (m_book.step()) {
             sqlite3_stmt* s = m_book.handle();
-            m_maker.make(identity, columnText(s, 0), columnText(s, 1), columnText(s, 2));
+            m_maker.makeFromRow(identity, s, 0);
         }
         return identity;
     }

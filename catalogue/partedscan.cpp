@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <exception>
 #include <thread>
+#include <sqlite3.h>
 
 namespace catalogue {
 

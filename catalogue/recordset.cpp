@@ -20,6 +20,7 @@
 #include <cctype>
 #include <map>
 #include <numeric>
+#include <sqlite3.h>
 
 namespace catalogue {
 

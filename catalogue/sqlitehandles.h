@@ -1,7 +1,6 @@
 #pragma once
 
-// The handles with the engine's interface beside them, for the sources that call
-// the engine themselves. A header that only holds a handle includes handletypes.h.
+// The owned handles, for the sources that hold a connection or a statement. The
+// engine's own interface is included only by the catalogue's sources, never by a
+// header: whatever is built on the catalogue sees the handles by name alone.
 #include "handletypes.h"
-
-#include <sqlite3.h>

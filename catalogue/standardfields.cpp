@@ -8,6 +8,7 @@
 #include "transaction.h"
 
 #include <algorithm>
+#include <sqlite3.h>
 
 namespace catalogue {
 

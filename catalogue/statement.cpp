@@ -3,9 +3,11 @@
 // that ends the transaction it runs in fails the whole change, wherever it runs.
 #include "statement.h"
 
+#include "columntext.h"
 #include "engineerror.h"
 
 #include <type_traits>
+#include <sqlite3.h>
 
 namespace catalogue {
 
@@ -129,6 +131,15 @@ Value columnValue(sqlite3_stmt* statement, int column)
     }
     default: return std::monostate{};
     }
+}
+
+std::optional<std::string_view> columnText(sqlite3_stmt* statement, int index)
+{
+    const unsigned char* text = sqlite3_column_text(statement, index);
+    if (!text)
+        return std::nullopt;
+    return std::string_view(reinterpret_cast<const char*>(text),
+                            static_cast<std::size_t>(sqlite3_column_bytes(statement, index)));
 }
 
 } // namespace catalogue

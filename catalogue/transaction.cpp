@@ -3,6 +3,7 @@
 // leaving the scope without commit() rolls every statement back.
 #include "transaction.h"
 
+#include "connection.h"
 #include "error.h"
 #include "statement.h"
 
@@ -11,6 +12,8 @@
 #include <string>
 
 namespace catalogue {
+
+Transaction::Transaction(Connection& connection) : Transaction(connection.handle()) {}
 
 Transaction::Transaction(sqlite3* db) : m_db(db)
 {

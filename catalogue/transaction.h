@@ -7,12 +7,15 @@ struct sqlite3;
 
 namespace catalogue {
 
+class Connection;
+
 // A write transaction that lasts one change. It takes the write lock at once
 // (BEGIN IMMEDIATE), so a conflicting writer waits for the busy timeout rather than
 // failing half-way, and rolls back in its destructor unless committed.
 class Transaction {
 public:
-    explicit Transaction(sqlite3* db); // throws Error
+    explicit Transaction(Connection& connection); // throws Error, also when it is not open
+    explicit Transaction(sqlite3* db);            // throws Error
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;

@@ -3,13 +3,10 @@
 #include "bookimport.h"
 
 #include "bookwriter.h"
-#include "engineerror.h"
 #include "importfailure.h"
-#include "opening.h"
+#include "importtarget.h"
 #include "sourcekind.h"
-#include "sqlitehandles.h"
 #include "standardfields.h"
-#include "statement.h"
 #include "transaction.h"
 
 #include <algorithm>
@@ -18,15 +15,6 @@
 namespace bookimport {
 
 namespace {
-
-catalogue::DatabaseHandle openCatalogue(const std::string& path, catalogue::OpenMode mode)
-{
-    catalogue::DatabaseHandle db = catalogue::openCatalogueFile(path, mode);
-    // A larger page cache keeps the indexes' pages in memory while a large import
-    // fills them: a fixed 64 MiB, whatever the source's size.
-    catalogue::execute(db.get(), "PRAGMA cache_size = -65536");
-    return db;
-}
 
 // The catalogue's columns once the standard ones it lacks are added.
 std::vector<std::string> columnsAfterStandard(std::vector<std::string> columns)
@@ -50,12 +38,6 @@ std::unique_ptr<BookSource> openBooks(const std::string& path, const std::vector
     return openSource(source, columns, options.fieldMap, options.stop);
 }
 
-void executeScript(sqlite3* db, const std::string& sql)
-{
-    if (const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr); rc != SQLITE_OK)
-        throw catalogue::engineError(db, rc);
-}
-
 // Returns false when `watch` ended the import early.
 bool copyBooks(BookSource& books, BookWriter& writer, const ImportReport& report, const std::string& path,
                const ImportOptions& options, sqlite3* db = nullptr, const BookWatch& watch = {})
@@ -76,20 +58,13 @@ bool copyBooks(BookSource& books, BookWriter& writer, const ImportReport& report
     return true;
 }
 
-std::int64_t lastRow(sqlite3* db)
-{
-    catalogue::Statement last(db, "SELECT max(rowid) FROM dorvi");
-    last.step();
-    return sqlite3_column_int64(last.handle(), 0);
-}
-
 // The import into an existing catalogue; with a watch, a trial that is rolled back.
 ImportReport addBooks(const std::string& source, const std::string& path, const ImportOptions& options,
                       const BookWatch& watch)
 {
     if (!std::filesystem::is_regular_file(path))
         refuseSource("Il catalogo " + quoted(path) + " non esiste.");
-    const catalogue::DatabaseHandle db = openCatalogue(path, catalogue::OpenMode::ReadWrite);
+    const catalogue::DatabaseHandle db = catalogue::openImportTarget(path, catalogue::OpenMode::ReadWrite);
     const std::vector<std::string> existing = catalogue::catalogueColumns(db.get());
     if (existing.empty())
         refuseSource("Il file " + quoted(path) + " non è un catalogo di Gestione Dorvi (non ha la tabella dorvi).");
@@ -98,7 +73,7 @@ ImportReport addBooks(const std::string& source, const std::string& path, const 
         options.beforeWriting(path);
 
     catalogue::Transaction transaction(db.get());
-    const std::int64_t before = lastRow(db.get());
+    const std::int64_t before = catalogue::lastBookRow(db.get());
     ImportReport report;
     report.kind = books->kind();
     report.addedColumns = catalogue::addStandardColumnsInTransaction(db.get());
@@ -117,23 +92,17 @@ ImportReport addBooks(const std::string& source, const std::string& path, const 
 
 std::string newCatalogueTable()
 {
-    std::string sql = "CREATE TABLE dorvi (\n    iddorvo INTEGER PRIMARY KEY,\n    autore TEXT COLLATE NOCASE,\n"
-                      "    titolo TEXT COLLATE NOCASE,\n    genere TEXT COLLATE NOCASE";
-    for (const catalogue::StandardField& field : catalogue::standardFields)
-        sql += ",\n    " + std::string(field.name) + " " + std::string(field.type);
-    return sql + "\n);\n";
+    return catalogue::newCatalogueTable();
 }
 
 std::string newCatalogueIndexes()
 {
-    return "CREATE INDEX dorvi_autore ON dorvi (autore);\n"
-           "CREATE INDEX dorvi_titolo ON dorvi (titolo);\n"
-           "CREATE INDEX dorvi_genere ON dorvi (genere);\n";
+    return catalogue::newCatalogueIndexes();
 }
 
 std::vector<std::string> columnsAfterImport(const std::string& catalogue)
 {
-    const catalogue::DatabaseHandle db = openCatalogue(catalogue, catalogue::OpenMode::ReadOnly);
+    const catalogue::DatabaseHandle db = catalogue::openImportTarget(catalogue, catalogue::OpenMode::ReadOnly);
     return columnsAfterStandard(catalogue::catalogueColumns(db.get()));
 }
 
@@ -152,7 +121,7 @@ ImportReport tryImport(const std::string& source, const std::string& path, const
 ImportReport importIntoNewCatalogue(const std::string& source, const std::string& target,
                                     const ImportOptions& options)
 {
-    const catalogue::DatabaseHandle db = openCatalogue(target, catalogue::OpenMode::Create);
+    const catalogue::DatabaseHandle db = catalogue::openImportTarget(target, catalogue::OpenMode::Create);
     const std::unique_ptr<BookSource> books = openBooks(source, columnsAfterStandard({"iddorvo", "autore", "titolo",
                                                                                       "genere"}),
                                                         options);
@@ -160,7 +129,7 @@ ImportReport importIntoNewCatalogue(const std::string& source, const std::string
         options.beforeWriting(target);
 
     catalogue::Transaction transaction(db.get());
-    executeScript(db.get(), newCatalogueTable());
+    catalogue::createBooksTable(db.get());
     ImportReport report;
     report.kind = books->kind();
     {
@@ -169,7 +138,7 @@ ImportReport importIntoNewCatalogue(const std::string& source, const std::string
     }
     report.ignoredColumns = books->ignoredColumns();
     report.repeatedColumns = books->repeatedColumns();
-    executeScript(db.get(), newCatalogueIndexes());
+    catalogue::createBooksIndexes(db.get());
     transaction.commit();
     return report;
 }

@@ -2,13 +2,10 @@
 // value kept, duplicates looked up first, everything counted in the report.
 #include "bookwriter.h"
 
-#include "engineerror.h"
 #include "fieldnames.h"
 #include "fieldvalues.h"
 #include "importfailure.h"
 #include "loans.h"
-#include "sqltext.h"
-#include "statement.h"
 
 #include <algorithm>
 #include <ctime>
@@ -36,11 +33,13 @@ std::string today()
     return out;
 }
 
-// Failures that belong to the one book; anything else stops the import.
-bool refusesTheBook(int resultCode)
+// The source's columns, and the date each book is added on when the source has
+// none (today's, see m_today).
+std::vector<std::string> withDateAdded(std::vector<std::string> columns)
 {
-    const int primary = resultCode & 0xFF;
-    return primary == SQLITE_CONSTRAINT || primary == SQLITE_MISMATCH || primary == SQLITE_TOOBIG;
+    if (!indexOf(columns, "aggiunto_il"))
+        columns.emplace_back("aggiunto_il");
+    return columns;
 }
 
 // A line of the report, its text made only while the report still lists lines of
@@ -59,33 +58,17 @@ void note(ReportLines& lines, MakeLine&& makeLine)
 
 BookWriter::BookWriter(sqlite3* db, const std::vector<std::string>& columns, bool keepDuplicates,
                        ImportReport& report, bool keepLoanLines)
-    : m_db(db), m_columns(columns), m_keepDuplicates(keepDuplicates), m_keepLoanLines(keepLoanLines),
-      m_report(report), m_duplicates(db)
+    : m_db(db), m_columns(withDateAdded(columns)), m_keepDuplicates(keepDuplicates),
+      m_keepLoanLines(keepLoanLines), m_report(report), m_duplicates(db), m_insert(db, m_columns)
 {
-    if (!indexOf(m_columns, "aggiunto_il")) {
-        m_columns.emplace_back("aggiunto_il");
+    if (m_columns.size() > columns.size())
         m_today = today();
-    }
-    catalogue::Statement types(db, "SELECT name, type FROM pragma_table_info('dorvi')");
     m_rules.assign(m_columns.size(), ValueRule::Text);
     m_values.resize(m_columns.size());
-    while (types.step()) {
-        const std::string name = reinterpret_cast<const char*>(sqlite3_column_text(types.handle(), 0));
+    for (const auto& [name, type] : catalogue::columnTypes(db)) {
         if (const auto index = indexOf(m_columns, name))
-            m_rules[*index] = valueRule(name, reinterpret_cast<const char*>(sqlite3_column_text(types.handle(), 1)));
+            m_rules[*index] = valueRule(name, type);
     }
-    std::string names;
-    std::string marks;
-    for (const std::string& column : m_columns) {
-        names += (names.empty() ? "" : ", ") + catalogue::quotedIdentifier(column);
-        marks += marks.empty() ? "?" : ", ?";
-    }
-    const std::string sql = "INSERT INTO dorvi (" + names + ") VALUES (" + marks + ")";
-    sqlite3_stmt* raw = nullptr;
-    const int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr);
-    m_insert.reset(raw);
-    if (rc != SQLITE_OK)
-        throw catalogue::engineError(db, rc);
     m_author = indexOf(m_columns, "autore");
     m_title = indexOf(m_columns, "titolo");
     m_isbn = indexOf(m_columns, "isbn");
@@ -105,14 +88,10 @@ std::string BookWriter::describe(const SourceBook& book) const
 
 std::string BookWriter::describeBook(std::int64_t id) const
 {
-    catalogue::Statement book(m_db, "SELECT autore, titolo FROM dorvi WHERE iddorvo = ?");
-    book.bind(1, id);
     std::string text;
-    if (book.step()) {
-        for (int c = 0; c < 2; ++c) {
-            if (const auto* value = sqlite3_column_text(book.handle(), c))
-                text += (text.empty() ? "" : ", ") + quoted(reinterpret_cast<const char*>(value));
-        }
+    for (const std::optional<std::string>& value : catalogue::authorAndTitle(m_db, id)) {
+        if (value)
+            text += (text.empty() ? "" : ", ") + quoted(*value);
     }
     return text + (text.empty() ? "" : " ") + "(iddorvo " + std::to_string(id) + ")";
 }
@@ -120,8 +99,6 @@ std::string BookWriter::describeBook(std::int64_t id) const
 // Binds every value; false when the book has none to write.
 bool BookWriter::bindValues(const SourceBook& book)
 {
-    sqlite3_stmt* insert = m_insert.get();
-    sqlite3_reset(insert);
     bool any = false;
     bool changed = false;
     for (std::size_t i = 0; i < m_columns.size(); ++i) {
@@ -141,10 +118,8 @@ bool BookWriter::bindValues(const SourceBook& book)
         } else if (i >= book.values.size() && m_today) {
             value = *m_today;
         }
-        const int rc = catalogue::bindValue(insert, static_cast<int>(i + 1), value, catalogue::BoundBytes::Kept);
-        if (rc != SQLITE_OK)
-            throw catalogue::engineError(m_db, rc);
     }
+    m_insert.bindBook(m_values);
     for (const SourceNote& told : book.notes) {
         note(m_report.changes, [&] { return ReportLine{book.where, describe(book), told.column, told.reason}; });
         changed = true;
@@ -158,9 +133,9 @@ bool BookWriter::bindValues(const SourceBook& book)
 // whole import (RAISE(ROLLBACK)), which then stops here with nothing written.
 bool BookWriter::insert(const SourceBook& book)
 {
-    int rc = SQLITE_OK;
+    catalogue::BookInsert::Outcome outcome;
     try {
-        rc = catalogue::stepChecked(m_insert.get());
+        outcome = m_insert.add();
     } catch (const catalogue::Error& ended) {
         if (ended.number() != catalogue::ErrorNumber::TransactionEnded)
             throw;
@@ -170,20 +145,18 @@ bool BookWriter::insert(const SourceBook& book)
                                    ". " + ended.description(),
                                ended.engineCode(), ended.engineMessage());
     }
-    if (rc == SQLITE_DONE && catalogue::rowsChanged(m_db) > 0)
+    if (outcome == catalogue::BookInsert::Outcome::Added)
         return true;
-    if (rc == SQLITE_DONE) {
+    if (outcome == catalogue::BookInsert::Outcome::LeftOut) {
         note(m_report.refusals, [&] {
             return ReportLine{book.where, describe(book), {},
                               "una regola del catalogo (trigger) lo ha scartato senza dire perché: non scritto"};
         });
         return false;
     }
-    if (!refusesTheBook(rc))
-        throw catalogue::engineError(m_db, rc);
     note(m_report.refusals, [&] {
         return ReportLine{book.where, describe(book), {},
-                          std::string("il catalogo rifiuta il libro (") + sqlite3_errmsg(m_db) + "): non scritto"};
+                          "il catalogo rifiuta il libro (" + m_insert.refusal() + "): non scritto"};
     });
     return false;
 }
@@ -206,7 +179,7 @@ void BookWriter::recordLoan(std::int64_t book)
                                   std::make_move_iterator(lines.end()));
     // Whoever watches the import (the preview) finds the book just written by the
     // connection's last insert: the book's, not its loan line's.
-    sqlite3_set_last_insert_rowid(m_db, book);
+    catalogue::markLastAdded(m_db, book);
 }
 
 void BookWriter::write(const SourceBook& book)
@@ -248,7 +221,7 @@ void BookWriter::write(const SourceBook& book)
     }
     ++m_report.added;
     m_report.changedBooks += m_changedValues;
-    const std::int64_t added = sqlite3_last_insert_rowid(m_db);
+    const std::int64_t added = m_insert.addedBook();
     recordLoan(added);
     m_duplicates.add(m_identity, added);
     m_lastAdded = added;

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "bookinsert.h"
 #include "booksource.h"
 #include "duplicateindex.h"
 #include "fieldvalues.h"
 #include "importreport.h"
-#include "sqlitehandles.h"
 
 #include <optional>
 
@@ -48,7 +48,7 @@ private:
     catalogue::DuplicateIndex m_duplicates;
     catalogue::IdentityMaker m_identities;
     catalogue::BookIdentity m_identity; ///< the book being written's, its buffers reused
-    catalogue::StatementHandle m_insert;
+    catalogue::BookInsert m_insert;
     std::optional<std::size_t> m_author, m_title, m_isbn;
     std::optional<std::size_t> m_lentTo, m_lentSince; ///< both, or the source brings no loans
     std::optional<std::string> m_today; ///< aggiunto_il, when the source has none

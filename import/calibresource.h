@@ -1,9 +1,10 @@
 #pragma once
 
 #include "booksource.h"
-#include "sqlitehandles.h"
+#include "sourcerows.h"
 
 #include <atomic>
+#include <optional>
 
 namespace bookimport {
 
@@ -23,12 +24,11 @@ public:
     bool next(SourceBook& book) override;
 
 private:
-    [[noreturn]] void fail(int resultCode) const;
+    [[noreturn]] void fail(const catalogue::SourceReadError& error) const;
 
     std::string m_path;
-    const std::atomic<bool>* m_stop;
     catalogue::DatabaseHandle m_db;
-    catalogue::StatementHandle m_books;
+    std::optional<catalogue::SourceRows> m_books;
     std::vector<std::string> m_columns;
 };
 

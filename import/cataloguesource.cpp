@@ -5,9 +5,8 @@
 #include "fieldnames.h"
 #include "importfailure.h"
 #include "readonlysource.h"
-#include "sqltext.h"
+#include "sourcecatalogue.h"
 #include "standardfields.h"
-#include "statement.h"
 
 #include <algorithm>
 
@@ -18,14 +17,6 @@ namespace {
 catalogue::DatabaseHandle openReadOnly(const std::string& path, const std::atomic<bool>* stop = nullptr)
 {
     return openReadOnlySource(path, "Impossibile aprire il catalogo " + quoted(path) + ".", stop);
-}
-
-std::optional<std::string> cell(sqlite3_stmt* statement, int column)
-{
-    if (sqlite3_column_type(statement, column) == SQLITE_NULL)
-        return std::nullopt;
-    return std::string(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
-                       static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
 }
 
 } // namespace
@@ -47,13 +38,10 @@ void requireBooksOfAccess(const std::string& converted, const std::string& acces
 
 CatalogueSource::CatalogueSource(const std::string& path, const std::vector<std::string>& columns,
                                  const std::atomic<bool>* stop)
-    : m_path(path), m_stop(stop), m_db(openReadOnly(path, stop))
+    : m_path(path), m_db(openReadOnly(path, stop))
 {
     requireRealTables(m_db.get(), path, "Il catalogo", {"dorvi"});
-    if (const int rc = sqlite3_exec(m_db.get(), "BEGIN", nullptr, nullptr, nullptr); rc != SQLITE_OK)
-        fail(rc);
-    std::string list = "rowid";
-    std::vector<std::string> ignoredList;
+    std::vector<std::string> read;
     for (const std::string& name : catalogue::catalogueColumns(m_db.get())) {
         if (catalogue::sameColumnName(name, "iddorvo"))
             continue;
@@ -62,56 +50,49 @@ CatalogueSource::CatalogueSource(const std::string& path, const std::vector<std:
         });
         if (same != columns.end()) {
             m_columns.push_back(*same);
-            list += ", " + catalogue::quotedIdentifier(name);
+            read.push_back(name);
         } else {
             m_ignored.push_back(name);
         }
     }
-    for (const std::string& name : m_ignored)
-        list += ", " + catalogue::quotedIdentifier(name);
+    read.insert(read.end(), m_ignored.begin(), m_ignored.end());
     m_ignoredValues.assign(m_ignored.size(), 0);
-    sqlite3_stmt* raw = nullptr;
-    // In the order of the table itself: rowid order costs nothing on a table,
-    // where any other order would sort the whole source before the first book.
-    const int rc = sqlite3_prepare_v2(m_db.get(), ("SELECT " + list + " FROM dorvi ORDER BY rowid").c_str(), -1,
-                                      &raw, nullptr);
-    m_books.reset(raw);
-    if (rc != SQLITE_OK)
-        fail(rc);
+    try {
+        m_books.emplace(catalogue::sourceCatalogueRows(m_db.get(), read, stop));
+    } catch (const catalogue::SourceReadError& error) {
+        fail(error);
+    }
 }
 
-void CatalogueSource::fail(int resultCode) const
+void CatalogueSource::fail(const catalogue::SourceReadError& error) const
 {
-    if (stoppedBy(resultCode, m_stop))
+    if (error.trouble() == catalogue::SourceTrouble::Stopped)
         readingStopped();
-    const int primary = resultCode & 0xFF;
-    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+    if (error.trouble() == catalogue::SourceTrouble::Locked)
         refuseSource("Il catalogo " + quoted(m_path) + " è bloccato da un altro programma che lo sta scrivendo: "
                      "ripetere l'importazione quando ha finito.");
-    refuseSource("Il catalogo " + quoted(m_path) + " non si può leggere: " + sqlite3_errmsg(m_db.get()) + ".");
+    refuseSource("Il catalogo " + quoted(m_path) + " non si può leggere: " + error.engineMessage() + ".");
 }
 
 bool CatalogueSource::next(SourceBook& book)
 {
-    sqlite3_stmt* s = m_books.get();
-    const int rc = sqlite3_step(s);
-    if (rc == SQLITE_DONE)
-        return false;
-    if (rc != SQLITE_ROW)
-        fail(rc);
-    book.start("libro " + std::to_string(sqlite3_column_int64(s, 0)), m_columns.size());
+    catalogue::SourceRows& rows = *m_books;
+    try {
+        if (!rows.next())
+            return false;
+    } catch (const catalogue::SourceReadError& error) {
+        fail(error);
+    }
+    book.start("libro " + std::to_string(rows.integer(0)), m_columns.size());
     book.typed.assign(m_columns.size(), {});
     for (std::size_t c = 0; c < m_columns.size(); ++c) {
         const int column = static_cast<int>(c + 1);
         // Numbers and bytes go in as they are: read as text, a blob's bytes became
-        // a text and 3.25 the text '3.25'. Typed first, since reading the text
-        // converts the engine's value.
-        if (const int type = sqlite3_column_type(s, column); type != SQLITE_TEXT && type != SQLITE_NULL)
-            book.typed[c] = catalogue::columnValue(s, column);
-        book.values[c] = cell(s, column);
+        // a text and 3.25 the text '3.25'.
+        book.values[c] = rows.textAndHeld(column, book.typed[c]);
     }
     for (std::size_t i = 0; i < m_ignored.size(); ++i)
-        m_ignoredValues[i] += sqlite3_column_type(s, static_cast<int>(m_columns.size() + 1 + i)) != SQLITE_NULL;
+        m_ignoredValues[i] += !rows.isNull(static_cast<int>(m_columns.size() + 1 + i));
     return true;
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
 #include "booksource.h"
-#include "sqlitehandles.h"
+#include "sourcerows.h"
 
 #include <atomic>
+#include <optional>
 
 namespace bookimport {
 
@@ -24,12 +25,11 @@ public:
     std::vector<std::pair<std::string, std::uint64_t>> ignoredColumns() const override;
 
 private:
-    [[noreturn]] void fail(int resultCode) const;
+    [[noreturn]] void fail(const catalogue::SourceReadError& error) const;
 
     std::string m_path;
-    const std::atomic<bool>* m_stop;
     catalogue::DatabaseHandle m_db;
-    catalogue::StatementHandle m_books;
+    std::optional<catalogue::SourceRows> m_books;
     std::vector<std::string> m_columns;
     std::vector<std::string> m_ignored;
     std::vector<std::uint64_t> m_ignoredValues;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sqlitehandles.h"
+#include "handletypes.h"
 
 #include <atomic>
 #include <string>

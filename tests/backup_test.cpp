@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <sqlite3.h>
 
 using namespace std::chrono;
 using catalogue::CopyControl;

@@ -21,6 +21,7 @@
 
 #include <filesystem>
 #include <random>
+#include <sqlite3.h>
 
 using catalogue::ErrorNumber;
 namespace fs = std::filesystem;

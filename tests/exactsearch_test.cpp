@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <sqlite3.h>
 
 using namespace catalogue;
 

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sqlite3.h>
 
 namespace fs = std::filesystem;
 

@@ -5,8 +5,8 @@
 // Whatever the script's table lacks of the standard fields is added after it, so
 // a new catalogue always has every one of them.
 #include "error.h"
+#include "importtarget.h"
 #include "opening.h"
-#include "sqlitehandles.h"
 #include "standardfields.h"
 
 #include <cstdio>
@@ -51,11 +51,10 @@ int main(int argc, char* argv[])
         } catch (const catalogue::Error&) {
             return fail("impossibile creare " + temporary.string());
         }
-        char* error = nullptr;
-        const std::string wrapped = "BEGIN;\n" + sql.str() + "\nCOMMIT;";
-        if (sqlite3_exec(db.get(), wrapped.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-            const std::string message = error ? error : "errore sconosciuto";
-            sqlite3_free(error);
+        try {
+            catalogue::runScriptAsOne(db.get(), sql.str());
+        } catch (const catalogue::Error& error) {
+            const std::string message = error.engineMessage().empty() ? "errore sconosciuto" : error.engineMessage();
             db.reset();
             fs::remove(temporary);
             return fail(script.string() + ": " + message);

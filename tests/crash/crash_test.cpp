@@ -35,6 +35,7 @@
 #include <thread>
 #include <unistd.h>
 #include <vector>
+#include <sqlite3.h>
 
 extern char** environ;
 

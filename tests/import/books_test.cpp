@@ -17,6 +17,7 @@
 #include <zip.h>
 
 #include <cstdio>
+#include <sqlite3.h>
 
 using namespace importtesting;
 using catalogue::Value;

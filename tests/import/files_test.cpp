@@ -15,6 +15,7 @@
 #include <mdbtools.h>
 
 #include <limits>
+#include <sqlite3.h>
 
 using namespace importtesting;
 using catalogue::Value;

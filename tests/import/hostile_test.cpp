@@ -15,6 +15,7 @@
 
 #include <sys/wait.h>
 #include <unistd.h>
+#include <sqlite3.h>
 
 using namespace importtesting;
 

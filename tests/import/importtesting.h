@@ -17,6 +17,7 @@
 #include <sstream>
 #include <string>
 #include <vector>
+#include <sqlite3.h>
 
 namespace importtesting {
 

@@ -8,6 +8,7 @@
 #include <set>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <sqlite3.h>
 
 using namespace importtesting;
 

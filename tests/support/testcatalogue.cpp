@@ -4,6 +4,7 @@
 #include "sqltext.h"
 
 #include <stdexcept>
+#include <sqlite3.h>
 
 const std::vector<TestCatalogue::Book> TestCatalogue::sampleBooks = {
     {"Alessandro Manzoni", "I promessi sposi", "Romanzo storico"},

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include <sqlite3.h>
 
 // Opens `sql` on the catalogue at `path` the way the window does.
 std::shared_ptr<catalogue::Recordset> openRecordset(const std::string& path, const std::string& sql,

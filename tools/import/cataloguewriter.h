@@ -1,7 +1,7 @@
 #pragma once
 
+#include "newtablesfile.h"
 #include "schema.h"
-#include "sqlitehandles.h"
 #include "value.h"
 
 #include <stdexcept>
@@ -35,12 +35,12 @@ public:
     void commit();
 
 private:
-    void execute(const std::string& sql);
-    [[noreturn]] void fail(int resultCode) const;
+    // Runs `write`, telling its failure as Refused or ImportError.
+    template <typename Write>
+    void guarded(Write&& write);
 
     std::string m_path;
-    catalogue::DatabaseHandle m_db;
-    catalogue::StatementHandle m_insert;
+    catalogue::NewTablesFile m_file;
 };
 
 } // namespace jetimport

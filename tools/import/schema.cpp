@@ -3,7 +3,6 @@
 #include "schema.h"
 
 #include "decimal.h"
-#include "sqltext.h"
 
 #include <algorithm>
 #include <array>
@@ -51,23 +50,6 @@ void markSearchedColumns(TableSchema& schema)
             }
         }
     }
-}
-
-std::string columnDefinition(const TableSchema& schema, std::size_t i)
-{
-    const SchemaColumn& column = schema.columns[i];
-    std::string definition = catalogue::quotedIdentifier(column.name) + " " + column.declaredType;
-    if (schema.rowidKey && schema.primaryKey.front() == i)
-        definition += " PRIMARY KEY";
-    if (column.noCase)
-        definition += " COLLATE NOCASE";
-    return definition;
-}
-
-std::string lowered(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
 }
 
 } // namespace
@@ -118,42 +100,6 @@ TableSchema tableSchema(const std::string& name, const std::vector<JetColumn>& c
     if (equalsIgnoringCase(name, booksTable))
         markSearchedColumns(schema);
     return schema;
-}
-
-std::string createTableStatement(const TableSchema& schema)
-{
-    std::string sql = "CREATE TABLE " + catalogue::quotedIdentifier(schema.name) + " (";
-    for (std::size_t i = 0; i < schema.columns.size(); ++i)
-        sql += (i ? ", " : "") + columnDefinition(schema, i);
-    if (!schema.primaryKey.empty() && !schema.rowidKey) {
-        sql += ", PRIMARY KEY (";
-        for (std::size_t k = 0; k < schema.primaryKey.size(); ++k)
-            sql += (k ? ", " : "") + catalogue::quotedIdentifier(schema.columns[schema.primaryKey[k]].name);
-        sql += ")";
-    }
-    return sql + ")";
-}
-
-std::vector<std::string> createIndexStatements(const TableSchema& schema)
-{
-    std::vector<std::string> statements;
-    for (std::size_t i : schema.indexed) {
-        const std::string& column = schema.columns[i].name;
-        statements.push_back("CREATE INDEX " + catalogue::quotedIdentifier(lowered(schema.name) + "_" + lowered(column)) +
-                             " ON " + catalogue::quotedIdentifier(schema.name) + " (" + catalogue::quotedIdentifier(column) + ")");
-    }
-    return statements;
-}
-
-std::string insertStatement(const TableSchema& schema)
-{
-    std::string names;
-    std::string parameters;
-    for (std::size_t i = 0; i < schema.columns.size(); ++i) {
-        names += (i ? ", " : "") + catalogue::quotedIdentifier(schema.columns[i].name);
-        parameters += (i ? ", ?" : "?") + std::to_string(i + 1);
-    }
-    return "INSERT INTO " + catalogue::quotedIdentifier(schema.name) + " (" + names + ") VALUES (" + parameters + ")";
 }
 
 } // namespace jetimport

@@ -1,26 +1,16 @@
 #pragma once
 
 #include "jettable.h"
+#include "tablelayout.h"
 
 #include <string>
 #include <vector>
 
 namespace jetimport {
 
-struct SchemaColumn {
-    std::string name;
-    std::string declaredType;
-    bool noCase = false; ///< compares without regard to letter case
-};
-
 // How one Jet table is laid out in the catalogue.
-struct TableSchema {
-    std::string name;
-    std::vector<SchemaColumn> columns;
-    std::vector<std::size_t> primaryKey; ///< by position
-    bool rowidKey = false; ///< the key is one integer column: INTEGER PRIMARY KEY
-    std::vector<std::size_t> indexed; ///< columns that get an index of their own
-};
+using SchemaColumn = catalogue::LayoutColumn;
+using TableSchema = catalogue::TableLayout;
 
 // The declared type for a Jet column type (libmdb's MDB_* code). Currency and
 // decimals are text, so no affinity turns them into inexact reals; dates are ISO
@@ -37,8 +27,8 @@ std::string declaredType(const JetColumn& column);
 TableSchema tableSchema(const std::string& name, const std::vector<JetColumn>& columns,
                         const std::vector<std::size_t>& primaryKey);
 
-std::string createTableStatement(const TableSchema& schema);
-std::vector<std::string> createIndexStatements(const TableSchema& schema);
-std::string insertStatement(const TableSchema& schema);
+using catalogue::createIndexStatements;
+using catalogue::createTableStatement;
+using catalogue::insertStatement;
 
 } // namespace jetimport

@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include <sqlite3.h>
 
 namespace {
 
