@@ -10,6 +10,7 @@
 #include "isbntool.h"
 #include "loopbackserver.h"
 #include "politeclient.h"
+#include "shownwindow.h"
 #include "testcatalogue.h"
 #include "toolhost.h"
 
@@ -462,4 +463,48 @@ TEST(IsbnTool, OffersTheDialogOnlyInEditingWithLookupsOnAndRelistsAfterAdding)
     EXPECT_EQ(host.relisted, 1) << "the grid lists the books added";
     EXPECT_EQ(host.wentTo, std::vector<std::int64_t>{7});
     EXPECT_EQ(host.kept->undoText(), "aggiunta di 2 libri da ISBN");
+}
+
+// In the window itself: the book added is in the grid once the dialog closes, and
+// an ISBN no service knows goes into the new-row line, to be typed in by hand,
+// with nothing written until the user writes the book.
+class IsbnInWindow : public ShownWindowTest {
+};
+
+TEST_F(IsbnInWindow, TheBookAddedIsListedAndOneNotFoundIsTypedInTheNewRowLine)
+{
+    Services services;
+    const lookup::LookupSettings at = services.settings();
+    qputenv("DORVI_SBN_URL", at.sbn.toString().toUtf8());
+    qputenv("DORVI_OPENLIBRARY_URL", at.openLibrary.toString().toUtf8());
+    qputenv("DORVI_GOOGLEBOOKS_URL", at.googleBooks.toString().toUtf8());
+    qputenv("DORVI_COVERS_URL", at.covers.toString().toUtf8());
+    catalogue.exec("ALTER TABLE dorvi ADD COLUMN isbn TEXT");
+    trigger("mnuop");
+    const int before = grid->model()->rowCount();
+    const QString unknown = QStringLiteral("9788804500049");
+
+    this->services.dialogScript = [&](QDialog& dialog) {
+        scan(dialog, first);
+        waitUntil([&] { return part<QPushButton>(dialog, "aggiungi")->isEnabled(); });
+        QTest::keyClick(part<QLineEdit>(dialog, "isbn"), Qt::Key_Return);
+        scan(dialog, unknown);
+        waitUntil([&] { return part<QPushButton>(dialog, "scriviamano")->isEnabled(); });
+        QTest::mouseClick(part<QPushButton>(dialog, "scriviamano"), Qt::LeftButton);
+    };
+    trigger("mnuaggiungiisbn");
+    for (const char* name : {"DORVI_SBN_URL", "DORVI_OPENLIBRARY_URL", "DORVI_GOOGLEBOOKS_URL", "DORVI_COVERS_URL"})
+        qunsetenv(name);
+
+    EXPECT_EQ(catalogue.scalar("SELECT count(*) FROM dorvi WHERE isbn IS NOT NULL"), "1") << "the one not found is not written";
+    QAbstractItemModel* rows = grid->model();
+    // The book added, then the book begun with the ISBN, then a line for the next.
+    ASSERT_EQ(rows->rowCount(), before + 2) << "the book added is listed";
+    int isbnColumn = -1;
+    for (int column = 0; column < rows->columnCount(); ++column)
+        if (rows->headerData(column, Qt::Horizontal).toString().contains(QStringLiteral("ISBN"), Qt::CaseInsensitive))
+            isbnColumn = column;
+    ASSERT_GE(isbnColumn, 0);
+    EXPECT_EQ(rows->index(before - 1, isbnColumn).data().toString(), first);
+    EXPECT_EQ(rows->index(before, isbnColumn).data().toString(), unknown) << "the new-row line holds the ISBN";
 }
