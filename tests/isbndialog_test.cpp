@@ -135,6 +135,18 @@ void scan(QDialog& dialog, const QString& text)
     QTest::keyClick(field, Qt::Key_Return);
 }
 
+// Every ISBN asked has been answered, and each of the scan's books written.
+bool settled(IsbnDialog& dialog)
+{
+    if (dialog.lookup().pending() > 0)
+        return false;
+    auto* list = dialog.findChild<QListWidget*>(QStringLiteral("elencoisbn"));
+    for (int row = 0; list && row < list->count(); ++row)
+        if (list->item(row)->text().contains(QStringLiteral("in attesa")))
+            return false;
+    return true;
+}
+
 QString message(QDialog& dialog)
 {
     return part<QLabel>(dialog, "esito")->text();
@@ -152,7 +164,7 @@ struct Bench {
     // Books beyond those the catalogue started with.
     int books() const { return std::stoi(catalogue.scalar("SELECT count(*) FROM dorvi")) - held; }
     const int held = static_cast<int>(TestCatalogue::sampleBooks.size());
-    bool idle() { return dialog.lookup().pending() == 0; }
+    bool idle() { return settled(dialog); }
     std::string undoAll()
     {
         auto shown = openRecordset(catalogue.path(), "SELECT * FROM dorvi ORDER BY iddorvo");
@@ -454,7 +466,7 @@ TEST(IsbnTool, OffersTheDialogOnlyInEditingWithLookupsOnAndRelistsAfterAdding)
         part<QCheckBox>(dialog, "scansionecontinua")->setChecked(true);
         scan(dialog, first);
         scan(dialog, third);
-        waitUntil([&] { return static_cast<IsbnDialog&>(dialog).lookup().pending() == 0; });
+        waitUntil([&] { return settled(static_cast<IsbnDialog&>(dialog)); });
         auto* list = part<QListWidget>(dialog, "elencoisbn");
         list->setCurrentRow(1);
         QTest::mouseClick(part<QPushButton>(dialog, "vaiallibro"), Qt::LeftButton);

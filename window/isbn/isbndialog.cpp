@@ -401,6 +401,7 @@ void IsbnDialog::followButtons()
 // The books of the scan become one step of Annulla when the dialog closes.
 void IsbnDialog::endScan()
 {
+    m_scan->finish();
     const int books = m_scanned.added();
     if (books == 0)
         return;

@@ -6,6 +6,8 @@
 #include "foundshelf.h"
 #include "isbnlookup.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace {
@@ -20,15 +22,39 @@ bool mayRetry(IsbnScan::State state)
 } // namespace
 
 IsbnScan::IsbnScan(lookup::IsbnLookup& lookup, FoundShelf& shelf, QObject* parent)
-    : QObject(parent), m_lookup(lookup), m_shelf(shelf)
+    : QObject(parent), m_lookup(lookup), m_shelf(shelf), m_writer(new QObject)
 {
     connect(&lookup, &lookup::IsbnLookup::found, this, &IsbnScan::take);
     connect(&lookup, &lookup::IsbnLookup::notFound, this, &IsbnScan::missing);
     connect(&lookup, &lookup::IsbnLookup::failed, this, &IsbnScan::failed);
+    m_writer->moveToThread(&m_thread);
+    connect(&m_thread, &QThread::finished, m_writer, &QObject::deleteLater);
+    m_thread.start();
+}
+
+IsbnScan::~IsbnScan()
+{
+    finish();
+}
+
+void IsbnScan::finish()
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    // Quitting from inside the thread, after what was asked before: every book
+    // handed over is written or refused first.
+    QThread* thread = &m_thread;
+    QMetaObject::invokeMethod(m_writer, [thread] { thread->quit(); });
+    m_thread.wait();
+    // What the thread told of them is waiting in this thread's queue.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
 IsbnScan::Queued IsbnScan::queue(const QString& isbn13)
 {
+    if (m_finished)
+        return Queued::Full;
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
         Entry& entry = m_entries[i];
         if (entry.isbn13 != isbn13)
@@ -42,24 +68,26 @@ IsbnScan::Queued IsbnScan::queue(const QString& isbn13)
     if (static_cast<int>(m_entries.size()) >= maxIsbns)
         return Queued::Full;
     m_entries.push_back({isbn13, State::Waiting, {}, 0});
-    const int index = static_cast<int>(m_entries.size()) - 1;
-    emit entryAdded(index);
-    // A book the catalogue holds is told at once, with no lookup.
-    try {
-        if (const auto held = m_shelf.held(isbn13)) {
-            settle(index, State::Duplicate, held->text, held->id);
-            return Queued::Yes;
+    emit entryAdded(static_cast<int>(m_entries.size()) - 1);
+    // A book the catalogue holds is told with no lookup.
+    FoundShelf* shelf = &m_shelf;
+    QMetaObject::invokeMethod(m_writer, [this, shelf, isbn13] {
+        std::optional<FoundShelf::Held> held;
+        try {
+            held = shelf->held(isbn13);
+        } catch (const std::exception&) {
+            // The file could not be read now: the lookup goes on, and the
+            // writing will tell what is wrong.
         }
-    } catch (const std::exception&) {
-        // The file could not be read now: the lookup goes on, and the writing
-        // will tell what is wrong.
-    }
-    m_lookup.lookUp({isbn13});
+        QMetaObject::invokeMethod(this, [this, isbn13, held] { checked(isbn13, held); });
+    });
     return Queued::Yes;
 }
 
 int IsbnScan::retry()
 {
+    if (m_finished)
+        return 0;
     int asked = 0;
     QStringList isbns;
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
@@ -97,30 +125,58 @@ void IsbnScan::settle(int index, State state, const QString& text, std::int64_t 
     emit entryChanged(index);
 }
 
-// Called from the lookup's signal: nothing may be thrown past it. A book the file
-// refuses to take now stays listed with its cause, to be asked again.
-void IsbnScan::take(const lookup::BookRecord& book)
+void IsbnScan::checked(const QString& isbn13, const std::optional<FoundShelf::Held>& held)
 {
-    const int index = waitingIndex(book.fields.value(QStringLiteral("isbn")));
+    const int index = waitingIndex(isbn13);
     if (index < 0)
         return;
-    try {
-        const FoundShelf::Outcome outcome = m_shelf.add(book);
-        switch (outcome.kind) {
-        case FoundShelf::Outcome::Kind::Added:
-            settle(index, State::Added, outcome.text, outcome.id);
-            break;
-        case FoundShelf::Outcome::Kind::Duplicate:
-            settle(index, State::Duplicate, outcome.text, outcome.id);
-            break;
-        case FoundShelf::Outcome::Kind::Refused:
-            settle(index, State::Refused, outcome.text);
-            break;
+    if (held)
+        settle(index, State::Duplicate, held->text, held->id);
+    else if (!m_finished)
+        m_lookup.lookUp({isbn13});
+}
+
+// The book goes to the writing thread; what became of it comes back. A book the
+// file refuses to take now stays listed with its cause, to be asked again.
+void IsbnScan::take(const lookup::BookRecord& book)
+{
+    const QString isbn13 = book.fields.value(QStringLiteral("isbn"));
+    if (waitingIndex(isbn13) < 0 || m_finished)
+        return;
+    FoundShelf* shelf = &m_shelf;
+    QMetaObject::invokeMethod(m_writer, [this, shelf, book, isbn13] {
+        FoundShelf::Outcome outcome;
+        QString error;
+        try {
+            outcome = shelf->add(book);
+        } catch (const catalogue::Error& refused) {
+            error = QString::fromStdString(refused.description());
+        } catch (const std::exception& refused) {
+            error = QString::fromLocal8Bit(refused.what());
         }
-    } catch (const catalogue::Error& error) {
-        settle(index, State::NotWritten, QString::fromStdString(error.description()));
-    } catch (const std::exception& error) {
-        settle(index, State::NotWritten, QString::fromLocal8Bit(error.what()));
+        QMetaObject::invokeMethod(this, [this, isbn13, outcome, error] { written(isbn13, outcome, error); });
+    });
+}
+
+void IsbnScan::written(const QString& isbn13, const FoundShelf::Outcome& outcome, const QString& error)
+{
+    const int index = waitingIndex(isbn13);
+    if (index < 0)
+        return;
+    if (!error.isEmpty()) {
+        settle(index, State::NotWritten, error);
+        return;
+    }
+    switch (outcome.kind) {
+    case FoundShelf::Outcome::Kind::Added:
+        settle(index, State::Added, outcome.text, outcome.id);
+        break;
+    case FoundShelf::Outcome::Kind::Duplicate:
+        settle(index, State::Duplicate, outcome.text, outcome.id);
+        break;
+    case FoundShelf::Outcome::Kind::Refused:
+        settle(index, State::Refused, outcome.text);
+        break;
     }
 }
 
