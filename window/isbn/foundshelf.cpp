@@ -58,16 +58,24 @@ std::optional<FoundShelf::Held> FoundShelf::held(const lookup::BookRecord& book)
     return Held{kept->id, kept->text};
 }
 
-int FoundShelf::recordStep(const std::string& text)
+std::unique_ptr<catalogue::History::Step> FoundShelf::takeStep(const std::string& text)
 {
-    const int books = m_added;
-    if (books == 0 || !m_books)
-        return 0;
+    if (m_added == 0 || !m_books)
+        return nullptr;
     std::unique_ptr<catalogue::History::Step> step = m_books->step(text);
     // The next books are a step of their own: the writer starts afresh.
     m_books.reset();
     m_added = 0;
-    if (m_history && step)
+    return step;
+}
+
+int FoundShelf::recordStep(const std::string& text)
+{
+    const int books = m_added;
+    std::unique_ptr<catalogue::History::Step> step = takeStep(text);
+    if (!step)
+        return 0;
+    if (m_history)
         m_history->recordStep(std::move(step));
     return books;
 }

@@ -1,5 +1,10 @@
 #pragma once
 
+// Kept from moc, which cannot read the standard library's concepts it includes.
+#ifndef Q_MOC_RUN
+#include "history.h"
+#endif
+
 #include <QString>
 
 #include <cstdint>
@@ -8,9 +13,6 @@
 
 namespace bookimport {
 class FoundBooks;
-}
-namespace catalogue {
-class History;
 }
 namespace lookup {
 struct BookRecord;
@@ -45,8 +47,11 @@ public:
     std::optional<Held> held(const lookup::BookRecord& book);
     // Books added since the last step recorded.
     int added() const { return m_added; }
-    // Records the books added since the last step as one step of Annulla called
-    // `text`; nothing when none was added. Returns how many the step holds.
+    // The books added since the last step as one step of Annulla called `text`,
+    // to record in the history; null when none was added. The next books added
+    // are a step of their own.
+    std::unique_ptr<catalogue::History::Step> takeStep(const std::string& text);
+    // The same, recorded in the history at once. Returns how many books it holds.
     int recordStep(const std::string& text);
 
 private:

@@ -7,6 +7,8 @@
 #include "isbn.h"
 #include "isbnlookup.h"
 #include "isbnscan.h"
+#include "scanlist.h"
+#include "shelfwriter.h"
 #include "windowservices.h"
 
 #include <QCheckBox>
@@ -28,24 +30,28 @@ QPushButton* button(const QString& caption, const char* name, QWidget* parent)
     return made;
 }
 
+QString problemOf(const std::exception& error)
+{
+    if (const auto* known = dynamic_cast<const catalogue::Error*>(&error))
+        return QString::fromStdString(known->description());
+    return QString::fromLocal8Bit(error.what());
+}
+
 } // namespace
 
 IsbnDialog::IsbnDialog(WindowServices& services, const QString& cataloguePath,
                        std::shared_ptr<catalogue::History> history, const lookup::LookupSettings& settings,
                        QWidget* parent)
     : QDialog(parent), m_services(services), m_lookup(std::make_unique<lookup::IsbnLookup>(settings)),
-      m_single(cataloguePath, history), m_scanned(cataloguePath, history)
+      m_single(cataloguePath, history), m_scanned(cataloguePath, history), m_history(history)
 {
-    m_scan = new IsbnScan(*m_lookup, m_scanned, this);
+    m_writer = new ShelfWriter(this);
+    m_scan = new IsbnScan(*m_lookup, m_scanned, *m_writer, this);
     build();
     connect(m_lookup.get(), &lookup::IsbnLookup::found, this, &IsbnDialog::found);
     connect(m_lookup.get(), &lookup::IsbnLookup::notFound, this, &IsbnDialog::notFound);
     connect(m_lookup.get(), &lookup::IsbnLookup::failed, this, &IsbnDialog::failed);
-    connect(m_scan, &IsbnScan::entryAdded, this, [this](int index) {
-        m_list->addItem(IsbnScan::entryText(m_scan->entries().at(static_cast<std::size_t>(index))));
-        showEntry(index);
-    });
-    connect(m_scan, &IsbnScan::entryChanged, this, &IsbnDialog::showEntry);
+    connect(m_scan, &IsbnScan::entryChanged, this, &IsbnDialog::entryChanged);
     followButtons();
 }
 
@@ -85,19 +91,13 @@ void IsbnDialog::build()
     m_preview = new BookPreview(this);
     layout->addWidget(m_preview, 1);
 
-    m_scanSummary = new QLabel(this);
-    m_scanSummary->setObjectName(QStringLiteral("riepilogoscansione"));
-    m_list = new QListWidget(this);
-    m_list->setObjectName(QStringLiteral("elencoisbn"));
-    m_list->setAccessibleName(QStringLiteral("ISBN scansionati"));
-    m_scanSummary->setBuddy(m_list);
-    layout->addWidget(m_scanSummary);
+    m_list = new ScanList(*m_scan, this);
     layout->addWidget(m_list, 1);
     layout->addWidget(buildButtons());
 
     m_isbn->installEventFilter(this);
     connect(m_continuous, &QCheckBox::toggled, this, &IsbnDialog::scanToggled);
-    connect(m_list, &QListWidget::currentRowChanged, this, &IsbnDialog::entryChosen);
+    connect(m_list->list(), &QListWidget::currentRowChanged, this, &IsbnDialog::entryChosen);
     scanToggled(false);
     resize(640, 420);
 }
@@ -182,20 +182,34 @@ void IsbnDialog::askOne(const QString& isbn13)
     m_missing.clear();
     m_offered.reset();
     m_duplicate = false;
-    try {
-        if (const auto held = m_single.held(isbn13)) {
-            tell(QStringLiteral("Già nel catalogo: %1. «Vai al libro» per andarci.").arg(held->text));
-            offerBook(held->id);
-            return;
-        }
-    } catch (const catalogue::Error& error) {
-        tell(QString::fromStdString(error.description()));
-        return;
-    }
     m_asked = isbn13;
     tell(QStringLiteral("Ricerca di %1…").arg(isbn13));
+    // A book the catalogue holds is named with no lookup.
+    FoundShelf* shelf = &m_single;
+    m_writer->ask([this, shelf, isbn13]() -> ShelfWriter::Then {
+        std::optional<FoundShelf::Held> held;
+        QString error;
+        try {
+            held = shelf->held(isbn13);
+        } catch (const std::exception& refused) {
+            error = problemOf(refused);
+        }
+        return [this, isbn13, held, error] { heldChecked(isbn13, held, error); };
+    });
+}
+
+void IsbnDialog::heldChecked(const QString& isbn13, const std::optional<FoundShelf::Held>& held, const QString& error)
+{
+    if (isbn13 != m_asked)
+        return;
+    if (!error.isEmpty() || held) {
+        m_asked.clear();
+        if (held)
+            offerBook(held->id);
+        tell(held ? QStringLiteral("Già nel catalogo: %1. «Vai al libro» per andarci.").arg(held->text) : error);
+        return;
+    }
     m_lookup->lookUp({isbn13});
-    followButtons();
 }
 
 void IsbnDialog::queueScanned(const QString& isbn13)
@@ -228,19 +242,31 @@ void IsbnDialog::found(const lookup::BookRecord& book)
     QString text = QStringLiteral("Trovato su %1: Invio per aggiungerlo.").arg(book.service);
     if (book.editions() > 1)
         text += QStringLiteral(" %1 edizioni con questo ISBN: scegli quella giusta in Edizione.").arg(book.editions());
-    // A near duplicate is told before the user adds it, not after.
-    try {
-        if (const auto held = m_single.held(book)) {
-            m_duplicate = true;
-            offerBook(held->id);
-            text = QStringLiteral("Trovato su %1, ma già nel catalogo: %2. «Vai al libro» per andarci, «Aggiungi lo "
-                                  "stesso» per aggiungerlo comunque.")
-                       .arg(book.service, held->text);
-        }
-    } catch (const catalogue::Error&) {
-        // The file could not be read now: adding will tell why.
-    }
     tell(text);
+    // A near duplicate is told before the user adds it, as soon as it is known.
+    FoundShelf* shelf = &m_single;
+    m_writer->ask([this, shelf, book]() -> ShelfWriter::Then {
+        std::optional<FoundShelf::Held> held;
+        try {
+            held = shelf->held(book);
+        } catch (const std::exception&) {
+            // The file could not be read now: adding will tell why.
+        }
+        if (!held)
+            return {};
+        return [this, book, held] { nearlyHeld(book, *held); };
+    });
+}
+
+void IsbnDialog::nearlyHeld(const lookup::BookRecord& book, const FoundShelf::Held& held)
+{
+    if (!m_preview->holdsBook() || m_preview->chosen().fields.value(QStringLiteral("isbn")) != book.fields.value(QStringLiteral("isbn")))
+        return;
+    m_duplicate = true;
+    offerBook(held.id);
+    tell(QStringLiteral("Trovato su %1, ma già nel catalogo: %2. «Vai al libro» per andarci, «Aggiungi lo stesso» "
+                        "per aggiungerlo comunque.")
+             .arg(book.service, held.text));
 }
 
 void IsbnDialog::notFound(const QString& isbn13)
@@ -263,21 +289,41 @@ void IsbnDialog::failed(const QString& typed, const QString& message)
     tell(message + QStringLiteral(" Nulla è stato scritto: «Riprova» per cercarlo di nuovo."));
 }
 
+// The book is written on the writer's thread; until it is, Enter adds nothing more.
 void IsbnDialog::addShown(bool evenIfDuplicate)
 {
-    if (!m_preview->holdsBook())
+    if (!m_preview->holdsBook() || m_adding)
         return;
+    m_adding = true;
+    followButtons();
     const lookup::BookRecord book = m_preview->chosen();
-    FoundShelf::Outcome outcome;
-    try {
-        outcome = m_single.add(book, evenIfDuplicate);
-        if (outcome.kind == FoundShelf::Outcome::Kind::Added)
-            m_single.recordStep("aggiunta di «" + book.fields.value(QStringLiteral("titolo")).toStdString() +
-                                "» da ISBN");
-    } catch (const catalogue::Error& error) {
-        tell(QStringLiteral("Il libro non è stato aggiunto: %1").arg(QString::fromStdString(error.description())));
-        return;
-    }
+    const std::string text = "aggiunta di «" + book.fields.value(QStringLiteral("titolo")).toStdString() + "» da ISBN";
+    FoundShelf* shelf = &m_single;
+    m_writer->ask([this, shelf, book, evenIfDuplicate, text]() -> ShelfWriter::Then {
+        FoundShelf::Outcome outcome;
+        QString error;
+        auto step = std::make_shared<std::unique_ptr<catalogue::History::Step>>();
+        try {
+            outcome = shelf->add(book, evenIfDuplicate);
+            if (outcome.kind == FoundShelf::Outcome::Kind::Added)
+                *step = shelf->takeStep(text);
+        } catch (const std::exception& refused) {
+            error = problemOf(refused);
+        }
+        return [this, book, outcome, error, step] {
+            m_adding = false;
+            if (*step && m_history)
+                m_history->recordStep(std::move(*step));
+            if (!error.isEmpty())
+                tell(QStringLiteral("Il libro non è stato aggiunto: %1").arg(error));
+            else
+                added(book, outcome);
+        };
+    });
+}
+
+void IsbnDialog::added(const lookup::BookRecord& book, const FoundShelf::Outcome& outcome)
+{
     switch (outcome.kind) {
     case FoundShelf::Outcome::Kind::Added:
         ++m_booksAdded;
@@ -345,9 +391,7 @@ void IsbnDialog::typeOffered()
 
 void IsbnDialog::scanToggled(bool on)
 {
-    const bool shown = on || !m_scan->entries().empty();
-    m_list->setVisible(shown);
-    m_scanSummary->setVisible(shown);
+    m_list->setVisible(on || !m_scan->entries().empty());
     if (on)
         tell(QStringLiteral("Scansione continua: ogni ISBN va in coda e il libro trovato è aggiunto da solo."));
     m_isbn->setFocus();
@@ -357,8 +401,8 @@ void IsbnDialog::scanToggled(bool on)
 // its ISBN to "Scrivi a mano".
 void IsbnDialog::entryChosen()
 {
-    const int row = m_list->currentRow();
-    if (row < 0 || row >= static_cast<int>(m_scan->entries().size()))
+    const int row = m_list->currentEntry();
+    if (row < 0)
         return;
     const IsbnScan::Entry& entry = m_scan->entries().at(static_cast<std::size_t>(row));
     m_offered.reset();
@@ -369,20 +413,9 @@ void IsbnDialog::entryChosen()
     followButtons();
 }
 
-void IsbnDialog::showEntry(int index)
+void IsbnDialog::entryChanged(int index)
 {
-    const IsbnScan::Entry& entry = m_scan->entries().at(static_cast<std::size_t>(index));
-    if (QListWidgetItem* item = m_list->item(index))
-        item->setText(IsbnScan::entryText(entry));
-    m_scanSummary->setText(QStringLiteral("&Scansione: %1 aggiunti, %2 doppioni, %3 non trovati, %4 con errori, %5 in attesa")
-                               .arg(m_scan->count(IsbnScan::State::Added))
-                               .arg(m_scan->count(IsbnScan::State::Duplicate))
-                               .arg(m_scan->count(IsbnScan::State::NotFound))
-                               .arg(m_scan->count(IsbnScan::State::NetworkError) +
-                                    m_scan->count(IsbnScan::State::NotWritten) + m_scan->count(IsbnScan::State::Refused))
-                               .arg(m_scan->count(IsbnScan::State::Waiting)));
-    m_list->setAccessibleDescription(QString(m_scanSummary->text()).remove(QLatin1Char('&')));
-    if (index == m_list->currentRow())
+    if (index == m_list->currentEntry())
         entryChosen();
     followButtons();
 }
@@ -391,7 +424,7 @@ void IsbnDialog::followButtons()
 {
     const bool failures = !m_failed.isEmpty() || m_scan->count(IsbnScan::State::NetworkError) > 0 ||
                           m_scan->count(IsbnScan::State::NotWritten) > 0;
-    m_add->setEnabled(m_preview->holdsBook() && !m_duplicate);
+    m_add->setEnabled(m_preview->holdsBook() && !m_duplicate && !m_adding);
     m_addAnyway->setVisible(m_duplicate && m_preview->holdsBook());
     m_goToButton->setEnabled(m_offered.has_value());
     m_retry->setEnabled(failures);
@@ -401,7 +434,7 @@ void IsbnDialog::followButtons()
 // The books of the scan become one step of Annulla when the dialog closes.
 void IsbnDialog::endScan()
 {
-    m_scan->finish();
+    m_writer->finish();
     const int books = m_scanned.added();
     if (books == 0)
         return;

@@ -14,8 +14,9 @@ class IsbnScan;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
+class ScanList;
+class ShelfWriter;
 class WindowServices;
 
 namespace catalogue {
@@ -59,7 +60,10 @@ private:
     void found(const lookup::BookRecord& book);
     void notFound(const QString& isbn13);
     void failed(const QString& typed, const QString& message);
+    void heldChecked(const QString& isbn13, const std::optional<FoundShelf::Held>& held, const QString& error);
+    void nearlyHeld(const lookup::BookRecord& book, const FoundShelf::Held& held);
     void addShown(bool evenIfDuplicate);
+    void added(const lookup::BookRecord& book, const FoundShelf::Outcome& outcome);
     void tell(const QString& text);
     void offerBook(std::int64_t id);
     void retry();
@@ -67,7 +71,7 @@ private:
     void typeOffered();
     void scanToggled(bool on);
     void entryChosen();
-    void showEntry(int index);
+    void entryChanged(int index);
     void followButtons();
     void endScan();
     int waiting() const;
@@ -75,16 +79,19 @@ private:
 
     WindowServices& m_services;
     std::unique_ptr<lookup::IsbnLookup> m_lookup;
+    // Both shelves are read and written only through m_writer's thread until it
+    // has finished.
     FoundShelf m_single; ///< each book added alone is a step of its own
     FoundShelf m_scanned; ///< the books of the continuous scan, one step
+    std::shared_ptr<catalogue::History> m_history;
+    ShelfWriter* m_writer;
     IsbnScan* m_scan;
 
     QLineEdit* m_isbn;
     QCheckBox* m_continuous;
     QLabel* m_message;
     BookPreview* m_preview;
-    QListWidget* m_list;
-    QLabel* m_scanSummary;
+    ScanList* m_list;
     QPushButton* m_add;
     QPushButton* m_addAnyway;
     QPushButton* m_goToButton;
@@ -96,6 +103,7 @@ private:
     QString m_missing;   ///< the ISBN alone that no service knew, for Scrivi a mano
     QString m_addedIsbn; ///< the ISBN of the book just added alone: Enter again adds nothing
     bool m_duplicate = false; ///< the book shown is a near duplicate of the one offered
+    bool m_adding = false;    ///< the book shown is being written
     std::optional<std::int64_t> m_offered; ///< the book "Vai al libro" goes to
     int m_booksAdded = 0;
     std::optional<std::int64_t> m_goTo;

@@ -6,8 +6,6 @@
 #include "foundshelf.h"
 #include "isbnlookup.h"
 
-#include <QCoreApplication>
-
 #include <algorithm>
 
 namespace {
@@ -21,39 +19,17 @@ bool mayRetry(IsbnScan::State state)
 
 } // namespace
 
-IsbnScan::IsbnScan(lookup::IsbnLookup& lookup, FoundShelf& shelf, QObject* parent)
-    : QObject(parent), m_lookup(lookup), m_shelf(shelf), m_writer(new QObject)
+IsbnScan::IsbnScan(lookup::IsbnLookup& lookup, FoundShelf& shelf, ShelfWriter& writer, QObject* parent)
+    : QObject(parent), m_lookup(lookup), m_shelf(shelf), m_writer(writer)
 {
     connect(&lookup, &lookup::IsbnLookup::found, this, &IsbnScan::take);
     connect(&lookup, &lookup::IsbnLookup::notFound, this, &IsbnScan::missing);
     connect(&lookup, &lookup::IsbnLookup::failed, this, &IsbnScan::failed);
-    m_writer->moveToThread(&m_thread);
-    connect(&m_thread, &QThread::finished, m_writer, &QObject::deleteLater);
-    m_thread.start();
-}
-
-IsbnScan::~IsbnScan()
-{
-    finish();
-}
-
-void IsbnScan::finish()
-{
-    if (m_finished)
-        return;
-    m_finished = true;
-    // Quitting from inside the thread, after what was asked before: every book
-    // handed over is written or refused first.
-    QThread* thread = &m_thread;
-    QMetaObject::invokeMethod(m_writer, [thread] { thread->quit(); });
-    m_thread.wait();
-    // What the thread told of them is waiting in this thread's queue.
-    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
 IsbnScan::Queued IsbnScan::queue(const QString& isbn13)
 {
-    if (m_finished)
+    if (m_writer.finished())
         return Queued::Full;
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
         Entry& entry = m_entries[i];
@@ -71,7 +47,7 @@ IsbnScan::Queued IsbnScan::queue(const QString& isbn13)
     emit entryAdded(static_cast<int>(m_entries.size()) - 1);
     // A book the catalogue holds is told with no lookup.
     FoundShelf* shelf = &m_shelf;
-    QMetaObject::invokeMethod(m_writer, [this, shelf, isbn13] {
+    m_writer.ask([this, shelf, isbn13]() -> ShelfWriter::Then {
         std::optional<FoundShelf::Held> held;
         try {
             held = shelf->held(isbn13);
@@ -79,14 +55,14 @@ IsbnScan::Queued IsbnScan::queue(const QString& isbn13)
             // The file could not be read now: the lookup goes on, and the
             // writing will tell what is wrong.
         }
-        QMetaObject::invokeMethod(this, [this, isbn13, held] { checked(isbn13, held); });
+        return [this, isbn13, held] { checked(isbn13, held); };
     });
     return Queued::Yes;
 }
 
 int IsbnScan::retry()
 {
-    if (m_finished)
+    if (m_writer.finished())
         return 0;
     int asked = 0;
     QStringList isbns;
@@ -132,7 +108,7 @@ void IsbnScan::checked(const QString& isbn13, const std::optional<FoundShelf::He
         return;
     if (held)
         settle(index, State::Duplicate, held->text, held->id);
-    else if (!m_finished)
+    else if (!m_writer.finished())
         m_lookup.lookUp({isbn13});
 }
 
@@ -141,10 +117,10 @@ void IsbnScan::checked(const QString& isbn13, const std::optional<FoundShelf::He
 void IsbnScan::take(const lookup::BookRecord& book)
 {
     const QString isbn13 = book.fields.value(QStringLiteral("isbn"));
-    if (waitingIndex(isbn13) < 0 || m_finished)
+    if (waitingIndex(isbn13) < 0)
         return;
     FoundShelf* shelf = &m_shelf;
-    QMetaObject::invokeMethod(m_writer, [this, shelf, book, isbn13] {
+    m_writer.ask([this, shelf, book, isbn13]() -> ShelfWriter::Then {
         FoundShelf::Outcome outcome;
         QString error;
         try {
@@ -154,7 +130,7 @@ void IsbnScan::take(const lookup::BookRecord& book)
         } catch (const std::exception& refused) {
             error = QString::fromLocal8Bit(refused.what());
         }
-        QMetaObject::invokeMethod(this, [this, isbn13, outcome, error] { written(isbn13, outcome, error); });
+        return [this, isbn13, outcome, error] { written(isbn13, outcome, error); };
     });
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "foundshelf.h"
+#include "shelfwriter.h"
 
 #include <QObject>
 #include <QString>
-#include <QThread>
 
 #include <cstdint>
 #include <optional>
@@ -18,10 +18,9 @@ struct BookRecord;
 // A continuous scan: each ISBN scanned is queued at once and looked up in the
 // background; each book found is added as it arrives, and every ISBN keeps what
 // became of it, so nothing scanned is lost while the answers come. The shelf is
-// read and written on a thread of its own, one book after another, so that the
-// window never waits for the file either (a duplicate check reads every book);
-// it is the scan's alone until finish(). The books added are one step of
-// Annulla, recorded by the shelf once the scan has finished.
+// read and written through the writer's thread, one book after another, so that
+// the window never waits for the file either. The books added are one step of
+// Annulla, recorded once the writer has finished.
 class IsbnScan : public QObject {
     Q_OBJECT
 public:
@@ -36,12 +35,7 @@ public:
     };
     enum class Queued { Yes, AlreadyListed, Full };
 
-    IsbnScan(lookup::IsbnLookup& lookup, FoundShelf& shelf, QObject* parent = nullptr);
-    ~IsbnScan() override;
-
-    // Waits for the books handed to the writing thread and tells what became of
-    // them; the shelf is the caller's again. No more ISBN is taken after it.
-    void finish();
+    IsbnScan(lookup::IsbnLookup& lookup, FoundShelf& shelf, ShelfWriter& writer, QObject* parent = nullptr);
 
     // Queues the ISBN-13 `isbn13` and returns at once. One listed already is not
     // asked again (a scanner's second read) unless its lookup or writing failed; past
@@ -73,7 +67,5 @@ private:
     lookup::IsbnLookup& m_lookup;
     FoundShelf& m_shelf;
     std::vector<Entry> m_entries;
-    QThread m_thread;
-    QObject* m_writer; ///< lives in m_thread: what is asked of the shelf runs there, in order
-    bool m_finished = false;
+    ShelfWriter& m_writer;
 };
