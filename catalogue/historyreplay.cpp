@@ -207,11 +207,20 @@ void HistoryReplay::rewriteCells(const RowStore& rows, std::size_t from, std::si
         match.bindBook(statement, rows, from, firstMatch);
         if (!statement.step()) {
             const bool gone = !match.keyTaken(db, rows, from);
-            if (shown)
-                m_shown.reloadAfterConflict(db, *shown, m_shown.rowValues(*shown));
-            throw Error(gone ? ErrorNumber::RowGone : ErrorNumber::RowChanged,
-                        "Un altro programma ha " + std::string(gone ? "eliminato" : "modificato") + " il libro " +
-                            label(rows, from) + " dopo che era stato letto: la modifica non è stata scritta.");
+            const Error named(gone ? ErrorNumber::RowGone : ErrorNumber::RowChanged,
+                              "Un altro programma ha " + std::string(gone ? "eliminato" : "modificato") + " il libro " +
+                                  label(rows, from) + " dopo che era stato letto: la modifica non è stata scritta.");
+            // The row shown takes what the file holds; the message is this one,
+            // naming the book, since an undo concerns a book the cursor may not be on.
+            if (shown) {
+                try {
+                    m_shown.reloadAfterConflict(db, *shown, m_shown.rowValues(*shown));
+                } catch (const Error& reloaded) {
+                    if (reloaded.number() != ErrorNumber::RowChanged && reloaded.number() != ErrorNumber::RowGone)
+                        throw;
+                }
+            }
+            throw named;
         }
         const RowStore::Packed written = m_shown.m_rows->pack(statement.handle());
         statement.step();

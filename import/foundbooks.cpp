@@ -4,17 +4,23 @@
 #include "foundbooks.h"
 
 #include "booklabel.h"
+#include "columndefaults.h"
 #include "bookqueries.h"
 #include "bookwriter.h"
 #include "connection.h"
 #include "coverhistory.h"
 #include "covers.h"
+#include "dataversion.h"
 #include "duplicateindex.h"
+#include "fieldnames.h"
 #include "foundbookstep.h"
 #include "importedbooks.h"
+#include "importfailure.h"
 #include "isbn.h"
 #include "standardfields.h"
 #include "transaction.h"
+
+#include <QDate>
 
 #include <algorithm>
 
@@ -41,28 +47,73 @@ bool isCatalogueField(const QString& name)
     return catalogue::findStandardField(field) || field == "autore" || field == "titolo" || field == "genere";
 }
 
-// The record as a source's book: its fields with a value, the ISBN among them.
-struct FoundSource {
-    std::vector<std::string> columns;
-    SourceBook book;
-    bool anythingButIsbn = false;
-};
+// The fields the services fill: every book found is written with these columns,
+// a field not found as NULL, as the import writes an empty cell.
+constexpr const char* lookedUpFields[] = {"autore", "titolo", "editore", "anno", "pagine",
+                                          "collana", "numero", "lingua", "isbn"};
 
-FoundSource sourceOf(const lookup::BookRecord& record)
+QString valueOf(const lookup::BookRecord& record, const std::string& field)
 {
-    FoundSource found;
-    found.book.where = record.fields.contains(QStringLiteral("isbn"))
-        ? "ISBN " + record.fields.value(QStringLiteral("isbn")).trimmed().toStdString()
-        : std::string("libro trovato");
+    return record.fields.value(QString::fromStdString(field)).trimmed();
+}
+
+bool foundAnythingButIsbn(const lookup::BookRecord& record)
+{
     for (auto field = record.fields.cbegin(); field != record.fields.cend(); ++field) {
-        const QString value = field.value().trimmed();
-        if (value.isEmpty() || !isCatalogueField(field.key()))
-            continue;
-        found.columns.push_back(field.key().toStdString());
-        found.book.values.emplace_back(value.toStdString());
-        found.anythingButIsbn = found.anythingButIsbn || field.key() != QLatin1String("isbn");
+        if (field.key() != QLatin1String("isbn") && isCatalogueField(field.key()) && !field.value().trimmed().isEmpty())
+            return true;
     }
-    return found;
+    return false;
+}
+
+// Adds to `columns` the catalogue's fields `record` fills beyond them; true when
+// there were any.
+bool takeColumns(std::vector<std::string>& columns, const lookup::BookRecord& record)
+{
+    bool taken = false;
+    for (auto field = record.fields.cbegin(); field != record.fields.cend(); ++field) {
+        const std::string name = field.key().toStdString();
+        if (isCatalogueField(field.key()) && std::find(columns.begin(), columns.end(), name) == columns.end()) {
+            columns.push_back(name);
+            taken = true;
+        }
+    }
+    return taken;
+}
+
+// The columns a book found is written with: a column with a default of its own is
+// left out when the services found nothing for it, so it keeps its default.
+std::vector<std::string> columnsFor(const lookup::BookRecord& record, const std::vector<std::string>& columns,
+                                    const std::vector<std::string>& defaulted)
+{
+    std::vector<std::string> written;
+    for (const std::string& column : columns) {
+        const bool hasDefault = std::any_of(defaulted.begin(), defaulted.end(), [&](const std::string& name) {
+            return catalogue::sameColumnName(name, column);
+        });
+        if (!hasDefault || !valueOf(record, column).isEmpty())
+            written.push_back(column);
+    }
+    return written;
+}
+
+// The record as a source's book, a value or none for each of `columns`.
+SourceBook sourceOf(const lookup::BookRecord& record, const std::vector<std::string>& columns)
+{
+    SourceBook book;
+    const QString isbn = valueOf(record, "isbn");
+    book.start(isbn.isEmpty() ? std::string("libro trovato") : "ISBN " + isbn.toStdString(), columns.size());
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const QString value = valueOf(record, columns[i]);
+        if (!value.isEmpty())
+            book.values[i] = value.toStdString();
+    }
+    return book;
+}
+
+std::string today()
+{
+    return QDate::currentDate().toString(Qt::ISODate).toStdString();
 }
 
 QString labelOf(sqlite3* db, std::int64_t id)
@@ -98,15 +149,18 @@ std::optional<std::string_view> fieldOf(const std::optional<std::string>& value)
     return value ? std::optional<std::string_view>(*value) : std::nullopt;
 }
 
-std::optional<HeldBook> heldBy(const std::string& path, const std::optional<std::string>& isbn,
-                               const std::optional<std::string>& author, const std::optional<std::string>& title)
+catalogue::BookIdentity identityOf(const std::optional<std::string>& isbn, const std::optional<std::string>& author,
+                                   const std::optional<std::string>& title)
+{
+    catalogue::BookIdentity identity;
+    catalogue::IdentityMaker().make(identity, fieldOf(isbn), fieldOf(author), fieldOf(title));
+    return identity;
+}
+
+std::optional<HeldBook> heldOnce(const std::string& path, const catalogue::BookIdentity& identity)
 {
     const catalogue::Connection connection = openCatalogue(path, false);
     sqlite3* db = connection.handle();
-    catalogue::BookIdentity identity;
-    catalogue::IdentityMaker().make(identity, fieldOf(isbn), fieldOf(author), fieldOf(title));
-    if (identity.empty())
-        return std::nullopt;
     const auto match = catalogue::DuplicateIndex(db).find(identity);
     if (!match)
         return std::nullopt;
@@ -121,24 +175,95 @@ std::optional<std::string> recordField(const lookup::BookRecord& record, const c
 
 } // namespace
 
+struct FoundBooks::Session {
+    catalogue::Connection connection;
+    std::vector<std::string> columns{std::begin(lookedUpFields), std::end(lookedUpFields)};
+    bool keepDuplicates = false;
+    std::string day;             ///< the writer's aggiunto_il
+    std::int64_t othersMark = 0; ///< what the writer read of the file is as of this mark
+    ImportReport report;         ///< the last book's
+    std::unique_ptr<BookWriter> writer;
+    std::vector<std::string> writerColumns; ///< those of `columns` the writer writes
+    std::vector<std::string> defaulted;     ///< columns with a default of their own
+    // The books for held(), and the books added since it was read.
+    std::unique_ptr<catalogue::DuplicateIndex> heldIndex;
+    std::int64_t heldMark = 0;
+};
+
 FoundBooks::FoundBooks(std::string cataloguePath) : m_path(std::move(cataloguePath)) {}
+FoundBooks::~FoundBooks() = default;
+FoundBooks::FoundBooks(FoundBooks&&) noexcept = default;
+FoundBooks& FoundBooks::operator=(FoundBooks&&) noexcept = default;
+
+FoundBooks::Session& FoundBooks::openSession() const
+{
+    if (m_session) {
+        try {
+            m_session->connection.prepareForWriting();
+        } catch (const catalogue::Error& error) {
+            // A catalogue restored from a copy meanwhile is written as it now is.
+            if (error.number() != catalogue::ErrorNumber::FileReplaced)
+                throw;
+            m_session.reset();
+        }
+    }
+    if (!m_session) {
+        auto made = std::make_unique<Session>();
+        made->connection = openCatalogue(m_path, true);
+        m_session = std::move(made);
+    }
+    return *m_session;
+}
+
+FoundBooks::Session& FoundBooks::session(bool evenIfDuplicate)
+{
+    openSession();
+    if (m_session->keepDuplicates != evenIfDuplicate) {
+        m_session->keepDuplicates = evenIfDuplicate;
+        m_session->writer.reset();
+    }
+    return *m_session;
+}
 
 FoundBookOutcome FoundBooks::add(const lookup::BookRecord& record, bool evenIfDuplicate)
 {
-    FoundSource found = sourceOf(record);
-    if (!found.anythingButIsbn)
+    if (!foundAnythingButIsbn(record))
         return refused(QStringLiteral("Nessun dato trovato per questo libro: non è stato aggiunto."));
+    try {
+        return write(session(evenIfDuplicate), record, evenIfDuplicate);
+    } catch (...) {
+        // What the writer knows of the file may no longer be so.
+        m_session.reset();
+        throw;
+    }
+}
 
-    const catalogue::Connection connection = openCatalogue(m_path, true);
-    sqlite3* db = connection.handle();
+FoundBookOutcome FoundBooks::write(Session& session, const lookup::BookRecord& record, bool evenIfDuplicate)
+{
+    sqlite3* db = session.connection.handle();
     catalogue::Transaction transaction(db);
-    catalogue::addStandardColumnsInTransaction(db);
-    ImportReport report;
-    BookWriter writer(db, found.columns, evenIfDuplicate, report);
-    writer.write(found.book);
+    const bool columnsAdded = !catalogue::addStandardColumnsInTransaction(db).empty();
+    const bool newColumns = takeColumns(session.columns, record);
+    const std::int64_t mark = catalogue::othersChangesMark(db);
+    const std::string day = today();
+    const bool reread = !session.writer || columnsAdded || newColumns || mark != session.othersMark ||
+                        day != session.day;
+    if (reread)
+        session.defaulted = catalogue::columnsWithDefault(db);
+    std::vector<std::string> columns = columnsFor(record, session.columns, session.defaulted);
+    if (reread || columns != session.writerColumns) {
+        session.writer.reset();
+        session.writer = std::make_unique<BookWriter>(db, columns, evenIfDuplicate, session.report);
+        session.writerColumns = std::move(columns);
+        session.othersMark = mark;
+        session.day = day;
+    }
+    session.report = ImportReport{};
+    BookWriter& writer = *session.writer;
+    writer.write(sourceOf(record, session.writerColumns));
 
     FoundBookOutcome outcome;
-    outcome.changes = changesOf(report);
+    outcome.changes = changesOf(session.report);
     if (!writer.lastAdded()) {
         if (const auto match = writer.lastMatch()) {
             outcome.kind = FoundBookOutcome::Kind::Duplicate;
@@ -146,7 +271,8 @@ FoundBookOutcome FoundBooks::add(const lookup::BookRecord& record, bool evenIfDu
             outcome.text = labelOf(db, *match);
             return outcome;
         }
-        const std::string why = report.refusals.empty() ? std::string("non scritto") : report.refusals[0].text;
+        const ReportLines& refusals = session.report.refusals;
+        const std::string why = refusals.empty() ? std::string("non scritto") : refusals[0].text;
         return refused(QStringLiteral("Il libro non è stato aggiunto: %1.").arg(QString::fromStdString(why)));
     }
     outcome.kind = FoundBookOutcome::Kind::Added;
@@ -159,7 +285,45 @@ FoundBookOutcome FoundBooks::add(const lookup::BookRecord& record, bool evenIfDu
     outcome.text = labelOf(db, outcome.id);
     transaction.commit();
     m_added.push_back(outcome.id);
+    // An index read before the ISBN's column was added knows no book's ISBN.
+    if (columnsAdded)
+        session.heldIndex.reset();
+    if (session.heldIndex) {
+        session.heldIndex->add(identityOf(recordField(record, "isbn"), recordField(record, "autore"),
+                                          recordField(record, "titolo")),
+                               outcome.id);
+    }
     return outcome;
+}
+
+std::optional<HeldBook> FoundBooks::heldBy(const std::optional<std::string>& isbn,
+                                           const std::optional<std::string>& author,
+                                           const std::optional<std::string>& title) const
+{
+    const catalogue::BookIdentity identity = identityOf(isbn, author, title);
+    if (identity.empty())
+        return std::nullopt;
+    Session* session = nullptr;
+    try {
+        session = &openSession();
+    } catch (const catalogue::Error&) {
+        // No writing here (a read-only file, say): read on a connection of its own,
+        // which says in its own words what is wrong when the file cannot be read.
+        m_session.reset();
+        return heldOnce(m_path, identity);
+    }
+    sqlite3* db = session->connection.handle();
+    // Read once for a whole scan, and again only once another connection has
+    // written the file: a book added meanwhile elsewhere is found too.
+    const std::int64_t mark = catalogue::othersChangesMark(db);
+    if (!session->heldIndex || mark != session->heldMark) {
+        session->heldIndex = std::make_unique<catalogue::DuplicateIndex>(db);
+        session->heldMark = mark;
+    }
+    const auto match = session->heldIndex->find(identity);
+    if (!match)
+        return std::nullopt;
+    return HeldBook{*match, labelOf(db, *match)};
 }
 
 std::optional<HeldBook> FoundBooks::held(const QString& isbn) const
@@ -167,12 +331,21 @@ std::optional<HeldBook> FoundBooks::held(const QString& isbn) const
     const catalogue::IsbnReading reading = catalogue::readIsbn(isbn.toStdString());
     if (!reading.valid())
         return std::nullopt;
-    return heldBy(m_path, reading.isbn13, std::nullopt, std::nullopt);
+    return heldBy(reading.isbn13, std::nullopt, std::nullopt);
 }
 
 std::optional<HeldBook> FoundBooks::held(const lookup::BookRecord& record) const
 {
-    return heldBy(m_path, recordField(record, "isbn"), recordField(record, "autore"), recordField(record, "titolo"));
+    return heldBy(recordField(record, "isbn"), recordField(record, "autore"), recordField(record, "titolo"));
+}
+
+void FoundBooks::requireCatalogue() const
+{
+    const catalogue::Connection connection = openCatalogue(m_path, false);
+    if (catalogue::catalogueColumns(connection.handle()).empty())
+        throw catalogue::Error(catalogue::ErrorNumber::TableMissing,
+                               "Il file " + quoted(m_path) +
+                                   " non è un catalogo di Gestione Dorvi (non ha la tabella dorvi).");
 }
 
 std::unique_ptr<catalogue::History::Step> FoundBooks::step(std::string text) const

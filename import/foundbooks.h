@@ -40,6 +40,9 @@ struct HeldBook {
 class FoundBooks {
 public:
     explicit FoundBooks(std::string cataloguePath);
+    ~FoundBooks();
+    FoundBooks(FoundBooks&&) noexcept;
+    FoundBooks& operator=(FoundBooks&&) noexcept;
 
     // Adds `book` and its cover. A duplicate of a book held is not added unless
     // `evenIfDuplicate`; a book the file's own rules refuse, or one with nothing
@@ -58,15 +61,32 @@ public:
     // Every book added so far, with its cover, as one change of Annulla called
     // `text`: taking it back removes them and their covers, only while each is
     // still as it was when this step was made; doing it again puts them back.
-    // Throws catalogue::Error when the file cannot be read.
+    // Throws catalogue::Error when the file cannot be read. Worth recording only
+    // when added() is not empty: with no book it takes nothing back.
     std::unique_ptr<catalogue::History::Step> step(std::string text) const;
+
+    // Throws catalogue::Error, in Italian, when the file is missing or is no
+    // catalogue: asked before any service is, so nothing is looked up in vain.
+    void requireCatalogue() const;
 
     const std::vector<std::int64_t>& added() const { return m_added; }
     const std::string& path() const { return m_path; }
 
 private:
+    // The connection and the import's writer kept from one book to the next, so a
+    // scan of 500 books reads the catalogue's books for the duplicate rule once,
+    // not 500 times; made anew whenever another connection has written the file,
+    // the file has been replaced, or a write failed.
+    struct Session;
+    Session& openSession() const;
+    Session& session(bool evenIfDuplicate);
+    FoundBookOutcome write(Session& session, const lookup::BookRecord& record, bool evenIfDuplicate);
+    std::optional<HeldBook> heldBy(const std::optional<std::string>& isbn, const std::optional<std::string>& author,
+                                   const std::optional<std::string>& title) const;
+
     std::string m_path;
     std::vector<std::int64_t> m_added;
+    mutable std::unique_ptr<Session> m_session; ///< also what held() looks in
 };
 
 } // namespace bookimport

@@ -6,6 +6,7 @@
 #include "cataloguesource.h"
 #include "delimitedsource.h"
 #include "importfailure.h"
+#include "isbnlist.h"
 #include "tellicosource.h"
 #include "xmlfeed.h"
 
@@ -109,6 +110,8 @@ RecognisedSource recogniseSource(const std::string& path)
         return xmlDocument(path);
     if (head.find('\0') != std::string::npos)
         unknown(path, "non è un file di testo");
+    if (beginsAsIsbnList(head))
+        return {SourceKind::IsbnList, path};
     return {SourceKind::Delimited, path};
 }
 
@@ -128,6 +131,11 @@ std::unique_ptr<BookSource> openSource(const RecognisedSource& source, const std
         return std::make_unique<TellicoSource>(source.path, source.kind == SourceKind::TellicoZip);
     case SourceKind::Gcstar:
         return std::make_unique<GcstarSource>(source.path);
+    case SourceKind::IsbnList:
+        refuseSource("Il file " + quoted(source.path) +
+                     " è un elenco di ISBN: i suoi libri si cercano nei cataloghi bibliografici e si aggiungono "
+                     "con Strumenti › «Aggiungi da ISBN…» o con dorvi-import --aggiungi " + source.path +
+                     " CATALOGO.");
     case SourceKind::Access:
         break;
     }

@@ -10,7 +10,9 @@
 
 namespace bookimport {
 
-enum class SourceKind { Delimited, Calibre, Catalogue, TellicoZip, TellicoXml, Gcstar, Access };
+// An IsbnList is no list of books but of ISBNs to look up: openSource refuses it,
+// the callers that look books up read it with readIsbnList.
+enum class SourceKind { Delimited, Calibre, Catalogue, TellicoZip, TellicoXml, Gcstar, Access, IsbnList };
 
 struct RecognisedSource {
     SourceKind kind;

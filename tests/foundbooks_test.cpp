@@ -10,6 +10,8 @@
 #include <QBuffer>
 #include <QDate>
 #include <QImage>
+
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include <sqlite3.h>
@@ -63,6 +65,13 @@ struct Shown {
 
 using Kind = bookimport::FoundBookOutcome::Kind;
 
+// The book holding that ISBN, 0 for none.
+std::int64_t heldId(const bookimport::FoundBooks& books, const char* isbn)
+{
+    const auto held = books.held(QString::fromLatin1(isbn));
+    return held ? held->id : 0;
+}
+
 // A book's name in a message without the isolates that keep its quoted values apart.
 std::string plain(const QString& text)
 {
@@ -112,6 +121,25 @@ TEST(FoundBooks, AValueNotOfItsFieldsKindIsKeptAsGivenAndNamed)
     EXPECT_TRUE(outcome.changes[0].startsWith("anno: ")) << outcome.changes[0].toStdString();
 }
 
+// Nothing found is nothing written: a field the services did not fill keeps the
+// default the file gives it, and is NULL where the file gives none.
+TEST(FoundBooks, AFieldNotFoundKeepsItsDefault)
+{
+    TestCatalogue catalogue;
+    catalogue.exec("ALTER TABLE dorvi ADD COLUMN collana TEXT DEFAULT 'Nessuna'");
+    bookimport::FoundBooks books(catalogue.path());
+    ASSERT_EQ(books.add(found("9788806219185", "Primo Levi", "Il sistema periodico")).kind, Kind::Added);
+    auto series = found("9780141346830", "Rick Riordan", "Percy Jackson");
+    series.fields["collana"] = QStringLiteral("Percy Jackson");
+    ASSERT_EQ(books.add(series).kind, Kind::Added);
+    ASSERT_EQ(books.add(found("9788804668237", "Umberto Eco", "Il nome della rosa")).kind, Kind::Added);
+    EXPECT_EQ(catalogue.rows("SELECT collana, numero FROM dorvi WHERE iddorvo > 5 ORDER BY iddorvo"),
+              (std::vector<std::vector<std::string>>{{"Nessuna", "NULL"}, {"Percy Jackson", "NULL"},
+                                                     {"Nessuna", "NULL"}}));
+    EXPECT_EQ(books.add(found("9788806219185", "Primo Levi", "Il sistema periodico")).kind, Kind::Duplicate)
+        << "the books are known across writers of other columns";
+}
+
 // The duplicate rule of the import: the same ISBN in any form, or the same author
 // and title by the near rule against a book without an ISBN. A duplicate writes
 // nothing unless asked, and names the book held.
@@ -138,9 +166,10 @@ TEST(FoundBooks, ADuplicateByIsbnOrByNearNameIsNamedAndNotAdded)
     EXPECT_EQ(books.add(found("9788806227203", "Primo Levi", "Il sistema periodico")).kind, Kind::Added);
 
     ASSERT_TRUE(books.held(QStringLiteral("978-88-06-21918-5")));
-    EXPECT_EQ(books.held(QStringLiteral("88 0621918 9"))->id, 6) << "any written form of the ISBN";
+    EXPECT_EQ(heldId(books, "88 0621918 9"), 6) << "any written form of the ISBN";
     EXPECT_FALSE(books.held(QStringLiteral("9780000000002")));
-    EXPECT_EQ(plain(books.held(found("9788804668237", "Alessandro Manzoni", "I promessi sposi"))->text),
+    const auto manzoni = books.held(found("9788804668237", "Alessandro Manzoni", "I promessi sposi"));
+    EXPECT_EQ(plain(manzoni.value_or(bookimport::HeldBook{}).text),
               "«I promessi sposi» di Alessandro Manzoni, n. 1");
 
     const auto anyway = books.add(found("9788804668237", "Alessandro Manzoni", "I promessi sposi"), true);
@@ -171,9 +200,10 @@ TEST(FoundBooks, NothingFoundOrABookRefusedWritesNothing)
     EXPECT_TRUE(books.added().empty());
 }
 
-// Another program holding the file's write lock: an error to show, and the file
-// as it was; the next add, once the lock is gone, goes through.
-TEST(FoundBooks, ALockedCatalogueThrowsAndLeavesNothing)
+// Another program holding the file's write lock, or the file made read-only: an
+// error to show, and the file as it was; the next add, once the cause is gone,
+// goes through.
+TEST(FoundBooks, ALockedOrReadOnlyCatalogueThrowsAndLeavesNothing)
 {
     TestCatalogue catalogue;
     const std::string before = everything(catalogue);
@@ -188,6 +218,16 @@ TEST(FoundBooks, ALockedCatalogueThrowsAndLeavesNothing)
     EXPECT_EQ(everything(catalogue), before);
     EXPECT_TRUE(books.added().empty());
     EXPECT_EQ(books.add(found("9788806219185", "Primo Levi", "Il sistema periodico")).kind, Kind::Added);
+
+    // Made read-only after a book was added: the connection kept open from that
+    // book does not write through.
+    namespace fs = std::filesystem;
+    fs::permissions(catalogue.path(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const std::string readOnly = everything(catalogue);
+    EXPECT_THROW(books.add(found("9780141346830", "Roald Dahl", "Matilda", pngOf(12, 12))), catalogue::Error);
+    EXPECT_EQ(everything(catalogue), readOnly);
+    fs::permissions(catalogue.path(), fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(books.add(found("9780141346830", "Roald Dahl", "Matilda")).kind, Kind::Added);
 }
 
 // Every book added, with its cover, is one change: Annulla takes them all and
@@ -218,4 +258,42 @@ TEST(FoundBooks, TheBooksAddedAreOneStepOfAnnulla)
     const std::string changed = everything(catalogue);
     EXPECT_ANY_THROW(shown.history->undo(*shown.rows));
     EXPECT_EQ(everything(catalogue), changed) << "refused whole: no book and no cover taken";
+}
+
+// What the adds keep of the file between books (its books for the duplicate rule,
+// its columns) follows what others write: a book another program adds between two
+// scans is found as a duplicate, a field it adds is filled in, and a catalogue
+// restored from a copy gets the next book, not the file it replaced.
+TEST(FoundBooks, WhatOthersWriteBetweenTwoBooksIsSeen)
+{
+    TestCatalogue catalogue;
+    bookimport::FoundBooks books(catalogue.path());
+    EXPECT_FALSE(books.held(QStringLiteral("9780141346830")));
+    ASSERT_EQ(books.add(found("9788806219185", "Primo Levi", "Il sistema periodico")).kind, Kind::Added);
+    EXPECT_EQ(heldId(books, "9788806219185"), 6) << "the book just added";
+
+    catalogue.exec("INSERT INTO dorvi (autore, titolo, isbn) VALUES ('Roald Dahl', 'Matilda', '9780141346830')");
+    EXPECT_EQ(heldId(books, "9780141346830"), 7) << "a book another program added";
+    const auto held = books.add(found("978-0-14-134683-0", "Roald Dahl", "Matilda"));
+    EXPECT_EQ(held.kind, Kind::Duplicate);
+    EXPECT_EQ(held.id, 7);
+
+    catalogue.exec("ALTER TABLE dorvi ADD COLUMN scaffale TEXT DEFAULT 'A1'");
+    ASSERT_EQ(books.add(found("9788804668237", "Umberto Eco", "Il nome della rosa")).kind, Kind::Added);
+    EXPECT_EQ(catalogue.scalar("SELECT scaffale FROM dorvi WHERE isbn = '9788804668237'"), "A1");
+
+    const std::string copy = catalogue.path() + ".copia";
+    std::filesystem::copy_file(catalogue.path(), copy);
+    catalogue.exec("INSERT INTO dorvi (autore, titolo) VALUES ('Solo', 'Nel file sostituito')");
+    std::filesystem::rename(copy, catalogue.path());
+    const auto afterRestore = books.add(found("9780316452502", "Adrian Tchaikovsky", "Children of Time"));
+    ASSERT_EQ(afterRestore.kind, Kind::Added);
+    EXPECT_EQ(catalogue.scalar("SELECT count(*) FROM dorvi WHERE isbn = '9780316452502'"), "1");
+    EXPECT_EQ(catalogue.scalar("SELECT count(*) FROM dorvi WHERE titolo = 'Nel file sostituito'"), "0");
+
+    // A read-only catalogue is still looked in.
+    namespace fs = std::filesystem;
+    fs::permissions(catalogue.path(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_EQ(heldId(books, "9780316452502"), 9);
+    fs::permissions(catalogue.path(), fs::perms::owner_write, fs::perm_options::add);
 }

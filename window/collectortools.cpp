@@ -4,6 +4,7 @@
 
 #include "abouttool.h"
 #include "cardtool.h"
+#include "completiontool.h"
 #include "duplicatetools.h"
 #include "fieldtools.h"
 #include "guidetool.h"
@@ -22,6 +23,7 @@ void addCollectorTools(ToolHost& host, QObject* owner)
     new LoanTools(host, owner);
     new SummaryTools(host, owner);
     new DuplicateTools(host, owner);
+    new CompletionTool(host, owner);
     host.addToolSeparator();
     new GuideTool(host, owner);
     new AboutTool(host, owner);

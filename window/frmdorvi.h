@@ -62,6 +62,7 @@ public:
     {
         m_catalogueChanged.push_back(std::move(listener));
     }
+    void catalogueWritten() override { tellCatalogueChanged(); }
 
     void mnuop_Click();
     void mnuesci_Click();

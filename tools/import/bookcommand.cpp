@@ -7,6 +7,7 @@
 #include "converter.h"
 #include "error.h"
 #include "importerror.h"
+#include "isbncommand.h"
 #include "jetheader.h"
 #include "report.h"
 #include "safetycopies.h"
@@ -149,6 +150,8 @@ bool holdsJet(const std::string& path)
 int importBookList(const CommandLine& line)
 {
     try {
+        if (isIsbnList(line.source))
+            return addIsbnList(line);
         return line.add ? intoCatalogue(line) : intoNewCatalogue(line);
     } catch (const catalogue::Error& error) {
         return refuse(error.description());

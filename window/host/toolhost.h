@@ -72,6 +72,9 @@ public:
     // the file replaced, books imported, a field added or removed (each followed by
     // relist), an undo or a redo.
     virtual void whenCatalogueChanged(std::function<void()> listener) { (void)listener; }
+    // Tells those listeners of books a tool has written through the grid's result
+    // many at once (books completed from a service), beside the grid's own edits.
+    virtual void catalogueWritten() {}
     // A separator in the "Strumenti" menu, before a new group of tools.
     virtual void addToolSeparator() = 0;
 };
