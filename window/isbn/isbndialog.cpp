@@ -4,7 +4,7 @@
 
 #include "bookpreview.h"
 #include "error.h"
-#include "isbn.h"
+#include "isbnfield.h"
 #include "isbnlookup.h"
 #include "isbnscan.h"
 #include "scanlist.h"
@@ -13,9 +13,7 @@
 
 #include <QCheckBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -68,10 +66,7 @@ void IsbnDialog::build()
     auto* layout = new QVBoxLayout(this);
     auto* entry = new QHBoxLayout;
     auto* label = new QLabel(QStringLiteral("&ISBN:"), this);
-    m_isbn = new QLineEdit(this);
-    m_isbn->setObjectName(QStringLiteral("isbn"));
-    m_isbn->setAccessibleName(QStringLiteral("ISBN da cercare"));
-    m_isbn->setAccessibleDescription(QStringLiteral("Scrivi o scansiona l'ISBN, poi Invio"));
+    m_isbn = new IsbnField(this);
     label->setBuddy(m_isbn);
     m_continuous = new QCheckBox(QStringLiteral("Scansione &continua"), this);
     m_continuous->setObjectName(QStringLiteral("scansionecontinua"));
@@ -95,7 +90,7 @@ void IsbnDialog::build()
     layout->addWidget(m_list, 1);
     layout->addWidget(buildButtons());
 
-    m_isbn->installEventFilter(this);
+    connect(m_isbn, &IsbnField::entered, this, &IsbnDialog::enterPressed);
     connect(m_continuous, &QCheckBox::toggled, this, &IsbnDialog::scanToggled);
     connect(m_list->list(), &QListWidget::currentRowChanged, this, &IsbnDialog::entryChosen);
     scanToggled(false);
@@ -125,20 +120,6 @@ QWidget* IsbnDialog::buildButtons()
     return row;
 }
 
-// The field's Enter is its own: a scanner's Enter must not also press the
-// default button, as an Enter the field lets through would.
-bool IsbnDialog::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_isbn && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            enterPressed();
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
 void IsbnDialog::enterPressed()
 {
     const QString typed = m_isbn->text().trimmed();
@@ -147,20 +128,17 @@ void IsbnDialog::enterPressed()
             addShown(false);
         return;
     }
-    const catalogue::IsbnReading reading = catalogue::readIsbn(typed.toStdString());
-    if (!reading.valid()) {
-        tell(reading.status == catalogue::IsbnReading::Status::WrongCheckDigit
-                 ? QStringLiteral("%1 non è un ISBN valido: %2. Controlla le cifre o scansiona di nuovo.")
-                       .arg(typed, QString::fromStdString(catalogue::isbnProblem(reading)))
-                 : QStringLiteral("«%1» non è un ISBN: servono 10 o 13 cifre.").arg(typed));
+    QString problem;
+    const std::optional<QString> isbn13 = IsbnField::isbn13(typed, problem);
+    if (!isbn13) {
+        tell(problem);
         m_isbn->selectAll();
         return;
     }
-    const QString isbn13 = QString::fromStdString(reading.isbn13);
     if (m_continuous->isChecked())
-        queueScanned(isbn13);
+        queueScanned(*isbn13);
     else
-        askOne(isbn13);
+        askOne(*isbn13);
 }
 
 void IsbnDialog::askOne(const QString& isbn13)

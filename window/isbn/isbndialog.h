@@ -10,10 +10,10 @@
 #include <optional>
 
 class BookPreview;
+class IsbnField;
 class IsbnScan;
 class QCheckBox;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 class ScanList;
 class ShelfWriter;
@@ -47,9 +47,6 @@ public:
     QString typeByHand() const { return m_byHand; }
 
     void reject() override;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void build();
@@ -87,7 +84,7 @@ private:
     ShelfWriter* m_writer;
     IsbnScan* m_scan;
 
-    QLineEdit* m_isbn;
+    IsbnField* m_isbn;
     QCheckBox* m_continuous;
     QLabel* m_message;
     BookPreview* m_preview;
