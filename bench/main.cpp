@@ -51,6 +51,7 @@ int main(int argc, char* argv[])
     bench::registerView();
     bench::registerLibraryTools();
     bench::registerHostileImports();
+    bench::registerIsbnScan();
     bench::registerBackups();
     bench::registerCard();
 

@@ -17,5 +17,6 @@ void registerFields();
 void registerCard();
 void registerLibraryTools();
 void registerHostileImports();
+void registerIsbnScan();
 
 } // namespace bench

@@ -18,4 +18,20 @@ void BookRecord::fillMissing(const QMap<QString, QString>& other, const QString&
         service = from;
 }
 
+BookRecord BookRecord::edition(int index) const
+{
+    if (index <= 0 || index > otherEditions.size())
+        return *this;
+    BookRecord chosen = *this;
+    chosen.otherEditions.clear();
+    chosen.fields.clear();
+    for (auto it = otherEditions.at(index - 1).cbegin(); it != otherEditions.at(index - 1).cend(); ++it)
+        if (!it.value().trimmed().isEmpty())
+            chosen.fields.insert(it.key(), it.value().trimmed());
+    for (auto it = fields.cbegin(); it != fields.cend(); ++it)
+        if (!chosen.has(it.key()))
+            chosen.fields.insert(it.key(), it.value());
+    return chosen;
+}
+
 } // namespace lookup

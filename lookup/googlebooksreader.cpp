@@ -21,16 +21,23 @@ bool identifies(const QJsonObject& info, const QString& isbn13)
     return false;
 }
 
+QMap<QString, QString> volumeFields(const QJsonObject& info, const QString& isbn13)
+{
+    QMap<QString, QString> fields;
+    fields.insert(QStringLiteral("titolo"), ft::title(ft::text(info.value(QStringLiteral("title")))));
+    fields.insert(QStringLiteral("autore"), ft::authors(ft::texts(info.value(QStringLiteral("authors")))));
+    fields.insert(QStringLiteral("editore"), ft::title(ft::text(info.value(QStringLiteral("publisher")))));
+    fields.insert(QStringLiteral("anno"), ft::year(ft::text(info.value(QStringLiteral("publishedDate")))));
+    fields.insert(QStringLiteral("pagine"), ft::pages(info.value(QStringLiteral("pageCount"))));
+    fields.insert(QStringLiteral("lingua"), ft::language(ft::text(info.value(QStringLiteral("language")))));
+    fields.insert(QStringLiteral("isbn"), isbn13);
+    return fields;
+}
+
 void putVolume(ServiceFinding& finding, const QJsonObject& info, const QString& isbn13)
 {
     finding.known = true;
-    finding.fields.insert(QStringLiteral("titolo"), ft::title(ft::text(info.value(QStringLiteral("title")))));
-    finding.fields.insert(QStringLiteral("autore"), ft::authors(ft::texts(info.value(QStringLiteral("authors")))));
-    finding.fields.insert(QStringLiteral("editore"), ft::title(ft::text(info.value(QStringLiteral("publisher")))));
-    finding.fields.insert(QStringLiteral("anno"), ft::year(ft::text(info.value(QStringLiteral("publishedDate")))));
-    finding.fields.insert(QStringLiteral("pagine"), ft::pages(info.value(QStringLiteral("pageCount"))));
-    finding.fields.insert(QStringLiteral("lingua"), ft::language(ft::text(info.value(QStringLiteral("language")))));
-    finding.fields.insert(QStringLiteral("isbn"), isbn13);
+    finding.fields = volumeFields(info, isbn13);
     const QJsonObject links = info.value(QStringLiteral("imageLinks")).toObject();
     for (const char* size : {"medium", "small", "thumbnail", "smallThumbnail"}) {
         QUrl link(ft::text(links.value(QLatin1String(size))));
@@ -65,10 +72,12 @@ ServiceFinding GoogleBooksReader::volumes(const QByteArray& json, const QString&
         items.append(root);
     for (const QJsonValue& item : items) {
         const QJsonObject info = item.toObject().value(QStringLiteral("volumeInfo")).toObject();
-        if (identifies(info, isbn13)) {
+        if (!identifies(info, isbn13))
+            continue;
+        if (!finding.known)
             putVolume(finding, info, isbn13);
-            break;
-        }
+        else if (finding.otherEditions.size() < maxEditions) // another volume under the same code
+            finding.noteEdition(volumeFields(info, isbn13));
     }
     return finding;
 }

@@ -10,6 +10,8 @@ namespace lookup {
 // another book, so only a volume whose identifiers hold the ISBN asked is used.
 class GoogleBooksReader {
 public:
+    static constexpr int maxEditions = 9;
+    // The first volume holding `isbn13`; the further ones are its other editions.
     static ServiceFinding volumes(const QByteArray& json, const QString& isbn13);
 };
 

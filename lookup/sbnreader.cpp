@@ -31,6 +31,18 @@ QString titleOf(const QString& raw)
 
 } // namespace
 
+QMap<QString, QString> SbnReader::briefFields(const QJsonObject& record, const QString& isbn13)
+{
+    QMap<QString, QString> fields;
+    fields.insert(QStringLiteral("titolo"), titleOf(ft::text(record.value(QStringLiteral("titolo")))));
+    fields.insert(QStringLiteral("autore"), ft::personName(ft::text(record.value(QStringLiteral("autorePrincipale")))));
+    const auto [publisher, year] = publication(ft::text(record.value(QStringLiteral("pubblicazione"))));
+    fields.insert(QStringLiteral("editore"), publisher);
+    fields.insert(QStringLiteral("anno"), year);
+    fields.insert(QStringLiteral("isbn"), isbn13);
+    return fields;
+}
+
 std::pair<QString, QString> SbnReader::publication(const QString& text)
 {
     QString rest = ft::title(text);
@@ -59,19 +71,19 @@ ServiceFinding SbnReader::brief(const QByteArray& json, const QString& isbn13)
         const QJsonObject record = value.toObject();
         if (!holdsIsbn(record, isbn13))
             continue;
+        if (finding.known) {
+            // Another record under the same code: a reprint or another issue, that
+            // the user may prefer to the first.
+            if (finding.otherEditions.size() < maxEditions)
+                finding.noteEdition(briefFields(record, isbn13));
+            continue;
+        }
         finding.known = true;
         finding.recordId = ft::text(record.value(QStringLiteral("codiceIdentificativo"))).trimmed();
-        finding.fields.insert(QStringLiteral("titolo"), titleOf(ft::text(record.value(QStringLiteral("titolo")))));
-        finding.fields.insert(QStringLiteral("autore"),
-                              ft::personName(ft::text(record.value(QStringLiteral("autorePrincipale")))));
-        const auto [publisher, year] = publication(ft::text(record.value(QStringLiteral("pubblicazione"))));
-        finding.fields.insert(QStringLiteral("editore"), publisher);
-        finding.fields.insert(QStringLiteral("anno"), year);
-        finding.fields.insert(QStringLiteral("isbn"), isbn13);
+        finding.fields = briefFields(record, isbn13);
         const QUrl cover(ft::text(record.value(QStringLiteral("copertina"))).trimmed());
         if (cover.isValid() && !cover.host().isEmpty())
             finding.coverLinks.append(cover);
-        break;
     }
     return finding;
 }

@@ -1,5 +1,6 @@
 // The services' replies read into the catalogue's fields, without a network:
 // names, dates, pages, series, languages, traps of each service, and covers.
+#include "bookrecord.h"
 #include "coverimage.h"
 #include "fieldtext.h"
 #include "googlebooksreader.h"
@@ -207,4 +208,50 @@ TEST(LookupCoverImage, PlaceholdersAndNonImagesAreNoCoverAndLargeOnesAreScaled)
     const CoverImage fromBmp = CoverImage::fromReceived(imageBytes(100, 150, "BMP"));
     EXPECT_EQ(fromBmp.type, QStringLiteral("image/png")) << "another format is stored as PNG";
     EXPECT_FALSE(QImage::fromData(fromBmp.bytes, "PNG").isNull());
+}
+
+// Several records under the ISBN asked are editions to choose from: the first
+// gives the book, the others are kept apart, a record repeating one is none,
+// and a record of another ISBN is never an edition.
+TEST(LookupEditions, FurtherRecordsOfTheSameIsbnAreEditionsAndTheChosenOneFillsFromTheFirst)
+{
+    const QByteArray sbn = QStringLiteral(R"({"briefRecords": [
+        {"codiceIdentificativo": "A", "titolo": "Altro / X", "isbn": "978-88-07-12123-4"},
+        {"codiceIdentificativo": "B", "titolo": "Il libro / Eco", "autorePrincipale": "Eco, Umberto",
+         "pubblicazione": "Milano : Bompiani, 1980", "isbn": "%1"},
+        {"codiceIdentificativo": "B2", "titolo": "Il libro / Eco", "autorePrincipale": "Eco, Umberto",
+         "pubblicazione": "Milano : Bompiani, 1980", "isbn": "%1"},
+        {"codiceIdentificativo": "C", "titolo": "Il libro / Eco", "pubblicazione": "Milano : Fabbri, 2002",
+         "isbn": "%1"}]})").arg(italian).toUtf8();
+    const ServiceFinding finding = SbnReader::brief(sbn, italian);
+    ASSERT_TRUE(finding.known);
+    EXPECT_EQ(finding.recordId, QStringLiteral("B"));
+    EXPECT_EQ(finding.fields.value("editore"), QStringLiteral("Bompiani"));
+    ASSERT_EQ(finding.otherEditions.size(), 1) << "the repeated record is not another edition";
+    EXPECT_EQ(finding.otherEditions[0].value("editore"), QStringLiteral("Fabbri"));
+
+    const QByteArray google = QStringLiteral(R"({"items": [
+        {"volumeInfo": {"title": "Primo", "publisher": "Uno", "industryIdentifiers": [{"identifier": "%1"}]}},
+        {"volumeInfo": {"title": "Altro", "industryIdentifiers": [{"identifier": "9788807121234"}]}},
+        {"volumeInfo": {"title": "Primo", "publisher": "Due", "industryIdentifiers": [{"identifier": "%1"}]}}]})")
+                                  .arg(italian)
+                                  .toUtf8();
+    const ServiceFinding volumes = GoogleBooksReader::volumes(google, italian);
+    ASSERT_EQ(volumes.otherEditions.size(), 1);
+    EXPECT_EQ(volumes.otherEditions[0].value("editore"), QStringLiteral("Due"));
+
+    BookRecord book;
+    book.fields = finding.fields;
+    book.fields.insert(QStringLiteral("pagine"), QStringLiteral("503"));
+    book.service = QStringLiteral("SBN");
+    book.otherEditions = finding.otherEditions;
+    ASSERT_EQ(book.editions(), 2);
+    const BookRecord second = book.edition(1);
+    EXPECT_EQ(second.fields.value("editore"), QStringLiteral("Fabbri"));
+    EXPECT_EQ(second.fields.value("anno"), QStringLiteral("2002"));
+    EXPECT_EQ(second.fields.value("autore"), QStringLiteral("Umberto Eco")) << "what the edition lacks comes from the first";
+    EXPECT_EQ(second.fields.value("pagine"), QStringLiteral("503"));
+    EXPECT_TRUE(second.otherEditions.isEmpty());
+    EXPECT_EQ(book.edition(0).fields, book.fields);
+    EXPECT_EQ(book.edition(7).fields, book.fields) << "an edition out of range is the first";
 }

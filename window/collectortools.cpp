@@ -9,6 +9,7 @@
 #include "fieldtools.h"
 #include "guidetool.h"
 #include "importtools.h"
+#include "isbntool.h"
 #include "loantools.h"
 #include "summarytools.h"
 #include "toolhost.h"
@@ -18,6 +19,7 @@ void addCollectorTools(ToolHost& host, QObject* owner)
     new FieldTools(host, owner);
     new CardTool(host, owner);
     new ImportTools(host, owner);
+    new IsbnTool(host, owner);
     new LoanTools(host, owner);
     new SummaryTools(host, owner);
     new DuplicateTools(host, owner);
