@@ -264,8 +264,9 @@ void Frmdorvi::query(const QString& sql, const catalogue::ExactSearch* search)
 {
     // Every data command starts from the statement's own rows: no filter, no sorting.
     DataGrid1.showStatementOrder();
-    const std::shared_ptr<Connection> cn = m_catalogue->open();
+    // rs holds the new result first: a failed opening leaves it there, unopened.
     rs = std::make_shared<Recordset>();
+    const std::shared_ptr<Connection> cn = m_catalogue->open();
     rs->setLockType(LockType::Optimistic);
     rs->setCursorLocation(CursorLocation::Client);
     rs->setSource(sql.toStdString());
