@@ -103,3 +103,22 @@ wait_for_end() {
     done
     fail "the program did not end"
 }
+
+# The shell waits for the program's lock, as any reader of the file would.
+sqlite3() { command sqlite3 -cmd ".timeout 5000" "$@"; }
+
+# The file as the program leaves it once it has caught up with the keys sent: the
+# query (sqlite3's own arguments) is asked again until it answers `expected` or ten
+# seconds pass, so a slow machine is not taken for a wrong write. Prints the last
+# answer and fails when it never came.
+file_holds() {
+    expected=$1
+    shift
+    for _ in $(seq 100); do
+        answer=$(sqlite3 "$@")
+        [ "$answer" = "$expected" ] && return 0
+        sleep 0.1
+    done
+    echo "$answer"
+    return 1
+}

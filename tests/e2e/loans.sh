@@ -19,8 +19,9 @@ sleep 0.5
 type_text "Marta"
 keys Return
 today=$(date +%F)
-lent=$(sqlite3 "$db" "select group_concat(iddorvo || prestato_a || prestato_il, ' ') from dorvi where prestato_a is not null")
-[ "$lent" = "1Marta$today 2Marta$today 3Marta$today" ] || fail "the file holds the loans: $lent"
+lent=$(file_holds "1Marta$today 2Marta$today 3Marta$today" "$db" \
+    "select group_concat(iddorvo || prestato_a || prestato_il, ' ') from dorvi where prestato_a is not null") ||
+    fail "the file holds the loans: $lent"
 
 refocus
 keys alt+s l                   # Strumenti, "&Libri in prestito"
@@ -30,10 +31,10 @@ shown=$(xclip -o -selection clipboard | cut -f3 | tr '\n' '|')
 
 keys Down                      # the second book alone
 keys alt+s u                   # Strumenti, "Restit&uito"
-lent=$(sqlite3 "$db" "select group_concat(iddorvo, ' ') from dorvi where prestato_a is not null")
-[ "$lent" = "1 3" ] || fail "after the return the books out are $lent"
-history=$(sqlite3 "$db" "select group_concat(iddorvo || a || (al is null), ' ') from prestiti")
-[ "$history" = "1Marta1 2Marta0 3Marta1" ] || fail "prestiti holds $history"
+lent=$(file_holds "1 3" "$db" "select group_concat(iddorvo, ' ') from dorvi where prestato_a is not null") ||
+    fail "after the return the books out are $lent"
+history=$(file_holds "1Marta1 2Marta0 3Marta1" "$db" "select group_concat(iddorvo || a || (al is null), ' ') from prestiti") ||
+    fail "prestiti holds $history"
 
 keys ctrl+q
 wait_for_end

@@ -49,8 +49,8 @@ type_text "per Anna"
 keys Return Up Left Left
 type_text "studio, scaffale 2"
 keys Return
-stored=$(sqlite3 -separator '|' "$folder/dorvi.mdb" "select isbn, dedica, collocazione from dorvi where iddorvo = 1")
-[ "$stored" = "9788804123453|per Anna|studio, scaffale 2" ] || fail "the file holds: $stored"
+stored=$(file_holds "9788804123453|per Anna|studio, scaffale 2" -separator '|' "$folder/dorvi.mdb" \
+    "select isbn, dedica, collocazione from dorvi where iddorvo = 1") || fail "the file holds: $stored"
 
 # Step 3: the CSV export carries the new fields and their values.
 keys alt+s c                            # "Esporta per foglio di &calcolo…"
