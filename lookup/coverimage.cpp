@@ -28,12 +28,18 @@ CoverImage CoverImage::fromReceived(const QByteArray& received)
     if (format.isEmpty() || (announced.isValid() &&
                              (announced.width() > maxDecodedSide || announced.height() > maxDecodedSide)))
         return {};
-    const QImage image = reader.read();
-    if (image.isNull() || image.width() < minSide || image.height() < minSide)
-        return {};
     const bool jpeg = format == "jpeg" || format == "jpg";
     const bool png = format == "png";
-    if (image.height() <= maxHeight && (jpeg || png))
+    const bool keptAsReceived = (jpeg || png) && announced.isValid() && announced.height() <= maxHeight;
+    // A JPEG kept as received is only checked: decoded at an eighth of its size,
+    // libjpeg still reads every block of it but spares the pixels' own work.
+    if (keptAsReceived && jpeg)
+        reader.setScaledSize(QSize((announced.width() + 7) / 8, (announced.height() + 7) / 8));
+    const QImage image = reader.read();
+    const QSize size = keptAsReceived ? announced : image.size();
+    if (image.isNull() || size.width() < minSide || size.height() < minSide)
+        return {};
+    if (keptAsReceived)
         return {received, jpeg ? QStringLiteral("image/jpeg") : QStringLiteral("image/png")};
     const QImage fitted = image.height() > maxHeight
         ? image.scaledToHeight(maxHeight, Qt::SmoothTransformation)

@@ -198,6 +198,10 @@ TEST(LookupCoverImage, PlaceholdersAndNonImagesAreNoCoverAndLargeOnesAreScaled)
     const CoverImage kept = CoverImage::fromReceived(small);
     EXPECT_EQ(kept.bytes, small) << "a JPEG of fitting size is kept as received";
     EXPECT_EQ(kept.type, QStringLiteral("image/jpeg"));
+    // A fitting JPEG is only checked, at an eighth of its size: its own size decides.
+    EXPECT_FALSE(CoverImage::fromReceived(imageBytes(12, 12, "JPEG")).isNull());
+    EXPECT_TRUE(CoverImage::fromReceived(imageBytes(9, 40, "JPEG")).isNull());
+    EXPECT_TRUE(CoverImage::fromReceived(small.left(200)).isNull()) << "a JPEG cut before its pixels";
 
     const CoverImage scaled = CoverImage::fromReceived(imageBytes(500, 1200, "PNG"));
     EXPECT_EQ(scaled.type, QStringLiteral("image/png"));

@@ -99,7 +99,8 @@ TEST_F(WindowTest, AccessLettersKeyEveryItemWithoutClash)
                 items << item;
         // Whether every letter of `item`'s caption is the access letter of another item.
         const auto noLetterOfItsOwn = [&](QAction* item) {
-            for (const QChar c : QString(item->text()).remove(QLatin1Char('&'))) {
+            const QString caption = item->text().remove(QLatin1Char('&'));
+            for (const QChar c : caption) {
                 if (!c.isLetterOrNumber())
                     continue;
                 const bool keysAnother = std::any_of(items.begin(), items.end(), [&](QAction* other) {
