@@ -79,7 +79,15 @@ test)
     export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:log_path=$reports/asan"
     export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:log_path=$reports/ubsan"
     export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+    # The benchmarks are never run by the suites, only kept building: they compile
+    # meanwhile, at the lowest priority, in the processor's idle moments.
+    nice -n 19 cmake --build "$build" --target benchmarks > "$build/benchmarks.log" 2>&1 &
+    benchmarks_build=$!
     (cd "$sanitized" && ctest --output-on-failure --timeout 600 -j "$(nproc)") || status=$?
+    if ! wait "$benchmarks_build"; then
+        tail -n 60 "$build/benchmarks.log" >&2
+        status=1
+    fi
     for report in "$reports"/*; do
         [ -e "$report" ] || continue
         echo "=== $report" >&2
