@@ -36,11 +36,7 @@ Catalogue::~Catalogue() = default;
 
 std::shared_ptr<Connection> Catalogue::open() const
 {
-    auto connection = std::make_shared<Connection>();
-    connection->setProvider(Connection::catalogueProvider);
-    connection->setConnectionString(m_path);
-    connection->open();
-    return connection;
+    return std::make_shared<Connection>(Connection::opened(m_path));
 }
 
 const std::vector<FieldSchema>& Catalogue::fields()

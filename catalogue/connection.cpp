@@ -119,4 +119,20 @@ sqlite3* Connection::handle() const
     return m_db.get();
 }
 
+Connection Connection::opened(const std::string& path)
+{
+    Connection connection;
+    connection.setProvider(catalogueProvider);
+    connection.setConnectionString(path);
+    connection.open();
+    return connection;
+}
+
+Connection Connection::openedForWriting(const std::string& path)
+{
+    Connection connection = opened(path);
+    connection.prepareForWriting();
+    return connection;
+}
+
 } // namespace catalogue

@@ -31,6 +31,11 @@ public:
     // The open database; throws Error when the connection is not open.
     sqlite3* handle() const;
 
+    // The catalogue at `path`, opened as every command opens it; and the same made
+    // ready to write. Throw Error as open and prepareForWriting do.
+    static Connection opened(const std::string& path);
+    static Connection openedForWriting(const std::string& path);
+
 private:
     std::string m_provider;
     std::string m_connectionString;

@@ -10,16 +10,6 @@ namespace catalogue {
 
 namespace {
 
-Connection openForWriting(const std::string& path)
-{
-    Connection connection;
-    connection.setProvider(Connection::catalogueProvider);
-    connection.setConnectionString(path);
-    connection.open();
-    connection.prepareForWriting();
-    return connection;
-}
-
 void writeCover(sqlite3* db, std::int64_t book, const std::optional<Cover>& cover)
 {
     if (cover)
@@ -50,7 +40,7 @@ public:
 private:
     void write(std::optional<Cover> CoverChange::*state)
     {
-        Connection connection = openForWriting(m_path);
+        Connection connection = Connection::openedForWriting(m_path);
         sqlite3* db = connection.handle();
         Transaction transaction(connection);
         for (const CoverChange& change : m_changes)
@@ -77,11 +67,7 @@ CoverShelf::CoverShelf(std::string path, std::shared_ptr<History> history)
 
 std::optional<Cover> CoverShelf::cover(std::int64_t book) const
 {
-    Connection connection;
-    connection.setProvider(Connection::catalogueProvider);
-    connection.setConnectionString(m_path);
-    connection.open();
-    return readCover(connection.handle(), book);
+    return readCover(Connection::opened(m_path).handle(), book);
 }
 
 void CoverShelf::put(std::int64_t book, std::string image, std::string type, std::string source)
@@ -96,7 +82,7 @@ void CoverShelf::take(std::int64_t book)
 
 void CoverShelf::change(std::int64_t book, std::optional<Cover> after, std::string text)
 {
-    Connection connection = openForWriting(m_path);
+    Connection connection = Connection::openedForWriting(m_path);
     sqlite3* db = connection.handle();
     Transaction transaction(connection);
     std::optional<Cover> before = readCover(db, book);

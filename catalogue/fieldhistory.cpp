@@ -11,11 +11,7 @@ namespace {
 template <typename Change>
 void onCatalogue(const std::string& path, Change change)
 {
-    Connection connection;
-    connection.setProvider(Connection::catalogueProvider);
-    connection.setConnectionString(path);
-    connection.open();
-    connection.prepareForWriting();
+    Connection connection = Connection::openedForWriting(path);
     change(connection.handle());
 }
 

@@ -118,11 +118,7 @@ std::string completionText(std::size_t books)
 // transaction of its own.
 std::optional<CoverChange> writeCoverAlone(const std::string& path, const Cover& cover)
 {
-    Connection connection;
-    connection.setProvider(Connection::catalogueProvider);
-    connection.setConnectionString(path);
-    connection.open();
-    connection.prepareForWriting();
+    Connection connection = Connection::openedForWriting(path);
     sqlite3* db = connection.handle();
     Transaction transaction(db);
     if (readCover(db, cover.book))

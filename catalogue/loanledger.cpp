@@ -53,11 +53,7 @@ private:
     template <typename State>
     void write(State state, bool backwards)
     {
-        Connection connection;
-        connection.setProvider(Connection::catalogueProvider);
-        connection.setConnectionString(m_path);
-        connection.open();
-        connection.prepareForWriting();
+        Connection connection = Connection::openedForWriting(m_path);
         sqlite3* db = connection.handle();
         if (!hasLedger(db))
             return;

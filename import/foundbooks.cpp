@@ -30,13 +30,7 @@ namespace {
 
 catalogue::Connection openCatalogue(const std::string& path, bool forWriting)
 {
-    catalogue::Connection connection;
-    connection.setProvider(catalogue::Connection::catalogueProvider);
-    connection.setConnectionString(path);
-    connection.open();
-    if (forWriting)
-        connection.prepareForWriting();
-    return connection;
+    return forWriting ? catalogue::Connection::openedForWriting(path) : catalogue::Connection::opened(path);
 }
 
 // The fields of the catalogue a service may fill: the standard ones and the first

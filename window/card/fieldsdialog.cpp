@@ -51,12 +51,9 @@ QString booksWithValue(long long books)
 template <typename Use>
 void onCatalogue(const QString& path, bool writing, Use use)
 {
-    catalogue::Connection connection;
-    connection.setProvider(catalogue::Connection::catalogueProvider);
-    connection.setConnectionString(QFile::encodeName(path).toStdString());
-    connection.open();
-    if (writing)
-        connection.prepareForWriting();
+    const std::string file = QFile::encodeName(path).toStdString();
+    const catalogue::Connection connection =
+        writing ? catalogue::Connection::openedForWriting(file) : catalogue::Connection::opened(file);
     use(connection.handle());
 }
 

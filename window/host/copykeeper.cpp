@@ -51,11 +51,7 @@ std::optional<Error> damageOf(const std::string& path)
     if (!isRegularFile(path))
         return std::nullopt;
     try {
-        catalogue::Connection cn;
-        cn.setProvider(catalogue::Connection::catalogueProvider);
-        cn.setConnectionString(path);
-        cn.open();
-        catalogue::bookCount(cn.handle());
+        catalogue::bookCount(catalogue::Connection::opened(path).handle());
     } catch (const Error& error) {
         if (error.number() == ErrorNumber::Corrupt || error.number() == ErrorNumber::NotADatabase)
             return error;

@@ -34,10 +34,8 @@ void LoanHistoryList::showBook(const QString& cataloguePath, std::int64_t iddorv
 {
     clear();
     try {
-        catalogue::Connection connection;
-        connection.setProvider(catalogue::Connection::catalogueProvider);
-        connection.setConnectionString(QFile::encodeName(cataloguePath).toStdString());
-        connection.open();
+        const catalogue::Connection connection =
+            catalogue::Connection::opened(QFile::encodeName(cataloguePath).toStdString());
         const std::vector<catalogue::Loan> loans = catalogue::loansOf(connection.handle(), iddorvo);
         for (const catalogue::Loan& loan : loans) {
             const QString until = loan.until.empty() ? QStringLiteral("in prestito") : italianDate(loan.until);
